@@ -1,0 +1,49 @@
+#pragma once
+// The export procedure shared by the three sheet windows: count the attempt, remind once, write
+// the cell map into the named worksheet, save, end the instance, show the bill; restart once
+// where the window's policy says so.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "calc/field.h"
+#include "export/spreadsheet_host.h"
+
+namespace quenby {
+
+// Each window's 16-bit signed count of export attempts; it stops at 32767.
+class ExportCounter {
+ public:
+  // Adds one attempt; true when this attempt is the first of the run (the reminder's moment).
+  bool countAttempt() noexcept;
+  std::int16_t value() const noexcept { return value_; }
+
+ private:
+  std::int16_t value_ = 0;
+};
+
+// One cell of a cell map: 1-based row and column and the field whose text goes there. The text
+// is read when the cell is written.
+struct CellSource {
+  int row;
+  int column;
+  const Field* field;
+};
+
+enum class RestartPolicy { None, OnceSilently };
+
+struct ExportJob {
+  std::string workbookPath;  // UTF-8
+  std::u16string sheetName;
+  std::vector<CellSource> cells;
+  RestartPolicy restart = RestartPolicy::None;
+};
+
+extern const char16_t kExportReminder[];  // "每次打印前请先关闭*账单明细*"
+
+// Runs one click's export. Raises the error of the last failed attempt.
+void runExport(const ExportJob& job, ExportCounter& exportCount, SpreadsheetHost& host, BillViewer& viewer,
+               Prompter& prompter);
+
+}  // namespace quenby

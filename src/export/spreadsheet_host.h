@@ -1,0 +1,40 @@
+#pragma once
+// The operations an export calls on the spreadsheet application that holds the bill workbook,
+// and the two small interfaces around it: showing the saved bill and the modal reminder.
+
+#include <string>
+
+namespace quenby {
+
+// One instance of a spreadsheet application driven invisibly. Every call may raise QuenbyError.
+class SpreadsheetHost {
+ public:
+  virtual ~SpreadsheetHost() = default;
+
+  virtual void newInstance() = 0;                                // start a fresh, private instance
+  virtual void openWorkbook(const std::string& pathUtf8) = 0;    // keep it as the workbook
+  virtual void selectWorksheet(const std::u16string& name) = 0;  // keep it as the sheet
+  // 1-based row and column; the text is written as text, never as a formula.
+  virtual void setCellText(int row, int column, const std::u16string& text) = 0;
+  virtual void save() = 0;               // back to the same path, same format, no prompt
+  virtual void closeAllWorkbooks() = 0;  // every workbook of the instance, unsaved changes lost
+  virtual void quit() = 0;               // end the instance
+  // Drop the instance: ends it without saving when it is still running. Also after a failure.
+  virtual void release() noexcept = 0;
+};
+
+// Shows the saved bill to the user for printing.
+class BillViewer {
+ public:
+  virtual ~BillViewer() = default;
+  virtual void show(const std::string& pathUtf8, const std::u16string& sheetName) = 0;
+};
+
+// The modal message box: text, OK only, no icon, caption "Quenby".
+class Prompter {
+ public:
+  virtual ~Prompter() = default;
+  virtual void remind(const std::u16string& text) = 0;
+};
+
+}  // namespace quenby
