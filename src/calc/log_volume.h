@@ -14,7 +14,15 @@ namespace quenby {
 // over 10 m long with a diameter of 7 cm or less. Raises the arithmetic error on overflow.
 std::optional<std::u16string> CaiJiJiSuan(const Field& jingji, const Field& jianshu, const Field& caichang);
 
-// The same on plain texts, for tables and benchmarks.
+// The single-log step: which of the six branches applies and the single-log volume as rounded
+// text ("0.160", "0.0201"). No value where no branch applies.
+struct SingleLog {
+  int branch;  // 1 … 6
+  std::u16string text;
+};
+std::optional<SingleLog> singleLogVolume(double diameter, double length);
+
+// The same as CaiJiJiSuan on plain texts, for tables and benchmarks.
 std::optional<std::u16string> lineVolume(std::u16string_view diameter, std::u16string_view count,
                                          std::u16string_view length);
 

@@ -1,0 +1,92 @@
+// Fuzzes the conversions between text and number: reading never fails, masked output always has
+// the mask's shape and reads back to within half a unit of its last decimal, plain output reads
+// back to fifteen significant digits, and the log volume either answers or raises the arithmetic
+// error. Any violation aborts.
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "calc/error.h"
+#include "calc/log_volume.h"
+#include "calc/numeric_text.h"
+
+using namespace quenby;
+
+namespace {
+
+void check(bool ok, const char* what, double value) {
+  if (ok) return;
+  std::fprintf(stderr, "violated: %s (value %.17g)\n", what, value);
+  std::abort();
+}
+
+bool hasMaskShape(const std::u16string& s, int decimals) {
+  size_t i = s.size() > 0 && s[0] == u'-' ? 1 : 0;
+  size_t digitsBefore = 0;
+  for (; i < s.size() && s[i] >= u'0' && s[i] <= u'9'; ++i) ++digitsBefore;
+  if (digitsBefore == 0 || i >= s.size() || s[i] != u'.') return false;
+  size_t after = 0;
+  for (++i; i < s.size() && s[i] >= u'0' && s[i] <= u'9'; ++i) ++after;
+  return i == s.size() && after == static_cast<size_t>(decimals);
+}
+
+void checkValue(double v) {
+  if (!std::isfinite(v)) {
+    bool raised = false;
+    try {
+      formatMasked(v, Mask::Decimals2);
+    } catch (const QuenbyError&) {
+      raised = true;
+    }
+    check(raised, "non-finite value formatted", v);
+    return;
+  }
+  for (Mask m : {Mask::Decimals4, Mask::Decimals3, Mask::Decimals2}) {
+    std::u16string s = formatMasked(v, m);
+    check(hasMaskShape(s, decimalsOf(m)), "mask shape", v);
+    double back = leadingNumber(s);
+    double half = 0.5 * std::pow(10.0, -decimalsOf(m));
+    check(std::fabs(back - v) <= half * (1 + 1e-9) + std::fabs(v) * 1e-14, "masked read-back", v);
+    check(strictNumber(s) == back, "strict read of masked output", v);
+  }
+  std::u16string plain = formatPlain(v);
+  double back = leadingNumber(plain);
+  check(std::fabs(back - v) <= std::fabs(v) * 5e-15, "plain read-back", v);
+  check(strictNumber(plain) == back, "strict read of plain output", v);
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  std::string bytes(reinterpret_cast<const char*>(data), size);
+  std::u16string utf8Text = u16(bytes);
+  std::u16string rawText;
+  for (size_t i = 0; i + 1 < size; i += 2) rawText.push_back(static_cast<char16_t>(data[i] | data[i + 1] << 8));
+
+  for (const std::u16string& text : {utf8Text, rawText}) {
+    double v = leadingNumber(text);
+    check(!std::isnan(v), "leading number is NaN", v);
+    checkValue(v);
+    try {
+      double strict = strictNumber(text);
+      check(strict == v || (std::isnan(strict) && std::isnan(v)), "strict and leading disagree", strict);
+    } catch (const QuenbyError& e) {
+      check(e.code() == ErrorCode::TypeMismatch, "strict error code", v);
+    }
+    check(sortsBefore(text, u"0.0001") != (text >= std::u16string_view(u"0.0001")), "ordering", v);
+  }
+
+  // Three fields of a tally line cut from the text at its first two '|'.
+  size_t a = bytes.find('|'), b = a == std::string::npos ? a : bytes.find('|', a + 1);
+  if (b != std::string::npos) {
+    try {
+      auto volume = lineVolume(u16(bytes.substr(0, a)), u16(bytes.substr(a + 1, b - a - 1)), u16(bytes.substr(b + 1)));
+      if (volume) check(hasMaskShape(*volume, 4), "line volume shape", leadingNumber(*volume));
+    } catch (const QuenbyError& e) {
+      check(e.code() == ErrorCode::Overflow || e.code() == ErrorCode::InvalidOperation, "line volume error", 0);
+    }
+  }
+  return 0;
+}

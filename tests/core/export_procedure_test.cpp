@@ -1,0 +1,199 @@
+#include "export/export_procedure.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "calc/error.h"
+#include "calc/numeric_text.h"
+#include "logtally/log_tally_export.h"
+
+namespace quenby {
+namespace {
+
+// Records every call in one log shared with the prompter and the viewer; fails the chosen call
+// of the chosen attempts.
+struct Recorder : SpreadsheetHost, BillViewer, Prompter {
+  std::vector<std::string> log;
+  std::string failOn;            // call name, e.g. "open", "cell", "save", "show"
+  std::set<int> failInAttempts;  // 1-based
+  int attempt = 0;
+  std::map<std::pair<int, int>, std::string> cells;  // what the last attempt wrote
+  int saves = 0;
+
+  void call(const std::string& name) {
+    log.push_back(name);
+    if (name == failOn && failInAttempts.count(attempt))
+      throw QuenbyError(ErrorCode::WorkbookMissing, "找不到 " + name);
+  }
+  void newInstance() override {
+    ++attempt;
+    cells.clear();
+    call("new");
+  }
+  void openWorkbook(const std::string& path) override { call("open " + path), call("open"); }
+  void selectWorksheet(const std::u16string& name) override { call("sheet " + u8(name)); }
+  void setCellText(int row, int column, const std::u16string& text) override {
+    if (log.empty() || log.back() != "cell") log.push_back("cell");
+    if (failOn == "cell" && failInAttempts.count(attempt) && cells.size() == 100) call("cell");
+    cells[{row, column}] = u8(text);
+  }
+  void save() override {
+    call("save");
+    ++saves;
+  }
+  void closeAllWorkbooks() override { call("close"); }
+  void quit() override { call("quit"); }
+  void release() noexcept override { log.push_back("release"); }
+  void show(const std::string&, const std::u16string& sheet) override { call("show " + u8(sheet)), call("show"); }
+  void remind(const std::u16string& text) override { log.push_back("remind " + u8(text)); }
+};
+
+const std::string kReminder = "remind 每次打印前请先关闭*账单明细*";
+const std::vector<std::string> kOneAttempt = {"new",  "open /b.xls", "open",    "sheet 原木一",
+                                              "cell", "save",        "close",   "quit",
+                                              "release", "show 原木一", "show"};
+
+std::vector<std::string> concat(std::vector<std::string> a, const std::vector<std::string>& b) {
+  a.insert(a.end(), b.begin(), b.end());
+  return a;
+}
+
+std::map<std::string, std::string> texts(const LogTallySheet& s) {
+  std::map<std::string, std::string> m;
+  for (const NamedField& f : s.fields()) m[toString(f.id)] = u8(f.field->text());
+  return m;
+}
+
+TEST(ExportProcedure, RemindsBeforeAnySpreadsheetActivityOnTheFirstExportOnly) {
+  LogTallySheet sheet;
+  ExportCounter count;
+  Recorder r;
+  runExport(logTallyExportJob(sheet, "/b.xls"), count, r, r, r);
+  EXPECT_EQ(r.log, concat({kReminder}, kOneAttempt));
+  r.log.clear();
+  runExport(logTallyExportJob(sheet, "/b.xls"), count, r, r, r);
+  EXPECT_EQ(r.log, kOneAttempt);
+  EXPECT_EQ(count.value(), 2);
+  EXPECT_EQ(r.cells.size(), 203u);
+}
+
+TEST(ExportProcedure, OneSilentRestartWritesEveryCellAgainAndSavesOnce) {
+  for (const char* failing : {"new", "open", "cell", "save", "quit", "show"}) {
+    SCOPED_TRACE(failing);
+    LogTallySheet sheet;
+    sheet.count(3, 1).setText(u"5");
+    auto before = texts(sheet);
+    ExportCounter count;
+    Recorder r;
+    r.failOn = failing;
+    r.failInAttempts = {1};
+    runExport(logTallyExportJob(sheet, "/b.xls"), count, r, r, r);
+    EXPECT_EQ(r.attempt, 2);
+    EXPECT_EQ(count.value(), 2);
+    EXPECT_EQ(std::count(r.log.begin(), r.log.end(), kReminder), 1);
+    EXPECT_EQ(r.log.front(), kReminder);
+    // The abandoned attempt is released, and the second one runs whole.
+    auto second = std::find(r.log.rbegin(), r.log.rend(), "new").base() - 1;
+    ASSERT_NE(second, r.log.begin() + 1);
+    EXPECT_EQ(*(second - 1), "release");
+    EXPECT_EQ(std::vector<std::string>(second, r.log.end()), kOneAttempt);
+    EXPECT_EQ(r.cells.size(), 203u);
+    EXPECT_EQ(r.saves, std::string(failing) == "quit" || std::string(failing) == "show" ? 2 : 1);
+    EXPECT_EQ(texts(sheet), before);
+  }
+}
+
+TEST(ExportProcedure, SecondFailureReachesTheCallerWithItsNumber) {
+  LogTallySheet sheet;
+  auto before = texts(sheet);
+  ExportCounter count;
+  Recorder r;
+  r.failOn = "open";
+  r.failInAttempts = {1, 2};
+  try {
+    runExport(logTallyExportJob(sheet, "/b.xls"), count, r, r, r);
+    FAIL() << "no error";
+  } catch (const QuenbyError& e) {
+    EXPECT_EQ(e.code(), ErrorCode::WorkbookMissing);
+  }
+  EXPECT_EQ(r.attempt, 2);
+  EXPECT_EQ(r.saves, 0);
+  EXPECT_EQ(r.log.back(), "release");
+  EXPECT_EQ(std::count(r.log.begin(), r.log.end(), kReminder), 1);
+  EXPECT_EQ(texts(sheet), before);
+
+  // A later click starts afresh, with one restart available again and no reminder.
+  r.log.clear();
+  r.failInAttempts = {3};
+  runExport(logTallyExportJob(sheet, "/b.xls"), count, r, r, r);
+  EXPECT_EQ(r.attempt, 4);
+  EXPECT_EQ(std::count(r.log.begin(), r.log.end(), kReminder), 0);
+}
+
+TEST(ExportProcedure, WithoutRestartPolicyTheFirstFailureEndsTheExport) {
+  LogTallySheet sheet;
+  ExportCounter count;
+  Recorder r;
+  r.failOn = "cell";
+  r.failInAttempts = {1};
+  ExportJob job = logTallyExportJob(sheet, "/b.xls");
+  job.restart = RestartPolicy::None;
+  EXPECT_THROW(runExport(job, count, r, r, r), QuenbyError);
+  EXPECT_EQ(r.attempt, 1);
+  EXPECT_EQ(r.saves, 0);
+  EXPECT_EQ(r.log.back(), "release");
+}
+
+TEST(ExportCounter, StopsAtTheLargestSixteenBitValue) {
+  ExportCounter c;
+  EXPECT_TRUE(c.countAttempt());
+  int firsts = 0;
+  for (int i = 0; i < 40000; ++i) firsts += c.countAttempt();
+  EXPECT_EQ(firsts, 0);
+  EXPECT_EQ(c.value(), 32767);
+}
+
+std::string cellName(int row, int column) { return std::string(1, char('A' + column - 1)) + std::to_string(row); }
+
+TEST(LogTallyCellMap, WritesEachOf203CellsOnceFromItsField) {
+  LogTallySheet sheet;
+  // Give every field its own text so that each cell can be traced back to its source. Twice:
+  // the first pass's clearing rules may empty fields whose partners were still empty.
+  for (int pass = 0; pass < 2; ++pass)
+    for (const NamedField& f : sheet.fields()) f.field->setText(u16("v:" + toString(f.id)));
+  std::map<std::string, std::string> byCell;
+  for (const CellSource& c : logTallyCellMap(sheet)) {
+    ASSERT_GE(c.column, 1);
+    ASSERT_LE(c.column, 12);
+    EXPECT_TRUE(byCell.emplace(cellName(c.row, c.column), u8(c.field->text())).second)
+        << cellName(c.row, c.column) << " written twice";
+  }
+  EXPECT_EQ(byCell.size(), 203u);
+  for (const auto& [cell, source] : byCell)
+    for (int row : {1, 2, 6, 22, 24}) EXPECT_NE(cell.substr(1), std::to_string(row)) << cell;
+
+  const std::map<std::string, std::string> expected = {
+      {"A7", "v:Text1(0)"},    {"L20", "v:Text14(11)"}, {"C9", "v:Text3(2)"},     {"E10", "v:Text4(4)"},
+      {"A3", "v:Combo4"},      {"C3", "v:Text17"},      {"H3", "v:Combo2"},       {"J3", "v:Text22"},
+      {"B4", "v:Text27"},      {"H4", "v:Text25"},      {"B5", "v:Text23"},       {"E5", "v:Text15"},
+      {"H5", "v:Text26"},      {"K5", "v:Text21"},      {"B21", "v:Text16(0)"},   {"C21", "v:Text16(1)"},
+      {"E21", "v:Text16(2)"},  {"F21", "v:Text16(3)"},  {"H21", "v:Text16(5)"},   {"I21", "v:Text16(4)"},
+      {"K21", "v:Text16(6)"},  {"L21", "v:Text16(7)"},  {"A23", "v:Text18(0)"},   {"B23", "v:Text19(0)"},
+      {"D23", "v:Text18(1)"},  {"E23", "v:Text19(1)"},  {"G23", "v:Text18(2)"},   {"H23", "v:Text19(5)"},
+      {"J23", "v:Text18(3)"},  {"K23", "v:Text19(6)"},  {"A25", "v:Text19(4)"},   {"C25", "v:Text19(3)"},
+      {"E25", "v:Text19(2)"},  {"H25", "v:Text28"},     {"J25", "v:Text29"},      {"A26", "v:Combo5"},
+      {"C26", "v:Text20"},     {"H26", "v:Combo1"},     {"J26", "v:Text24"},
+  };
+  for (const auto& [cell, source] : expected) EXPECT_EQ(byCell[cell], source) << cell;
+  for (int k = 1; k <= 14; ++k)
+    for (int i = 0; i < 12; ++i)
+      EXPECT_EQ(byCell[cellName(6 + k, i + 1)], "v:Text" + std::to_string(k) + "(" + std::to_string(i) + ")");
+}
+
+}  // namespace
+}  // namespace quenby
