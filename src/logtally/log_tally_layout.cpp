@@ -1,0 +1,211 @@
+// Form1's controls as data. Positions are twips inside the client area (10900 x 9690). The window
+// builds one widget per entry; the focus chain runs down the count columns group by group, so a
+// load can be typed in with the Tab key alone.
+
+#include "logtally/log_tally_layout.h"
+
+#include <array>
+
+namespace quenby {
+namespace {
+
+using layout::Align;
+using layout::Control;
+using layout::Face;
+using layout::Kind;
+using layout::Rect;
+
+constexpr std::string_view kSong = "宋体";
+constexpr double kCellPoints = 10.5;
+constexpr double kLengthPoints = 12;
+
+constexpr std::array<std::string_view, 14> kRowArrays = {"Text1",  "Text2",  "Text3",  "Text4", "Text5",
+                                                         "Text6",  "Text7",  "Text8",  "Text9", "Text10",
+                                                         "Text11", "Text12", "Text13", "Text14"};
+constexpr std::array<int, 4> kGroupLeft = {675, 2700, 4800, 6825};
+
+// Column k of a group: left offset and width of its cells.
+constexpr std::array<int, 3> kColumnOffset = {0, 450, 1050};
+constexpr std::array<int, 3> kColumnWidth = {540, 615, 915};
+
+constexpr int rowTop(int row) { return 2460 + 300 * (row - 1); }
+
+// Per group: length field, its "材长" label, and the crossed subtotal/price/amount indices.
+struct GroupFields {
+  FieldId length;
+  FieldId lengthLabel;
+  int countSubtotal, volumeSubtotal, amount;  // indices into Text16, Text16, Text19
+  FieldId subtotalLabel;
+  FieldId priceLabel;
+  int countLeft, volumeLeft, priceLeft, amountLeft;
+};
+const std::array<GroupFields, 4> kGroups = {{
+    {{"Text23"}, {"Label9"}, 0, 1, 0, {"Label13", 0}, {"Label11", 0}, 1050, 1725, 945, 1545},
+    {{"Text15"}, {"Label10", 0}, 2, 3, 1, {"Label13", 1}, {"Label11", 1}, 3075, 3825, 3105, 3705},
+    {{"Text26"}, {"Label10", 2}, 5, 4, 5, {"Label13", 2}, {"Label11", 5}, 5175, 5850, 5070, 5670},
+    {{"Text21"}, {"Label6"}, 6, 7, 6, {"Label15"}, {"Label11", 6}, 7200, 7950, 7125, 7725},
+}};
+constexpr std::array<int, 4> kLengthLeft = {1725, 3675, 5475, 7575};
+
+Control label(FieldId id, Rect rect, std::string_view caption, Align align = Align::Left) {
+  return {.kind = Kind::Label, .id = id, .rect = rect, .caption = caption, .align = align};
+}
+
+Control text(FieldId id, Rect rect, std::string_view family = {}, double points = 0) {
+  return {.kind = Kind::TextField, .id = id, .rect = rect, .fontFamily = family, .fontPoints = points};
+}
+
+Control combo(FieldId id, Rect rect, std::vector<std::string_view> items, bool editable = true) {
+  return {.kind = Kind::ComboBox, .id = id, .rect = rect, .items = std::move(items), .editable = editable};
+}
+
+Control button(FieldId id, Rect rect, std::string_view caption, Face face) {
+  return {.kind = Kind::PictureButton, .id = id, .rect = rect, .caption = caption, .face = face};
+}
+
+void addBillParties(std::vector<Control>& c) {
+  c.push_back(
+      combo({"Combo4"}, {780, 1320, 1095, 300}, {"购货单位", "单位", "地点", "公司名称", "林班小班"}));
+  c.push_back(text({"Text17"}, {1935, 1320, 3525, 315}));
+  c.push_back(
+      combo({"Combo2"}, {5580, 1320, 1065, 300},
+            {"车号", "联系人", "联系电话", "银行账号", "地址", "部门", "林班小班", "违法行为人", "小地名"}));
+  c.push_back(text({"Text22"}, {6765, 1320, 2775, 315}));
+}
+
+void addGrid(std::vector<Control>& c) {
+  static constexpr std::array<std::string_view, 3> kHeaders = {"径级", "件数", "材  积"};
+  static constexpr std::array<std::string_view, 3> kHeaderArrays = {"Label2", "Label3", "Label4"};
+  for (int g = 0; g < 4; ++g) {
+    const GroupFields& group = kGroups[g];
+    const int lengthLeft = kLengthLeft[g];
+    c.push_back(label(group.lengthLabel, {lengthLeft - 600, 1860, 555, 255}, "材长", Align::Right));
+    c.push_back(text(group.length, {lengthLeft, 1800, 720, 315}, kSong, kLengthPoints));
+    for (int k = 0; k < 3; ++k) {
+      c.push_back(label({kHeaderArrays[k], g}, {kGroupLeft[g] + kColumnOffset[k], 2220, kColumnWidth[k], 240},
+                        kHeaders[k], Align::Center));
+    }
+  }
+  for (int row = 1; row <= 14; ++row) {
+    for (int index = 0; index < 12; ++index) {
+      const int g = index / 3, k = index % 3;
+      Control cell =
+          text({kRowArrays[row - 1], index},
+               {kGroupLeft[g] + kColumnOffset[k], rowTop(row), kColumnWidth[k], 315}, kSong, kCellPoints);
+      cell.red = row == 5 || row == 10;
+      cell.align = k == 0 ? Align::Center : Align::Left;
+      c.push_back(cell);
+    }
+  }
+}
+
+void addGroupFooters(std::vector<Control>& c) {
+  for (int g = 0; g < 4; ++g) {
+    const GroupFields& group = kGroups[g];
+    c.push_back(label(group.subtotalLabel, {kGroupLeft[g], 6900, 375, 255}, "小计"));
+    c.push_back(text({"Text16", group.countSubtotal}, {group.countLeft, 6840, 765, 315}));
+    c.push_back(text({"Text16", group.volumeSubtotal}, {group.volumeLeft, 6840, 915, 315}));
+    c.push_back(label(group.priceLabel, {group.priceLeft, 7260, 615, 240}, "单 价", Align::Center));
+    c.push_back(label({"Label12", g}, {group.amountLeft, 7260, 1140, 240}, "金   额", Align::Center));
+    c.push_back(text({"Text18", g}, {group.priceLeft, 7440, 615, 315}));
+    c.push_back(text({"Text19", group.amount}, {group.amountLeft, 7440, 1140, 315}));
+  }
+}
+
+void addTotals(std::vector<Control>& c) {
+  struct Total {
+    FieldId field, caption;
+    std::string_view text;
+    int left, width;
+  };
+  static const std::array<Total, 5> kTotals = {{
+      {{"Text19", 4}, {"Label11", 4}, "总件数", 1680, 975},
+      {{"Text19", 3}, {"Label11", 3}, "总材积", 2760, 1215},
+      {{"Text19", 2}, {"Label11", 2}, "分级总金额", 4200, 1215},
+      {{"Text28"}, {"Label19"}, "平均单价", 5760, 975},
+      {{"Text29"}, {"Label20"}, "均价总金额", 6720, 1215},
+  }};
+  for (const Total& t : kTotals) {
+    c.push_back(label(t.caption, {t.left, 7980, t.width, 240}, t.text, Align::Center));
+    c.push_back(text(t.field, {t.left, 8220, t.width, 315}));
+  }
+  c.push_back(combo({"Combo5"}, {585, 8700, 1095, 300},
+                    {"出货单位", "单位", "参加人员", "电话", "银行账号", "联系人", "鉴定人", "小地名",
+                     "公司名称", "林班小班"}));
+  c.push_back(text({"Text20"}, {1770, 8700, 3780, 315}));
+  c.push_back(
+      combo({"Combo1"}, {5700, 8730, 1065, 300},
+            {"联系人", "电话", "银行账号", "地址", "参与人", "见证人", "职称", "小地名", "林班小班"}));
+  c.push_back(text({"Text24"}, {6900, 8700, 2040, 315}));
+}
+
+void addRightPanel(std::vector<Control>& c) {
+  c.push_back(label({"Label8"}, {8475, 1860, 1665, 405}, "单位：米、厘米、元           立方米"));
+  c.push_back(label({"Label18"}, {9300, 2700, 915, 255}, "树   种"));
+  c.push_back(text({"Text27"}, {9075, 2940, 1170, 315}));
+  c.push_back(label({"Label1"}, {9060, 3420, 855, 375}, "检 尺 员"));
+  c.push_back(text({"Text25"}, {9075, 3660, 1170, 315}));
+  c.push_back(combo({"Combo3"}, {9075, 4140, 1215, 300}, {"原木计算", "多 材 长", "锯材计算"}, false));
+  c.push_back(button({"Command7"}, {9060, 4620, 1215, 500}, "计 算", Face::BlueWhite));
+  c.push_back(button({"Command4"}, {9060, 5280, 1215, 500}, "清除数据", Face::BlueWhite));
+  c.push_back(button({"Command3"}, {9075, 5940, 1215, 500}, "导出表格", Face::BlueWhite));
+  c.push_back(button({"Command2"}, {9075, 6600, 1200, 500}, "最小化", Face::BlueWhite));
+  c.push_back(button({"Command6"}, {9060, 7260, 1215, 500}, "退 出", Face::BlueWhite));
+  c.push_back(button({"Command1"}, {8940, 8100, 1215, 375}, "更多速算器", Face::LightDark));
+}
+
+// Counts group by group (each group's length first, its unit price last), then the diameter
+// columns, the bill header fields, the computed fields in reading order, the buttons, and the
+// remaining bill fields and combo boxes.
+std::vector<FieldId> tabOrder() {
+  std::vector<FieldId> order;
+  auto column = [&](int index) {
+    for (std::string_view row : kRowArrays) order.push_back({row, index});
+  };
+  for (int g = 0; g < 4; ++g) {
+    order.push_back(kGroups[g].length);
+    column(3 * g + 1);
+    order.push_back({"Text18", g});
+  }
+  for (int g = 0; g < 4; ++g) column(3 * g);
+  for (std::string_view name : {"Text17", "Text27", "Text25", "Text20"}) order.push_back({name});
+  for (int g = 0; g < 4; ++g) column(3 * g + 2);
+  for (const GroupFields& g : kGroups) {
+    order.push_back({"Text16", g.countSubtotal});
+    order.push_back({"Text16", g.volumeSubtotal});
+  }
+  for (const GroupFields& g : kGroups) order.push_back({"Text19", g.amount});
+  for (FieldId id : {FieldId{"Text19", 4}, FieldId{"Text19", 3}, FieldId{"Text19", 2}, FieldId{"Text28"},
+                     FieldId{"Text29"}}) {
+    order.push_back(id);
+  }
+  for (std::string_view name : {"Command7", "Command4", "Command3", "Command2", "Command6", "Command1",
+                                "Text22", "Text24", "Combo4", "Combo2", "Combo5", "Combo1", "Combo3"}) {
+    order.push_back({name});
+  }
+  return order;
+}
+
+layout::Window build() {
+  layout::Window w;
+  w.clientWidth = 10900;
+  w.clientHeight = 9690;
+  w.caption = "Quenby";
+  addBillParties(w.controls);
+  addGrid(w.controls);
+  addGroupFooters(w.controls);
+  addTotals(w.controls);
+  addRightPanel(w.controls);
+  w.tabOrder = tabOrder();
+  w.initialFocus = {"Text23"};
+  return w;
+}
+
+}  // namespace
+
+const layout::Window& logTallyLayout() {
+  static const layout::Window window = build();
+  return window;
+}
+
+}  // namespace quenby

@@ -1,0 +1,107 @@
+#include "shell/appearance.h"
+
+#include <QFont>
+#include <QLinearGradient>
+#include <QPainter>
+#include <QPainterPath>
+#include <QPixmap>
+#include <QRadialGradient>
+
+#include "shell/twips.h"
+
+namespace quenby::shell {
+
+namespace {
+
+const QColor kBandTop(24, 66, 122);
+const QColor kBandBottom(46, 104, 170);
+const QColor kWood(201, 170, 118);
+const QColor kWoodDark(176, 139, 84);
+const QColor kPanel(251, 248, 238);
+const QColor kFrame(110, 76, 40);
+
+QRectF px(const layout::Rect& r) { return QRectF(pixels(r)); }
+
+}  // namespace
+
+void installFontSubstitutions() {
+  // The first installed face of the list wins; fonts-arphic-uming is the one the project installs.
+  const QStringList song = {QStringLiteral("AR PL UMing CN"), QStringLiteral("Noto Serif CJK SC"),
+                            QStringLiteral("Noto Sans CJK SC"), QStringLiteral("WenQuanYi Zen Hei")};
+  QFont::insertSubstitutions(QStringLiteral("宋体"), song);
+  QFont::insertSubstitutions(QStringLiteral("SimSun"), song);
+}
+
+QFont sheetFont() {
+  QFont font(QStringLiteral("宋体"));
+  font.setPointSizeF(9);
+  return font;
+}
+
+QIcon applicationIcon() {
+  QIcon icon;
+  for (int size : {16, 24, 32, 48, 64, 128}) {
+    QPixmap pixmap(size, size);
+    pixmap.fill(Qt::transparent);
+    QPainter p(&pixmap);
+    p.setRenderHint(QPainter::Antialiasing);
+    const QPointF centre(size / 2.0, size / 2.0);
+    const double radius = size * 0.46;
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(92, 58, 28));  // bark
+    p.drawEllipse(centre, radius, radius);
+    QRadialGradient wood(centre, radius);
+    wood.setColorAt(0, QColor(238, 206, 150));
+    wood.setColorAt(1, QColor(205, 160, 96));
+    p.setBrush(wood);
+    p.drawEllipse(centre, radius * 0.86, radius * 0.86);
+    p.setBrush(Qt::NoBrush);
+    p.setPen(QPen(QColor(150, 104, 52), std::max(1.0, size / 48.0)));
+    for (double ring = 0.18; ring < 0.8; ring += 0.16) p.drawEllipse(centre, radius * ring, radius * ring);
+    icon.addPixmap(pixmap);
+  }
+  return icon;
+}
+
+void paintBackdrop(QPainter& p, const Backdrop& b, int width, int height) {
+  QLinearGradient wood(0, 0, 0, height);
+  wood.setColorAt(0, kWood);
+  wood.setColorAt(1, kWoodDark);
+  p.fillRect(0, 0, width, height, wood);
+
+  const double band = pixels(b.bandHeight);
+  QLinearGradient blue(0, 0, 0, band);
+  blue.setColorAt(0, kBandTop);
+  blue.setColorAt(1, kBandBottom);
+  p.fillRect(QRectF(0, 0, width, band), blue);
+  p.fillRect(QRectF(0, band - 2, width, 2), kFrame);
+  QFont titleFont(QStringLiteral("DejaVu Serif"));
+  titleFont.setPixelSize(static_cast<int>(band * 0.5));
+  titleFont.setBold(true);
+  titleFont.setItalic(true);
+  p.setFont(titleFont);
+  p.setPen(QColor(0, 0, 0, 90));
+  p.drawText(QRectF(26, 2, width, band), Qt::AlignLeft | Qt::AlignVCenter, b.title);
+  p.setPen(Qt::white);
+  p.drawText(QRectF(24, 0, width, band), Qt::AlignLeft | Qt::AlignVCenter, b.title);
+
+  p.setRenderHint(QPainter::Antialiasing);
+  const QRectF panel = px(b.panel);
+  QPainterPath outline;
+  outline.addRoundedRect(panel.adjusted(0.5, 0.5, -0.5, -0.5), 6, 6);
+  for (const layout::Rect& tab : b.tabs) {
+    QRectF r = px(tab);
+    r.setBottom(panel.top() + 8);
+    QPainterPath shape;
+    shape.addRoundedRect(r.adjusted(0.5, 0.5, -0.5, 0), 5, 5);
+    outline = outline.united(shape);
+  }
+  p.setPen(QPen(kFrame, 2));
+  p.setBrush(kPanel);
+  p.drawPath(outline);
+  p.setPen(QPen(QColor(255, 255, 255, 160), 1));
+  p.setBrush(Qt::NoBrush);
+  p.drawRoundedRect(panel.adjusted(3, 3, -3, -3), 4, 4);
+}
+
+}  // namespace quenby::shell

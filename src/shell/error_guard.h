@@ -1,0 +1,35 @@
+#pragma once
+// The one guard every event handler of a window runs through. A handler that fails stops where it
+// failed; the guard reports the error with its number and description in a message box and the
+// program carries on with every field as the handler left it. No exception reaches Qt's event loop.
+
+#include <new>
+#include <string>
+
+#include "calc/error.h"
+
+class QWidget;
+
+namespace quenby::shell {
+
+// "错误 6：溢出"
+std::string errorMessage(int number, const std::string& description);
+
+// Modal box, caption "Quenby", OK only.
+void reportError(QWidget* parent, int number, const std::string& description) noexcept;
+
+template <class Handler>
+void guarded(QWidget* parent, Handler&& handler) noexcept {
+  try {
+    handler();
+  } catch (const QuenbyError& e) {
+    reportError(parent, e.number(), e.description());
+  } catch (const std::bad_alloc&) {
+    reportError(parent, static_cast<int>(ErrorCode::OutOfMemory),
+                standardDescription(ErrorCode::OutOfMemory));
+  } catch (...) {
+    reportError(parent, static_cast<int>(ErrorCode::Unexpected), standardDescription(ErrorCode::Unexpected));
+  }
+}
+
+}  // namespace quenby::shell

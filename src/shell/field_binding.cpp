@@ -1,0 +1,49 @@
+#include "shell/field_binding.h"
+
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPointer>
+
+#include "shell/error_guard.h"
+
+namespace quenby::shell {
+
+namespace {
+
+QString qt(const std::u16string& text) { return QString::fromStdU16String(text); }
+
+void showInCombo(QComboBox* combo, const QString& text) {
+  if (combo->currentText() == text) return;
+  if (combo->isEditable()) {
+    combo->setEditText(text);
+  } else {
+    combo->setCurrentIndex(combo->findText(text, Qt::MatchExactly | Qt::MatchCaseSensitive));
+  }
+}
+
+}  // namespace
+
+void bindLineEdit(QLineEdit* edit, Field& field, QWidget* guardParent) {
+  edit->setText(qt(field.text()));
+  QObject::connect(edit, &QLineEdit::textEdited, edit, [&field, guardParent](const QString& text) {
+    guarded(guardParent, [&] { field.setText(text.toStdU16String()); });
+  });
+  field.onChange([widget = QPointer<QLineEdit>(edit), &field] {
+    const QString text = qt(field.text());
+    if (widget && widget->text() != text) widget->setText(text);
+  });
+}
+
+void bindComboBox(QComboBox* combo, Field& field, QWidget* guardParent) {
+  showInCombo(combo, qt(field.text()));
+  auto write = [&field, guardParent](const QString& text) {
+    guarded(guardParent, [&] { field.setText(text.toStdU16String()); });
+  };
+  if (combo->isEditable()) QObject::connect(combo->lineEdit(), &QLineEdit::textEdited, combo, write);
+  QObject::connect(combo, &QComboBox::textActivated, combo, write);
+  field.onChange([widget = QPointer<QComboBox>(combo), &field] {
+    if (widget) showInCombo(widget, qt(field.text()));
+  });
+}
+
+}  // namespace quenby::shell

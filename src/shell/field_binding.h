@@ -1,0 +1,18 @@
+#pragma once
+// Two-way binding between a widget and a sheet field. Only the user's own edits write the field
+// (textEdited, textActivated), so programmatic updates cannot loop; a field change writes the
+// widget only when its text differs, so typing keeps its caret and undo history.
+
+#include "calc/field.h"
+
+class QComboBox;
+class QLineEdit;
+class QWidget;
+
+namespace quenby::shell {
+
+// `guardParent` is the window whose error guard runs the field's change rules.
+void bindLineEdit(QLineEdit* edit, Field& field, QWidget* guardParent);
+void bindComboBox(QComboBox* combo, Field& field, QWidget* guardParent);
+
+}  // namespace quenby::shell
