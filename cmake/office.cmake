@@ -1,0 +1,71 @@
+# The LibreOffice host (quenby_office) and the bill workbook template.
+#
+# The com::sun::star headers are generated into the build tree with the SDK's cppumaker; the
+# template is converted from its flat ODF source to Excel 97 by a private headless office.
+
+set(QUENBY_ROOT ${CMAKE_CURRENT_LIST_DIR}/..)
+set(QUENBY_LO_PROGRAM /usr/lib/libreoffice/program CACHE PATH "LibreOffice program directory")
+set(QUENBY_LO_SDK /usr/lib/libreoffice/sdk CACHE PATH "LibreOffice SDK directory")
+
+find_program(QUENBY_CPPUMAKER cppumaker HINTS ${QUENBY_LO_SDK}/bin NO_DEFAULT_PATH)
+find_program(QUENBY_SOFFICE soffice HINTS ${QUENBY_LO_PROGRAM})
+if(NOT QUENBY_CPPUMAKER OR NOT EXISTS ${QUENBY_LO_SDK}/include/sal/config.h)
+  message(STATUS "LibreOffice SDK not found (libreoffice-dev): the office host and the bill template are not built")
+  return()
+endif()
+
+# --- UNO headers -------------------------------------------------------------------------------
+set(QUENBY_UNO_HEADERS ${CMAKE_BINARY_DIR}/uno-headers)
+set(QUENBY_UNO_TYPES ${QUENBY_LO_PROGRAM}/types.rdb ${QUENBY_LO_PROGRAM}/types/offapi.rdb)
+add_custom_command(
+  OUTPUT ${QUENBY_UNO_HEADERS}/stamp
+  COMMAND ${CMAKE_COMMAND} -E rm -rf ${QUENBY_UNO_HEADERS}/com
+  COMMAND ${QUENBY_CPPUMAKER} -Gc -O${QUENBY_UNO_HEADERS} ${QUENBY_UNO_TYPES}
+  COMMAND ${CMAKE_COMMAND} -E touch ${QUENBY_UNO_HEADERS}/stamp
+  DEPENDS ${QUENBY_UNO_TYPES}
+  COMMENT "Generating the UNO C++ headers"
+  VERBATIM)
+add_custom_target(quenby_uno_headers DEPENDS ${QUENBY_UNO_HEADERS}/stamp)
+
+# --- the host ----------------------------------------------------------------------------------
+add_library(quenby_office STATIC
+  ${QUENBY_ROOT}/src/export/office_process.cpp
+  ${QUENBY_ROOT}/src/export/libreoffice_host.cpp
+  ${QUENBY_ROOT}/src/export/workbook_reader.cpp
+)
+add_dependencies(quenby_office quenby_uno_headers)
+target_include_directories(quenby_office PUBLIC ${QUENBY_ROOT}/src)
+# The UNO headers stay private: users of the host see only the standard library.
+target_include_directories(quenby_office SYSTEM PRIVATE ${QUENBY_UNO_HEADERS} ${QUENBY_LO_SDK}/include)
+target_compile_definitions(quenby_office PRIVATE LINUX UNX CPPU_ENV=gcc3
+  QUENBY_LO_PROGRAM="${QUENBY_LO_PROGRAM}")
+target_link_libraries(quenby_office PUBLIC
+  quenby_core
+  ${QUENBY_LO_SDK}/lib/libuno_cppuhelpergcc3.so
+  ${QUENBY_LO_SDK}/lib/libuno_cppu.so
+  ${QUENBY_LO_SDK}/lib/libuno_sal.so)
+# The SDK's lib/ holds only symbolic links; the libraries and their own dependencies live in
+# the program directory, at run time too.
+target_link_options(quenby_office INTERFACE
+  -Wl,-rpath-link,${QUENBY_LO_PROGRAM} -Wl,-rpath,${QUENBY_LO_PROGRAM})
+
+# --- the bill workbook template ----------------------------------------------------------------
+set(QUENBY_BILL_NAME "账单明细.xls")
+set(QUENBY_BILL_TEMPLATE ${CMAKE_BINARY_DIR}/resources/${QUENBY_BILL_NAME})
+if(QUENBY_SOFFICE)
+  add_custom_command(
+    OUTPUT ${QUENBY_BILL_TEMPLATE}
+    COMMAND ${CMAKE_COMMAND}
+      -DSOFFICE=${QUENBY_SOFFICE}
+      -DSOURCE=${QUENBY_ROOT}/resources/bill_template.fods
+      -DOUTPUT=${QUENBY_BILL_TEMPLATE}
+      -DPROFILE=${CMAKE_BINARY_DIR}/resources/office-profile
+      -P ${QUENBY_ROOT}/cmake/convert_template.cmake
+    DEPENDS ${QUENBY_ROOT}/resources/bill_template.fods ${QUENBY_ROOT}/cmake/convert_template.cmake
+    COMMENT "Converting the bill workbook template to Excel 97"
+    VERBATIM)
+  add_custom_target(bill_template ALL DEPENDS ${QUENBY_BILL_TEMPLATE})
+  install(FILES ${QUENBY_BILL_TEMPLATE} DESTINATION ${CMAKE_INSTALL_DATADIR}/quenby)
+else()
+  message(STATUS "soffice not found: the bill template is not built")
+endif()

@@ -1,0 +1,245 @@
+#include "export/libreoffice_host.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <vector>
+
+#include <com/sun/star/beans/PropertyValue.hpp>
+#include <com/sun/star/container/XEnumeration.hpp>
+#include <com/sun/star/container/XEnumerationAccess.hpp>
+#include <com/sun/star/container/XNameAccess.hpp>
+#include <com/sun/star/document/MacroExecMode.hpp>
+#include <com/sun/star/frame/XStorable.hpp>
+#include <com/sun/star/io/IOException.hpp>
+#include <com/sun/star/lang/XComponent.hpp>
+#include <com/sun/star/sheet/CellFlags.hpp>
+#include <com/sun/star/sheet/XSheetOperation.hpp>
+#include <com/sun/star/sheet/XSpreadsheet.hpp>
+#include <com/sun/star/sheet/XSpreadsheetDocument.hpp>
+#include <com/sun/star/table/XCell.hpp>
+#include <com/sun/star/text/XText.hpp>
+#include <com/sun/star/util/XCloseable.hpp>
+
+#include "export/office_process.h"
+
+namespace quenby {
+
+namespace fs = std::filesystem;
+using css::uno::Reference;
+using css::uno::UNO_QUERY;
+using css::uno::UNO_QUERY_THROW;
+
+struct LibreOfficeHost::Document {
+  std::string path;  // absolute, UTF-8
+  fs::path lockFile;
+  bool lockedElsewhere = false;  // a lock file was there before we loaded the workbook
+  bool ownLock = false;          // our office created the lock file
+  Reference<css::lang::XComponent> component;
+  Reference<css::sheet::XSpreadsheet> sheet;
+};
+
+namespace {
+
+fs::path pathFromUtf8(const std::string& utf8) { return fs::path(std::u8string(utf8.begin(), utf8.end())); }
+
+std::string utf8FromPath(const fs::path& p) {
+  std::u8string s = p.u8string();
+  return std::string(s.begin(), s.end());
+}
+
+std::string columnName(int column) {
+  std::string name;
+  for (int c = column; c > 0; c = (c - 1) / 26) name.insert(name.begin(), static_cast<char>('A' + (c - 1) % 26));
+  return name;
+}
+
+// The lock files other programs keep beside a workbook they have open: LibreOffice's
+// ".~lock.<name>#" and Microsoft Office's "~$<name>".
+bool lockedByOtherProgram(const fs::path& workbook, const fs::path& ownLockFile) {
+  std::error_code ec;
+  fs::path officeOwner = workbook.parent_path() / (u8"~$" + workbook.filename().u8string());
+  return fs::exists(ownLockFile, ec) || fs::exists(officeOwner, ec);
+}
+
+bool isReadOnlyFile(const std::string& path) {
+  struct stat st {};
+  if (::stat(path.c_str(), &st) != 0) return false;
+  // Write bits are honoured even for root, who may write anyway: a file marked read-only stays so.
+  return (st.st_mode & 0222) == 0 || ::access(path.c_str(), W_OK) != 0;
+}
+
+css::beans::PropertyValue property(const char* name, const css::uno::Any& value) {
+  css::beans::PropertyValue p;
+  p.Name = OUString::createFromAscii(name);
+  p.Value = value;
+  return p;
+}
+
+}  // namespace
+
+LibreOfficeHost::LibreOfficeHost() = default;
+LibreOfficeHost::LibreOfficeHost(OfficeOptions options) : options_(std::move(options)) {}
+LibreOfficeHost::~LibreOfficeHost() { release(); }
+
+pid_t LibreOfficeHost::officeProcessId() const noexcept { return office_ ? office_->pid() : 0; }
+
+std::string LibreOfficeHost::profileDirectory() const { return office_ ? office_->profileDirectory() : std::string(); }
+
+void LibreOfficeHost::newInstance() {
+  release();
+  office_ = std::make_unique<OfficeProcess>(options_);
+}
+
+void LibreOfficeHost::openWorkbook(const std::string& pathUtf8) {
+  if (!office_) throw QuenbyError(ErrorCode::SpreadsheetFailed, "电子表格程序没有启动，无法打开账单工作簿");
+  std::error_code ec;
+  fs::path path = fs::absolute(pathFromUtf8(pathUtf8), ec);
+  const std::string shown = pathUtf8;
+  auto missing = [&] {
+    return QuenbyError(ErrorCode::WorkbookMissing, "找不到账单工作簿：" + shown + "。请确认该文件存在");
+  };
+  if (ec || !fs::is_regular_file(path, ec)) throw missing();
+
+  if (document_) closeAllWorkbooks();
+  auto doc = std::make_unique<Document>();
+  doc->path = utf8FromPath(path);
+  doc->lockFile = path.parent_path() / (u8".~lock." + path.filename().u8string() + u8"#");
+  doc->lockedElsewhere = lockedByOtherProgram(path, doc->lockFile);
+
+  Reference<css::lang::XComponent> component;
+  try {
+    component = unoCall("打开账单工作簿 " + shown, [&] {
+      css::uno::Sequence<css::beans::PropertyValue> args(2);
+      args.getArray()[0] = property("Hidden", css::uno::Any(true));
+      args.getArray()[1] = property("MacroExecutionMode", css::uno::Any(css::document::MacroExecMode::NEVER_EXECUTE));
+      return office_->desktop()->loadComponentFromURL(fileUrl(doc->path), "_blank", 0, args);
+    });
+  } catch (const QuenbyError& e) {
+    if (!fs::is_regular_file(path, ec)) throw missing();
+    throw;
+  }
+  if (!component.is()) {
+    if (!fs::is_regular_file(path, ec)) throw missing();
+    throw QuenbyError(ErrorCode::SpreadsheetFailed, "电子表格程序无法打开账单工作簿：" + shown);
+  }
+  doc->component = component;
+  doc->ownLock = !doc->lockedElsewhere && fs::exists(doc->lockFile, ec);
+  document_ = std::move(doc);
+  if (!Reference<css::sheet::XSpreadsheetDocument>(component, UNO_QUERY).is()) {
+    closeAllWorkbooks();
+    throw QuenbyError(ErrorCode::SpreadsheetFailed, "账单工作簿 " + shown + " 不是电子表格文件");
+  }
+}
+
+void LibreOfficeHost::selectWorksheet(const std::u16string& name) {
+  if (!document_) throw QuenbyError(ErrorCode::SpreadsheetFailed, "没有打开账单工作簿，无法选择工作表");
+  const std::string shownName = utf8FromOUString(toOUString(name));
+  document_->sheet = unoCall("选择工作表“" + shownName + "”", [&] {
+    Reference<css::sheet::XSpreadsheetDocument> spreadsheet(document_->component, UNO_QUERY_THROW);
+    Reference<css::container::XNameAccess> sheets(spreadsheet->getSheets(), UNO_QUERY_THROW);
+    const OUString sheetName = toOUString(name);
+    if (!sheets->hasByName(sheetName))
+      throw QuenbyError(ErrorCode::WorksheetMissing,
+                        "账单工作簿 " + document_->path + " 中没有名为“" + shownName + "”的工作表");
+    return Reference<css::sheet::XSpreadsheet>(sheets->getByName(sheetName), UNO_QUERY_THROW);
+  });
+}
+
+void LibreOfficeHost::setCellText(int row, int column, const std::u16string& text) {
+  if (!document_ || !document_->sheet.is())
+    throw QuenbyError(ErrorCode::SpreadsheetFailed, "没有选择工作表，无法写入单元格");
+  if (row < 1 || column < 1)
+    throw QuenbyError(ErrorCode::SpreadsheetFailed,
+                      "单元格位置无效（行 " + std::to_string(row) + "，列 " + std::to_string(column) + "）");
+  unoCall("写入单元格 " + columnName(column) + std::to_string(row), [&] {
+    Reference<css::table::XCell> cell = document_->sheet->getCellByPosition(column - 1, row - 1);
+    if (text.empty()) {
+      // An empty text empties the cell's content and keeps its formatting.
+      Reference<css::sheet::XSheetOperation> range(
+          document_->sheet->getCellRangeByPosition(column - 1, row - 1, column - 1, row - 1), UNO_QUERY_THROW);
+      range->clearContents(css::sheet::CellFlags::VALUE | css::sheet::CellFlags::DATETIME |
+                           css::sheet::CellFlags::STRING | css::sheet::CellFlags::FORMULA);
+    } else {
+      // Through XText the text is stored as it stands: "=1+1" stays text, "12" is not a number.
+      Reference<css::text::XText>(cell, UNO_QUERY_THROW)->setString(toOUString(text));
+    }
+  });
+}
+
+void LibreOfficeHost::save() {
+  if (!document_) throw QuenbyError(ErrorCode::SpreadsheetFailed, "没有打开账单工作簿，无法保存");
+  const std::string& path = document_->path;
+  const std::string lockName = utf8FromPath(document_->lockFile.filename());
+  if (document_->lockedElsewhere)
+    throw QuenbyError(ErrorCode::WorkbookNotSaved,
+                      "账单工作簿 " + path + " 正被其他程序打开（有锁定文件 " + lockName +
+                          "），无法保存。请先关闭打开它的程序或窗口，再重新导出");
+  if (isReadOnlyFile(path))
+    throw QuenbyError(ErrorCode::WorkbookNotSaved,
+                      "账单工作簿 " + path + " 是只读文件，无法保存。请取消它的只读属性并关闭正在使用它的程序，再重新导出");
+  unoCall("保存账单工作簿", [&] {
+    Reference<css::frame::XStorable> storable(document_->component, UNO_QUERY_THROW);
+    try {
+      if (storable->isReadonly()) throw css::io::IOException("read-only");
+      storable->store();
+    } catch (const css::io::IOException&) {
+      throw QuenbyError(ErrorCode::WorkbookNotSaved,
+                        "无法保存账单工作簿 " + path +
+                            "：文件是只读的，或正被其他程序打开。请关闭打开它的程序并检查文件属性，再重新导出");
+    }
+  });
+}
+
+void LibreOfficeHost::closeAllWorkbooks() {
+  if (!office_) throw QuenbyError(ErrorCode::SpreadsheetFailed, "电子表格程序没有启动，无法关闭工作簿");
+  if (document_) document_->sheet.clear();
+  unoCall("关闭工作簿", [&] {
+    Reference<css::container::XEnumeration> components = office_->desktop()->getComponents()->createEnumeration();
+    std::vector<Reference<css::lang::XComponent>> open;
+    while (components->hasMoreElements()) {
+      Reference<css::lang::XComponent> c(components->nextElement(), UNO_QUERY);
+      if (c.is()) open.push_back(c);
+    }
+    for (auto& c : open) {
+      if (Reference<css::util::XCloseable> closeable{c, UNO_QUERY}; closeable.is())
+        closeable->close(true);
+      else
+        c->dispose();
+    }
+  });
+  document_.reset();
+}
+
+void LibreOfficeHost::quit() {
+  if (!office_) throw QuenbyError(ErrorCode::SpreadsheetFailed, "电子表格程序没有启动，无法退出");
+  std::unique_ptr<Document> doc = std::move(document_);
+  if (doc) {
+    doc->sheet.clear();
+    doc->component.clear();
+  }
+  office_->terminate();
+  office_.reset();
+  std::error_code ec;
+  if (doc && doc->ownLock) fs::remove(doc->lockFile, ec);
+}
+
+void LibreOfficeHost::release() noexcept {
+  std::unique_ptr<Document> doc = std::move(document_);
+  if (office_) office_->kill();  // first, so that dropping references waits on no one
+  if (doc) {
+    try {
+      doc->sheet.clear();
+      doc->component.clear();
+    } catch (...) {
+    }
+    // A killed office leaves its lock file behind; the next export would take it for another
+    // program's.
+    std::error_code ec;
+    if (doc->ownLock) fs::remove(doc->lockFile, ec);
+  }
+  office_.reset();
+}
+
+}  // namespace quenby

@@ -1,0 +1,56 @@
+#pragma once
+// The spreadsheet host on LibreOffice Calc. Every instance is a private headless office that
+// this host starts itself (own temporary profile, own pipe, own process group), drives through
+// UNO and ends again: no office process outlives the host, also after a failure.
+
+#include <sys/types.h>
+
+#include <chrono>
+#include <memory>
+#include <string>
+
+#include "export/spreadsheet_host.h"
+
+namespace quenby {
+
+struct OfficeOptions {
+  // The office start script. Empty: the installed LibreOffice, else "soffice" on the PATH.
+  std::string sofficePath;
+  // How long a started office may take to answer on its pipe.
+  std::chrono::milliseconds answerTimeout{15000};
+  // How long a terminated office may take to exit before it is killed.
+  std::chrono::milliseconds quitTimeout{5000};
+};
+
+class OfficeProcess;
+
+class LibreOfficeHost final : public SpreadsheetHost {
+ public:
+  LibreOfficeHost();
+  explicit LibreOfficeHost(OfficeOptions options);
+  ~LibreOfficeHost() override;
+  LibreOfficeHost(const LibreOfficeHost&) = delete;
+  LibreOfficeHost& operator=(const LibreOfficeHost&) = delete;
+
+  void newInstance() override;
+  void openWorkbook(const std::string& pathUtf8) override;
+  void selectWorksheet(const std::u16string& name) override;
+  void setCellText(int row, int column, const std::u16string& text) override;
+  void save() override;
+  void closeAllWorkbooks() override;
+  void quit() override;
+  void release() noexcept override;
+
+  // The running office: its process id (0 when none) and its temporary profile directory
+  // (empty when none). For tests and diagnostics.
+  pid_t officeProcessId() const noexcept;
+  std::string profileDirectory() const;
+
+ private:
+  struct Document;
+  OfficeOptions options_;
+  std::unique_ptr<OfficeProcess> office_;
+  std::unique_ptr<Document> document_;
+};
+
+}  // namespace quenby
