@@ -25,7 +25,7 @@ bench: build
 # libFuzzer over the conversions, built with clang: make fuzz FUZZ_SECONDS=300
 FUZZ_SECONDS ?= 60
 fuzz: deps
-	@CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+	@CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUENBY_FUZZ_ONLY=ON >/dev/null
 	@cmake --build build-fuzz -j $(JOBS) --target conversions_fuzz
 	@mkdir -p build-fuzz/corpus
 	@build-fuzz/fuzz/conversions_fuzz -max_total_time=$(FUZZ_SECONDS) -jobs=$(JOBS) -workers=$(JOBS) \

@@ -1,109 +1,158 @@
 #include "calc/numeric_text.h"
 
+#include <algorithm>
 #include <charconv>
+#include <cstdint>
+#include <cstring>
 #include <cmath>
 #include <limits>
 #include <optional>
+#include <string>
 
 #include "calc/error.h"
 
 namespace quenby {
 namespace {
 
-bool ignorable(char16_t c) { return c == u' ' || c == u'\t' || c == u'\n'; }
 bool isDigit(char16_t c) { return c >= u'0' && c <= u'9'; }
 
-int hexDigit(char16_t c) {
+int digitValue(char16_t c) {
   if (c >= u'0' && c <= u'9') return c - u'0';
   if (c >= u'a' && c <= u'f') return c - u'a' + 10;
   if (c >= u'A' && c <= u'F') return c - u'A' + 10;
   return -1;
 }
 
-// The parts of a decimal number as read from text: sign, mantissa digits with the position of
-// the decimal point, and the exponent.
-struct Scanned {
-  bool negative = false;
-  std::string digits;        // mantissa digits, point removed
-  int pointPosition = 0;     // number of mantissa digits before the point
-  long exponent = 0;         // saturated well beyond the double range
-  size_t end = 0;            // index after the last character used
+// Walks a text character by character; in lenient mode blanks, tabs and line feeds are
+// invisible wherever they stand.
+class Cursor {
+ public:
+  Cursor(std::u16string_view s, bool lenient) : s_(s), lenient_(lenient) {}
+  char16_t peek() {
+    if (lenient_)
+      while (i_ < s_.size() && (s_[i_] == u' ' || s_[i_] == u'\t' || s_[i_] == u'\n')) ++i_;
+    return i_ < s_.size() ? s_[i_] : u'\0';
+  }
+  bool atEnd() { return peek() == u'\0' && i_ >= s_.size(); }
+  void next() { ++i_; }
+  size_t position() const { return i_; }
+  void reset(size_t position) { i_ = position; }
+
+ private:
+  std::u16string_view s_;
+  bool lenient_;
+  size_t i_ = 0;
 };
 
-// Reads sign, digits, one full stop and an E/D exponent from `s` (no ignorable characters).
-// Returns nothing when no mantissa digit was found.
-std::optional<Scanned> scanDecimal(std::u16string_view s) {
-  Scanned r;
-  size_t i = 0;
-  if (i < s.size() && (s[i] == u'+' || s[i] == u'-')) r.negative = s[i++] == u'-';
-  bool point = false;
-  for (; i < s.size(); ++i) {
-    if (isDigit(s[i])) {
-      r.digits.push_back(static_cast<char>(s[i]));
-      if (!point) ++r.pointPosition;
-    } else if (s[i] == u'.' && !point) {
+constexpr double kExactPowersOfTen[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
+                                        1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+
+// A decimal number as read: sign, significant digits and the power of ten of the last one.
+struct Decimal {
+  bool negative = false;
+  int count = 0;           // significant digits, leading zeros dropped
+  std::uint64_t head = 0;  // the first 15 of them as an integer
+  std::string all;         // all of them, kept only from the 16th on
+  long exponent = 0;       // value = digits × 10^exponent
+
+  void push(char digit) {
+    if (count < 15) {
+      head = head * 10 + (digit - '0');
+    } else {
+      if (count == 15) all = std::to_string(head);
+      all.push_back(digit);
+    }
+    ++count;
+  }
+
+  double value() const {
+    double v;
+    if (count == 0) {
+      v = 0;
+    } else if (count <= 15 && exponent >= -22 && exponent <= 22) {
+      // Both factors are exact doubles, so one rounding gives the correctly rounded value.
+      const double m = static_cast<double>(head);
+      v = exponent >= 0 ? m * kExactPowersOfTen[exponent] : m / kExactPowersOfTen[-exponent];
+    } else {
+      std::string text = (count <= 15 ? std::to_string(head) : all) + 'e' + std::to_string(exponent);
+      auto [ptr, ec] = std::from_chars(text.data(), text.data() + text.size(), v);
+      if (ec == std::errc::result_out_of_range) {
+        long magnitude = exponent + count;  // value < 10^magnitude
+        v = magnitude > 0 ? std::numeric_limits<double>::infinity() : 0.0;
+      }
+    }
+    return negative ? -v : v;
+  }
+};
+
+// Sign, digits with at most one full stop, and an E or D exponent. Nothing when no mantissa digit
+// comes; the cursor then stands where it started.
+std::optional<Decimal> scanDecimal(Cursor& c) {
+  const size_t start = c.position();
+  Decimal d;
+  if (c.peek() == u'+' || c.peek() == u'-') {
+    d.negative = c.peek() == u'-';
+    c.next();
+  }
+  bool anyDigit = false, point = false;
+  long afterPoint = 0;
+  for (;; c.next()) {
+    char16_t ch = c.peek();
+    if (isDigit(ch)) {
+      anyDigit = true;
+      if (d.count > 0 || ch != u'0') d.push(static_cast<char>(ch));
+      if (point) ++afterPoint;
+    } else if (ch == u'.' && !point) {
       point = true;
     } else {
       break;
     }
   }
-  if (r.digits.empty()) return std::nullopt;
-  r.end = i;
-  if (i < s.size() && (s[i] == u'E' || s[i] == u'e' || s[i] == u'D' || s[i] == u'd')) {
-    size_t j = i + 1;
-    bool negativeExponent = false;
-    if (j < s.size() && (s[j] == u'+' || s[j] == u'-')) negativeExponent = s[j++] == u'-';
-    if (j < s.size() && isDigit(s[j])) {
-      long e = 0;
-      for (; j < s.size() && isDigit(s[j]); ++j) e = std::min<long>(e * 10 + (s[j] - u'0'), 100000000L);
-      r.exponent = negativeExponent ? -e : e;
-      r.end = j;
+  if (!anyDigit) {
+    c.reset(start);
+    return std::nullopt;
+  }
+  long exponent = 0;
+  char16_t e = c.peek();
+  if (e == u'E' || e == u'e' || e == u'D' || e == u'd') {
+    const size_t mark = c.position();
+    c.next();
+    bool negative = false;
+    if (c.peek() == u'+' || c.peek() == u'-') {
+      negative = c.peek() == u'-';
+      c.next();
+    }
+    if (isDigit(c.peek())) {
+      for (; isDigit(c.peek()); c.next()) exponent = std::min<long>(exponent * 10 + (c.peek() - u'0'), 100000000L);
+      if (negative) exponent = -exponent;
+    } else {
+      c.reset(mark);  // a letter without exponent digits is not part of the number
     }
   }
-  return r;
+  d.exponent = exponent - afterPoint;
+  return d;
 }
 
-// Reads &H hex or &O octal digits at `s` (which starts with '&'). Nothing when neither follows.
-std::optional<std::pair<double, size_t>> scanRadix(std::u16string_view s) {
-  if (s.size() < 2 || s[0] != u'&') return std::nullopt;
+// &H hex or &O octal digits, read as a non-negative integer. Nothing when neither prefix comes.
+std::optional<double> scanRadix(Cursor& c, bool* anyDigit) {
+  const size_t start = c.position();
+  if (c.peek() != u'&') return std::nullopt;
+  c.next();
   int base = 0;
-  if (s[1] == u'H' || s[1] == u'h') base = 16;
-  if (s[1] == u'O' || s[1] == u'o') base = 8;
-  if (base == 0) return std::nullopt;
+  if (c.peek() == u'H' || c.peek() == u'h') base = 16;
+  if (c.peek() == u'O' || c.peek() == u'o') base = 8;
+  if (base == 0) {
+    c.reset(start);
+    return std::nullopt;
+  }
+  c.next();
   double value = 0;
-  size_t i = 2;
-  for (; i < s.size(); ++i) {
-    int d = hexDigit(s[i]);
-    if (d < 0 || d >= base) break;
+  *anyDigit = false;
+  for (int d; (d = digitValue(c.peek())) >= 0 && d < base; c.next()) {
     value = value * base + d;
+    *anyDigit = true;
   }
-  return std::make_pair(value, i);
-}
-
-double toDouble(const Scanned& n) {
-  // Strip leading zeros so that the decimal magnitude is known when from_chars reports a range
-  // error; the magnitude decides between infinity and zero.
-  size_t first = n.digits.find_first_not_of('0');
-  if (first == std::string::npos) return n.negative ? -0.0 : 0.0;
-  std::string text = n.digits.substr(first);
-  long exponent = n.exponent + n.pointPosition - static_cast<long>(n.digits.size());
-  text += 'e';
-  text += std::to_string(exponent);
-  double value = 0;
-  auto [ptr, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-  if (ec == std::errc::result_out_of_range) {
-    long magnitude = exponent + static_cast<long>(n.digits.size() - first);  // value < 10^magnitude
-    value = magnitude > 0 ? std::numeric_limits<double>::infinity() : 0.0;
-  }
-  return n.negative ? -value : value;
-}
-
-std::u16string withoutIgnorable(std::u16string_view text) {
-  std::u16string s;
-  s.reserve(text.size());
-  for (char16_t c : text)
-    if (!ignorable(c)) s.push_back(c);
-  return s;
+  return value;
 }
 
 [[noreturn]] void raiseNotFinite(double value) {
@@ -134,9 +183,10 @@ Decimal15 decimal15(double magnitude) {
 }  // namespace
 
 double leadingNumber(std::u16string_view text) {
-  std::u16string s = withoutIgnorable(text);
-  if (auto radix = scanRadix(s)) return radix->first;
-  if (auto n = scanDecimal(s)) return toDouble(*n);
+  Cursor c(text, true);
+  bool anyDigit;
+  if (auto radix = scanRadix(c, &anyDigit)) return *radix;
+  if (auto d = scanDecimal(c)) return d->value();
   return 0.0;
 }
 
@@ -144,9 +194,13 @@ double strictNumber(std::u16string_view text) {
   size_t b = 0, e = text.size();
   while (b < e && (text[b] == u' ' || text[b] == u'\t')) ++b;
   while (e > b && (text[e - 1] == u' ' || text[e - 1] == u'\t')) --e;
-  std::u16string_view s = text.substr(b, e - b);
-  if (auto radix = scanRadix(s); radix && radix->second == s.size() && s.size() > 2) return radix->first;
-  if (auto n = scanDecimal(s); n && n->end == s.size()) return toDouble(*n);
+  Cursor c(text.substr(b, e - b), false);
+  bool anyDigit = false;
+  if (auto radix = scanRadix(c, &anyDigit)) {
+    if (anyDigit && c.atEnd()) return *radix;
+  } else if (auto d = scanDecimal(c); d && c.atEnd()) {
+    return d->value();
+  }
   raise(ErrorCode::TypeMismatch);
 }
 
@@ -162,37 +216,42 @@ int decimalsOf(Mask mask) {
 std::u16string formatMasked(double value, Mask mask) {
   if (!std::isfinite(value)) raiseNotFinite(value);
   const int decimals = decimalsOf(mask);
-  // Fixed-point digits of |value| at 10^-decimals, from the 15-digit decimal form, rounded half
-  // away from zero there.
-  std::string fixed;  // all digits, the last `decimals` of them after the point
+  // Digits of |value| down to 10^-decimals, taken from its 15-significant-digit decimal form and
+  // rounded half away from zero there. At most 309 integer digits.
+  char fixed[400];
+  int n = 0;
   if (value != 0) {
     Decimal15 d = decimal15(std::fabs(value));
     // Digit i of d has weight 10^(exponent - i); keep those with weight >= 10^-decimals.
-    int keep = d.exponent + decimals + 1;
+    const int keep = d.exponent + decimals + 1;
     if (keep >= 0) {
-      for (int i = 0; i < std::min(keep, 15); ++i) fixed.push_back(d.digits[i]);
-      for (int i = 15; i < keep; ++i) fixed.push_back('0');
+      for (; n < keep; ++n) fixed[n] = n < 15 ? d.digits[n] : '0';
       if (keep < 15 && d.digits[keep] >= '5') {
-        int i = static_cast<int>(fixed.size()) - 1;
+        int i = n - 1;
         for (; i >= 0 && fixed[i] == '9'; --i) fixed[i] = '0';
-        if (i >= 0)
+        if (i >= 0) {
           ++fixed[i];
-        else
-          fixed.insert(fixed.begin(), '1');
+        } else {
+          std::memmove(fixed + 1, fixed, n++);
+          fixed[0] = '1';
+        }
       }
     }
   }
-  if (fixed.size() < static_cast<size_t>(decimals) + 1) fixed.insert(0, decimals + 1 - fixed.size(), '0');
-  bool zero = fixed.find_first_not_of('0') == std::string::npos;
+  if (n < decimals + 1) {  // at least one digit before the point
+    const int pad = decimals + 1 - n;
+    std::memmove(fixed + pad, fixed, n);
+    std::memset(fixed, '0', pad);
+    n += pad;
+  }
+  const bool zero = std::all_of(fixed, fixed + n, [](char c) { return c == '0'; });
 
   std::u16string out;
-  out.reserve(fixed.size() + 2);
+  out.reserve(n + 2);
   if (value < 0 && !zero) out.push_back(u'-');
-  size_t integerDigits = fixed.size() - decimals;
-  for (size_t i = 0; i < fixed.size(); ++i) {
-    if (i == integerDigits) out.push_back(u'.');
-    out.push_back(static_cast<char16_t>(fixed[i]));
-  }
+  out.append(fixed, fixed + n - decimals);
+  out.push_back(u'.');
+  out.append(fixed + n - decimals, fixed + n);
   return out;
 }
 
@@ -213,7 +272,7 @@ std::u16string formatPlain(double value) {
     }
     s += d.exponent < 0 ? "E-" : "E+";
     std::string e = std::to_string(std::abs(d.exponent));
-    if (e.size() < 2) e.insert(0, "0");
+    if (e.size() < 2) e = "0" + e;
     s += e;
   } else if (d.exponent < 0) {
     s += "0.";
