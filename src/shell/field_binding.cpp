@@ -14,10 +14,12 @@ QString qt(const std::u16string& text) { return QString::fromStdU16String(text);
 
 void showInCombo(QComboBox* combo, const QString& text) {
   if (combo->currentText() == text) return;
-  if (combo->isEditable()) {
-    combo->setEditText(text);
+  // An entry of the list becomes the current one, so the keys and the list start from it.
+  const int entry = combo->findText(text, Qt::MatchExactly | Qt::MatchCaseSensitive);
+  if (entry >= 0 || !combo->isEditable()) {
+    combo->setCurrentIndex(entry);
   } else {
-    combo->setCurrentIndex(combo->findText(text, Qt::MatchExactly | Qt::MatchCaseSensitive));
+    combo->setEditText(text);
   }
 }
 

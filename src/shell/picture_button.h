@@ -10,6 +10,8 @@
 namespace quenby::shell {
 
 class PictureButton : public QAbstractButton {
+  Q_OBJECT
+
  public:
   PictureButton(const QString& word, layout::Face face, QWidget* parent = nullptr);
 

@@ -1,0 +1,16 @@
+// The window tests share one QApplication; listing the tests needs none.
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <memory>
+
+#include "shell/appearance.h"
+
+int main(int argc, char** argv) {
+  testing::InitGoogleTest(&argc, argv);
+  if (GTEST_FLAG_GET(list_tests)) return RUN_ALL_TESTS();
+  QApplication app(argc, argv);
+  quenby::shell::installFontSubstitutions();
+  return RUN_ALL_TESTS();
+}

@@ -1,0 +1,221 @@
+// The shared window machinery on a small window of its own: bindings both ways, the focus chain,
+// the error guard, dragging by the background and the fixed size.
+
+#include "shell/sheet_window.h"
+
+#include <gtest/gtest.h>
+
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QTest>
+#include <memory>
+#include <stdexcept>
+
+#include "calc/error.h"
+#include "calc/numeric_text.h"
+#include "shell/picture_button.h"
+#include "ui_test_support.h"
+
+namespace quenby {
+namespace {
+
+using layout::Face;
+using layout::Kind;
+
+const layout::Window& probeTable() {
+  static const layout::Window table = [] {
+    layout::Window w;
+    w.clientWidth = 3000;
+    w.clientHeight = 1800;
+    w.caption = "Probe";
+    w.controls = {
+        {.kind = Kind::Label, .id = {"Label1"}, .rect = {150, 150, 900, 255}, .caption = "名称"},
+        {.kind = Kind::TextField, .id = {"Text1"}, .rect = {1200, 150, 1500, 315}},
+        {.kind = Kind::ComboBox, .id = {"Combo1"}, .rect = {150, 600, 900, 300}, .items = {"甲", "乙", "丙"}},
+        {.kind = Kind::TextField, .id = {"Text2"}, .rect = {1200, 600, 1500, 315}},
+        {.kind = Kind::PictureButton,
+         .id = {"Command1"},
+         .rect = {150, 1050, 1215, 500},
+         .caption = "计 算",
+         .face = Face::BlueWhite},
+    };
+    w.tabOrder = {{"Command1"}, {"Text2"}};
+    w.initialFocus = {"Text2"};
+    return w;
+  }();
+  return table;
+}
+
+// A sheet of two fields and a combo box; Text1 clears itself when it reads "0", as the
+// tally rows clear a volume without pieces.
+class ProbeWindow : public shell::SheetWindow {
+ public:
+  ProbeWindow() : SheetWindow(probeTable(), {.title = "Probe", .bandHeight = 150, .panel = {}, .tabs = {}}) {
+    text1.onChange([this] {
+      if (text1.text() == u"0") text1.setText(u"");
+    });
+    bound = bind({{{"Text1"}, &text1}, {{"Text2"}, &text2}, {{"Combo1"}, &combo1}, {{"Text9"}, &unplaced}});
+  }
+  using SheetWindow::onClick;
+
+  Field text1, text2, combo1{u"乙"}, unplaced;
+  int bound = 0;
+};
+
+class SheetWindowTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    window = std::make_unique<ProbeWindow>();
+    window->show();
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+  }
+  QLineEdit* edit(std::string_view name) { return window->control<QLineEdit>({name}); }
+  std::string focusName() const {
+    auto id = window->addressOf(QApplication::focusWidget());
+    return id ? toString(*id) : "(nothing)";
+  }
+
+  std::unique_ptr<ProbeWindow> window;
+};
+
+TEST_F(SheetWindowTest, TypingWritesTheFieldAndKeepsCaretAndUndo) {
+  EXPECT_EQ(window->bound, 3);  // a field with no control of its address stays unbound
+  QLineEdit* e = edit("Text2");
+  e->setFocus();
+  QTest::keyClicks(e, "12.5");
+  EXPECT_EQ(u8(window->text2.text()), "12.5");
+  EXPECT_EQ(e->cursorPosition(), 4);
+  EXPECT_TRUE(e->isUndoAvailable());                   // the field's change did not write the widget back
+  QTest::keyClick(e, Qt::Key_Z, Qt::ControlModifier);  // undo is the user's edit too
+  EXPECT_EQ(e->text(), "");
+  EXPECT_EQ(u8(window->text2.text()), "");
+}
+
+TEST_F(SheetWindowTest, FieldChangesReachTheWidgetAlsoFromNestedRules) {
+  window->text2.setText(u"0.646");
+  EXPECT_EQ(edit("Text2")->text(), "0.646");
+  QLineEdit* e = edit("Text1");
+  e->setFocus();
+  QTest::keyClicks(e, "0");
+  EXPECT_EQ(e->text(), "");  // the rule emptied the field inside the keystroke
+  QTest::keyClicks(e, "05");
+  EXPECT_EQ(e->text(), "5");
+  EXPECT_EQ(u8(window->text1.text()), "5");
+}
+
+TEST_F(SheetWindowTest, ComboBoxIsBoundBothWays) {
+  auto* combo = window->control<QComboBox>({"Combo1"});
+  EXPECT_EQ(combo->currentText(), "乙");
+  combo->setFocus();
+  QTest::keyClick(combo, Qt::Key_Down);  // picks the next entry
+  EXPECT_EQ(u8(window->combo1.text()), "丙");
+  combo->lineEdit()->selectAll();
+  combo->lineEdit()->insert("林班");  // as typed through an input method
+  EXPECT_EQ(u8(window->combo1.text()), "林班");
+  window->combo1.setText(u"甲");
+  EXPECT_EQ(combo->currentText(), "甲");
+}
+
+TEST_F(SheetWindowTest, FocusChainFollowsTheTableThenTheRestInTableOrder) {
+  std::vector<std::string> walked = {focusName()};
+  for (int i = 0; i < 4; ++i) {
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    walked.push_back(focusName());
+  }
+  EXPECT_EQ(walked, (std::vector<std::string>{"Text2", "Text1", "Combo1", "Command1", "Text2"}));
+}
+
+TEST_F(SheetWindowTest, HandlerErrorsAreReportedAndTheWindowCarriesOn) {
+  struct Row {
+    const char* what;
+    std::function<void()> fail;
+    QString message;
+  };
+  const Row rows[] = {
+      {"project error", [] { raise(ErrorCode::Overflow); }, "错误 6：溢出"},
+      {"other exception", [] { throw std::runtime_error("boom"); },
+       QString::fromStdString("错误 51：" + standardDescription(ErrorCode::Unexpected))},
+  };
+  for (const Row& r : rows) {
+    auto window = std::make_unique<ProbeWindow>();
+    window->text2.setText(u"kept");
+    window->onClick({"Command1"}, [&] {
+      window->text1.setText(u"written");
+      r.fail();
+      window->text1.setText(u"never");
+    });
+    testing::MessageBoxAnswerer answerer;
+    QTest::mouseClick(window->control({"Command1"}), Qt::LeftButton);
+    ASSERT_TRUE(answerer.seen().shown) << r.what;
+    EXPECT_EQ(answerer.seen().title, "Quenby") << r.what;
+    EXPECT_EQ(answerer.seen().text, r.message) << r.what;
+    EXPECT_EQ(answerer.seen().buttons, QMessageBox::Ok) << r.what;
+    EXPECT_EQ(window->control<QLineEdit>({"Text1"})->text(), "written") << r.what;
+    EXPECT_EQ(window->control<QLineEdit>({"Text2"})->text(), "kept") << r.what;
+  }
+}
+
+TEST_F(SheetWindowTest, ErrorInAFieldRuleWhileTypingIsReported) {
+  window->text2.onChange([] { raise(ErrorCode::DivisionByZero); });
+  testing::MessageBoxAnswerer answerer;
+  QLineEdit* e = edit("Text2");
+  e->setFocus();
+  QTest::keyClicks(e, "7");
+  ASSERT_TRUE(answerer.seen().shown);
+  EXPECT_EQ(answerer.seen().text, "错误 11：除数为零");
+  EXPECT_EQ(e->text(), "7");
+}
+
+// Sends a press at `local` in `target`, then a move by `delta` with the button held, and a release.
+void dragFrom(QWidget* target, QPoint local, Qt::MouseButton button, QPoint delta) {
+  const QPoint global = target->mapToGlobal(local);
+  QMouseEvent press(QEvent::MouseButtonPress, local, global, button, button, Qt::NoModifier);
+  QApplication::sendEvent(target, &press);
+  QMouseEvent move(QEvent::MouseMove, local + delta, global + delta, Qt::NoButton, button, Qt::NoModifier);
+  QApplication::sendEvent(target, &move);
+  QMouseEvent release(QEvent::MouseButtonRelease, local + delta, global + delta, button, Qt::NoButton,
+                      Qt::NoModifier);
+  QApplication::sendEvent(target, &release);
+}
+
+TEST_F(SheetWindowTest, BackgroundDragsTheWindowWithAnyButtonButControlsDoNot) {
+  const QPoint background(4, 60);
+  ASSERT_EQ(window->childAt(background), nullptr);
+  for (Qt::MouseButton button : {Qt::LeftButton, Qt::RightButton, Qt::MiddleButton}) {
+    window->move(100, 100);
+    const QPoint start = window->pos();
+    dragFrom(window.get(), background, button, {40, 25});
+    EXPECT_EQ(window->pos(), start + QPoint(40, 25)) << "button " << button;
+  }
+  const QPoint start = window->pos();
+  dragFrom(window->control({"Label1"}), {5, 5}, Qt::LeftButton, {40, 25});
+  dragFrom(window->control({"Command1"}), {5, 5}, Qt::RightButton, {40, 25});
+  dragFrom(window->control({"Text1"}), {5, 5}, Qt::LeftButton, {40, 25});
+  EXPECT_EQ(window->pos(), start);
+}
+
+TEST_F(SheetWindowTest, WindowKeepsItsFixedSize) {
+  EXPECT_EQ(window->size(), QSize(200, 120));
+  window->resize(400, 50);
+  EXPECT_EQ(window->size(), QSize(200, 120));
+  EXPECT_TRUE(window->windowFlags() & Qt::FramelessWindowHint);
+  EXPECT_EQ(window->windowTitle(), "Probe");
+}
+
+TEST_F(SheetWindowTest, ControlsCarryTheirTableLook) {
+  auto* button = window->control<shell::PictureButton>({"Command1"});
+  ASSERT_NE(button, nullptr);
+  EXPECT_EQ(button->face(), Face::BlueWhite);
+  EXPECT_EQ(button->text(), "计 算");
+  EXPECT_EQ(button->geometry(), QRect(10, 70, 81, 33));
+  auto* label = window->control<QLabel>({"Label1"});
+  EXPECT_EQ(label->focusPolicy(), Qt::NoFocus);
+  EXPECT_FALSE(label->autoFillBackground());
+  EXPECT_EQ(window->control({"Nothing"}), nullptr);
+}
+
+}  // namespace
+}  // namespace quenby
