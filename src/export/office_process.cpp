@@ -90,6 +90,23 @@ std::vector<pid_t> runningMembers(pid_t group) {
 
 std::string lastSystemError() { return std::strerror(errno); }
 
+// The office runs its graphics self-tests (several seconds) whenever it believes it was just
+// upgraded, and a headless office never records the version it last ran. Marking a version no
+// release reaches keeps each fresh profile from paying for them at every start.
+const char kProfileSeed[] =
+    "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+    "<oor:items xmlns:oor=\"http://openoffice.org/2001/registry\" "
+    "xmlns:xs=\"http://www.w3.org/2001/XMLSchema\" xmlns:xsi=\"http://www.w3.org/2001/XMLSchema-instance\">\n"
+    "<item oor:path=\"/org.openoffice.Setup/Product\"><prop oor:name=\"ooSetupLastVersion\" oor:op=\"fuse\">"
+    "<value>99.9</value></prop></item>\n"
+    "</oor:items>\n";
+
+void seedProfile(const std::string& dir) {
+  std::error_code ec;
+  fs::create_directories(fs::path(dir) / "user", ec);
+  std::ofstream(fs::path(dir) / "user" / "registrymodifications.xcu") << kProfileSeed;
+}
+
 }  // namespace
 
 std::string findOffice(const std::string& explicitPath) {
@@ -180,6 +197,7 @@ void OfficeProcess::spawn(const std::string& soffice) {
   if (!::mkdtemp(dir.data()))
     throw QuenbyError(ErrorCode::SpreadsheetFailed, "无法为电子表格程序创建临时目录 " + pattern + "：" + lastSystemError());
   profileDir_ = dir.data();
+  seedProfile(profileDir_);
   pipeName_ = uniquePipeName();
 
   std::vector<std::string> args = {

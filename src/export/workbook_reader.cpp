@@ -130,6 +130,13 @@ WorksheetReading readSheet(const OpenWorkbook& workbook, const std::u16string& n
     reading.columnWidths.push_back(column->getPropertyValue("Width").get<sal_Int32>());
   }
 
+  Reference<css::container::XIndexAccess> rowsAccess(
+      Reference<css::table::XColumnRowRange>(sheet, UNO_QUERY_THROW)->getRows(), UNO_QUERY_THROW);
+  for (int r = 0; r < rows; ++r) {
+    Reference<css::beans::XPropertySet> row(rowsAccess->getByIndex(r), UNO_QUERY_THROW);
+    reading.rowHeights.push_back(row->getPropertyValue("Height").get<sal_Int32>());
+  }
+
   OUString pageStyleName = Reference<css::beans::XPropertySet>(sheet, UNO_QUERY_THROW)->getPropertyValue("PageStyle").get<OUString>();
   Reference<css::container::XNameAccess> pageStyles(
       Reference<css::style::XStyleFamiliesSupplier>(workbook.document(), UNO_QUERY_THROW)
@@ -140,6 +147,10 @@ WorksheetReading readSheet(const OpenWorkbook& workbook, const std::u16string& n
   reading.pageWidth = pageStyle->getPropertyValue("Width").get<sal_Int32>();
   reading.pageHeight = pageStyle->getPropertyValue("Height").get<sal_Int32>();
   reading.landscape = pageStyle->getPropertyValue("IsLandscape").get<bool>();
+  reading.leftMargin = pageStyle->getPropertyValue("LeftMargin").get<sal_Int32>();
+  reading.rightMargin = pageStyle->getPropertyValue("RightMargin").get<sal_Int32>();
+  reading.topMargin = pageStyle->getPropertyValue("TopMargin").get<sal_Int32>();
+  reading.bottomMargin = pageStyle->getPropertyValue("BottomMargin").get<sal_Int32>();
   return reading;
 }
 

@@ -30,7 +30,9 @@ struct WorksheetReading {
   std::vector<CellRect> mergedRanges;  // merged cells that start inside the read rectangle
   int pageWidth = 0, pageHeight = 0;   // paper size of the sheet's page style, 1/100 mm
   bool landscape = false;
+  int leftMargin = 0, rightMargin = 0, topMargin = 0, bottomMargin = 0;  // 1/100 mm
   std::vector<int> columnWidths;       // 1/100 mm, columns 1..columns
+  std::vector<int> rowHeights;         // 1/100 mm, rows 1..rows
 
   const CellReading& at(int row, int column) const;  // 1-based; throws std::out_of_range
 };

@@ -1,0 +1,213 @@
+// Real failures of the host: each raises the error an operator can act on, leaves the workbook
+// as it was, and leaves no office process and no temporary profile behind.
+
+#include <sys/stat.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+
+#include <gtest/gtest.h>
+
+#include "calc/error.h"
+#include "export/libreoffice_host.h"
+#include "office_test_support.h"
+
+namespace quenby {
+namespace {
+
+using test::ScratchBill;
+namespace fs = std::filesystem;
+
+// Runs `step` on a host with a running office and expects it to raise `code`; then releases the
+// host and checks that the office and its profile are gone. Returns the description.
+template <class Step>
+std::string expectFailure(LibreOfficeHost& host, ErrorCode code, Step&& step) {
+  const std::string profile = host.profileDirectory();
+  EXPECT_FALSE(profile.empty());
+  std::string description;
+  try {
+    step();
+    ADD_FAILURE() << "no error raised";
+  } catch (const QuenbyError& e) {
+    EXPECT_EQ(e.code(), code) << e.description();
+    description = e.description();
+  }
+  host.release();
+  EXPECT_EQ(host.officeProcessId(), 0);
+  EXPECT_FALSE(test::processMentions(profile)) << "office still running";
+  EXPECT_FALSE(fs::exists(profile)) << "profile left behind";
+  return description;
+}
+
+TEST(HostFailure, MissingWorkbookNamesThePathAndCreatesNothing) {
+  ScratchBill scratch;
+  const fs::path missing = scratch.dir() / u8"不在这里" / u8"账单明细.xls";
+  LibreOfficeHost host;
+  host.newInstance();
+  std::string description = expectFailure(host, ErrorCode::WorkbookMissing, [&] { host.openWorkbook(test::utf8(missing)); });
+  EXPECT_NE(description.find(test::utf8(missing)), std::string::npos) << description;
+  EXPECT_FALSE(fs::exists(missing.parent_path()));
+}
+
+TEST(HostFailure, MissingWorksheetNamesTheSheetAndLeavesTheWorkbookUnchanged) {
+  ScratchBill bill;
+  const std::string before = test::fileBytes(bill.bill());
+  LibreOfficeHost host;
+  host.newInstance();
+  host.openWorkbook(bill.billUtf8());
+  std::string description = expectFailure(host, ErrorCode::WorksheetMissing, [&] { host.selectWorksheet(u"原木三"); });
+  EXPECT_NE(description.find("原木三"), std::string::npos) << description;
+  EXPECT_EQ(test::fileBytes(bill.bill()), before);
+  EXPECT_FALSE(fs::exists(bill.dir() / u8".~lock.账单明细.xls#"));
+}
+
+// The three ways a bill cannot be saved. Each is tried at save, after the cells are written.
+enum class Blocker { ReadOnlyMode, Immutable, OpenElsewhere };
+
+void PrintTo(Blocker blocker, std::ostream* os) { *os << static_cast<int>(blocker); }
+
+class UnsavableBill : public testing::TestWithParam<Blocker> {};
+
+TEST_P(UnsavableBill, SaveSaysWhyAndToCloseItAndChangesNothing) {
+  ScratchBill bill;
+  const fs::path foreignLock = bill.dir() / u8".~lock.账单明细.xls#";
+  const std::string lockText = ",另一个用户,other-host,08.12.2026 01:00,file:///home/other/.config/libreoffice/4;";
+  switch (GetParam()) {
+    case Blocker::ReadOnlyMode:
+      fs::permissions(bill.bill(), fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+      break;
+    case Blocker::Immutable:
+      if (std::system(("chattr +i '" + bill.billUtf8() + "' 2>/dev/null").c_str()) != 0)
+        GTEST_SKIP() << "chattr +i is not available here";
+      break;
+    case Blocker::OpenElsewhere:
+      std::ofstream(foreignLock) << lockText;
+      break;
+  }
+  const std::string before = test::fileBytes(bill.bill());
+
+  LibreOfficeHost host;
+  host.newInstance();
+  host.openWorkbook(bill.billUtf8());
+  host.selectWorksheet(u"原木一");
+  host.setCellText(7, 1, u"30");
+  std::string description = expectFailure(host, ErrorCode::WorkbookNotSaved, [&] { host.save(); });
+
+  EXPECT_NE(description.find(bill.billUtf8()), std::string::npos) << description;
+  EXPECT_NE(description.find("关闭"), std::string::npos) << description;
+  if (GetParam() == Blocker::OpenElsewhere) {
+    EXPECT_NE(description.find("其他程序"), std::string::npos) << description;
+    // The other program's lock is not ours to remove.
+    EXPECT_EQ(test::fileBytes(foreignLock), lockText);
+  } else {
+    EXPECT_NE(description.find("只读"), std::string::npos) << description;
+  }
+  if (GetParam() == Blocker::Immutable) std::system(("chattr -i '" + bill.billUtf8() + "'").c_str());
+  EXPECT_EQ(test::fileBytes(bill.bill()), before);
+}
+
+INSTANTIATE_TEST_SUITE_P(HostFailure, UnsavableBill,
+                         testing::Values(Blocker::ReadOnlyMode, Blocker::Immutable, Blocker::OpenElsewhere),
+                         [](const auto& info) {
+                           switch (info.param) {
+                             case Blocker::ReadOnlyMode: return "ReadOnlyMode";
+                             case Blocker::Immutable: return "Immutable";
+                             case Blocker::OpenElsewhere: return "OpenElsewhere";
+                           }
+                           return "";
+                         });
+
+// Creates no temporary profile: counts quenby-office-* entries in the temporary directory.
+int profileCount() {
+  int n = 0;
+  for (const auto& e : fs::directory_iterator(fs::temp_directory_path()))
+    if (e.path().filename().string().rfind("quenby-office-", 0) == 0) ++n;
+  return n;
+}
+
+TEST(HostFailure, AbsentOfficeSaysToInstallLibreOfficeCalc) {
+  ScratchBill scratch;
+  OfficeOptions options;
+  options.sofficePath = test::utf8(scratch.dir() / "no-such-soffice");
+  const int profiles = profileCount();
+  LibreOfficeHost host(options);
+  try {
+    host.newInstance();
+    FAIL() << "no error raised";
+  } catch (const QuenbyError& e) {
+    EXPECT_EQ(e.code(), ErrorCode::SpreadsheetMissing);
+    EXPECT_NE(e.description().find("LibreOffice Calc"), std::string::npos) << e.description();
+    EXPECT_NE(e.description().find("安装"), std::string::npos) << e.description();
+  }
+  EXPECT_EQ(host.officeProcessId(), 0);
+  EXPECT_EQ(profileCount(), profiles);
+}
+
+// Stand-ins for an office that never opens its pipe: one hangs with a child of its own, one
+// exits at once. Each records its pid, its child's pid and its arguments.
+struct SilentOffice {
+  const char* name;
+  const char* body;
+};
+void PrintTo(const SilentOffice& office, std::ostream* os) { *os << office.name; }
+
+class SilentOfficeTest : public testing::TestWithParam<SilentOffice> {};
+
+TEST_P(SilentOfficeTest, NoAnswerKillsTheWholeProcessGroupAndRemovesTheProfile) {
+  ScratchBill scratch;
+  const fs::path script = scratch.dir() / "soffice";
+  const fs::path record = scratch.dir() / "record";
+  std::ofstream(script) << "#!/bin/sh\necho \"$@\" > '" << record.string() << "'\n" << GetParam().body;
+  fs::permissions(script, fs::perms::owner_all);
+
+  OfficeOptions options;
+  options.sofficePath = script.string();
+  options.answerTimeout = std::chrono::milliseconds(1500);
+  LibreOfficeHost host(options);
+  const auto start = std::chrono::steady_clock::now();
+  try {
+    host.newInstance();
+    FAIL() << "no error raised";
+  } catch (const QuenbyError& e) {
+    EXPECT_EQ(e.code(), ErrorCode::SpreadsheetNoAnswer) << e.description();
+  }
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(6));
+  EXPECT_EQ(host.officeProcessId(), 0);
+
+  std::stringstream args(test::fileBytes(record));
+  std::string arg, profileUrl;
+  while (args >> arg)
+    if (arg.rfind("-env:UserInstallation=file://", 0) == 0) profileUrl = arg.substr(29);
+  ASSERT_FALSE(profileUrl.empty()) << test::fileBytes(record);
+  EXPECT_FALSE(fs::exists(profileUrl));
+  // The script and its child both carry the scratch directory in their command lines.
+  EXPECT_FALSE(test::processMentions(scratch.dir().string())) << "the start script or its child still runs";
+}
+
+INSTANTIATE_TEST_SUITE_P(HostFailure, SilentOfficeTest,
+                         testing::Values(SilentOffice{"Hangs", "sh -c 'sleep 300; true' \"$(dirname \"$0\")/child\" &\nwait\n"},
+                                         SilentOffice{"ExitsAtOnce", "exit 1\n"}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST(HostFailure, CallsWithoutAnInstanceOrWorkbookFailWithoutStartingAnything) {
+  LibreOfficeHost host;
+  auto code = [](auto&& call) {
+    try {
+      call();
+    } catch (const QuenbyError& e) {
+      return e.code();
+    }
+    return ErrorCode::Unexpected;
+  };
+  EXPECT_EQ(code([&] { host.openWorkbook("/tmp/x.xls"); }), ErrorCode::SpreadsheetFailed);
+  EXPECT_EQ(code([&] { host.selectWorksheet(u"原木一"); }), ErrorCode::SpreadsheetFailed);
+  EXPECT_EQ(code([&] { host.setCellText(1, 1, u"x"); }), ErrorCode::SpreadsheetFailed);
+  EXPECT_EQ(code([&] { host.save(); }), ErrorCode::SpreadsheetFailed);
+  EXPECT_EQ(code([&] { host.quit(); }), ErrorCode::SpreadsheetFailed);
+  EXPECT_EQ(host.officeProcessId(), 0);
+  host.release();  // harmless when nothing runs
+}
+
+}  // namespace
+}  // namespace quenby

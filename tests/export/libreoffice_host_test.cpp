@@ -1,0 +1,142 @@
+// The host against the real headless LibreOffice: what it writes reads back, as text, in a
+// workbook that keeps its format and everything the host did not touch.
+
+#include "export/libreoffice_host.h"
+
+#include <set>
+#include <utility>
+
+#include <gtest/gtest.h>
+
+#include "calc/error.h"
+#include "export/workbook_reader.h"
+#include "office_test_support.h"
+
+namespace quenby {
+namespace {
+
+using test::ScratchBill;
+
+struct Written {
+  int row, column;
+  std::u16string text;
+  const char* why;
+};
+
+// Texts a field may hold that a spreadsheet would like to turn into something else.
+const Written kWrites[] = {
+    {7, 1, u"=1+1", "a formula stays text"},
+    {7, 2, u"=HYPERLINK(\"http://example.com\")", "a link formula stays text"},
+    {7, 3, u"12.3456", "a number stays text"},
+    {8, 1, u"0.0000", "leading zero and decimals kept"},
+    {8, 2, u"1E5", "no exponent reading"},
+    {8, 3, u"TRUE", "no boolean"},
+    {9, 1, u"2024-1-1", "no date"},
+    {9, 2, u" 12 ", "blanks kept"},
+    {9, 3, u"abc", "letters typed into a price"},
+    {3, 1, u"购货单位", "Chinese label"},
+    {3, 3, u"林场木材加工厂（东）", "Chinese value"},
+    {26, 10, u"'quoted", "apostrophe prefix kept"},
+    {20, 12, u"99.9999", "last cell of the grid"},
+};
+
+TEST(LibreOfficeHost, WritesTextThatReadsBackAsTextAndLeavesTheRestOfTheWorkbookAlone) {
+  ScratchBill bill;
+  const std::string before = test::fileBytes(bill.bill());
+  std::string profile;
+  {
+    LibreOfficeHost host;
+    host.newInstance();
+    profile = host.profileDirectory();
+    ASSERT_FALSE(profile.empty());
+    ASSERT_TRUE(test::processMentions(profile));
+    host.openWorkbook(bill.billUtf8());
+    host.selectWorksheet(u"原木一");
+    host.setCellText(21, 2, u"旧值");  // filled, then emptied again in the same session
+    for (const auto& w : kWrites) host.setCellText(w.row, w.column, w.text);
+    host.setCellText(21, 2, u"");
+    host.setCellText(4, 1, u"");  // a template label: an empty text empties a filled cell
+    host.save();
+    host.closeAllWorkbooks();
+    host.quit();
+    EXPECT_EQ(host.officeProcessId(), 0);
+    host.release();
+  }
+  EXPECT_FALSE(test::processMentions(profile));
+  EXPECT_FALSE(test::fs::exists(profile));
+  EXPECT_FALSE(test::fs::exists(bill.dir() / u8".~lock.账单明细.xls#"));
+
+  const std::string after = test::fileBytes(bill.bill());
+  EXPECT_NE(after, before);
+  // Still an Excel 97 workbook (OLE2 compound file), not converted to another format.
+  ASSERT_GE(after.size(), 8u);
+  EXPECT_EQ(after.substr(0, 8), std::string("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8));
+
+  const std::vector<std::u16string> sheets = {u"原木一", u"原木二", u"锯材账单"};
+  const auto original = readWorksheets(test::utf8(test::templatePath()), sheets, 30, 14);
+  const auto written = readWorksheets(bill.billUtf8(), sheets, 30, 14);
+
+  std::set<std::pair<int, int>> touched = {{21, 2}, {4, 1}};
+  for (const auto& w : kWrites) {
+    touched.insert({w.row, w.column});
+    const CellReading& cell = written[0].at(w.row, w.column);
+    EXPECT_EQ(cell.kind, CellKind::Text) << w.why;
+    EXPECT_EQ(cell.text, w.text) << w.why;
+  }
+  EXPECT_EQ(written[0].at(21, 2).kind, CellKind::Empty);
+  EXPECT_EQ(written[0].at(4, 1).kind, CellKind::Empty);
+  ASSERT_EQ(original[0].at(4, 1).text, u"树种");
+
+  for (size_t s = 0; s < sheets.size(); ++s) {
+    for (int r = 1; r <= 30; ++r)
+      for (int c = 1; c <= 14; ++c) {
+        if (s == 0 && touched.count({r, c})) continue;
+        EXPECT_EQ(written[s].at(r, c).text, original[s].at(r, c).text) << "sheet " << s << " row " << r << " col " << c;
+        EXPECT_EQ(written[s].at(r, c).kind, original[s].at(r, c).kind) << "sheet " << s << " row " << r << " col " << c;
+      }
+    EXPECT_EQ(written[s].printAreas, original[s].printAreas);
+    EXPECT_EQ(written[s].mergedRanges, original[s].mergedRanges);
+    // Excel 97 stores widths in 1/256 of a character: a save may round them by a few 1/100 mm.
+    ASSERT_EQ(written[s].columnWidths.size(), original[s].columnWidths.size());
+    for (size_t c = 0; c < original[s].columnWidths.size(); ++c)
+      EXPECT_NEAR(written[s].columnWidths[c], original[s].columnWidths[c], 5) << "column " << c + 1;
+  }
+}
+
+TEST(LibreOfficeHost, AnAbandonedAttemptLeavesNoOfficeAndNoLockSoTheRetrySaves) {
+  ScratchBill bill;
+  const std::string before = test::fileBytes(bill.bill());
+  std::string firstProfile;
+  {
+    LibreOfficeHost host;
+    host.newInstance();
+    firstProfile = host.profileDirectory();
+    host.openWorkbook(bill.billUtf8());
+    host.selectWorksheet(u"锯材账单");
+    host.setCellText(5, 1, u"第一次");
+    // Dropped here without save, close or quit, as a failed first attempt is.
+  }
+  EXPECT_FALSE(test::processMentions(firstProfile));
+  EXPECT_FALSE(test::fs::exists(firstProfile));
+  EXPECT_FALSE(test::fs::exists(bill.dir() / u8".~lock.账单明细.xls#"));
+  EXPECT_EQ(test::fileBytes(bill.bill()), before);
+
+  // The retry runs on the same host object: newInstance replaces whatever is left.
+  LibreOfficeHost host;
+  host.newInstance();
+  host.openWorkbook(bill.billUtf8());
+  host.newInstance();
+  host.openWorkbook(bill.billUtf8());
+  host.selectWorksheet(u"锯材账单");
+  host.setCellText(5, 1, u"第二次");
+  host.save();
+  host.closeAllWorkbooks();
+  host.quit();
+  host.release();
+
+  const auto reading = readWorksheets(bill.billUtf8(), {u"锯材账单"}, 5, 1);
+  EXPECT_EQ(reading[0].at(5, 1).text, u"第二次");
+}
+
+}  // namespace
+}  // namespace quenby
