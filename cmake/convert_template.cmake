@@ -7,6 +7,14 @@ get_filename_component(stem ${SOURCE} NAME_WE)
 set(work ${out_dir}/convert)
 file(REMOVE_RECURSE ${work})
 file(MAKE_DIRECTORY ${work})
+# Without a recorded last version the office runs its graphics self-tests at every start.
+if(NOT EXISTS ${PROFILE}/user/registrymodifications.xcu)
+  file(WRITE ${PROFILE}/user/registrymodifications.xcu
+    "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+    "<oor:items xmlns:oor=\"http://openoffice.org/2001/registry\" xmlns:xs=\"http://www.w3.org/2001/XMLSchema\" xmlns:xsi=\"http://www.w3.org/2001/XMLSchema-instance\">\n"
+    "<item oor:path=\"/org.openoffice.Setup/Product\"><prop oor:name=\"ooSetupLastVersion\" oor:op=\"fuse\"><value>99.9</value></prop></item>\n"
+    "</oor:items>\n")
+endif()
 execute_process(
   COMMAND ${SOFFICE} --headless --invisible --norestore --nologo --nodefault
           -env:UserInstallation=file://${PROFILE}
