@@ -16,7 +16,7 @@ using layout::Kind;
 using layout::Rect;
 
 constexpr std::string_view kSong = "宋体";
-constexpr double kCellPoints = 10.5;
+constexpr double kCellPoints = 10.5;  // the grid, and the numbers under it to match
 constexpr double kLengthPoints = 12;
 
 constexpr std::array<std::string_view, 14> kRowArrays = {"Text1",  "Text2",  "Text3",  "Text4", "Text5",
@@ -103,12 +103,13 @@ void addGroupFooters(std::vector<Control>& c) {
   for (int g = 0; g < 4; ++g) {
     const GroupFields& group = kGroups[g];
     c.push_back(label(group.subtotalLabel, {kGroupLeft[g], 6900, 375, 255}, "小计"));
-    c.push_back(text({"Text16", group.countSubtotal}, {group.countLeft, 6840, 765, 315}));
-    c.push_back(text({"Text16", group.volumeSubtotal}, {group.volumeLeft, 6840, 915, 315}));
+    c.push_back(text({"Text16", group.countSubtotal}, {group.countLeft, 6840, 765, 315}, kSong, kCellPoints));
+    c.push_back(
+        text({"Text16", group.volumeSubtotal}, {group.volumeLeft, 6840, 915, 315}, kSong, kCellPoints));
     c.push_back(label(group.priceLabel, {group.priceLeft, 7260, 615, 240}, "单 价", Align::Center));
     c.push_back(label({"Label12", g}, {group.amountLeft, 7260, 1140, 240}, "金   额", Align::Center));
-    c.push_back(text({"Text18", g}, {group.priceLeft, 7440, 615, 315}));
-    c.push_back(text({"Text19", group.amount}, {group.amountLeft, 7440, 1140, 315}));
+    c.push_back(text({"Text18", g}, {group.priceLeft, 7440, 615, 315}, kSong, kCellPoints));
+    c.push_back(text({"Text19", group.amount}, {group.amountLeft, 7440, 1140, 315}, kSong, kCellPoints));
   }
 }
 
@@ -127,7 +128,7 @@ void addTotals(std::vector<Control>& c) {
   }};
   for (const Total& t : kTotals) {
     c.push_back(label(t.caption, {t.left, 7980, t.width, 240}, t.text, Align::Center));
-    c.push_back(text(t.field, {t.left, 8220, t.width, 315}));
+    c.push_back(text(t.field, {t.left, 8220, t.width, 315}, kSong, kCellPoints));
   }
   c.push_back(combo({"Combo5"}, {585, 8700, 1095, 300},
                     {"出货单位", "单位", "参加人员", "电话", "银行账号", "联系人", "鉴定人", "小地名",
