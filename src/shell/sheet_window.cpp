@@ -55,8 +55,7 @@ SheetWindow::SheetWindow(const layout::Window& table, Backdrop backdrop, QWidget
     : QWidget(parent, Qt::Window | Qt::FramelessWindowHint | Qt::WindowMinimizeButtonHint),
       table_(table),
       backdrop_(std::move(backdrop)) {
-  setWindowTitle(qt(table.caption));
-  setWindowIcon(applicationIcon());
+  setWindowTitle(qt(table.caption));  // the icon is the application's (main sets it)
   setFont(sheetFont());
   setFixedSize(fixedClientSize());
   // Labels lie lowest, so that a field sharing their rectangle stays readable; the rest stack in
