@@ -69,3 +69,11 @@ if(QUENBY_SOFFICE)
 else()
   message(STATUS "soffice not found: the bill template is not built")
 endif()
+
+# --- round-trip benchmark --------------------------------------------------------------------
+find_package(benchmark QUIET)
+if(benchmark_FOUND AND TARGET bill_template)
+  add_executable(office_roundtrip_bench ${QUENBY_ROOT}/bench/office_roundtrip_bench.cpp)
+  target_link_libraries(office_roundtrip_bench PRIVATE quenby_office benchmark::benchmark)
+  add_dependencies(office_roundtrip_bench bill_template)
+endif()

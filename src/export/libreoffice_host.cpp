@@ -3,7 +3,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cctype>
+#include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <vector>
 
 #include <com/sun/star/beans/PropertyValue.hpp>
@@ -63,6 +67,34 @@ bool lockedByOtherProgram(const fs::path& workbook, const fs::path& ownLockFile)
   return fs::exists(ownLockFile, ec) || fs::exists(officeOwner, ec);
 }
 
+// A LibreOffice lock file ends with the owner's profile URL. One of our own private offices that
+// was killed (say, with the program) leaves its lock behind, naming a profile that no longer
+// exists; such a lock guards nothing and would block every later save.
+bool isStaleLockOfOurs(const fs::path& lockFile) {
+  std::error_code ec;
+  if (!fs::is_regular_file(lockFile, ec)) return false;
+  std::ifstream in(lockFile, std::ios::binary);
+  std::string content((std::istreambuf_iterator<char>(in)), {});
+  const auto end = content.find(';');
+  const auto comma = content.rfind(',', end);
+  if (end == std::string::npos || comma == std::string::npos) return false;
+  const std::string url = content.substr(comma + 1, end - comma - 1);
+  const std::string prefix = "file://";
+  if (url.compare(0, prefix.size(), prefix) != 0) return false;
+  std::string path;
+  for (size_t i = prefix.size(); i < url.size(); ++i) {
+    if (url[i] == '%' && i + 2 < url.size() && std::isxdigit(static_cast<unsigned char>(url[i + 1])) &&
+        std::isxdigit(static_cast<unsigned char>(url[i + 2]))) {
+      path += static_cast<char>(std::strtol(url.substr(i + 1, 2).c_str(), nullptr, 16));
+      i += 2;
+    } else {
+      path += url[i];
+    }
+  }
+  const fs::path profile = pathFromUtf8(path);
+  return profile.filename().string().rfind("quenby-office-", 0) == 0 && !fs::exists(profile, ec);
+}
+
 bool isReadOnlyFile(const std::string& path) {
   struct stat st {};
   if (::stat(path.c_str(), &st) != 0) return false;
@@ -106,14 +138,19 @@ void LibreOfficeHost::openWorkbook(const std::string& pathUtf8) {
   auto doc = std::make_unique<Document>();
   doc->path = utf8FromPath(path);
   doc->lockFile = path.parent_path() / (u8".~lock." + path.filename().u8string() + u8"#");
+  if (isStaleLockOfOurs(doc->lockFile)) fs::remove(doc->lockFile, ec);
   doc->lockedElsewhere = lockedByOtherProgram(path, doc->lockFile);
 
   Reference<css::lang::XComponent> component;
   try {
     component = unoCall("打开账单工作簿 " + shown, [&] {
-      css::uno::Sequence<css::beans::PropertyValue> args(2);
+      // A workbook another program holds is loaded read-only: the office would refuse it
+      // otherwise, and the save then says plainly why it cannot write.
+      // (Asking for ReadOnly=false would instead make the load fail on a write-protected file.)
+      css::uno::Sequence<css::beans::PropertyValue> args(doc->lockedElsewhere ? 3 : 2);
       args.getArray()[0] = property("Hidden", css::uno::Any(true));
       args.getArray()[1] = property("MacroExecutionMode", css::uno::Any(css::document::MacroExecMode::NEVER_EXECUTE));
+      if (doc->lockedElsewhere) args.getArray()[2] = property("ReadOnly", css::uno::Any(true));
       return office_->desktop()->loadComponentFromURL(fileUrl(doc->path), "_blank", 0, args);
     });
   } catch (const QuenbyError& e) {

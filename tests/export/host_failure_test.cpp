@@ -118,6 +118,48 @@ INSTANTIATE_TEST_SUITE_P(HostFailure, UnsavableBill,
                            return "";
                          });
 
+TEST(HostFailure, ABillOpenInAnotherOfficeIsNotSavedAndItsLockSurvives) {
+  ScratchBill bill;
+  const fs::path lock = bill.dir() / u8".~lock.账单明细.xls#";
+  LibreOfficeHost other;  // stands for the office that shows the bill to the user
+  other.newInstance();
+  other.openWorkbook(bill.billUtf8());
+  ASSERT_TRUE(fs::exists(lock));
+  const std::string lockText = test::fileBytes(lock);
+  const std::string before = test::fileBytes(bill.bill());
+
+  LibreOfficeHost host;
+  host.newInstance();
+  host.openWorkbook(bill.billUtf8());
+  host.selectWorksheet(u"原木一");
+  host.setCellText(7, 2, u"5");
+  std::string description = expectFailure(host, ErrorCode::WorkbookNotSaved, [&] { host.save(); });
+  EXPECT_NE(description.find("关闭"), std::string::npos) << description;
+  EXPECT_EQ(test::fileBytes(lock), lockText);
+  EXPECT_EQ(test::fileBytes(bill.bill()), before);
+  other.release();
+  EXPECT_FALSE(fs::exists(lock));
+}
+
+TEST(HostFailure, ALockLeftByOneOfOurEndedOfficesDoesNotBlockTheSave) {
+  ScratchBill bill;
+  const fs::path lock = bill.dir() / u8".~lock.账单明细.xls#";
+  const fs::path gone = fs::temp_directory_path() / "quenby-office-ended";
+  ASSERT_FALSE(fs::exists(gone));
+  std::ofstream(lock) << ",root,host,08.12.2026 01:35,file://" << gone.string() << ";";
+
+  LibreOfficeHost host;
+  host.newInstance();
+  host.openWorkbook(bill.billUtf8());
+  host.selectWorksheet(u"原木一");
+  host.setCellText(7, 2, u"5");
+  host.save();
+  host.closeAllWorkbooks();
+  host.quit();
+  EXPECT_FALSE(fs::exists(lock));
+  EXPECT_NE(test::fileBytes(bill.bill()), test::fileBytes(test::templatePath()));
+}
+
 // Creates no temporary profile: counts quenby-office-* entries in the temporary directory.
 int profileCount() {
   int n = 0;
