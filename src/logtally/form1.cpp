@@ -61,6 +61,9 @@ bool Form1::eventFilter(QObject* watched, QEvent* event) {
         // would undo the selection: select once more after that press.
         if (static_cast<QFocusEvent*>(event)->reason() == Qt::MouseFocusReason) selectAfterPress_ = cell;
         break;
+      case QEvent::FocusOut:
+        if (selectAfterPress_ == cell) selectAfterPress_ = nullptr;
+        break;
       case QEvent::MouseButtonPress:
         if (selectAfterPress_ == cell) {
           selectAfterPress_ = nullptr;

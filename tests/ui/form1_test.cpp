@@ -10,6 +10,7 @@
 #include <QSignalSpy>
 #include <QTest>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -82,6 +83,20 @@ TEST_F(Form1Test, OpensWithStandardDiametersLengthFourAndFocusInText23) {
   EXPECT_FALSE(form->control<QComboBox>({"Combo3"})->isEditable());
   EXPECT_EQ(form->control<QComboBox>({"Combo2"})->count(), 9);
   EXPECT_EQ(form->windowTitle(), "Quenby");
+}
+
+TEST_F(Form1Test, EveryFieldHasOneWidgetAndEveryEditableWidgetAField) {
+  std::set<std::string> addresses;
+  for (const layout::Control& c : form->table().controls) {
+    EXPECT_TRUE(addresses.insert(toString(c.id)).second) << "twice: " << toString(c.id);
+    if (c.kind == layout::Kind::TextField || c.kind == layout::Kind::ComboBox) {
+      EXPECT_NO_THROW(form->sheet().field(c.id)) << toString(c.id);
+    }
+  }
+  for (const NamedField& f : form->sheet().fields()) {
+    QWidget* w = form->control(f.id);
+    EXPECT_TRUE(qobject_cast<QLineEdit*>(w) || qobject_cast<QComboBox*>(w)) << toString(f.id);
+  }
 }
 
 TEST_F(Form1Test, ControlsStandAtTheirTwipPositionsInPixels) {
