@@ -89,7 +89,9 @@ TEST(LogTallyCalculation, SmallLoadInGroupZero) {
   for (int i : {1, 5, 6}) EXPECT_EQ(text(s, "Text19", i), "") << i;
   for (int g = 0; g < 4; ++g)
     for (int r = 1; r <= 14; ++r)
-      if (g != 0 || (r != 9 && r != 6)) EXPECT_EQ(u8(s.volume(r, g).text()), "") << r << "," << g;
+      if (g != 0 || (r != 9 && r != 6)) {
+        EXPECT_EQ(u8(s.volume(r, g).text()), "") << r << "," << g;
+      }
 
   set(s, "Text28", "780");
   s.calculate();
@@ -139,8 +141,9 @@ TEST(LogTallyCalculation, EdgeCases) {
     s.calculate();
     for (const NamedField& f : s.fields()) {
       std::string n = toString(f.id);
-      if (n.rfind("Text16", 0) == 0 || n.rfind("Text19", 0) == 0 || n == "Text29")
+      if (n.rfind("Text16", 0) == 0 || n.rfind("Text19", 0) == 0 || n == "Text29") {
         EXPECT_EQ(u8(f.field->text()), "") << n;
+      }
     }
     for (int g = 0; g < 4; ++g)
       for (int r = 1; r <= 14; ++r) EXPECT_EQ(u8(s.volume(r, g).text()), "");
