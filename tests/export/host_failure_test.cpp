@@ -160,30 +160,28 @@ TEST(HostFailure, ALockLeftByOneOfOurEndedOfficesDoesNotBlockTheSave) {
   EXPECT_NE(test::fileBytes(bill.bill()), test::fileBytes(test::templatePath()));
 }
 
-// Creates no temporary profile: counts quenby-office-* entries in the temporary directory.
-int profileCount() {
-  int n = 0;
-  for (const auto& e : fs::directory_iterator(fs::temp_directory_path()))
-    if (e.path().filename().string().rfind("quenby-office-", 0) == 0) ++n;
-  return n;
-}
-
-TEST(HostFailure, AbsentOfficeSaysToInstallLibreOfficeCalc) {
+TEST(HostFailure, AbsentOfficeSaysToInstallLibreOfficeCalcAndCreatesNoProfile) {
   ScratchBill scratch;
+  const fs::path tmp = scratch.dir() / "tmp";
+  fs::create_directory(tmp);
+  const char* oldTmp = std::getenv("TMPDIR");
+  const std::string savedTmp = oldTmp ? oldTmp : "";
+  ::setenv("TMPDIR", tmp.c_str(), 1);  // a profile, if one were made, would land here
+
   OfficeOptions options;
   options.sofficePath = test::utf8(scratch.dir() / "no-such-soffice");
-  const int profiles = profileCount();
   LibreOfficeHost host(options);
   try {
     host.newInstance();
-    FAIL() << "no error raised";
+    ADD_FAILURE() << "no error raised";
   } catch (const QuenbyError& e) {
     EXPECT_EQ(e.code(), ErrorCode::SpreadsheetMissing);
     EXPECT_NE(e.description().find("LibreOffice Calc"), std::string::npos) << e.description();
     EXPECT_NE(e.description().find("安装"), std::string::npos) << e.description();
   }
+  oldTmp ? ::setenv("TMPDIR", savedTmp.c_str(), 1) : ::unsetenv("TMPDIR");
   EXPECT_EQ(host.officeProcessId(), 0);
-  EXPECT_EQ(profileCount(), profiles);
+  EXPECT_TRUE(fs::is_empty(tmp));
 }
 
 // Stand-ins for an office that never opens its pipe: one hangs with a child of its own, one
