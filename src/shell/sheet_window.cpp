@@ -83,6 +83,8 @@ QWidget* SheetWindow::createWidget(const layout::Control& c) {
       auto* combo = new QComboBox(this);
       combo->setEditable(c.editable);
       combo->setInsertPolicy(QComboBox::NoInsert);
+      // Inline completion would show a text the user never typed and the field never saw.
+      if (c.editable) combo->setCompleter(nullptr);
       for (std::string_view item : c.items) combo->addItem(qt(item));
       widget = combo;
       break;

@@ -33,7 +33,10 @@ const layout::Window& probeTable() {
     w.controls = {
         {.kind = Kind::Label, .id = {"Label1"}, .rect = {150, 150, 900, 255}, .caption = "名称"},
         {.kind = Kind::TextField, .id = {"Text1"}, .rect = {1200, 150, 1500, 315}},
-        {.kind = Kind::ComboBox, .id = {"Combo1"}, .rect = {150, 600, 900, 300}, .items = {"甲", "乙", "丙"}},
+        {.kind = Kind::ComboBox,
+         .id = {"Combo1"},
+         .rect = {150, 600, 900, 300},
+         .items = {"甲", "乙", "丙", "Alpha"}},
         {.kind = Kind::TextField, .id = {"Text2"}, .rect = {1200, 600, 1500, 315}},
         {.kind = Kind::PictureButton,
          .id = {"Command1"},
@@ -115,6 +118,10 @@ TEST_F(SheetWindowTest, ComboBoxIsBoundBothWays) {
   combo->lineEdit()->selectAll();
   combo->lineEdit()->insert("林班");  // as typed through an input method
   EXPECT_EQ(u8(window->combo1.text()), "林班");
+  combo->lineEdit()->selectAll();
+  QTest::keyClicks(combo->lineEdit(), "Al");
+  EXPECT_EQ(combo->currentText(), "Al");  // no completion runs ahead of the field
+  EXPECT_EQ(u8(window->combo1.text()), "Al");
   window->combo1.setText(u"甲");
   EXPECT_EQ(combo->currentText(), "甲");
 }
