@@ -9,7 +9,6 @@
 #include <unistd.h>
 
 #include <atomic>
-#include <cctype>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -148,7 +147,10 @@ OUString fileUrl(const std::string& absolutePathUtf8) {
   static const char hex[] = "0123456789ABCDEF";
   std::string url = "file://";
   for (unsigned char c : absolutePathUtf8) {
-    if (std::isalnum(c) || std::strchr("/-._~", c)) {
+    // ASCII letters and digits by range: isalnum would follow the program's locale.
+    const bool plain = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
+                       (c != 0 && std::strchr("/-._~", c) != nullptr);
+    if (plain) {
       url += static_cast<char>(c);
     } else {
       url += '%';
