@@ -7,6 +7,6 @@ build=${1:-build}
 probe="$build/startup_probe"
 [ -x "$probe" ] || { echo "startup.sh: build $probe first" >&2; exit 1; }
 xvfb-run -a -s "-screen 0 1024x768x24" bash -c "
-  hyperfine --warmup 3 --runs 30 '$probe'
+  hyperfine -N --warmup 5 --runs 40 '$probe'
   for i in 1 2 3; do '$probe' 2>/dev/null; done
 "
