@@ -16,7 +16,8 @@ if(NOT EXISTS ${PROFILE}/user/registrymodifications.xcu)
     "</oor:items>\n")
 endif()
 execute_process(
-  COMMAND ${SOFFICE} --headless --invisible --norestore --nologo --nodefault
+  # A UTF-8 character type, so that the office can reach files whatever the build's locale.
+  COMMAND ${CMAKE_COMMAND} -E env LC_ALL=C.UTF-8 ${SOFFICE} --headless --invisible --norestore --nologo --nodefault
           -env:UserInstallation=file://${PROFILE}
           --convert-to "xls:MS Excel 97" --outdir ${work} ${SOURCE}
   RESULT_VARIABLE rc

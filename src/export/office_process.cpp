@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <cctype>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -104,6 +105,34 @@ void seedProfile(const std::string& dir) {
   std::error_code ec;
   fs::create_directories(fs::path(dir) / "user", ec);
   std::ofstream(fs::path(dir) / "user" / "registrymodifications.xcu") << kProfileSeed;
+}
+
+bool namesUtf8(const char* locale) {
+  std::string l = locale ? locale : "";
+  for (char& c : l) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return l.find("utf-8") != std::string::npos || l.find("utf8") != std::string::npos;
+}
+
+// Our environment for the office, without our URE bootstrap override (it has its own), and with
+// a UTF-8 character type: in the C locale the office cannot map a file URL holding Chinese
+// characters, such as the bill's own name, to the file.
+std::vector<std::string> officeEnvironment() {
+  auto value = [](const char* name) -> const char* {
+    const char* v = std::getenv(name);
+    return v && *v ? v : nullptr;
+  };
+  const char* all = value("LC_ALL");
+  const char* ctype = all ? all : value("LC_CTYPE") ? value("LC_CTYPE") : value("LANG");
+  const bool utf8 = namesUtf8(ctype);
+  std::vector<std::string> environment;
+  for (char** e = environ; *e; ++e) {
+    std::string entry = *e;
+    if (entry.rfind("URE_BOOTSTRAP=", 0) == 0) continue;
+    if (!utf8 && (entry.rfind("LC_ALL=", 0) == 0 || entry.rfind("LC_CTYPE=", 0) == 0)) continue;
+    environment.push_back(std::move(entry));
+  }
+  if (!utf8) environment.push_back("LC_CTYPE=C.UTF-8");
+  return environment;
 }
 
 }  // namespace
@@ -210,10 +239,9 @@ void OfficeProcess::spawn(const std::string& soffice) {
   for (auto& a : args) argv.push_back(a.data());
   argv.push_back(nullptr);
 
-  // The office gets our environment without our URE bootstrap override: it has its own.
+  std::vector<std::string> environment = officeEnvironment();
   std::vector<char*> envp;
-  for (char** e = environ; *e; ++e)
-    if (std::strncmp(*e, "URE_BOOTSTRAP=", 14) != 0) envp.push_back(*e);
+  for (auto& e : environment) envp.push_back(e.data());
   envp.push_back(nullptr);
 
   posix_spawnattr_t attr;

@@ -3,6 +3,7 @@
 
 #include "export/libreoffice_host.h"
 
+#include <cstdlib>
 #include <set>
 #include <utility>
 
@@ -136,6 +137,24 @@ TEST(LibreOfficeHost, AnAbandonedAttemptLeavesNoOfficeAndNoLockSoTheRetrySaves) 
 
   const auto reading = readWorksheets(bill.billUtf8(), {u"锯材账单"}, 5, 1);
   EXPECT_EQ(reading[0].at(5, 1).text, u"第二次");
+}
+
+// In the C locale the office cannot map a file URL with Chinese characters to the file; the host
+// must not depend on the locale the program was started in.
+TEST(LibreOfficeHost, OpensTheBillByItsChineseNameInTheCLocale) {
+  ScratchBill bill;
+  const char* old = std::getenv("LC_ALL");
+  const std::string saved = old ? old : "";
+  ::setenv("LC_ALL", "POSIX", 1);
+  LibreOfficeHost host;
+  try {
+    host.newInstance();
+    host.openWorkbook(bill.billUtf8());
+    host.selectWorksheet(u"原木二");
+  } catch (const QuenbyError& e) {
+    ADD_FAILURE() << e.description();
+  }
+  old ? ::setenv("LC_ALL", saved.c_str(), 1) : ::unsetenv("LC_ALL");
 }
 
 }  // namespace
