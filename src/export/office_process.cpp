@@ -361,13 +361,15 @@ void OfficeProcess::removeProfile() noexcept {
 
 void OfficeProcess::terminate() noexcept {
   if (pid_ != 0) {
+    bool agreed = true;
     try {
-      if (desktop_.is()) desktop_->terminate();
+      if (desktop_.is()) agreed = desktop_->terminate();
     } catch (...) {
       // The office often drops the connection while it shuts down.
     }
     dropConnection();
-    if (!waitForExit(options_.quitTimeout)) killGroup();
+    // An office that refuses to end (a listener vetoed) is not waited for.
+    if (!agreed || !waitForExit(options_.quitTimeout)) killGroup();
   }
   dropConnection();
   removeProfile();
