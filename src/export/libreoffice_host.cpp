@@ -153,7 +153,7 @@ void LibreOfficeHost::openWorkbook(const std::string& pathUtf8) {
       if (doc->lockedElsewhere) args.getArray()[2] = property("ReadOnly", css::uno::Any(true));
       return office_->desktop()->loadComponentFromURL(fileUrl(doc->path), "_blank", 0, args);
     });
-  } catch (const QuenbyError& e) {
+  } catch (const QuenbyError&) {
     if (!fs::is_regular_file(path, ec)) throw missing();
     throw;
   }
