@@ -4,6 +4,7 @@ find_package(Qt6 REQUIRED COMPONENTS Widgets)
 
 add_library(quenby_ui STATIC
   src/shell/appearance.cpp
+  src/shell/bill_export.cpp
   src/shell/error_guard.cpp
   src/shell/field_binding.cpp
   src/shell/picture_button.cpp
@@ -12,7 +13,7 @@ add_library(quenby_ui STATIC
 )
 set_target_properties(quenby_ui PROPERTIES AUTOMOC ON)
 target_include_directories(quenby_ui PUBLIC src)
-target_link_libraries(quenby_ui PUBLIC quenby_core Qt6::Widgets)
+target_link_libraries(quenby_ui PUBLIC quenby_core quenby_office Qt6::Widgets)
 
 add_executable(quenby src/shell/main.cpp)
 target_link_libraries(quenby PRIVATE quenby_ui)

@@ -5,17 +5,13 @@
 #include <QComboBox>
 #include <QKeyEvent>
 #include <QLineEdit>
-#include <array>
 
+#include "logtally/log_tally_export.h"
 #include "logtally/log_tally_layout.h"
 
 namespace quenby {
 
 namespace {
-
-constexpr std::array<std::string_view, LogTallySheet::kRows> kRowArrays = {
-    "Text1", "Text2", "Text3",  "Text4",  "Text5",  "Text6",  "Text7",
-    "Text8", "Text9", "Text10", "Text11", "Text12", "Text13", "Text14"};
 
 shell::Backdrop backdrop() {
   return {.title = QStringLiteral("Quenby"),
@@ -30,7 +26,7 @@ Form1::Form1(QWidget* parent) : SheetWindow(logTallyLayout(), backdrop(), parent
   bind(sheet_.fields());
   for (int row = 1; row <= LogTallySheet::kRows; ++row) {
     for (int index = 0; index < LogTallySheet::kColumns; ++index) {
-      if (auto* cell = control<QLineEdit>({kRowArrays[row - 1], index})) {
+      if (auto* cell = control<QLineEdit>({LogTallySheet::rowArray(row), index})) {
         cells_.insert(cell, {row, index});
         cell->installEventFilter(this);
       }
@@ -38,7 +34,10 @@ Form1::Form1(QWidget* parent) : SheetWindow(logTallyLayout(), backdrop(), parent
   }
   onClick({"Command7"}, [this] { sheet_.calculate(); });
   onClick({"Command4"}, [this] { sheet_.clear(); });
-  onClick({"Command3"}, [this] { exportSheet(); });
+  onClick({"Command3"}, [this] {
+    exportFromWindow(this, logTallyExportJob(sheet_, exportServices_.workbookPath), sheet_.exportCount(),
+                     exportServices_);
+  });
   onClick({"Command2"}, [this] { showMinimized(); });
   onClick({"Command6"}, [] { QApplication::quit(); });
   onClick({"Command1"}, [this] { openMoreCalculators(); });
@@ -88,7 +87,7 @@ bool Form1::eventFilter(QObject* watched, QEvent* event) {
 void Form1::moveAlongRow(const CellAddress& from, int step) {
   const int columns = LogTallySheet::kColumns;
   const int index = (from.index + step + columns) % columns;
-  if (QWidget* target = control({kRowArrays[from.row - 1], index})) target->setFocus(Qt::OtherFocusReason);
+  if (QWidget* target = control({LogTallySheet::rowArray(from.row), index})) target->setFocus(Qt::OtherFocusReason);
 }
 
 void Form1::closeEvent(QCloseEvent* event) {

@@ -7,6 +7,7 @@
 #include <QHash>
 
 #include "logtally/log_tally_sheet.h"
+#include "shell/bill_export.h"
 #include "shell/sheet_window.h"
 
 class QLineEdit;
@@ -20,14 +21,14 @@ class Form1 : public shell::SheetWindow {
   explicit Form1(QWidget* parent = nullptr);
 
   LogTallySheet& sheet() { return sheet_; }
+  // What Command3 exports through: the desktop's office, viewer and bill path unless replaced.
+  void setExportServices(ExportServices services) { exportServices_ = std::move(services); }
 
  signals:
   // Combo3 was clicked with this entry showing; whoever holds the three windows switches them.
   void calculatorChosen(const QString& entry);
 
  protected:
-  // Command3: export the sheet to the bill workbook. Not connected to an office yet.
-  virtual void exportSheet() {}
   // Command1: open the web page of further calculators. Not wired to a browser yet.
   virtual void openMoreCalculators() {}
 
@@ -42,6 +43,7 @@ class Form1 : public shell::SheetWindow {
   void moveAlongRow(const CellAddress& from, int step);
 
   LogTallySheet sheet_;
+  ExportServices exportServices_ = ExportServices::desktop();
   QHash<const QObject*, CellAddress> cells_;
   QLineEdit* selectAfterPress_ = nullptr;  // a cell the mouse just focused
 };

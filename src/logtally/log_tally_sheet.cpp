@@ -30,14 +30,11 @@ LogTallySheet::LogTallySheet()
       combo3_(u"原木计算"),
       combo4_(u"购货单位"),
       combo5_(u"出货单位") {
-  static constexpr std::string_view kRowNames[kRows] = {"Text1", "Text2",  "Text3",  "Text4",  "Text5",
-                                                        "Text6", "Text7",  "Text8",  "Text9",  "Text10",
-                                                        "Text11", "Text12", "Text13", "Text14"};
   for (int r = 1; r <= kRows; ++r) {
     for (int g = 0; g < kGroups; ++g) diameter(r, g).setText(standardDiameter(r));
     for (int i = 0; i < kColumns; ++i) {
       cell(r, i).onChange([this, r] { rowRule(r); });
-      named_.push_back({{kRowNames[r - 1], i}, &cell(r, i)});
+      named_.push_back({{rowArray(r), i}, &cell(r, i)});
     }
   }
   for (int i = 0; i < 8; ++i) {
@@ -58,6 +55,13 @@ LogTallySheet::LogTallySheet()
       {{"Combo1"}, &combo1_}, {{"Combo2"}, &combo2_}, {{"Combo3"}, &combo3_}, {{"Combo4"}, &combo4_},
       {{"Combo5"}, &combo5_}};
   named_.insert(named_.end(), std::begin(singles), std::end(singles));
+}
+
+std::string_view LogTallySheet::rowArray(int row) {
+  static constexpr std::string_view kNames[kRows] = {"Text1", "Text2",  "Text3",  "Text4",  "Text5",
+                                                     "Text6", "Text7",  "Text8",  "Text9",  "Text10",
+                                                     "Text11", "Text12", "Text13", "Text14"};
+  return kNames[row - 1];
 }
 
 Field& LogTallySheet::length(int group) {

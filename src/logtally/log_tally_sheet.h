@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "calc/field.h"
+#include "export/export_procedure.h"
 
 namespace quenby {
 
@@ -22,6 +23,9 @@ class LogTallySheet {
   LogTallySheet();
   LogTallySheet(const LogTallySheet&) = delete;
   LogTallySheet& operator=(const LogTallySheet&) = delete;
+
+  // The control name of row array `row`: "Text1" … "Text14".
+  static std::string_view rowArray(int row);
 
   // Element `index` of row array Text<row>: index 3g+0 diameter, 3g+1 count, 3g+2 volume.
   Field& cell(int row, int index) { return grid_.at(row - 1).at(index); }
@@ -45,6 +49,9 @@ class LogTallySheet {
   void calculate();  // Command7
   void clear();      // Command4: standard diameters back, results and the load's fields emptied
 
+  // Export attempts of this sheet's window in this run (Command3).
+  ExportCounter& exportCount() { return exportCount_; }
+
  private:
   void rowRule(int row);
   void subtotalRule();
@@ -59,6 +66,7 @@ class LogTallySheet {
   std::array<Field, 7> text19_;
   Field combo1_, combo2_, combo3_, combo4_, combo5_;
   std::vector<NamedField> named_;
+  ExportCounter exportCount_;
 };
 
 // The standard diameter class of a row: 2r + 2 ("4" … "30").

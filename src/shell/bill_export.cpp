@@ -4,6 +4,7 @@
 #include <QDesktopServices>
 #include <QDir>
 #include <QMessageBox>
+#include <QProcess>
 #include <QStandardPaths>
 #include <QUrl>
 
@@ -68,11 +69,29 @@ std::string billWorkbookPath() {
 #endif
 }
 
+namespace {
+#if defined(Q_OS_UNIX) && !defined(Q_OS_MACOS)
+// xdg-open starts without telling whether anything can open the file; ask the desktop's MIME
+// database first, so that a bill nobody can show is reported instead of silently not shown.
+bool desktopHasApplicationFor(const QString& path) {
+  QProcess query;
+  query.start(QStringLiteral("xdg-mime"), {QStringLiteral("query"), QStringLiteral("filetype"), path});
+  if (!query.waitForFinished(5000) || query.exitCode() != 0) return true;  // cannot tell: let xdg-open try
+  const QString type = QString::fromUtf8(query.readAllStandardOutput()).trimmed();
+  query.start(QStringLiteral("xdg-mime"), {QStringLiteral("query"), QStringLiteral("default"), type});
+  if (!query.waitForFinished(5000) || query.exitCode() != 0) return true;
+  return !query.readAllStandardOutput().trimmed().isEmpty();
+}
+#else
+bool desktopHasApplicationFor(const QString&) { return true; }
+#endif
+}  // namespace
+
 void DesktopBillViewer::show(const std::string& pathUtf8, const std::u16string&) {
   const QString path = QString::fromStdString(pathUtf8);
-  if (!QDesktopServices::openUrl(QUrl::fromLocalFile(path)))
-    throw QuenbyError(ErrorCode::BillNotShown,
-                      "账单已保存，但没有程序能打开它：" + pathUtf8 + "。请安装电子表格程序后手动打开。");
+  if (!desktopHasApplicationFor(path) || !QDesktopServices::openUrl(QUrl::fromLocalFile(path)))
+    throw QuenbyError(ErrorCode::BillNotShown, "账单已保存到 " + pathUtf8 +
+                                                   "，但本机没有能打开它的电子表格程序。请安装 LibreOffice Calc 后再导出。");
 }
 
 void MessageBoxPrompter::remind(const std::u16string& text) {
@@ -83,13 +102,19 @@ void MessageBoxPrompter::remind(const std::u16string& text) {
   QApplication::restoreOverrideCursor();
 }
 
-void exportFromWindow(QWidget* window, const ExportJob& job, ExportCounter& exportCount) {
+ExportServices ExportServices::desktop() {
+  return {billWorkbookPath(), [] { return std::make_unique<LibreOfficeHost>(); },
+          [] { return std::make_unique<DesktopBillViewer>(); }};
+}
+
+void exportFromWindow(QWidget* window, const ExportJob& job, ExportCounter& exportCount,
+                      const ExportServices& services) {
   MessageBoxPrompter prompter(window);
-  DesktopBillViewer viewer;
   BusyCursor busy;
   InputBlocker blocker(window);
-  LibreOfficeHost host;
-  runExport(job, exportCount, host, viewer, prompter);
+  std::unique_ptr<SpreadsheetHost> host = services.newHost();
+  std::unique_ptr<BillViewer> viewer = services.newViewer();
+  runExport(job, exportCount, *host, *viewer, prompter);
 }
 
 }  // namespace quenby

@@ -3,6 +3,8 @@
 // reminder box, and running one click's export from a sheet window on a private office.
 
 #include <QWidget>
+#include <functional>
+#include <memory>
 #include <string>
 
 #include "export/export_procedure.h"
@@ -28,8 +30,19 @@ class MessageBoxPrompter final : public Prompter {
   QWidget* window_;
 };
 
-// One click's export from `window`: busy cursor, the window's input blocked until it returns,
-// a private LibreOffice instance. Errors reach the caller (the window's error guard).
-void exportFromWindow(QWidget* window, const ExportJob& job, ExportCounter& exportCount);
+// What an export talks to. Windows take the desktop's; tests put in their own.
+struct ExportServices {
+  std::string workbookPath;
+  std::function<std::unique_ptr<SpreadsheetHost>()> newHost;
+  std::function<std::unique_ptr<BillViewer>()> newViewer;
+
+  // The bill in the documents folder, a private LibreOffice, the desktop's default application.
+  static ExportServices desktop();
+};
+
+// One click's export from `window`: busy cursor, the window's input blocked until it returns.
+// Errors reach the caller (the window's error guard).
+void exportFromWindow(QWidget* window, const ExportJob& job, ExportCounter& exportCount,
+                      const ExportServices& services);
 
 }  // namespace quenby

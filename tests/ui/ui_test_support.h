@@ -5,11 +5,12 @@
 #include <QApplication>
 #include <QMessageBox>
 #include <QTimer>
+#include <vector>
 
 namespace quenby::testing {
 
-// While alive, watches for an application-modal QMessageBox, records the first one and presses
-// its OK button.
+// While alive, watches for application-modal QMessageBoxes, records each one and presses its OK
+// button. seen() is the first.
 class MessageBoxAnswerer {
  public:
   struct Seen {
@@ -17,6 +18,7 @@ class MessageBoxAnswerer {
     QString title;
     QString text;
     QMessageBox::StandardButtons buttons;
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
   };
 
   MessageBoxAnswerer() {
@@ -24,19 +26,22 @@ class MessageBoxAnswerer {
     QObject::connect(&timer_, &QTimer::timeout, [this] { poll(); });
     timer_.start();
   }
-  const Seen& seen() const { return seen_; }
+  const Seen& seen() const { return all_.empty() ? none_ : all_.front(); }
+  const std::vector<Seen>& all() const { return all_; }
 
  private:
   void poll() {
     auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-    if (!box || seen_.shown) return;
-    seen_ = {true, box->windowTitle(), box->text(), box->standardButtons()};
-    timer_.stop();
+    if (!box || box == answered_) return;
+    answered_ = box;
+    all_.push_back({true, box->windowTitle(), box->text(), box->standardButtons(), box->icon()});
     if (QAbstractButton* ok = box->button(QMessageBox::Ok)) ok->click();
   }
 
   QTimer timer_;
-  Seen seen_;
+  const QMessageBox* answered_ = nullptr;
+  std::vector<Seen> all_;
+  Seen none_;
 };
 
 }  // namespace quenby::testing

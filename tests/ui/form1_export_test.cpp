@@ -1,0 +1,144 @@
+// Command3 on Form1 with a recording spreadsheet host: the reminder box, the cells the bill
+// receives (typed combo captions included), the busy cursor, and failures reported while every
+// field stays as it was.
+
+#include <gtest/gtest.h>
+
+#include <QComboBox>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QTest>
+#include <map>
+#include <memory>
+#include <string>
+
+#include "calc/error.h"
+#include "calc/numeric_text.h"
+#include "logtally/form1.h"
+#include "ui_test_support.h"
+
+namespace quenby {
+namespace {
+
+struct Recording {
+  int instances = 0, saves = 0, shown = 0, failOpens = 0;
+  std::map<std::pair<int, int>, std::string> cells;
+  bool busyWhileWriting = false;
+};
+
+class RecordingHost final : public SpreadsheetHost {
+ public:
+  explicit RecordingHost(Recording& r) : r_(r) {}
+  void newInstance() override { ++r_.instances; }
+  void openWorkbook(const std::string& path) override {
+    EXPECT_EQ(path, "/bills/账单明细.xls");
+    if (r_.failOpens > 0) {
+      --r_.failOpens;
+      throw QuenbyError(ErrorCode::WorkbookMissing, "找不到账单工作簿：" + path);
+    }
+  }
+  void selectWorksheet(const std::u16string& name) override { EXPECT_EQ(name, u"原木一"); }
+  void setCellText(int row, int column, const std::u16string& text) override {
+    r_.busyWhileWriting = QApplication::overrideCursor() && QApplication::overrideCursor()->shape() == Qt::WaitCursor;
+    r_.cells[{row, column}] = u8(text);
+  }
+  void save() override { ++r_.saves; }
+  void closeAllWorkbooks() override {}
+  void quit() override {}
+  void release() noexcept override {}
+
+ private:
+  Recording& r_;
+};
+
+class RecordingViewer final : public BillViewer {
+ public:
+  explicit RecordingViewer(Recording& r) : r_(r) {}
+  void show(const std::string&, const std::u16string&) override { ++r_.shown; }
+
+ private:
+  Recording& r_;
+};
+
+class Form1ExportTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    form = std::make_unique<Form1>();
+    form->setExportServices({"/bills/账单明细.xls", [this] { return std::make_unique<RecordingHost>(rec); },
+                             [this] { return std::make_unique<RecordingViewer>(rec); }});
+    form->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
+  }
+  std::map<std::string, std::string> fields() const {
+    std::map<std::string, std::string> m;
+    for (const NamedField& f : form->sheet().fields()) m[toString(f.id)] = u8(f.field->text());
+    return m;
+  }
+  void clickExport() { QTest::mouseClick(form->control({"Command3"}), Qt::LeftButton); }
+
+  Recording rec;
+  std::unique_ptr<Form1> form;
+};
+
+TEST_F(Form1ExportTest, FirstExportRemindsThenWritesTheSheetAsShown) {
+  auto* buyerCaption = form->control<QComboBox>({"Combo4"});
+  ASSERT_TRUE(buyerCaption && buyerCaption->isEditable());
+  buyerCaption->lineEdit()->selectAll();
+  QKeyEvent typed(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QStringLiteral("收货单位"));
+  QApplication::sendEvent(buyerCaption->lineEdit(), &typed);
+  QTest::keyClicks(form->control<QLineEdit>({"Text9", 1}), QStringLiteral("3"));
+  QTest::keyClicks(form->control<QLineEdit>({"Text18", 0}), QStringLiteral("=1+1"));
+  const auto before = fields();
+
+  testing::MessageBoxAnswerer answerer;
+  clickExport();
+  ASSERT_EQ(answerer.all().size(), 1u);
+  EXPECT_EQ(answerer.seen().title, "Quenby");
+  EXPECT_EQ(answerer.seen().text, "每次打印前请先关闭*账单明细*");
+  EXPECT_EQ(answerer.seen().buttons, QMessageBox::Ok);
+  EXPECT_EQ(answerer.seen().icon, QMessageBox::NoIcon);
+
+  EXPECT_EQ(rec.cells.size(), 203u);
+  EXPECT_EQ((rec.cells[{3, 1}]), "收货单位");
+  EXPECT_EQ((rec.cells[{15, 2}]), "3");  // Text9(1): no calculation first, so no volume
+  EXPECT_EQ((rec.cells[{15, 3}]), "");
+  EXPECT_EQ((rec.cells[{23, 1}]), "=1+1");
+  EXPECT_EQ((rec.cells[{26, 8}]), "联系人");
+  EXPECT_EQ(rec.saves, 1);
+  EXPECT_EQ(rec.shown, 1);
+  EXPECT_TRUE(rec.busyWhileWriting);
+  EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+  EXPECT_EQ(fields(), before);
+
+  testing::MessageBoxAnswerer second;
+  clickExport();
+  EXPECT_TRUE(second.all().empty());
+  EXPECT_EQ(rec.saves, 2);
+}
+
+TEST_F(Form1ExportTest, FailingTwiceIsReportedOnceAndTheProgramGoesOn) {
+  QTest::keyClicks(form->control<QLineEdit>({"Text3", 4}), QStringLiteral("7"));
+  const auto before = fields();
+  rec.failOpens = 2;
+
+  testing::MessageBoxAnswerer answerer;
+  clickExport();
+  ASSERT_EQ(answerer.all().size(), 2u);  // the reminder, then the error of the second attempt
+  EXPECT_EQ(answerer.all()[0].text, "每次打印前请先关闭*账单明细*");
+  EXPECT_EQ(answerer.all()[1].title, "Quenby");
+  EXPECT_EQ(answerer.all()[1].text, "错误 1003：找不到账单工作簿：/bills/账单明细.xls");
+  EXPECT_EQ(rec.instances, 2);
+  EXPECT_EQ(rec.saves, 0);
+  EXPECT_EQ(fields(), before);
+
+  // The window still works: the next export goes through without a reminder.
+  testing::MessageBoxAnswerer next;
+  clickExport();
+  EXPECT_TRUE(next.all().empty());
+  EXPECT_EQ(rec.saves, 1);
+  QTest::mouseClick(form->control({"Command7"}), Qt::LeftButton);
+  EXPECT_FALSE(form->sheet().volume(3, 1).text().empty());
+}
+
+}  // namespace
+}  // namespace quenby
