@@ -52,6 +52,10 @@ const Reference<css::uno::XComponentContext>& localContext() {
   static std::once_flag once;
   static Reference<css::uno::XComponentContext>* context = nullptr;
   std::call_once(once, [] {
+    // The bridge writes to the office's pipe from its own threads. When an office ends or is
+    // killed mid-call, that write must fail with EPIPE (and become an error of the export), not
+    // end the whole program with SIGPIPE. Offices we start get the default handling back.
+    ::signal(SIGPIPE, SIG_IGN);
     // Without URE_BOOTSTRAP the default bootstrap cannot find the URE's services.
     ::setenv("URE_BOOTSTRAP", "vnd.sun.star.pathname:" QUENBY_LO_PROGRAM "/fundamentalrc", 0);
     context = new Reference<css::uno::XComponentContext>(cppu::defaultBootstrap_InitialComponentContext());
