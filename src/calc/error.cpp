@@ -9,8 +9,8 @@ QuenbyError::QuenbyError(ErrorCode code, std::string description)
 
 std::string standardDescription(ErrorCode code) {
   switch (code) {
-    case ErrorCode::InvalidOperation: return "无效的运算：结果不是数值";
-    case ErrorCode::Overflow: return "溢出";
+    case ErrorCode::InvalidOperation: return "无效的运算：计算结果不是数值，请检查输入的数字";
+    case ErrorCode::Overflow: return "溢出：计算结果超出了数值范围，请检查输入的数字";
     case ErrorCode::DivisionByZero: return "除数为零";
     case ErrorCode::TypeMismatch: return "类型不匹配";
     case ErrorCode::OutOfMemory: return "内存不足";

@@ -39,7 +39,7 @@ class QuenbyError : public std::runtime_error {
   std::string description_;
 };
 
-// The standard description of an error number, e.g. "溢出" for Overflow.
+// The standard description of an error number, e.g. "溢出：…" for Overflow.
 std::string standardDescription(ErrorCode code);
 
 // Throws QuenbyError(code, standardDescription(code)).

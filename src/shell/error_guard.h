@@ -12,7 +12,7 @@ class QWidget;
 
 namespace quenby::shell {
 
-// "错误 6：溢出"
+// "错误 6：溢出：计算结果超出了数值范围，请检查输入的数字"
 std::string errorMessage(int number, const std::string& description);
 
 // Modal box, caption "Quenby", OK only.

@@ -279,7 +279,7 @@ TEST_F(Form1Test, OverflowIsReportedAndEveryFieldStaysAsLeft) {
     click("Command7");
     ASSERT_TRUE(answerer.seen().shown);
     EXPECT_EQ(answerer.seen().title, "Quenby");
-    EXPECT_EQ(answerer.seen().text, "错误 6：溢出");
+    EXPECT_EQ(answerer.seen().text, "错误 6：溢出：计算结果超出了数值范围，请检查输入的数字");
     EXPECT_EQ(answerer.seen().buttons, QMessageBox::Ok);
   }
   for (const auto& [e, text] : before) EXPECT_EQ(e->text(), text) << e->objectName().toStdString();

@@ -142,7 +142,7 @@ TEST_F(SheetWindowTest, HandlerErrorsAreReportedAndTheWindowCarriesOn) {
     QString message;
   };
   const Row rows[] = {
-      {"project error", [] { raise(ErrorCode::Overflow); }, "错误 6：溢出"},
+      {"project error", [] { raise(ErrorCode::Overflow); }, "错误 6：溢出：计算结果超出了数值范围，请检查输入的数字"},
       {"other exception", [] { throw std::runtime_error("boom"); },
        QString::fromStdString("错误 51：" + standardDescription(ErrorCode::Unexpected))},
   };
