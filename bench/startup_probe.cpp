@@ -49,8 +49,7 @@ class FirstFrame : public QObject {
 
 int main(int argc, char* argv[]) {
   QApplication app(argc, argv);
-  QApplication::setWindowIcon(quenby::shell::applicationIcon());
-  quenby::shell::installFontSubstitutions();
+  quenby::shell::prepareApplication();
   quenby::Form1 form1;
   FirstFrame firstFrame;
   form1.installEventFilter(&firstFrame);

@@ -33,7 +33,10 @@ class Cursor {
       while (i_ < s_.size() && (s_[i_] == u' ' || s_[i_] == u'\t' || s_[i_] == u'\n')) ++i_;
     return i_ < s_.size() ? s_[i_] : u'\0';
   }
-  bool atEnd() { return peek() == u'\0' && i_ >= s_.size(); }
+  bool atEnd() {
+    peek();
+    return i_ >= s_.size();
+  }
   void next() { ++i_; }
   size_t position() const { return i_; }
   void reset(size_t position) { i_ = position; }

@@ -46,13 +46,6 @@ struct LibreOfficeHost::Document {
 
 namespace {
 
-fs::path pathFromUtf8(const std::string& utf8) { return fs::path(std::u8string(utf8.begin(), utf8.end())); }
-
-std::string utf8FromPath(const fs::path& p) {
-  std::u8string s = p.u8string();
-  return std::string(s.begin(), s.end());
-}
-
 std::string columnName(int column) {
   std::string name;
   for (int c = column; c > 0; c = (c - 1) / 26) name.insert(name.begin(), static_cast<char>('A' + (c - 1) % 26));

@@ -176,6 +176,15 @@ std::string utf8FromOUString(const OUString& text) {
   return std::string(bytes.getStr(), static_cast<size_t>(bytes.getLength()));
 }
 
+std::filesystem::path pathFromUtf8(const std::string& utf8) {
+  return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
+}
+
+std::string utf8FromPath(const std::filesystem::path& path) {
+  std::u8string s = path.u8string();
+  return std::string(s.begin(), s.end());
+}
+
 OUString fileUrl(const std::string& absolutePathUtf8) {
   static const char hex[] = "0123456789ABCDEF";
   std::string url = "file://";

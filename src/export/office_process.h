@@ -9,6 +9,7 @@
 #include <sys/types.h>
 
 #include <chrono>
+#include <filesystem>
 #include <string>
 #include <string_view>
 
@@ -69,6 +70,10 @@ OUString toOUString(std::u16string_view text);
 OUString utf8ToOUString(std::string_view text);
 std::u16string fromOUString(const OUString& text);
 std::string utf8FromOUString(const OUString& text);
+
+// Paths from and to the program's UTF-8 strings.
+std::filesystem::path pathFromUtf8(const std::string& utf8);
+std::string utf8FromPath(const std::filesystem::path& path);
 
 // file:// URL of an absolute path, UTF-8 bytes percent-encoded.
 OUString fileUrl(const std::string& absolutePathUtf8);

@@ -47,10 +47,9 @@ class OpenWorkbook {
  public:
   OpenWorkbook(const std::string& pathUtf8, const OfficeOptions& options) : path_(pathUtf8) {
     std::error_code ec;
-    fs::path path = fs::absolute(fs::path(std::u8string(pathUtf8.begin(), pathUtf8.end())), ec);
+    fs::path path = fs::absolute(pathFromUtf8(pathUtf8), ec);
     if (ec || !fs::is_regular_file(path, ec))
       throw QuenbyError(ErrorCode::WorkbookMissing, "找不到工作簿：" + pathUtf8);
-    std::u8string absolute = path.u8string();
     office_ = std::make_unique<OfficeProcess>(options);
     document_ = unoCall("打开工作簿 " + pathUtf8, [&] {
       css::uno::Sequence<css::beans::PropertyValue> args(2);
@@ -59,7 +58,7 @@ class OpenWorkbook {
       args.getArray()[1].Name = "ReadOnly";
       args.getArray()[1].Value <<= true;
       Reference<css::sheet::XSpreadsheetDocument> doc(
-          office_->desktop()->loadComponentFromURL(fileUrl(std::string(absolute.begin(), absolute.end())), "_blank",
+          office_->desktop()->loadComponentFromURL(fileUrl(utf8FromPath(path)), "_blank",
                                                    0, args),
           UNO_QUERY);
       if (!doc.is()) throw QuenbyError(ErrorCode::SpreadsheetFailed, "无法打开工作簿：" + pathUtf8);

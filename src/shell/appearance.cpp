@@ -1,5 +1,6 @@
 #include "shell/appearance.h"
 
+#include <QApplication>
 #include <QFont>
 #include <QLinearGradient>
 #include <QPainter>
@@ -30,6 +31,12 @@ void installFontSubstitutions() {
                             QStringLiteral("Noto Sans CJK SC"), QStringLiteral("WenQuanYi Zen Hei")};
   QFont::insertSubstitutions(QStringLiteral("宋体"), song);
   QFont::insertSubstitutions(QStringLiteral("SimSun"), song);
+}
+
+void prepareApplication() {
+  QApplication::setApplicationName(QStringLiteral("Quenby"));
+  QApplication::setWindowIcon(applicationIcon());
+  installFontSubstitutions();
 }
 
 QFont sheetFont() {

@@ -15,6 +15,9 @@ namespace quenby::shell {
 // Maps "宋体" to the Song-style face installed here, so the fields render in Chinese anywhere.
 void installFontSubstitutions();
 
+// What every Quenby process with windows does once its QApplication exists: name, icon, fonts.
+void prepareApplication();
+
 // The default font of a sheet window: "宋体", 9 pt.
 QFont sheetFont();
 

@@ -7,9 +7,7 @@
 
 int main(int argc, char* argv[]) {
   QApplication app(argc, argv);
-  QApplication::setApplicationName(QStringLiteral("Quenby"));
-  QApplication::setWindowIcon(quenby::shell::applicationIcon());
-  quenby::shell::installFontSubstitutions();
+  quenby::shell::prepareApplication();
   quenby::Form1 form1;
   form1.show();
   return QApplication::exec();

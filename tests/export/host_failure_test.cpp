@@ -88,9 +88,7 @@ TEST_P(UnsavableBill, SaveSaysWhyAndToCloseItAndChangesNothing) {
   const std::string before = test::fileBytes(bill.bill());
 
   LibreOfficeHost host;
-  host.newInstance();
-  host.openWorkbook(bill.billUtf8());
-  host.selectWorksheet(u"原木一");
+  test::openSheet(host, bill, u"原木一");
   host.setCellText(7, 1, u"30");
   std::string description = expectFailure(host, ErrorCode::WorkbookNotSaved, [&] { host.save(); });
 
@@ -129,9 +127,7 @@ TEST(HostFailure, ABillOpenInAnotherOfficeIsNotSavedAndItsLockSurvives) {
   const std::string before = test::fileBytes(bill.bill());
 
   LibreOfficeHost host;
-  host.newInstance();
-  host.openWorkbook(bill.billUtf8());
-  host.selectWorksheet(u"原木一");
+  test::openSheet(host, bill, u"原木一");
   host.setCellText(7, 2, u"5");
   std::string description = expectFailure(host, ErrorCode::WorkbookNotSaved, [&] { host.save(); });
   EXPECT_NE(description.find("关闭"), std::string::npos) << description;
@@ -149,9 +145,7 @@ TEST(HostFailure, ALockLeftByOneOfOurEndedOfficesDoesNotBlockTheSave) {
   std::ofstream(lock) << ",root,host,08.12.2026 01:35,file://" << gone.string() << ";";
 
   LibreOfficeHost host;
-  host.newInstance();
-  host.openWorkbook(bill.billUtf8());
-  host.selectWorksheet(u"原木一");
+  test::openSheet(host, bill, u"原木一");
   host.setCellText(7, 2, u"5");
   host.save();
   host.closeAllWorkbooks();

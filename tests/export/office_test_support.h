@@ -11,6 +11,8 @@
 
 #include <gtest/gtest.h>
 
+#include "export/libreoffice_host.h"
+
 namespace quenby::test {
 
 namespace fs = std::filesystem;
@@ -48,6 +50,13 @@ class ScratchBill {
   fs::path dir_;
   fs::path bill_;
 };
+
+// A fresh office on the scratch bill with `sheet` taken, ready for cells.
+inline void openSheet(LibreOfficeHost& host, const ScratchBill& bill, const std::u16string& sheet) {
+  host.newInstance();
+  host.openWorkbook(bill.billUtf8());
+  host.selectWorksheet(sheet);
+}
 
 // True when a live (non-zombie) process has `needle` in its command line. Every office process
 // carries its private profile directory there.

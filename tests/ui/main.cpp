@@ -11,6 +11,6 @@ int main(int argc, char** argv) {
   testing::InitGoogleTest(&argc, argv);
   if (GTEST_FLAG_GET(list_tests)) return RUN_ALL_TESTS();
   QApplication app(argc, argv);
-  quenby::shell::installFontSubstitutions();
+  quenby::shell::prepareApplication();
   return RUN_ALL_TESTS();
 }
