@@ -27,18 +27,22 @@ add_custom_command(
   VERBATIM)
 add_custom_target(quenby_uno_headers DEPENDS ${QUENBY_UNO_HEADERS}/stamp)
 
+# quenby_uno: what code that speaks UNO itself compiles with (the host, and the tests' workbook
+# reader). Users of the host see only the standard library.
+add_library(quenby_uno INTERFACE)
+add_dependencies(quenby_uno quenby_uno_headers)
+target_include_directories(quenby_uno SYSTEM INTERFACE ${QUENBY_UNO_HEADERS} ${QUENBY_LO_SDK}/include)
+target_compile_definitions(quenby_uno INTERFACE LINUX UNX CPPU_ENV=gcc3
+  QUENBY_LO_PROGRAM="${QUENBY_LO_PROGRAM}")
+
 # --- the host ----------------------------------------------------------------------------------
 add_library(quenby_office STATIC
   ${QUENBY_ROOT}/src/export/office_process.cpp
   ${QUENBY_ROOT}/src/export/libreoffice_host.cpp
-  ${QUENBY_ROOT}/src/export/workbook_reader.cpp
 )
 add_dependencies(quenby_office quenby_uno_headers)
 target_include_directories(quenby_office PUBLIC ${QUENBY_ROOT}/src)
-# The UNO headers stay private: users of the host see only the standard library.
-target_include_directories(quenby_office SYSTEM PRIVATE ${QUENBY_UNO_HEADERS} ${QUENBY_LO_SDK}/include)
-target_compile_definitions(quenby_office PRIVATE LINUX UNX CPPU_ENV=gcc3
-  QUENBY_LO_PROGRAM="${QUENBY_LO_PROGRAM}")
+target_link_libraries(quenby_office PRIVATE quenby_uno)
 target_link_libraries(quenby_office PUBLIC
   quenby_core
   ${QUENBY_LO_SDK}/lib/libuno_cppuhelpergcc3.so

@@ -11,6 +11,7 @@
 #include "calc/error.h"
 #include "calc/log_volume.h"
 #include "calc/numeric_text.h"
+#include "support/utf.h"
 
 using namespace quenby;
 
@@ -82,7 +83,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       double strict = strictNumber(text);
       check(strict == v || (std::isnan(strict) && std::isnan(v)), "strict and leading disagree", strict);
     } catch (const QuenbyError& e) {
-      check(e.code() == ErrorCode::TypeMismatch, "strict error code", v);
+      check(e.is(ErrorCode::TypeMismatch), "strict error code", v);
     }
     check(sortsBefore(text, u"0.0001") != (text >= std::u16string_view(u"0.0001")), "ordering", v);
   }
@@ -94,7 +95,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       auto volume = lineVolume(u16(bytes.substr(0, a)), u16(bytes.substr(a + 1, b - a - 1)), u16(bytes.substr(b + 1)));
       if (volume) check(hasMaskShape(*volume, 4), "line volume shape", leadingNumber(*volume));
     } catch (const QuenbyError& e) {
-      check(e.code() == ErrorCode::Overflow || e.code() == ErrorCode::InvalidOperation, "line volume error", 0);
+      check(e.is(ErrorCode::Overflow) || e.is(ErrorCode::InvalidOperation), "line volume error", 0);
     }
   }
   return 0;

@@ -1,41 +1,43 @@
 #pragma once
 // The one error type of Quenby. Every failure the user may see is a QuenbyError with a number
-// and a description; the windows' event guard shows both in a message box.
+// and a description; the windows' event guard shows both in a message box. Each layer numbers
+// its own failures in an enum of its own (the arithmetic ones here, the export's in
+// export/export_error.h); the error keeps only the number.
 
 #include <stdexcept>
 #include <string>
+#include <type_traits>
 
 namespace quenby {
 
 enum class ErrorCode : int {
   InvalidOperation = 5,  // an arithmetic result that is not a number (0 × ∞, ∞ − ∞)
   Overflow = 6,          // a result beyond the double range
+  OutOfMemory = 7,
   DivisionByZero = 11,
   TypeMismatch = 13,     // strict conversion of a text that is not a number
-  OutOfMemory = 7,
   Unexpected = 51,       // anything the program did not foresee
-
-  // Spreadsheet export
-  SpreadsheetMissing = 1001,    // no spreadsheet application installed
-  SpreadsheetNoAnswer = 1002,   // the office started but did not answer, or broke off
-  WorkbookMissing = 1003,
-  WorksheetMissing = 1004,
-  WorkbookNotSaved = 1005,      // read-only, or open in another program
-  BillNotShown = 1006,          // the desktop refused to open the saved bill
-  SpreadsheetFailed = 1007,     // any other failure reported by the office
 };
 
 class QuenbyError : public std::runtime_error {
  public:
-  QuenbyError(ErrorCode code, std::string description);
+  QuenbyError(int number, std::string description);
+  template <class Code>
+    requires std::is_enum_v<Code>
+  QuenbyError(Code code, std::string description)
+      : QuenbyError(static_cast<int>(code), std::move(description)) {}
 
-  ErrorCode code() const noexcept { return code_; }
-  int number() const noexcept { return static_cast<int>(code_); }
+  int number() const noexcept { return number_; }
+  template <class Code>
+    requires std::is_enum_v<Code>
+  bool is(Code code) const noexcept {
+    return number_ == static_cast<int>(code);
+  }
   // UTF-8, in the language of the user interface.
   const std::string& description() const noexcept { return description_; }
 
  private:
-  ErrorCode code_;
+  int number_;
   std::string description_;
 };
 

@@ -45,8 +45,4 @@ double mul(double a, double b);
 double div(double a, double b);
 }  // namespace checked
 
-// UTF-8 <-> UTF-16 for tests, tables and messages.
-std::u16string u16(std::string_view utf8);
-std::string u8(std::u16string_view utf16);
-
 }  // namespace quenby

@@ -118,12 +118,12 @@ void LibreOfficeHost::newInstance() {
 }
 
 void LibreOfficeHost::openWorkbook(const std::string& pathUtf8) {
-  if (!office_) throw QuenbyError(ErrorCode::SpreadsheetFailed, "电子表格程序没有启动，无法打开账单工作簿");
+  if (!office_) throw QuenbyError(ExportError::SpreadsheetFailed, "电子表格程序没有启动，无法打开账单工作簿");
   std::error_code ec;
   fs::path path = fs::absolute(pathFromUtf8(pathUtf8), ec);
   const std::string shown = pathUtf8;
   auto missing = [&] {
-    return QuenbyError(ErrorCode::WorkbookMissing, "找不到账单工作簿：" + shown + "。请确认该文件存在");
+    return QuenbyError(ExportError::WorkbookMissing, "找不到账单工作簿：" + shown + "。请确认该文件存在");
   };
   if (ec || !fs::is_regular_file(path, ec)) throw missing();
 
@@ -152,26 +152,26 @@ void LibreOfficeHost::openWorkbook(const std::string& pathUtf8) {
   }
   if (!component.is()) {
     if (!fs::is_regular_file(path, ec)) throw missing();
-    throw QuenbyError(ErrorCode::SpreadsheetFailed, "电子表格程序无法打开账单工作簿：" + shown);
+    throw QuenbyError(ExportError::SpreadsheetFailed, "电子表格程序无法打开账单工作簿：" + shown);
   }
   doc->component = component;
   doc->ownLock = !doc->lockedElsewhere && fs::exists(doc->lockFile, ec);
   document_ = std::move(doc);
   if (!Reference<css::sheet::XSpreadsheetDocument>(component, UNO_QUERY).is()) {
     closeAllWorkbooks();
-    throw QuenbyError(ErrorCode::SpreadsheetFailed, "账单工作簿 " + shown + " 不是电子表格文件");
+    throw QuenbyError(ExportError::SpreadsheetFailed, "账单工作簿 " + shown + " 不是电子表格文件");
   }
 }
 
 void LibreOfficeHost::selectWorksheet(const std::u16string& name) {
-  if (!document_) throw QuenbyError(ErrorCode::SpreadsheetFailed, "没有打开账单工作簿，无法选择工作表");
+  if (!document_) throw QuenbyError(ExportError::SpreadsheetFailed, "没有打开账单工作簿，无法选择工作表");
   const std::string shownName = utf8FromOUString(toOUString(name));
   document_->sheet = unoCall("选择工作表“" + shownName + "”", [&] {
     Reference<css::sheet::XSpreadsheetDocument> spreadsheet(document_->component, UNO_QUERY_THROW);
     Reference<css::container::XNameAccess> sheets(spreadsheet->getSheets(), UNO_QUERY_THROW);
     const OUString sheetName = toOUString(name);
     if (!sheets->hasByName(sheetName))
-      throw QuenbyError(ErrorCode::WorksheetMissing,
+      throw QuenbyError(ExportError::WorksheetMissing,
                         "账单工作簿 " + document_->path + " 中没有名为“" + shownName + "”的工作表");
     return Reference<css::sheet::XSpreadsheet>(sheets->getByName(sheetName), UNO_QUERY_THROW);
   });
@@ -179,9 +179,9 @@ void LibreOfficeHost::selectWorksheet(const std::u16string& name) {
 
 void LibreOfficeHost::setCellText(int row, int column, const std::u16string& text) {
   if (!document_ || !document_->sheet.is())
-    throw QuenbyError(ErrorCode::SpreadsheetFailed, "没有选择工作表，无法写入单元格");
+    throw QuenbyError(ExportError::SpreadsheetFailed, "没有选择工作表，无法写入单元格");
   if (row < 1 || column < 1)
-    throw QuenbyError(ErrorCode::SpreadsheetFailed,
+    throw QuenbyError(ExportError::SpreadsheetFailed,
                       "单元格位置无效（行 " + std::to_string(row) + "，列 " + std::to_string(column) + "）");
   unoCall("写入单元格 " + columnName(column) + std::to_string(row), [&] {
     Reference<css::table::XCell> cell = document_->sheet->getCellByPosition(column - 1, row - 1);
@@ -199,15 +199,15 @@ void LibreOfficeHost::setCellText(int row, int column, const std::u16string& tex
 }
 
 void LibreOfficeHost::save() {
-  if (!document_) throw QuenbyError(ErrorCode::SpreadsheetFailed, "没有打开账单工作簿，无法保存");
+  if (!document_) throw QuenbyError(ExportError::SpreadsheetFailed, "没有打开账单工作簿，无法保存");
   const std::string& path = document_->path;
   const std::string lockName = utf8FromPath(document_->lockFile.filename());
   if (document_->lockedElsewhere)
-    throw QuenbyError(ErrorCode::WorkbookNotSaved,
+    throw QuenbyError(ExportError::WorkbookNotSaved,
                       "账单工作簿 " + path + " 正被其他程序打开（有锁定文件 " + lockName +
                           "），无法保存。请先关闭打开它的程序或窗口，再重新导出");
   if (isReadOnlyFile(path))
-    throw QuenbyError(ErrorCode::WorkbookNotSaved,
+    throw QuenbyError(ExportError::WorkbookNotSaved,
                       "账单工作簿 " + path + " 是只读文件，无法保存。请取消它的只读属性并关闭正在使用它的程序，再重新导出");
   unoCall("保存账单工作簿", [&] {
     Reference<css::frame::XStorable> storable(document_->component, UNO_QUERY_THROW);
@@ -215,7 +215,7 @@ void LibreOfficeHost::save() {
       if (storable->isReadonly()) throw css::io::IOException("read-only");
       storable->store();
     } catch (const css::io::IOException&) {
-      throw QuenbyError(ErrorCode::WorkbookNotSaved,
+      throw QuenbyError(ExportError::WorkbookNotSaved,
                         "无法保存账单工作簿 " + path +
                             "：文件是只读的，或正被其他程序打开。请关闭打开它的程序并检查文件属性，再重新导出");
     }
@@ -223,7 +223,7 @@ void LibreOfficeHost::save() {
 }
 
 void LibreOfficeHost::closeAllWorkbooks() {
-  if (!office_) throw QuenbyError(ErrorCode::SpreadsheetFailed, "电子表格程序没有启动，无法关闭工作簿");
+  if (!office_) throw QuenbyError(ExportError::SpreadsheetFailed, "电子表格程序没有启动，无法关闭工作簿");
   if (document_) document_->sheet.clear();
   unoCall("关闭工作簿", [&] {
     Reference<css::container::XEnumeration> components = office_->desktop()->getComponents()->createEnumeration();
@@ -243,7 +243,7 @@ void LibreOfficeHost::closeAllWorkbooks() {
 }
 
 void LibreOfficeHost::quit() {
-  if (!office_) throw QuenbyError(ErrorCode::SpreadsheetFailed, "电子表格程序没有启动，无法退出");
+  if (!office_) throw QuenbyError(ExportError::SpreadsheetFailed, "电子表格程序没有启动，无法退出");
   std::unique_ptr<Document> doc = std::move(document_);
   if (doc) {
     doc->sheet.clear();

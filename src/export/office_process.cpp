@@ -204,14 +204,14 @@ OUString fileUrl(const std::string& absolutePathUtf8) {
 }
 
 void raiseDisconnected(const std::string& doing) {
-  throw QuenbyError(ErrorCode::SpreadsheetNoAnswer,
+  throw QuenbyError(ExportError::SpreadsheetNoAnswer,
                     "电子表格程序（LibreOffice）在" + doing + "时中断了连接，请重新导出");
 }
 
 void raiseFailed(const std::string& doing, const OUString& message) {
   std::string description = "电子表格程序（LibreOffice）在" + doing + "时出错";
   if (!message.isEmpty()) description += "：" + utf8FromOUString(message);
-  throw QuenbyError(ErrorCode::SpreadsheetFailed, description);
+  throw QuenbyError(ExportError::SpreadsheetFailed, description);
 }
 
 OfficeProcess::OfficeProcess(const OfficeOptions& options) : options_(options) {
@@ -219,7 +219,7 @@ OfficeProcess::OfficeProcess(const OfficeOptions& options) : options_(options) {
   if (soffice.empty()) {
     std::string description = "没有找到电子表格程序 LibreOffice Calc";
     if (!options.sofficePath.empty()) description += "（" + options.sofficePath + "）";
-    throw QuenbyError(ErrorCode::SpreadsheetMissing, description + "。请先安装 LibreOffice Calc，再导出账单");
+    throw QuenbyError(ExportError::SpreadsheetMissing, description + "。请先安装 LibreOffice Calc，再导出账单");
   }
   try {
     spawn(soffice);
@@ -239,7 +239,7 @@ void OfficeProcess::spawn(const std::string& soffice) {
   std::vector<char> dir(pattern.begin(), pattern.end());
   dir.push_back('\0');
   if (!::mkdtemp(dir.data()))
-    throw QuenbyError(ErrorCode::SpreadsheetFailed, "无法为电子表格程序创建临时目录 " + pattern + "：" + lastSystemError());
+    throw QuenbyError(ExportError::SpreadsheetFailed, "无法为电子表格程序创建临时目录 " + pattern + "：" + lastSystemError());
   profileDir_ = dir.data();
   seedProfile(profileDir_);
   pipeName_ = uniquePipeName();
@@ -277,7 +277,7 @@ void OfficeProcess::spawn(const std::string& soffice) {
   posix_spawn_file_actions_destroy(&files);
   posix_spawnattr_destroy(&attr);
   if (rc != 0)
-    throw QuenbyError(ErrorCode::SpreadsheetMissing,
+    throw QuenbyError(ExportError::SpreadsheetMissing,
                       "无法启动电子表格程序 LibreOffice Calc（" + soffice + "）：" + std::strerror(rc) +
                           "。请确认 LibreOffice Calc 已正确安装");
   pid_ = pid;
@@ -303,9 +303,9 @@ void OfficeProcess::connect(std::chrono::milliseconds timeout) {
       } catch (const css::connection::NoConnectException&) {
       }
       if (waitForExit(std::chrono::milliseconds(0)))
-        throw QuenbyError(ErrorCode::SpreadsheetNoAnswer, "电子表格程序（LibreOffice）启动后立即退出了，没有响应");
+        throw QuenbyError(ExportError::SpreadsheetNoAnswer, "电子表格程序（LibreOffice）启动后立即退出了，没有响应");
       if (Clock::now() >= deadline)
-        throw QuenbyError(ErrorCode::SpreadsheetNoAnswer,
+        throw QuenbyError(ExportError::SpreadsheetNoAnswer,
                           "电子表格程序（LibreOffice）启动后 " +
                               std::to_string(std::chrono::duration_cast<std::chrono::seconds>(timeout).count()) +
                               " 秒内没有响应");

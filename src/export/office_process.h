@@ -19,7 +19,7 @@
 #include <com/sun/star/uno/XComponentContext.hpp>
 #include <rtl/ustring.hxx>
 
-#include "calc/error.h"
+#include "export/export_error.h"
 #include "export/libreoffice_host.h"
 
 namespace quenby {

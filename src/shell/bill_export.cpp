@@ -8,7 +8,7 @@
 #include <QStandardPaths>
 #include <QUrl>
 
-#include "calc/error.h"
+#include "export/export_error.h"
 #include "export/libreoffice_host.h"
 
 namespace quenby {
@@ -90,7 +90,7 @@ bool desktopHasApplicationFor(const QString&) { return true; }
 void DesktopBillViewer::show(const std::string& pathUtf8, const std::u16string&) {
   const QString path = QString::fromStdString(pathUtf8);
   if (!desktopHasApplicationFor(path) || !QDesktopServices::openUrl(QUrl::fromLocalFile(path)))
-    throw QuenbyError(ErrorCode::BillNotShown, "账单已保存到 " + pathUtf8 +
+    throw QuenbyError(ExportError::BillNotShown, "账单已保存到 " + pathUtf8 +
                                                    "，但本机没有能打开它的电子表格程序。请安装 LibreOffice Calc 后再导出。");
 }
 

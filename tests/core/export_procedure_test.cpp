@@ -8,8 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "calc/error.h"
+#include "export/export_error.h"
 #include "calc/numeric_text.h"
+#include "support/utf.h"
 #include "logtally/log_tally_export.h"
 
 namespace quenby {
@@ -28,7 +29,7 @@ struct Recorder : SpreadsheetHost, BillViewer, Prompter {
   void call(const std::string& name) {
     log.push_back(name);
     if (name == failOn && failInAttempts.count(attempt))
-      throw QuenbyError(ErrorCode::WorkbookMissing, "找不到 " + name);
+      throw QuenbyError(ExportError::WorkbookMissing, "找不到 " + name);
   }
   void newInstance() override {
     ++attempt;
@@ -119,7 +120,7 @@ TEST(ExportProcedure, SecondFailureReachesTheCallerWithItsNumber) {
     runExport(logTallyExportJob(sheet, "/b.xls"), count, r, r, r);
     FAIL() << "no error";
   } catch (const QuenbyError& e) {
-    EXPECT_EQ(e.code(), ErrorCode::WorkbookMissing);
+    EXPECT_EQ(e.number(), 1003);
   }
   EXPECT_EQ(r.attempt, 2);
   EXPECT_EQ(r.saves, 0);

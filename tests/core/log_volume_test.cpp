@@ -4,6 +4,7 @@
 
 #include "calc/error.h"
 #include "calc/numeric_text.h"
+#include "support/utf.h"
 
 namespace quenby {
 namespace {
@@ -99,7 +100,7 @@ TEST(CaiJiJiSuan, AbsurdInputsEndInTheArithmeticError) {
       ADD_FAILURE() << "no error, result " << (r ? u8(*r) : "none") << " for D=" << c.diameter
                     << " N=" << c.count << " L=" << c.length;
     } catch (const QuenbyError& e) {
-      EXPECT_TRUE(e.code() == ErrorCode::Overflow || e.code() == ErrorCode::InvalidOperation)
+      EXPECT_TRUE(e.is(ErrorCode::Overflow) || e.is(ErrorCode::InvalidOperation))
           << e.number() << " D=" << c.diameter;
     }
   }

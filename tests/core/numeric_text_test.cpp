@@ -1,4 +1,5 @@
 #include "calc/numeric_text.h"
+#include "support/utf.h"
 
 #include <gtest/gtest.h>
 
@@ -54,7 +55,7 @@ TEST(StrictNumber, AcceptsWholeNumbersOnly) {
       strictNumber(u16(bad));
       ADD_FAILURE() << '"' << bad << "\" was accepted";
     } catch (const QuenbyError& e) {
-      EXPECT_EQ(e.code(), ErrorCode::TypeMismatch);
+      EXPECT_EQ(e.number(), 13);
       EXPECT_EQ(e.number(), 13);
     }
   }
@@ -140,7 +141,7 @@ TEST(Format, NonFiniteValuesRaiseTheArithmeticError) {
     formatMasked(std::nan(""), Mask::Decimals3);
     ADD_FAILURE();
   } catch (const QuenbyError& e) {
-    EXPECT_EQ(e.code(), ErrorCode::InvalidOperation);
+    EXPECT_EQ(e.number(), 5);
   }
 }
 
@@ -207,7 +208,7 @@ TEST(CheckedArithmetic, RaisesTheArithmeticErrorInsteadOfInfinityOrNan) {
       c.op(c.a, c.b);
       ADD_FAILURE() << c.a << ", " << c.b;
     } catch (const QuenbyError& e) {
-      EXPECT_EQ(e.code(), c.code) << c.a << ", " << c.b;
+      EXPECT_TRUE(e.is(c.code)) << e.number() << c.a << ", " << c.b;
       EXPECT_FALSE(e.description().empty());
     }
   }

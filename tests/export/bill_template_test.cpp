@@ -11,7 +11,8 @@
 #include <gtest/gtest.h>
 
 #include "calc/numeric_text.h"
-#include "export/workbook_reader.h"
+#include "support/utf.h"
+#include "workbook_reader.h"
 #include "logtally/log_tally_export.h"
 #include "logtally/log_tally_sheet.h"
 #include "office_test_support.h"

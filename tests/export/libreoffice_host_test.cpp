@@ -10,7 +10,7 @@
 #include <gtest/gtest.h>
 
 #include "calc/error.h"
-#include "export/workbook_reader.h"
+#include "workbook_reader.h"
 #include "office_test_support.h"
 
 namespace quenby {

@@ -7,9 +7,10 @@
 #include <set>
 #include <string>
 
-#include "calc/error.h"
+#include "export/export_error.h"
 #include "calc/numeric_text.h"
-#include "export/workbook_reader.h"
+#include "support/utf.h"
+#include "workbook_reader.h"
 #include "logtally/log_tally_export.h"
 #include "office_test_support.h"
 
@@ -132,7 +133,7 @@ TEST(LogTallyExport, MissingBillMakesTwoAttemptsThenReportsAndLeavesNoOffice) {
     runExport(logTallyExportJob(sheet, test::utf8(missing)), sheet.exportCount(), host, viewer, prompter);
     FAIL() << "no error";
   } catch (const QuenbyError& e) {
-    EXPECT_EQ(e.code(), ErrorCode::WorkbookMissing);
+    EXPECT_EQ(e.number(), 1003);
   }
   EXPECT_EQ(host.instances, 2);
   EXPECT_EQ(prompter.reminders, 1);
@@ -147,7 +148,7 @@ TEST(LogTallyExport, AFailureBeforeTheSaveLeavesTheBillByteIdentical) {
   LogTallySheet sheet;
   fillDistinct(sheet, "x");
   struct FailsOnSave final : CountingHost {
-    void save() override { throw QuenbyError(ErrorCode::WorkbookNotSaved, "不能保存"); }
+    void save() override { throw QuenbyError(ExportError::WorkbookNotSaved, "不能保存"); }
   } host;
   NoViewer viewer;
   CountingPrompter prompter;

@@ -12,8 +12,9 @@
 #include <memory>
 #include <string>
 
-#include "calc/error.h"
+#include "export/export_error.h"
 #include "calc/numeric_text.h"
+#include "support/utf.h"
 #include "logtally/form1.h"
 #include "ui_test_support.h"
 
@@ -34,7 +35,7 @@ class RecordingHost final : public SpreadsheetHost {
     EXPECT_EQ(path, "/bills/账单明细.xls");
     if (r_.failOpens > 0) {
       --r_.failOpens;
-      throw QuenbyError(ErrorCode::WorkbookMissing, "找不到账单工作簿：" + path);
+      throw QuenbyError(ExportError::WorkbookMissing, "找不到账单工作簿：" + path);
     }
   }
   void selectWorksheet(const std::u16string& name) override { EXPECT_EQ(name, u"原木一"); }

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "calc/numeric_text.h"
+#include "support/utf.h"
 #include "ui_test_support.h"
 
 namespace quenby {

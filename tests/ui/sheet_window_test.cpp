@@ -15,6 +15,7 @@
 
 #include "calc/error.h"
 #include "calc/numeric_text.h"
+#include "support/utf.h"
 #include "shell/picture_button.h"
 #include "ui_test_support.h"
 

@@ -1,4 +1,4 @@
-#include "export/workbook_reader.h"
+#include "workbook_reader.h"
 
 #include <filesystem>
 #include <stdexcept>
@@ -49,7 +49,7 @@ class OpenWorkbook {
     std::error_code ec;
     fs::path path = fs::absolute(pathFromUtf8(pathUtf8), ec);
     if (ec || !fs::is_regular_file(path, ec))
-      throw QuenbyError(ErrorCode::WorkbookMissing, "找不到工作簿：" + pathUtf8);
+      throw QuenbyError(ExportError::WorkbookMissing, "找不到工作簿：" + pathUtf8);
     office_ = std::make_unique<OfficeProcess>(options);
     document_ = unoCall("打开工作簿 " + pathUtf8, [&] {
       css::uno::Sequence<css::beans::PropertyValue> args(2);
@@ -61,7 +61,7 @@ class OpenWorkbook {
           office_->desktop()->loadComponentFromURL(fileUrl(utf8FromPath(path)), "_blank",
                                                    0, args),
           UNO_QUERY);
-      if (!doc.is()) throw QuenbyError(ErrorCode::SpreadsheetFailed, "无法打开工作簿：" + pathUtf8);
+      if (!doc.is()) throw QuenbyError(ExportError::SpreadsheetFailed, "无法打开工作簿：" + pathUtf8);
       return doc;
     });
   }
@@ -90,7 +90,7 @@ WorksheetReading readSheet(const OpenWorkbook& workbook, const std::u16string& n
   reading.columns = columns;
   Reference<css::container::XNameAccess> sheets(workbook.document()->getSheets(), UNO_QUERY_THROW);
   if (!sheets->hasByName(toOUString(name)))
-    throw QuenbyError(ErrorCode::WorksheetMissing,
+    throw QuenbyError(ExportError::WorksheetMissing,
                       "工作簿 " + workbook.path() + " 中没有工作表“" + utf8FromOUString(toOUString(name)) + "”");
   Reference<css::sheet::XSpreadsheet> sheet(sheets->getByName(toOUString(name)), UNO_QUERY_THROW);
 

@@ -1,0 +1,18 @@
+#pragma once
+// The numbers of the export's failures, each with a plain description an operator can act on.
+
+#include "calc/error.h"
+
+namespace quenby {
+
+enum class ExportError : int {
+  SpreadsheetMissing = 1001,   // no spreadsheet application installed
+  SpreadsheetNoAnswer = 1002,  // the office started but did not answer, or broke off
+  WorkbookMissing = 1003,
+  WorksheetMissing = 1004,
+  WorkbookNotSaved = 1005,     // read-only, or open in another program
+  BillNotShown = 1006,         // the desktop refused to open the saved bill
+  SpreadsheetFailed = 1007,    // any other failure reported by the office
+};
+
+}  // namespace quenby
