@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "calc/field.h"
 #include "export/spreadsheet_host.h"
+#include "sheet/cell_map.h"
 
 namespace quenby {
 
@@ -21,14 +21,6 @@ class ExportCounter {
 
  private:
   std::int16_t value_ = 0;
-};
-
-// One cell of a cell map: 1-based row and column and the field whose text goes there. The text
-// is read when the cell is written.
-struct CellSource {
-  int row;
-  int column;
-  const Field* field;
 };
 
 enum class RestartPolicy { None, OnceSilently };

@@ -9,7 +9,7 @@ std::vector<CellSource> logTallyCellMap(LogTallySheet& s) {
   cells.reserve(203);
   // The tally grid: Text<k>(i) to row 6 + k, column i + 1 (A7 … L20).
   for (int k = 1; k <= LogTallySheet::kRows; ++k)
-    for (int i = 0; i < LogTallySheet::kColumns; ++i) cells.push_back({6 + k, i + 1, &s.cell(k, i)});
+    for (int i = 0; i < LogTallySheet::kColumns; ++i) cells.push_back({6 + k, i + 1, {LogTallySheet::rowArray(k), i}, &s.cell(k, i)});
 
   struct Cell {
     int row, column;
@@ -29,7 +29,7 @@ std::vector<CellSource> logTallyCellMap(LogTallySheet& s) {
       {25, 5, "Text19", 2},  {25, 8, "Text28", -1}, {25, 10, "Text29", -1}, {26, 1, "Combo5", -1},
       {26, 3, "Text20", -1}, {26, 8, "Combo1", -1}, {26, 10, "Text24", -1},
   };
-  for (const Cell& c : kOthers) cells.push_back({c.row, c.column, &s.field(c.name, c.index)});
+  for (const Cell& c : kOthers) cells.push_back({c.row, c.column, {c.name, c.index}, &s.field(c.name, c.index)});
   return cells;
 }
 
