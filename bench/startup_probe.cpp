@@ -11,8 +11,8 @@
 #include <iostream>
 #include <string>
 
-#include "logtally/form1.h"
-#include "shell/appearance.h"
+#include "app/application.h"
+#include "app/desktop_services.h"
 
 namespace {
 
@@ -49,11 +49,12 @@ class FirstFrame : public QObject {
 
 int main(int argc, char* argv[]) {
   QApplication app(argc, argv);
-  quenby::shell::prepareApplication();
-  quenby::Form1 form1;
+  quenby::app::prepareApplication();
+  quenby::app::Calculators calculators(quenby::app::desktopExportServices(), quenby::app::openWebPage);
+  QWidget* form1 = calculators.window(quenby::app::Calculators::LogTally);
   FirstFrame firstFrame;
-  form1.installEventFilter(&firstFrame);
-  form1.show();
+  form1->installEventFilter(&firstFrame);
+  form1->show();
   QTimer::singleShot(10000, qApp, [] { QCoreApplication::exit(1); });  // never exposed
   return QApplication::exec();
 }

@@ -1,24 +1,35 @@
-# The windows: Qt 6 Widgets. quenby_ui holds every window and the shared window machinery, so the
-# program, the window tests and the start-up probe link the same code.
+# The windows (quenby_ui: the shared window machinery and the three calculator windows, Qt 6
+# Widgets, no UNO) and the application (quenby_app: the window switcher and the desktop services,
+# which bring in the LibreOffice host). The program, the window tests and the start-up probe link
+# the same code.
 find_package(Qt6 REQUIRED COMPONENTS Widgets)
 
 add_library(quenby_ui STATIC
   src/shell/appearance.cpp
-  src/shell/bill_export.cpp
   src/shell/error_guard.cpp
   src/shell/field_binding.cpp
   src/shell/picture_button.cpp
   src/shell/sheet_window.cpp
+  src/shell/window_export.cpp
   src/logtally/form1.cpp
 )
 set_target_properties(quenby_ui PROPERTIES AUTOMOC ON)
 target_include_directories(quenby_ui PUBLIC src)
-target_link_libraries(quenby_ui PUBLIC quenby_core quenby_office Qt6::Widgets)
+target_link_libraries(quenby_ui PUBLIC quenby_core Qt6::Widgets)
 
-add_executable(quenby src/shell/main.cpp)
-target_link_libraries(quenby PRIVATE quenby_ui)
-install(TARGETS quenby RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+if(TARGET quenby_office)
+  add_library(quenby_app STATIC
+    src/app/application.cpp
+    src/app/desktop_services.cpp
+  )
+  set_target_properties(quenby_app PROPERTIES AUTOMOC ON)
+  target_link_libraries(quenby_app PUBLIC quenby_ui quenby_office)
 
-# Start-up probe: shows Form1 and returns once the window is exposed (see bench/startup.sh).
-add_executable(startup_probe bench/startup_probe.cpp)
-target_link_libraries(startup_probe PRIVATE quenby_ui)
+  add_executable(quenby src/app/main.cpp)
+  target_link_libraries(quenby PRIVATE quenby_app)
+  install(TARGETS quenby RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+
+  # Start-up probe: shows Form1 and returns once the window is exposed (see bench/startup.sh).
+  add_executable(startup_probe bench/startup_probe.cpp)
+  target_link_libraries(startup_probe PRIVATE quenby_app)
+endif()

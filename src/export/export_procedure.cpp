@@ -13,6 +13,10 @@ bool ExportCounter::countAttempt() noexcept {
   return value_ == 1;
 }
 
+ExportJob exportJob(const SheetExport& spec, const Sheet& sheet, const std::string& workbookPath) {
+  return ExportJob{workbookPath, spec.worksheet, resolveCellMap(sheet, spec.cells), spec.restart};
+}
+
 namespace {
 
 void attempt(const ExportJob& job, ExportCounter& exportCount, SpreadsheetHost& host, BillViewer& viewer,

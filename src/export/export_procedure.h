@@ -9,6 +9,7 @@
 
 #include "export/spreadsheet_host.h"
 #include "sheet/cell_map.h"
+#include "sheet/sheet.h"
 
 namespace quenby {
 
@@ -31,6 +32,17 @@ struct ExportJob {
   std::vector<CellSource> cells;
   RestartPolicy restart = RestartPolicy::None;
 };
+
+// What one sheet window's export writes: the worksheet, the cell map in writing order, and
+// whether a failed attempt is silently started over once.
+struct SheetExport {
+  std::u16string worksheet;
+  std::vector<CellMapEntry> cells;
+  RestartPolicy restart = RestartPolicy::None;
+};
+
+// The job of one click: `spec` on the fields of `sheet`, into the bill at `workbookPath`.
+ExportJob exportJob(const SheetExport& spec, const Sheet& sheet, const std::string& workbookPath);
 
 extern const char16_t kExportReminder[];  // "每次打印前请先关闭*账单明细*"
 

@@ -6,18 +6,16 @@
 
 #include <array>
 
+#include "sheet/layout_builders.h"
+
 namespace quenby {
 namespace {
 
-using layout::Align;
-using layout::Control;
-using layout::Face;
-using layout::Kind;
-using layout::Rect;
+using namespace layout;
 
-constexpr std::string_view kSong = "宋体";
 constexpr double kCellPoints = 10.5;  // the grid, and the numbers under it to match
 constexpr double kLengthPoints = 12;
+constexpr TextStyle kNumbers = {.fontFamily = kSong, .fontPoints = kCellPoints};
 
 constexpr std::array<std::string_view, 14> kRowArrays = {"Text1",  "Text2",  "Text3",  "Text4", "Text5",
                                                          "Text6",  "Text7",  "Text8",  "Text9", "Text10",
@@ -47,22 +45,6 @@ const std::array<GroupFields, 4> kGroups = {{
 }};
 constexpr std::array<int, 4> kLengthLeft = {1725, 3675, 5475, 7575};
 
-Control label(FieldId id, Rect rect, std::string_view caption, Align align = Align::Left) {
-  return {.kind = Kind::Label, .id = id, .rect = rect, .caption = caption, .align = align};
-}
-
-Control text(FieldId id, Rect rect, std::string_view family = {}, double points = 0) {
-  return {.kind = Kind::TextField, .id = id, .rect = rect, .fontFamily = family, .fontPoints = points};
-}
-
-Control combo(FieldId id, Rect rect, std::vector<std::string_view> items, bool editable = true) {
-  return {.kind = Kind::ComboBox, .id = id, .rect = rect, .items = std::move(items), .editable = editable};
-}
-
-Control button(FieldId id, Rect rect, std::string_view caption, Face face) {
-  return {.kind = Kind::PictureButton, .id = id, .rect = rect, .caption = caption, .face = face};
-}
-
 void addBillParties(std::vector<Control>& c) {
   c.push_back(
       combo({"Combo4"}, {780, 1320, 1095, 300}, {"购货单位", "单位", "地点", "公司名称", "林班小班"}));
@@ -80,7 +62,7 @@ void addGrid(std::vector<Control>& c) {
     const GroupFields& group = kGroups[g];
     const int lengthLeft = kLengthLeft[g];
     c.push_back(label(group.lengthLabel, {lengthLeft - 600, 1860, 555, 255}, "材长", Align::Right));
-    c.push_back(text(group.length, {lengthLeft, 1800, 720, 315}, kSong, kLengthPoints));
+    c.push_back(text(group.length, {lengthLeft, 1800, 720, 315}, {.fontFamily = kSong, .fontPoints = kLengthPoints}));
     for (int k = 0; k < 3; ++k) {
       c.push_back(label({kHeaderArrays[k], g}, {kGroupLeft[g] + kColumnOffset[k], 2220, kColumnWidth[k], 240},
                         kHeaders[k], Align::Center));
@@ -89,12 +71,12 @@ void addGrid(std::vector<Control>& c) {
   for (int row = 1; row <= 14; ++row) {
     for (int index = 0; index < 12; ++index) {
       const int g = index / 3, k = index % 3;
-      Control cell =
-          text({kRowArrays[row - 1], index},
-               {kGroupLeft[g] + kColumnOffset[k], rowTop(row), kColumnWidth[k], 315}, kSong, kCellPoints);
-      cell.red = row == 5 || row == 10;
-      cell.align = k == 0 ? Align::Center : Align::Left;
-      c.push_back(cell);
+      const TextStyle style = {.fontFamily = kSong,
+                               .fontPoints = kCellPoints,
+                               .align = k == 0 ? Align::Center : Align::Left,
+                               .red = row == 5 || row == 10};
+      c.push_back(text({kRowArrays[row - 1], index},
+                       {kGroupLeft[g] + kColumnOffset[k], rowTop(row), kColumnWidth[k], 315}, style));
     }
   }
 }
@@ -103,13 +85,13 @@ void addGroupFooters(std::vector<Control>& c) {
   for (int g = 0; g < 4; ++g) {
     const GroupFields& group = kGroups[g];
     c.push_back(label(group.subtotalLabel, {kGroupLeft[g], 6900, 375, 255}, "小计"));
-    c.push_back(text({"Text16", group.countSubtotal}, {group.countLeft, 6840, 765, 315}, kSong, kCellPoints));
+    c.push_back(text({"Text16", group.countSubtotal}, {group.countLeft, 6840, 765, 315}, kNumbers));
     c.push_back(
-        text({"Text16", group.volumeSubtotal}, {group.volumeLeft, 6840, 915, 315}, kSong, kCellPoints));
+        text({"Text16", group.volumeSubtotal}, {group.volumeLeft, 6840, 915, 315}, kNumbers));
     c.push_back(label(group.priceLabel, {group.priceLeft, 7260, 615, 240}, "单 价", Align::Center));
     c.push_back(label({"Label12", g}, {group.amountLeft, 7260, 1140, 240}, "金   额", Align::Center));
-    c.push_back(text({"Text18", g}, {group.priceLeft, 7440, 615, 315}, kSong, kCellPoints));
-    c.push_back(text({"Text19", group.amount}, {group.amountLeft, 7440, 1140, 315}, kSong, kCellPoints));
+    c.push_back(text({"Text18", g}, {group.priceLeft, 7440, 615, 315}, kNumbers));
+    c.push_back(text({"Text19", group.amount}, {group.amountLeft, 7440, 1140, 315}, kNumbers));
   }
 }
 
@@ -128,7 +110,7 @@ void addTotals(std::vector<Control>& c) {
   }};
   for (const Total& t : kTotals) {
     c.push_back(label(t.caption, {t.left, 7980, t.width, 240}, t.text, Align::Center));
-    c.push_back(text(t.field, {t.left, 8220, t.width, 315}, kSong, kCellPoints));
+    c.push_back(text(t.field, {t.left, 8220, t.width, 315}, kNumbers));
   }
   c.push_back(combo({"Combo5"}, {585, 8700, 1095, 300},
                     {"出货单位", "单位", "参加人员", "电话", "银行账号", "联系人", "鉴定人", "小地名",
@@ -146,13 +128,14 @@ void addRightPanel(std::vector<Control>& c) {
   c.push_back(text({"Text27"}, {9075, 2940, 1170, 315}));
   c.push_back(label({"Label1"}, {9060, 3420, 855, 375}, "检 尺 员"));
   c.push_back(text({"Text25"}, {9075, 3660, 1170, 315}));
-  c.push_back(combo({"Combo3"}, {9075, 4140, 1215, 300}, {"原木计算", "多 材 长", "锯材计算"}, false));
-  c.push_back(button({"Command7"}, {9060, 4620, 1215, 500}, "计 算", Face::BlueWhite));
-  c.push_back(button({"Command4"}, {9060, 5280, 1215, 500}, "清除数据", Face::BlueWhite));
-  c.push_back(button({"Command3"}, {9075, 5940, 1215, 500}, "导出表格", Face::BlueWhite));
-  c.push_back(button({"Command2"}, {9075, 6600, 1200, 500}, "最小化", Face::BlueWhite));
-  c.push_back(button({"Command6"}, {9060, 7260, 1215, 500}, "退 出", Face::BlueWhite));
-  c.push_back(button({"Command1"}, {8940, 8100, 1215, 375}, "更多速算器", Face::LightDark));
+  c.push_back(combo({"Combo3"}, {9075, 4140, 1215, 300}, {"原木计算", "多 材 长", "锯材计算"}, false,
+                    Action::SwitchCalculator));
+  c.push_back(button({"Command7"}, {9060, 4620, 1215, 500}, "计 算", Face::BlueWhite, Action::Calculate));
+  c.push_back(button({"Command4"}, {9060, 5280, 1215, 500}, "清除数据", Face::BlueWhite, Action::Clear));
+  c.push_back(button({"Command3"}, {9075, 5940, 1215, 500}, "导出表格", Face::BlueWhite, Action::Export));
+  c.push_back(button({"Command2"}, {9075, 6600, 1200, 500}, "最小化", Face::BlueWhite, Action::Minimise));
+  c.push_back(button({"Command6"}, {9060, 7260, 1215, 500}, "退 出", Face::BlueWhite, Action::Quit));
+  c.push_back(button({"Command1"}, {8940, 8100, 1215, 375}, "更多速算器", Face::LightDark, Action::WebPage));
 }
 
 // Counts group by group (each group's length first, its unit price last), then the diameter
@@ -199,6 +182,17 @@ layout::Window build() {
   addRightPanel(w.controls);
   w.tabOrder = tabOrder();
   w.initialFocus = {"Text23"};
+  // Every grid row: whole-text selection on entry, Down and Up along the row.
+  w.entryArrays.assign(kRowArrays.begin(), kRowArrays.end());
+  w.backdrop = {.title = "Quenby",
+                .width = 10905,
+                .height = 9690,
+                .bandHeight = 1125,
+                .panel = {435, 1710, 10095, 7560},
+                .tabs = {{690, 1230, 1275, 480}, {5490, 1230, 1245, 480}},
+                .style = PanelStyle::Framed};
+  w.size = SizePolicy::KeepFixed;
+  w.onClose = CloseAction::Quit;
   return w;
 }
 

@@ -1,7 +1,7 @@
 #pragma once
 // Form1's controls as data: positions, captions, fonts, colours, lists and the focus order.
 
-#include "calc/layout.h"
+#include "sheet/layout.h"
 
 namespace quenby {
 

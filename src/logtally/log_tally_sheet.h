@@ -3,32 +3,28 @@
 // rules do to them. Four length groups, each with a length and fourteen rows of diameter class,
 // piece count and volume; per-group subtotals, prices and amounts; sheet totals; bill parties.
 // All state is field text: calculate() reads texts, computes in double and writes texts, and
-// every write runs the change rules at once, nested inside the write.
+// every write runs the clearing rules at once, nested inside the write.
 
 #include <array>
 #include <string_view>
-#include <vector>
 
-#include "calc/field.h"
-#include "export/export_procedure.h"
+#include "sheet/sheet.h"
 
 namespace quenby {
 
-class LogTallySheet {
+class LogTallySheet final : public Sheet {
  public:
   static constexpr int kRows = 14;     // rows 1..14, control arrays Text1..Text14
   static constexpr int kColumns = 12;  // indices 0..11 of each row array
   static constexpr int kGroups = 4;
 
   LogTallySheet();
-  LogTallySheet(const LogTallySheet&) = delete;
-  LogTallySheet& operator=(const LogTallySheet&) = delete;
 
   // The control name of row array `row`: "Text1" … "Text14".
   static std::string_view rowArray(int row);
 
   // Element `index` of row array Text<row>: index 3g+0 diameter, 3g+1 count, 3g+2 volume.
-  Field& cell(int row, int index) { return grid_.at(row - 1).at(index); }
+  Field& cell(int row, int index) { return *grid_.at(row - 1).at(index); }
   Field& diameter(int row, int group) { return cell(row, 3 * group); }
   Field& count(int row, int group) { return cell(row, 3 * group + 1); }
   Field& volume(int row, int group) { return cell(row, 3 * group + 2); }
@@ -40,33 +36,18 @@ class LogTallySheet {
   Field& unitPrice(int group);       // Text18(0..3)
   Field& amount(int group);          // Text19(0), (1), (5), (6)
 
-  // Any field or combo box by address; throws std::out_of_range for an unknown one.
-  Field& field(FieldId id);
-  Field& field(std::string_view name, int index = -1) { return field(FieldId{name, index}); }
-  // Every field with its address: grid, lengths, Text15..Text29, Combo1..Combo5.
-  const std::vector<NamedField>& fields() const { return named_; }
-
-  void calculate();  // Command7
-  void clear();      // Command4: standard diameters back, results and the load's fields emptied
-
-  // Export attempts of this sheet's window in this run (Command3).
-  ExportCounter& exportCount() { return exportCount_; }
+  void calculate() override;  // Command7
+  void clear() override;      // Command4: standard diameters back, results and the load's fields emptied
 
  private:
-  void rowRule(int row);
-  void subtotalRule();
-  void amountRule();
-  void averageAmountRule();
+  Field& t16(int i) { return *text16_[i]; }
+  Field& t18(int i) { return *text18_[i]; }
+  Field& t19(int i) { return *text19_[i]; }
 
-  std::array<std::array<Field, kColumns>, kRows> grid_;
-  Field text15_, text17_, text20_, text21_, text22_, text23_, text24_, text25_, text26_, text27_, text28_,
-      text29_;
-  std::array<Field, 8> text16_;
-  std::array<Field, 4> text18_;
-  std::array<Field, 7> text19_;
-  Field combo1_, combo2_, combo3_, combo4_, combo5_;
-  std::vector<NamedField> named_;
-  ExportCounter exportCount_;
+  std::array<std::array<Field*, kColumns>, kRows> grid_{};
+  std::array<Field*, 8> text16_{};
+  std::array<Field*, 4> text18_{};
+  std::array<Field*, 7> text19_{};
 };
 
 // The standard diameter class of a row: 2r + 2 ("4" … "30").

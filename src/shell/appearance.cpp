@@ -18,10 +18,33 @@ const QColor kBandTop(24, 66, 122);
 const QColor kBandBottom(46, 104, 170);
 const QColor kWood(201, 170, 118);
 const QColor kWoodDark(176, 139, 84);
-const QColor kPanel(251, 248, 238);
-const QColor kFrame(110, 76, 40);
+const QColor kWarmPanel(251, 248, 238);
+const QColor kWarmFrame(110, 76, 40);
+const QColor kSlate(150, 160, 176);
+const QColor kSlateDark(118, 128, 146);
+const QColor kGreyPanel(228, 230, 234);
+const QColor kGreyFrame(70, 80, 100);
 
 QRectF px(const layout::Rect& r) { return QRectF(pixels(r)); }
+
+void paintBand(QPainter& p, const layout::Backdrop& b, double width) {
+  const double band = pixels(b.bandHeight);
+  QLinearGradient blue(0, 0, 0, band);
+  blue.setColorAt(0, kBandTop);
+  blue.setColorAt(1, kBandBottom);
+  p.fillRect(QRectF(0, 0, width, band), blue);
+  p.fillRect(QRectF(0, band - 2, width, 2), b.style == layout::PanelStyle::Dotted ? kGreyFrame : kWarmFrame);
+  QFont titleFont(QStringLiteral("DejaVu Serif"));
+  titleFont.setPixelSize(static_cast<int>(band * 0.5));
+  titleFont.setBold(true);
+  titleFont.setItalic(true);
+  p.setFont(titleFont);
+  const QString title = QString::fromUtf8(b.title.data(), static_cast<qsizetype>(b.title.size()));
+  p.setPen(QColor(0, 0, 0, 90));
+  p.drawText(QRectF(26, 2, width, band), Qt::AlignLeft | Qt::AlignVCenter, title);
+  p.setPen(Qt::white);
+  p.drawText(QRectF(24, 0, width, band), Qt::AlignLeft | Qt::AlignVCenter, title);
+}
 
 }  // namespace
 
@@ -33,16 +56,32 @@ void installFontSubstitutions() {
   QFont::insertSubstitutions(QStringLiteral("SimSun"), song);
 }
 
-void prepareApplication() {
-  QApplication::setApplicationName(QStringLiteral("Quenby"));
-  QApplication::setWindowIcon(applicationIcon());
-  installFontSubstitutions();
-}
-
 QFont sheetFont() {
   QFont font(QStringLiteral("宋体"));
   font.setPointSizeF(9);
   return font;
+}
+
+QColor faceColour(layout::Face face) {
+  switch (face) {
+    case layout::Face::BlueWhite:
+      return {38, 96, 170};
+    case layout::Face::LightDark:
+      return {236, 228, 206};
+    case layout::Face::WhiteDark:
+      return {255, 255, 255};
+    case layout::Face::SteelDark:
+      return {153, 170, 202};
+    case layout::Face::Grey:
+      return {192, 192, 192};
+    case layout::Face::None:
+      break;
+  }
+  return {38, 96, 170};
+}
+
+QColor inkColour(layout::Face face) {
+  return face == layout::Face::BlueWhite || face == layout::Face::None ? QColor(255, 255, 255) : QColor(40, 32, 24);
 }
 
 QIcon applicationIcon() {
@@ -70,32 +109,22 @@ QIcon applicationIcon() {
   return icon;
 }
 
-void paintBackdrop(QPainter& p, const Backdrop& b, int width, int height) {
-  QLinearGradient wood(0, 0, 0, height);
-  wood.setColorAt(0, kWood);
-  wood.setColorAt(1, kWoodDark);
-  p.fillRect(0, 0, width, height, wood);
-
-  const double band = pixels(b.bandHeight);
-  QLinearGradient blue(0, 0, 0, band);
-  blue.setColorAt(0, kBandTop);
-  blue.setColorAt(1, kBandBottom);
-  p.fillRect(QRectF(0, 0, width, band), blue);
-  p.fillRect(QRectF(0, band - 2, width, 2), kFrame);
-  QFont titleFont(QStringLiteral("DejaVu Serif"));
-  titleFont.setPixelSize(static_cast<int>(band * 0.5));
-  titleFont.setBold(true);
-  titleFont.setItalic(true);
-  p.setFont(titleFont);
-  p.setPen(QColor(0, 0, 0, 90));
-  p.drawText(QRectF(26, 2, width, band), Qt::AlignLeft | Qt::AlignVCenter, b.title);
-  p.setPen(Qt::white);
-  p.drawText(QRectF(24, 0, width, band), Qt::AlignLeft | Qt::AlignVCenter, b.title);
+void paintBackdrop(QPainter& p, const layout::Backdrop& b, int width, int height) {
+  const bool dotted = b.style == layout::PanelStyle::Dotted;
+  const double pictureWidth = b.width > 0 ? pixels(b.width) : width;
+  const double pictureHeight = b.height > 0 ? pixels(b.height) : height;
+  QLinearGradient surround(0, 0, 0, height);
+  surround.setColorAt(0, dotted ? kSlate : kWood);
+  surround.setColorAt(1, dotted ? kSlateDark : kWoodDark);
+  p.fillRect(0, 0, width, height, surround);
+  p.save();
+  p.setClipRect(QRectF(0, 0, pictureWidth, pictureHeight));
+  paintBand(p, b, pictureWidth);
 
   p.setRenderHint(QPainter::Antialiasing);
   const QRectF panel = px(b.panel);
   QPainterPath outline;
-  outline.addRoundedRect(panel.adjusted(0.5, 0.5, -0.5, -0.5), 6, 6);
+  outline.addRoundedRect(panel.adjusted(0.5, 0.5, -0.5, -0.5), dotted ? 10 : 6, dotted ? 10 : 6);
   for (const layout::Rect& tab : b.tabs) {
     QRectF r = px(tab);
     r.setBottom(panel.top() + 8);
@@ -103,12 +132,23 @@ void paintBackdrop(QPainter& p, const Backdrop& b, int width, int height) {
     shape.addRoundedRect(r.adjusted(0.5, 0.5, -0.5, 0), 5, 5);
     outline = outline.united(shape);
   }
-  p.setPen(QPen(kFrame, 2));
-  p.setBrush(kPanel);
-  p.drawPath(outline);
-  p.setPen(QPen(QColor(255, 255, 255, 160), 1));
-  p.setBrush(Qt::NoBrush);
-  p.drawRoundedRect(panel.adjusted(3, 3, -3, -3), 4, 4);
+  if (dotted) {
+    p.setPen(Qt::NoPen);
+    p.setBrush(kGreyPanel);
+    p.drawPath(outline);
+    QPen dots(kGreyFrame, 1.5, Qt::DotLine);
+    p.setPen(dots);
+    p.setBrush(Qt::NoBrush);
+    p.drawPath(outline);
+  } else {
+    p.setPen(QPen(kWarmFrame, 2));
+    p.setBrush(kWarmPanel);
+    p.drawPath(outline);
+    p.setPen(QPen(QColor(255, 255, 255, 160), 1));
+    p.setBrush(Qt::NoBrush);
+    p.drawRoundedRect(panel.adjusted(3, 3, -3, -3), 4, 4);
+  }
+  p.restore();
 }
 
 }  // namespace quenby::shell

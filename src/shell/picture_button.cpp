@@ -1,7 +1,8 @@
 #include "shell/picture_button.h"
 
-#include <QLinearGradient>
 #include <QPainter>
+
+#include "shell/appearance.h"
 
 namespace quenby::shell {
 
@@ -14,39 +15,35 @@ PictureButton::PictureButton(const QString& word, layout::Face face, QWidget* pa
 
 QSize PictureButton::sizeHint() const { return {81, 33}; }
 
+// Two pictures of the same word: the face at rest, and while pressed a darker face with the word
+// sunk by a pixel.
 void PictureButton::paintEvent(QPaintEvent*) {
   QPainter p(this);
   p.setRenderHint(QPainter::Antialiasing);
   const bool down = isDown();
-  const bool blue = face_ != layout::Face::LightDark;
+  const QColor face = faceColour(face_);
   const QRectF r = QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5);
 
-  QColor top = blue ? QColor(74, 138, 214) : QColor(250, 246, 232);
-  QColor bottom = blue ? QColor(22, 74, 150) : QColor(214, 200, 168);
-  if (down) std::swap(top, bottom);
-  QLinearGradient fill(r.topLeft(), r.bottomLeft());
-  fill.setColorAt(0, top);
-  fill.setColorAt(1, bottom);
-  p.setPen(QPen(blue ? QColor(12, 42, 92) : QColor(120, 96, 60), 1));
-  p.setBrush(fill);
-  p.drawRoundedRect(r, 5, 5);
+  p.setPen(QPen(face.darker(170), 1));
+  p.setBrush(down ? face.darker(125) : face);
+  p.drawRoundedRect(r, 4, 4);
   if (!down) {  // highlight along the upper edge
-    p.setPen(QPen(QColor(255, 255, 255, blue ? 90 : 200), 1));
+    p.setPen(QPen(QColor(255, 255, 255, 150), 1));
     p.drawLine(QPointF(r.left() + 4, r.top() + 1.5), QPointF(r.right() - 4, r.top() + 1.5));
   }
 
   QFont word = font();
-  word.setBold(blue);
+  word.setBold(face_ == layout::Face::BlueWhite);
   word.setPixelSize(std::max(11, std::min(15, height() - 16)));
   p.setFont(word);
-  p.setPen(blue ? Qt::white : QColor(60, 40, 20));
-  const QRectF textRect = down ? r.translated(1, 1) : r;
-  p.drawText(textRect, Qt::AlignCenter, text());
+  p.setPen(inkColour(face_));
+  p.drawText(down ? r.translated(1, 1) : r, Qt::AlignCenter, text());
 
   if (hasFocus()) {
     p.setRenderHint(QPainter::Antialiasing, false);
-    QPen dots(blue ? QColor(255, 255, 255, 200) : QColor(60, 40, 20, 160), 1, Qt::DotLine);
-    p.setPen(dots);
+    QColor ink = inkColour(face_);
+    ink.setAlpha(170);
+    p.setPen(QPen(ink, 1, Qt::DotLine));
     p.setBrush(Qt::NoBrush);
     p.drawRect(rect().adjusted(3, 3, -4, -4));
   }

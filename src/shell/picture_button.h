@@ -5,7 +5,7 @@
 
 #include <QAbstractButton>
 
-#include "calc/layout.h"
+#include "sheet/layout.h"
 
 namespace quenby::shell {
 

@@ -1,7 +1,9 @@
 #include "shell/sheet_window.h"
 
 #include <QAbstractButton>
+#include <QCloseEvent>
 #include <QComboBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
@@ -10,6 +12,7 @@
 #include <QWindow>
 #include <algorithm>
 
+#include "shell/appearance.h"
 #include "shell/field_binding.h"
 #include "shell/picture_button.h"
 #include "shell/twips.h"
@@ -42,22 +45,29 @@ void applyFont(QWidget* widget, const layout::Control& c) {
   widget->setFont(font);
 }
 
-void applyRed(QWidget* widget) {
+void applyColours(QWidget* widget, const layout::Control& c) {
   QPalette palette = widget->palette();
-  palette.setColor(QPalette::Text, Qt::red);
-  palette.setColor(QPalette::WindowText, Qt::red);
+  if (c.kind == layout::Kind::TextField || c.kind == layout::Kind::ComboBox)
+    palette.setColor(QPalette::Base, Qt::white);
+  if (c.red) {
+    palette.setColor(QPalette::Text, QColor(255, 0, 0));
+    palette.setColor(QPalette::WindowText, QColor(255, 0, 0));
+  }
+  if (c.kind == layout::Kind::PlainButton) palette.setColor(QPalette::Button, faceColour(c.face));
   widget->setPalette(palette);
 }
 
 }  // namespace
 
-SheetWindow::SheetWindow(const layout::Window& table, Backdrop backdrop, QWidget* parent)
-    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint | Qt::WindowMinimizeButtonHint),
-      table_(table),
-      backdrop_(std::move(backdrop)) {
-  setWindowTitle(qt(table.caption));  // the icon is the application's (main sets it)
+SheetWindow::SheetWindow(const layout::Window& table, QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint | Qt::WindowMinimizeButtonHint), table_(table) {
+  setWindowTitle(qt(table.caption));  // the icon is the application's
   setFont(sheetFont());
-  setFixedSize(fixedClientSize());
+  if (table.size == layout::SizePolicy::KeepFixed) {
+    setFixedSize(fixedClientSize());
+  } else {
+    resize(fixedClientSize());
+  }
   // Labels lie lowest, so that a field sharing their rectangle stays readable; the rest stack in
   // table order.
   for (const layout::Control& c : table.controls) {
@@ -67,6 +77,7 @@ SheetWindow::SheetWindow(const layout::Window& table, Backdrop backdrop, QWidget
     if (c.kind != layout::Kind::Label) controls_[{c.id.name, c.id.index}] = createWidget(c);
   }
   chainFocus();
+  setUpEntryArrays();
   if (QWidget* first = control(table.initialFocus)) first->setFocus(Qt::OtherFocusReason);
 }
 
@@ -106,7 +117,7 @@ QWidget* SheetWindow::createWidget(const layout::Control& c) {
   }
   widget->setObjectName(QString::fromStdString(toString(c.id)));
   applyFont(widget, c);
-  if (c.red) applyRed(widget);
+  applyColours(widget, c);
   widget->setGeometry(pixels(c.rect));
   return widget;
 }
@@ -127,19 +138,56 @@ std::optional<FieldId> SheetWindow::addressOf(const QWidget* widget) const {
 
 QSize SheetWindow::fixedClientSize() const { return clientPixels(table_); }
 
-int SheetWindow::bind(const std::vector<NamedField>& fields) {
-  int bound = 0;
-  for (const NamedField& named : fields) {
+void SheetWindow::attach(Sheet& sheet, const SheetExport& exportSpec, ExportServices services) {
+  sheet_ = &sheet;
+  exportSpec_ = &exportSpec;
+  services_ = std::move(services);
+  for (const NamedField& named : sheet.fields()) {
     QWidget* widget = control(named.id);
     if (auto* edit = qobject_cast<QLineEdit*>(widget)) {
       bindLineEdit(edit, *named.field, this);
-      ++bound;
     } else if (auto* combo = qobject_cast<QComboBox*>(widget)) {
       bindComboBox(combo, *named.field, this);
-      ++bound;
     }
   }
-  return bound;
+  for (const layout::Control& c : table_.controls) wire(c);
+}
+
+void SheetWindow::wire(const layout::Control& c) {
+  switch (c.action) {
+    case layout::Action::None:
+      break;
+    case layout::Action::Calculate:
+      onClick(c.id, [this] { sheet_->calculate(); });
+      break;
+    case layout::Action::Clear:
+      onClick(c.id, [this] { sheet_->clear(); });
+      break;
+    case layout::Action::Export:
+      onClick(c.id, [this] {
+        exportFromWindow(this, exportJob(*exportSpec_, *sheet_, services_.workbookPath), exportCount_, services_);
+      });
+      break;
+    case layout::Action::Minimise:
+      onClick(c.id, [this] { showMinimized(); });
+      break;
+    case layout::Action::Quit:
+      onClick(c.id, [this] { emit quitRequested(); });
+      break;
+    case layout::Action::Back:
+      onClick(c.id, [this] { emit backRequested(); });
+      break;
+    case layout::Action::WebPage:
+      onClick(c.id, [this] { emit webPageRequested(); });
+      break;
+    case layout::Action::SwitchCalculator:
+      if (auto* selector = control<QComboBox>(c.id)) {
+        // A choice from the list, also of the entry already showing.
+        connect(selector, &QComboBox::textActivated, this,
+                [this](const QString& entry) { guard([&] { emit calculatorChosen(entry); }); });
+      }
+      break;
+  }
 }
 
 void SheetWindow::onClick(FieldId button, std::function<void()> handler) {
@@ -160,9 +208,64 @@ void SheetWindow::chainFocus() {
   for (size_t i = 1; i < chain.size(); ++i) setTabOrder(chain[i - 1], chain[i]);
 }
 
+void SheetWindow::setUpEntryArrays() {
+  for (std::string_view array : table_.entryArrays) {
+    const int count = static_cast<int>(std::count_if(table_.controls.begin(), table_.controls.end(),
+                                                     [&](const layout::Control& c) { return c.id.name == array; }));
+    for (int index = 0; index < count; ++index) {
+      if (auto* cell = control<QLineEdit>({array, index})) {
+        entryCells_.insert(cell, {array, index, count});
+        cell->installEventFilter(this);
+      }
+    }
+  }
+}
+
+bool SheetWindow::eventFilter(QObject* watched, QEvent* event) {
+  auto found = entryCells_.constFind(watched);
+  if (found == entryCells_.constEnd()) return QWidget::eventFilter(watched, event);
+  auto* cell = static_cast<QLineEdit*>(watched);
+  bool consumed = false;
+  guard([&] {
+    switch (event->type()) {
+      case QEvent::FocusIn:
+        cell->selectAll();
+        // A click focuses the cell before the line edit places the caret under the mouse, which
+        // would undo the selection: select once more after that press.
+        if (static_cast<QFocusEvent*>(event)->reason() == Qt::MouseFocusReason) selectAfterPress_ = cell;
+        break;
+      case QEvent::FocusOut:
+        if (selectAfterPress_ == cell) selectAfterPress_ = nullptr;
+        break;
+      case QEvent::MouseButtonPress:
+        if (selectAfterPress_ == cell) {
+          selectAfterPress_ = nullptr;
+          static_cast<QObject*>(cell)->event(event);
+          cell->selectAll();
+          consumed = true;
+        }
+        break;
+      case QEvent::KeyPress: {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Down) moveWithinArray(*found, +1);
+        if (key == Qt::Key_Up) moveWithinArray(*found, -1);
+        break;  // the key goes on to the line edit, which ignores it
+      }
+      default:
+        break;
+    }
+  });
+  return consumed;
+}
+
+void SheetWindow::moveWithinArray(const EntryCell& from, int step) {
+  const int index = (from.index + step + from.count) % from.count;
+  if (QWidget* target = control({from.array, index})) target->setFocus(Qt::OtherFocusReason);
+}
+
 void SheetWindow::paintEvent(QPaintEvent*) {
   QPainter painter(this);
-  paintBackdrop(painter, backdrop_, width(), height());
+  paintBackdrop(painter, table_.backdrop, width(), height());
 }
 
 // Any mouse button on the background itself moves the window, as a title bar would; a press on a
@@ -192,6 +295,7 @@ void SheetWindow::mouseReleaseEvent(QMouseEvent* event) {
 }
 
 void SheetWindow::restoreFixedSize() {
+  if (table_.size != layout::SizePolicy::KeepFixed) return;
   if (windowState() & Qt::WindowMinimized) return;
   if (size() != fixedClientSize()) resize(fixedClientSize());
 }
@@ -209,6 +313,17 @@ void SheetWindow::changeEvent(QEvent* event) {
 void SheetWindow::showEvent(QShowEvent* event) {
   QWidget::showEvent(event);
   guard([&] { restoreFixedSize(); });
+}
+
+void SheetWindow::closeEvent(QCloseEvent* event) {
+  event->accept();
+  guard([&] {
+    if (table_.onClose == layout::CloseAction::Back) {
+      emit backRequested();
+    } else {
+      emit quitRequested();
+    }
+  });
 }
 
 }  // namespace quenby::shell

@@ -1,10 +1,14 @@
 #pragma once
-// SheetWindow: the frameless, fixed-size window every calculator sheet lives in. It builds one
-// widget per control of its layout table, binds text fields and combo boxes to the sheet's fields
-// by address, chains the focus, paints the background picture, and moves the window when the
-// user presses a mouse button on that background. Derived windows own their sheet, bind it, and
-// connect their buttons through onClick(), which runs every handler inside the error guard.
+// SheetWindow: the frameless window every calculator sheet lives in, built from its layout table.
+// It makes one widget per control, binds text fields and combo boxes to the sheet's fields by
+// address, chains the focus, paints the background picture, gives the entry arrays their
+// whole-text selection and Up/Down moves, keeps the window's size, moves the window when the user
+// presses a mouse button on the background, and wires the buttons by their role: calculate, clear
+// and export go to the sheet; minimise is the window's own; quitting, going back, the web page
+// and the calculator selector are announced to the application by signals. Every handler runs
+// inside the error guard. Each window owns its export count.
 
+#include <QHash>
 #include <QWidget>
 #include <functional>
 #include <map>
@@ -13,9 +17,13 @@
 #include <vector>
 
 #include "calc/field.h"
-#include "calc/layout.h"
-#include "shell/appearance.h"
+#include "export/export_procedure.h"
+#include "sheet/layout.h"
+#include "sheet/sheet.h"
 #include "shell/error_guard.h"
+#include "shell/window_export.h"
+
+class QLineEdit;
 
 namespace quenby::shell {
 
@@ -23,7 +31,7 @@ class SheetWindow : public QWidget {
   Q_OBJECT
 
  public:
-  SheetWindow(const layout::Window& table, Backdrop backdrop, QWidget* parent = nullptr);
+  explicit SheetWindow(const layout::Window& table, QWidget* parent = nullptr);
 
   // The widget built for a control, or nullptr when the table has none of that address.
   QWidget* control(FieldId id) const;
@@ -36,16 +44,27 @@ class SheetWindow : public QWidget {
 
   const layout::Window& table() const { return table_; }
   QSize fixedClientSize() const;
+  // Export attempts of this window in this run.
+  const ExportCounter& exportCount() const { return exportCount_; }
+
+ signals:
+  // The selector was chosen with this entry showing; the application switches the windows.
+  void calculatorChosen(const QString& entry);
+  void backRequested();
+  void quitRequested();
+  void webPageRequested();
 
  protected:
-  // Binds every field that has a widget of the same address; returns how many were bound.
-  int bind(const std::vector<NamedField>& fields);
+  // Binds the sheet's fields to their widgets and wires every button by its role. The sheet and
+  // the spec must outlive the window.
+  void attach(Sheet& sheet, const SheetExport& exportSpec, ExportServices services);
   void onClick(FieldId button, std::function<void()> handler);
   template <class Handler>
   void guard(Handler&& handler) {
     guarded(this, std::forward<Handler>(handler));
   }
 
+  bool eventFilter(QObject* watched, QEvent* event) override;
   void paintEvent(QPaintEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
   void mouseMoveEvent(QMouseEvent* event) override;
@@ -53,15 +72,30 @@ class SheetWindow : public QWidget {
   void resizeEvent(QResizeEvent* event) override;
   void changeEvent(QEvent* event) override;
   void showEvent(QShowEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
 
  private:
+  struct EntryCell {
+    std::string_view array;
+    int index;
+    int count;  // elements of the array
+  };
+
   QWidget* createWidget(const layout::Control& control);
   void chainFocus();
+  void setUpEntryArrays();
+  void wire(const layout::Control& control);
+  void moveWithinArray(const EntryCell& from, int step);
   void restoreFixedSize();
 
   const layout::Window& table_;
-  Backdrop backdrop_;
   std::map<std::pair<std::string_view, int>, QWidget*> controls_;
+  QHash<const QObject*, EntryCell> entryCells_;
+  QLineEdit* selectAfterPress_ = nullptr;  // an entry cell the mouse just focused
+  Sheet* sheet_ = nullptr;
+  const SheetExport* exportSpec_ = nullptr;
+  ExportServices services_;
+  ExportCounter exportCount_;
   bool movingByHand_ = false;
   QPoint grabOffset_;  // cursor position relative to the window's top left while moving by hand
 };

@@ -4,7 +4,7 @@
 #include <QRect>
 #include <QSize>
 
-#include "calc/layout.h"
+#include "sheet/layout.h"
 
 namespace quenby::shell {
 
@@ -16,10 +16,8 @@ inline QRect pixels(const layout::Rect& r) {
   return {left, top, pixels(r.left + r.width) - left, pixels(r.top + r.height) - top};
 }
 
-// A window is never smaller than its layout: 10900 twips give 727 pixels.
-inline QSize clientPixels(const layout::Window& w) {
-  constexpr int k = layout::kTwipsPerPixel;
-  return {(w.clientWidth + k - 1) / k, (w.clientHeight + k - 1) / k};
-}
+// A window's size to the nearest pixel: 10900 twips give 727 pixels, 9425 give 628, the widths
+// of the background pictures drawn for them.
+inline QSize clientPixels(const layout::Window& w) { return {pixels(w.clientWidth), pixels(w.clientHeight)}; }
 
 }  // namespace quenby::shell

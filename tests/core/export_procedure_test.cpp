@@ -168,7 +168,7 @@ TEST(LogTallyCellMap, WritesEachOf203CellsOnceFromItsField) {
   for (int pass = 0; pass < 2; ++pass)
     for (const NamedField& f : sheet.fields()) f.field->setText(u16("v:" + toString(f.id)));
   std::map<std::string, std::string> byCell;
-  for (const CellSource& c : logTallyCellMap(sheet)) {
+  for (const CellSource& c : logTallyExportJob(sheet, "").cells) {
     ASSERT_GE(c.column, 1);
     ASSERT_LE(c.column, 12);
     EXPECT_TRUE(byCell.emplace(cellName(c.row, c.column), u8(c.field->text())).second)

@@ -25,7 +25,7 @@ using Cell = std::pair<int, int>;  // row, column
 std::vector<Cell> logTallyCells() {
   LogTallySheet sheet;
   std::vector<Cell> cells;
-  for (const CellSource& c : logTallyCellMap(sheet)) cells.push_back({c.row, c.column});
+  for (const CellSource& c : logTallyExportJob(sheet, "").cells) cells.push_back({c.row, c.column});
   return cells;
 }
 

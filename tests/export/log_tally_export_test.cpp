@@ -74,7 +74,7 @@ void fillDistinct(LogTallySheet& sheet, const std::string& round) {
 
 std::map<std::pair<int, int>, std::u16string> expectedCells(LogTallySheet& sheet) {
   std::map<std::pair<int, int>, std::u16string> m;
-  for (const CellSource& c : logTallyCellMap(sheet)) m[{c.row, c.column}] = c.field->text();
+  for (const CellSource& c : logTallyExportJob(sheet, "").cells) m[{c.row, c.column}] = c.field->text();
   return m;
 }
 
@@ -102,12 +102,13 @@ TEST(LogTallyExport, WritesAll203CellsAsTextAndOverwritesThemOnTheNextExport) {
   ScratchBill scratch;
   const WorksheetReading templateSheet = readWorksheets(scratch.billUtf8(), {u"原木一"}, kRows, kColumns).at(0);
   LogTallySheet sheet;
+  ExportCounter exportCount;
   fillDistinct(sheet, "1");
   sheet.field("Combo4").setText(u"收货单位");  // a caption the user typed
   CountingHost host;
   NoViewer viewer;
   CountingPrompter prompter;
-  runExport(logTallyExportJob(sheet, scratch.billUtf8()), sheet.exportCount(), host, viewer, prompter);
+  runExport(logTallyExportJob(sheet, scratch.billUtf8()), exportCount, host, viewer, prompter);
   EXPECT_EQ(prompter.reminders, 1);
   EXPECT_EQ(viewer.shown, 1);
   EXPECT_EQ(host.instances, 1);
@@ -115,7 +116,7 @@ TEST(LogTallyExport, WritesAll203CellsAsTextAndOverwritesThemOnTheNextExport) {
 
   fillDistinct(sheet, "2");
   sheet.cell(3, 4).setText(u"");  // an emptied field empties its cell
-  runExport(logTallyExportJob(sheet, scratch.billUtf8()), sheet.exportCount(), host, viewer, prompter);
+  runExport(logTallyExportJob(sheet, scratch.billUtf8()), exportCount, host, viewer, prompter);
   EXPECT_EQ(prompter.reminders, 1);
   expectBill(scratch.billUtf8(), sheet, templateSheet);
   EXPECT_EQ(host.instances, 2);
@@ -126,11 +127,12 @@ TEST(LogTallyExport, MissingBillMakesTwoAttemptsThenReportsAndLeavesNoOffice) {
   ScratchBill scratch;
   const auto missing = scratch.dir() / u8"别处" / u8"账单明细.xls";
   LogTallySheet sheet;
+  ExportCounter exportCount;
   CountingHost host;
   NoViewer viewer;
   CountingPrompter prompter;
   try {
-    runExport(logTallyExportJob(sheet, test::utf8(missing)), sheet.exportCount(), host, viewer, prompter);
+    runExport(logTallyExportJob(sheet, test::utf8(missing)), exportCount, host, viewer, prompter);
     FAIL() << "no error";
   } catch (const QuenbyError& e) {
     EXPECT_EQ(e.number(), 1003);
@@ -146,13 +148,14 @@ TEST(LogTallyExport, AFailureBeforeTheSaveLeavesTheBillByteIdentical) {
   ScratchBill scratch;
   const std::string before = test::fileBytes(scratch.bill());
   LogTallySheet sheet;
+  ExportCounter exportCount;
   fillDistinct(sheet, "x");
   struct FailsOnSave final : CountingHost {
     void save() override { throw QuenbyError(ExportError::WorkbookNotSaved, "不能保存"); }
   } host;
   NoViewer viewer;
   CountingPrompter prompter;
-  EXPECT_THROW(runExport(logTallyExportJob(sheet, scratch.billUtf8()), sheet.exportCount(), host, viewer, prompter),
+  EXPECT_THROW(runExport(logTallyExportJob(sheet, scratch.billUtf8()), exportCount, host, viewer, prompter),
                QuenbyError);
   EXPECT_EQ(test::fileBytes(scratch.bill()), before);
   EXPECT_EQ(host.instances, 2);

@@ -64,9 +64,9 @@ class RecordingViewer final : public BillViewer {
 class Form1ExportTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    form = std::make_unique<Form1>();
-    form->setExportServices({"/bills/账单明细.xls", [this] { return std::make_unique<RecordingHost>(rec); },
-                             [this] { return std::make_unique<RecordingViewer>(rec); }});
+    form = std::make_unique<Form1>(ExportServices{"/bills/账单明细.xls",
+                                                  [this] { return std::make_unique<RecordingHost>(rec); },
+                                                  [this] { return std::make_unique<RecordingViewer>(rec); }});
     form->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
   }

@@ -5,12 +5,12 @@
 #include <QApplication>
 #include <memory>
 
-#include "shell/appearance.h"
+#include "app/application.h"
 
 int main(int argc, char** argv) {
   testing::InitGoogleTest(&argc, argv);
   if (GTEST_FLAG_GET(list_tests)) return RUN_ALL_TESTS();
   QApplication app(argc, argv);
-  quenby::shell::prepareApplication();
+  quenby::app::prepareApplication();
   return RUN_ALL_TESTS();
 }

@@ -14,6 +14,7 @@
 #include <stdexcept>
 
 #include "calc/error.h"
+#include "sheet/sheet.h"
 #include "calc/numeric_text.h"
 #include "support/utf.h"
 #include "shell/picture_button.h"
@@ -47,6 +48,7 @@ const layout::Window& probeTable() {
     };
     w.tabOrder = {{"Command1"}, {"Text2"}};
     w.initialFocus = {"Text2"};
+    w.backdrop = {.title = "Probe", .bandHeight = 150};
     return w;
   }();
   return table;
@@ -54,18 +56,33 @@ const layout::Window& probeTable() {
 
 // A sheet of two fields and a combo box; Text1 clears itself when it reads "0", as the
 // tally rows clear a volume without pieces.
-class ProbeWindow : public shell::SheetWindow {
+class ProbeSheet : public Sheet {
  public:
-  ProbeWindow() : SheetWindow(probeTable(), {.title = "Probe", .bandHeight = 150, .panel = {}, .tabs = {}}) {
+  ProbeSheet() {
     text1.onChange([this] {
       if (text1.text() == u"0") text1.setText(u"");
     });
-    bound = bind({{{"Text1"}, &text1}, {{"Text2"}, &text2}, {{"Combo1"}, &combo1}, {{"Text9"}, &unplaced}});
   }
+  void calculate() override {}
+  void clear() override {}
+
+  Field& text1 = add({"Text1"});
+  Field& text2 = add({"Text2"});
+  Field& combo1 = add({"Combo1"}, u"乙");
+  Field& unplaced = add({"Text9"});  // a field with no control of its address stays unbound
+};
+
+const SheetExport kNoExport = {};
+
+class ProbeWindow : public shell::SheetWindow {
+ public:
+  ProbeWindow() : SheetWindow(probeTable()) { attach(sheet, kNoExport, {}); }
   using SheetWindow::onClick;
 
-  Field text1, text2, combo1{u"乙"}, unplaced;
-  int bound = 0;
+  ProbeSheet sheet;
+  Field& text1 = sheet.text1;
+  Field& text2 = sheet.text2;
+  Field& combo1 = sheet.combo1;
 };
 
 class SheetWindowTest : public ::testing::Test {
@@ -86,7 +103,6 @@ class SheetWindowTest : public ::testing::Test {
 };
 
 TEST_F(SheetWindowTest, TypingWritesTheFieldAndKeepsCaretAndUndo) {
-  EXPECT_EQ(window->bound, 3);  // a field with no control of its address stays unbound
   QLineEdit* e = edit("Text2");
   e->setFocus();
   QTest::keyClicks(e, "12.5");

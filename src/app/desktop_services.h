@@ -1,0 +1,38 @@
+#pragma once
+// What the application takes from the desktop: where the bill workbook lives, how the saved bill
+// is shown, the private office every export runs on, and the web pages of further calculators.
+
+#include <QUrl>
+#include <string>
+
+#include "export/spreadsheet_host.h"
+#include "shell/window_export.h"
+
+namespace quenby::app {
+
+enum class DesktopError : int {
+  WebPageNotOpened = 1101,  // the desktop has no browser, or refused the address
+};
+
+// On Windows d:\账单明细.xls; elsewhere 账单明细.xls in the user's documents folder.
+std::string billWorkbookPath();
+
+// Opens the saved workbook with the desktop's default application for it. When the desktop has
+// no application for the file, or refuses to start it, the export fails with BillNotShown.
+class DesktopBillViewer final : public BillViewer {
+ public:
+  void show(const std::string& pathUtf8, const std::u16string& sheetName) override;
+};
+
+// The bill in the documents folder, a private LibreOffice per click, the desktop's viewer.
+ExportServices desktopExportServices();
+
+// The product's pages of further calculators: A for the log tally and sawn-timber windows, B for
+// the multi-length window.
+extern const char kWebPageA[];
+extern const char kWebPageB[];
+
+// Hands the address to the desktop's browser; raises an error when the desktop refuses.
+void openWebPage(const QUrl& url);
+
+}  // namespace quenby::app

@@ -1,0 +1,16 @@
+// Quenby starts with the log tally window; the other calculators come when the selector names
+// them.
+
+#include <QApplication>
+
+#include "app/application.h"
+#include "app/desktop_services.h"
+
+int main(int argc, char* argv[]) {
+  QApplication app(argc, argv);
+  quenby::app::prepareApplication();
+  quenby::app::Calculators calculators(quenby::app::desktopExportServices(), quenby::app::openWebPage);
+  QObject::connect(&calculators, &quenby::app::Calculators::quitRequested, &app, &QCoreApplication::quit);
+  calculators.window(quenby::app::Calculators::LogTally)->show();
+  return QApplication::exec();
+}
