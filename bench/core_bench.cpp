@@ -1,4 +1,5 @@
-// Core benchmarks: the log volume of one line, and a click of calculate on the log tally sheet.
+// Core benchmarks: the log volume of one line, and a click of calculate on the log tally and the
+// multi-length sheets.
 #include <benchmark/benchmark.h>
 
 #include <string>
@@ -6,6 +7,7 @@
 #include "calc/field.h"
 #include "calc/log_volume.h"
 #include "logtally/log_tally_sheet.h"
+#include "multilength/multi_length_sheet.h"
 
 namespace {
 
@@ -68,6 +70,41 @@ void BM_LogTallyCalculate_EmptySheet(benchmark::State& state) {
   for (auto _ : state) sheet.calculate();
 }
 BENCHMARK(BM_LogTallyCalculate_EmptySheet);
+
+// Nineteen lines over every length band and both diameter masks, each priced, and an average price.
+void fillSheet(quenby::MultiLengthSheet& s) {
+  const char16_t* lengths[] = {u"4", u"6", u"2", u"8", u"10", u"1.5", u"12"};
+  const char16_t* diameters[] = {u"20", u"26", u"14", u"13", u"12", u"6", u"30", u"8", u"24", u"4"};
+  for (int r = 0; r < quenby::MultiLengthSheet::kLines; ++r) {
+    quenby::MultiLengthRow l = s.line(r);
+    l.length.setText(lengths[r % std::size(lengths)]);
+    l.diameter.setText(diameters[r % std::size(diameters)]);
+    std::string n = std::to_string(r + 1);
+    l.count.setText(std::u16string(n.begin(), n.end()));
+    l.unitPrice.setText(r % 2 ? u"650.5" : u"800");
+  }
+  s.averageUnitPrice().setText(u"720");
+}
+
+void BM_MultiLengthCalculate_FullSheet(benchmark::State& state) {
+  quenby::MultiLengthSheet sheet;
+  for (auto _ : state) {
+    // From typed-in lines with no results yet, so that every click writes all of them.
+    state.PauseTiming();
+    sheet.clear();
+    fillSheet(sheet);
+    state.ResumeTiming();
+    sheet.calculate();
+  }
+}
+BENCHMARK(BM_MultiLengthCalculate_FullSheet);
+
+void BM_MultiLengthCalculate_RepeatedClick(benchmark::State& state) {
+  quenby::MultiLengthSheet sheet;
+  fillSheet(sheet);
+  for (auto _ : state) sheet.calculate();
+}
+BENCHMARK(BM_MultiLengthCalculate_RepeatedClick);
 
 }  // namespace
 
