@@ -44,33 +44,6 @@ void fillSheet(quenby::LogTallySheet& s) {
   s.field("Text28").setText(u"700");
 }
 
-void BM_LogTallyCalculate_FullSheet(benchmark::State& state) {
-  quenby::LogTallySheet sheet;
-  fillSheet(sheet);
-  for (auto _ : state) {
-    // Blank the results first so that every click writes all of them again.
-    state.PauseTiming();
-    sheet.clear();
-    fillSheet(sheet);
-    state.ResumeTiming();
-    sheet.calculate();
-  }
-}
-BENCHMARK(BM_LogTallyCalculate_FullSheet);
-
-void BM_LogTallyCalculate_RepeatedClick(benchmark::State& state) {
-  quenby::LogTallySheet sheet;
-  fillSheet(sheet);
-  for (auto _ : state) sheet.calculate();
-}
-BENCHMARK(BM_LogTallyCalculate_RepeatedClick);
-
-void BM_LogTallyCalculate_EmptySheet(benchmark::State& state) {
-  quenby::LogTallySheet sheet;
-  for (auto _ : state) sheet.calculate();
-}
-BENCHMARK(BM_LogTallyCalculate_EmptySheet);
-
 // Nineteen lines over every length band and both diameter masks, each priced, and an average price.
 void fillSheet(quenby::MultiLengthSheet& s) {
   const char16_t* lengths[] = {u"4", u"6", u"2", u"8", u"10", u"1.5", u"12"};
@@ -86,10 +59,12 @@ void fillSheet(quenby::MultiLengthSheet& s) {
   s.averageUnitPrice().setText(u"720");
 }
 
-void BM_MultiLengthCalculate_FullSheet(benchmark::State& state) {
-  quenby::MultiLengthSheet sheet;
+// A click of calculate on typed-in lines with no results yet, so that every click writes all of
+// them again.
+template <class Sheet>
+void BM_Calculate_FullSheet(benchmark::State& state) {
+  Sheet sheet;
   for (auto _ : state) {
-    // From typed-in lines with no results yet, so that every click writes all of them.
     state.PauseTiming();
     sheet.clear();
     fillSheet(sheet);
@@ -97,14 +72,26 @@ void BM_MultiLengthCalculate_FullSheet(benchmark::State& state) {
     sheet.calculate();
   }
 }
-BENCHMARK(BM_MultiLengthCalculate_FullSheet);
+BENCHMARK_TEMPLATE(BM_Calculate_FullSheet, quenby::LogTallySheet);
+BENCHMARK_TEMPLATE(BM_Calculate_FullSheet, quenby::MultiLengthSheet);
 
-void BM_MultiLengthCalculate_RepeatedClick(benchmark::State& state) {
-  quenby::MultiLengthSheet sheet;
+// Clicking again on a calculated sheet: the texts written are the ones already there.
+template <class Sheet>
+void BM_Calculate_RepeatedClick(benchmark::State& state) {
+  Sheet sheet;
   fillSheet(sheet);
   for (auto _ : state) sheet.calculate();
 }
-BENCHMARK(BM_MultiLengthCalculate_RepeatedClick);
+BENCHMARK_TEMPLATE(BM_Calculate_RepeatedClick, quenby::LogTallySheet);
+BENCHMARK_TEMPLATE(BM_Calculate_RepeatedClick, quenby::MultiLengthSheet);
+
+template <class Sheet>
+void BM_Calculate_EmptySheet(benchmark::State& state) {
+  Sheet sheet;
+  for (auto _ : state) sheet.calculate();
+}
+BENCHMARK_TEMPLATE(BM_Calculate_EmptySheet, quenby::LogTallySheet);
+BENCHMARK_TEMPLATE(BM_Calculate_EmptySheet, quenby::MultiLengthSheet);
 
 }  // namespace
 

@@ -7,18 +7,14 @@
 #include <vector>
 
 #include "calc/error.h"
+#include "support/sheet_texts.h"
 #include "support/utf.h"
 
 namespace quenby {
 namespace {
 
 using Snapshot = std::map<std::string, std::string>;
-
-Snapshot snapshot(const MultiLengthSheet& s) {
-  Snapshot m;
-  for (const NamedField& f : s.fields()) m[toString(f.id)] = u8(f.field->text());
-  return m;
-}
+Snapshot snapshot(const MultiLengthSheet& s) { return fieldTexts(s); }
 
 std::string text(MultiLengthSheet& s, std::string_view name, int index = -1) { return u8(s.field(name, index).text()); }
 

@@ -9,6 +9,7 @@
 #include "calc/error.h"
 #include "multilength/multi_length_export.h"
 #include "office_test_support.h"
+#include "support/sheet_texts.h"
 #include "support/utf.h"
 #include "workbook_reader.h"
 
@@ -69,18 +70,12 @@ void fill(MultiLengthSheet& sheet) {
   for (const Other& o : kOthers) sheet.field(o.field).setText(u16(o.text));
 }
 
-std::map<std::string, std::string> texts(const MultiLengthSheet& s) {
-  std::map<std::string, std::string> m;
-  for (const NamedField& f : s.fields()) m[toString(f.id)] = u8(f.field->text());
-  return m;
-}
-
 TEST(MultiLengthExport, WritesAll123CellsOfTheSheetAsText) {
   ScratchBill scratch;
   const WorksheetReading before = readWorksheets(scratch.billUtf8(), {u"原木二"}, kRows, kColumns).at(0);
   MultiLengthSheet sheet;
   fill(sheet);
-  const auto fields = texts(sheet);
+  const auto fields = fieldTexts(sheet);
   ASSERT_EQ(fields.at("Text1(2)"), "=1+1");  // every text survived the clearing rules
   ASSERT_EQ(fields.at("Text4(13)"), "0.0001e3");
   ExportCounter exportCount;
@@ -91,7 +86,7 @@ TEST(MultiLengthExport, WritesAll123CellsOfTheSheetAsText) {
   EXPECT_EQ(prompter.reminders, 1);
   EXPECT_EQ(viewer.shown, 1);
   EXPECT_EQ(host.instances, 1);
-  EXPECT_EQ(texts(sheet), fields);
+  EXPECT_EQ(fieldTexts(sheet), fields);
 
   std::map<std::pair<int, int>, std::string> expected;
   for (int r = 0; r < 19; ++r)
@@ -122,7 +117,7 @@ TEST(MultiLengthExport, MissingBillMakesOneAttemptReportsAndLeavesNoOffice) {
   const auto missing = scratch.dir() / u8"别处" / u8"账单明细.xls";
   MultiLengthSheet sheet;
   fill(sheet);
-  const auto fields = texts(sheet);
+  const auto fields = fieldTexts(sheet);
   ExportCounter exportCount;
   CountingHost host;
   NoViewer viewer;
@@ -137,7 +132,7 @@ TEST(MultiLengthExport, MissingBillMakesOneAttemptReportsAndLeavesNoOffice) {
   EXPECT_EQ(prompter.reminders, 1);
   EXPECT_EQ(viewer.shown, 0);
   EXPECT_EQ(exportCount.value(), 1);
-  EXPECT_EQ(texts(sheet), fields);
+  EXPECT_EQ(fieldTexts(sheet), fields);
   EXPECT_FALSE(std::filesystem::exists(missing.parent_path()));
   host.expectNothingLeft();
 }

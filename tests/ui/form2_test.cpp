@@ -18,6 +18,7 @@
 
 #include "recording_host.h"
 #include "shell/picture_button.h"
+#include "support/sheet_texts.h"
 #include "support/utf.h"
 #include "ui_test_support.h"
 
@@ -54,11 +55,7 @@ class Form2Test : public ::testing::Test {
       }
     }
   }
-  std::map<std::string, std::string> fields() const {
-    std::map<std::string, std::string> m;
-    for (const NamedField& f : form->sheet().fields()) m[toString(f.id)] = u8(f.field->text());
-    return m;
-  }
+  std::map<std::string, std::string> fields() const { return fieldTexts(form->sheet()); }
 
   Recording rec;
   std::unique_ptr<Form2> form;
