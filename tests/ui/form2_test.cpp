@@ -115,6 +115,24 @@ TEST_F(Form2Test, ControlsStandAtTheirTwipPositionsInPixels) {
     ASSERT_NE(w, nullptr) << toString({r.name, r.index});
     EXPECT_EQ(w->geometry(), r.pixels) << toString({r.name, r.index});
   }
+  form->resize(600, 700);
+  EXPECT_EQ(form->size(), QSize(500, 643));
+}
+
+TEST_F(Form2Test, BackgroundPictureHoldsEveryControlOnItsPanel) {
+  const layout::Backdrop& b = form->table().backdrop;
+  EXPECT_EQ(b.title, "Quenby");
+  EXPECT_EQ(b.width, 7500);
+  EXPECT_EQ(b.height, 9645);
+  EXPECT_EQ(b.style, layout::PanelStyle::Dotted);
+  EXPECT_GE(b.panel.top, b.bandHeight);
+  EXPECT_LE(b.panel.left + b.panel.width, b.width);
+  EXPECT_LE(b.panel.top + b.panel.height, b.height);
+  const QRect panel(b.panel.left, b.panel.top, b.panel.width, b.panel.height);
+  for (const layout::Control& c : form->table().controls) {
+    EXPECT_TRUE(panel.contains(QRect(c.rect.left, c.rect.top, c.rect.width, c.rect.height)))
+        << toString(c.id) << " lies outside the panel";
+  }
 }
 
 TEST_F(Form2Test, LinesThreeSevenElevenAndFifteenAreRedInAllSixColumns) {
