@@ -45,7 +45,8 @@ void addLines(std::vector<Control>& c) {
     TextStyle style = kNumbers;
     style.red = redLine(r);
     for (size_t column = 0; column < MultiLengthSheet::kColumns.size(); ++column)
-      c.push_back(text({MultiLengthSheet::kColumns[column], r}, lineRect(r, static_cast<int>(column)), style));
+      c.push_back(
+          text({MultiLengthSheet::kColumns[column], r}, lineRect(r, static_cast<int>(column)), style));
   }
 }
 

@@ -73,7 +73,8 @@ void MultiLengthSheet::calculate() {
   }
   totalCount().setText(formatPlain(columnSum(2)));
   totalVolume().setText(formatMasked(columnSum(3), Mask::Decimals3));
-  averageAmount().setText(formatMasked(mul(number(totalVolume()), number(averageUnitPrice())), Mask::Decimals2));
+  averageAmount().setText(
+      formatMasked(mul(number(totalVolume()), number(averageUnitPrice())), Mask::Decimals2));
   amountSum().setText(formatMasked(columnSum(5), Mask::Decimals2));
 }
 

@@ -16,7 +16,9 @@ namespace {
 using Snapshot = std::map<std::string, std::string>;
 Snapshot snapshot(const MultiLengthSheet& s) { return fieldTexts(s); }
 
-std::string text(MultiLengthSheet& s, std::string_view name, int index = -1) { return u8(s.field(name, index).text()); }
+std::string text(MultiLengthSheet& s, std::string_view name, int index = -1) {
+  return u8(s.field(name, index).text());
+}
 
 // One line as typed: length, diameter class, count, unit price.
 void enter(MultiLengthSheet& s, int r, const char* length, const char* diameter, const char* count,
@@ -33,8 +35,8 @@ TEST(MultiLengthSheet, HasNineteenLinesFiveSummaryFieldsAndFourHeadersAllEmpty) 
   Snapshot m = snapshot(s);
   EXPECT_EQ(m.size(), 19u * 6 + 5 + 4);
   for (const auto& [name, value] : m) EXPECT_EQ(value, "") << name;
-  for (const char* name : {"Text1(0)", "Text6(18)", "Text3(7)", "Text22(4)", "Text22(5)", "Text22(6)", "Text22(7)",
-                           "Text22(10)", "Text27", "Text28", "Text29", "Text23"}) {
+  for (const char* name : {"Text1(0)", "Text6(18)", "Text3(7)", "Text22(4)", "Text22(5)", "Text22(6)",
+                           "Text22(7)", "Text22(10)", "Text27", "Text28", "Text29", "Text23"}) {
     EXPECT_EQ(m.count(name), 1u) << name;
   }
   for (const char* absent : {"Text1(19)", "Text7(0)", "Text22(0)", "Text22(8)", "Text22(11)", "Text24"}) {
@@ -79,8 +81,8 @@ TEST(MultiLengthCalculation, OneLineWithCountFiveAndPrice800) {
   EXPECT_EQ(text(s, "Text22", 10), "80.40");
   EXPECT_EQ(text(s, "Text22", 6), "");
   Snapshot m = snapshot(s);
-  for (const char* shown : {"Text1(6)", "Text2(6)", "Text3(6)", "Text4(6)", "Text5(6)", "Text6(6)", "Text22(4)",
-                            "Text22(5)", "Text22(10)"}) {
+  for (const char* shown : {"Text1(6)", "Text2(6)", "Text3(6)", "Text4(6)", "Text5(6)", "Text6(6)",
+                            "Text22(4)", "Text22(5)", "Text22(10)"}) {
     m.erase(shown);
   }
   for (const auto& [name, value] : m) EXPECT_EQ(value, "") << name;
@@ -93,19 +95,29 @@ TEST(MultiLengthCalculation, FullLoadOfMixedLines) {
     const char *volume, *amount;
   };
   const Line lines[] = {
-      {"4", "20", "3", "800", "0.4800", "384.00"},        {"6", "26", "7", "650", "2.9610", "1924.65"},
-      {"2", "14", "4", "720.5", "0.1440", "103.75"},      {"8", "13", "1", "1000", "0.1770", "177.00"},
-      {"6", "12", "10", "900", "1.0500", "945.00"},       {"10", "30", "1", "1200", "1.0120", "1214.40"},
-      {"4", "6", "5", "800", "0.1005", "80.40"},          {"2", "4", "2", "", "0.0082", ""},
-      {"1", "6", "2", "500", "0.0068", "3.40"},           {"1.5", "8", "1", "0.5", "0.0090", ""},
-      {"12", "24", "1", "950", "0.8640", "820.80"},       {"12", "6", "3", "800", "", "0.00"},  // too long, too thin
-      {"4", "20", "0", "800", "", "0.00"},                {"8", "14", "1", "1", "0.2140", "0.21"},
-      {"4", "20", "2.5", "800", "0.4000", "320.00"},      {"", "", "", "", "", ""},
-      {"", "", "", "", "", ""},                           {"", "", "", "", "", ""},
+      {"4", "20", "3", "800", "0.4800", "384.00"},
+      {"6", "26", "7", "650", "2.9610", "1924.65"},
+      {"2", "14", "4", "720.5", "0.1440", "103.75"},
+      {"8", "13", "1", "1000", "0.1770", "177.00"},
+      {"6", "12", "10", "900", "1.0500", "945.00"},
+      {"10", "30", "1", "1200", "1.0120", "1214.40"},
+      {"4", "6", "5", "800", "0.1005", "80.40"},
+      {"2", "4", "2", "", "0.0082", ""},
+      {"1", "6", "2", "500", "0.0068", "3.40"},
+      {"1.5", "8", "1", "0.5", "0.0090", ""},
+      {"12", "24", "1", "950", "0.8640", "820.80"},
+      {"12", "6", "3", "800", "", "0.00"},  // too long, too thin
+      {"4", "20", "0", "800", "", "0.00"},
+      {"8", "14", "1", "1", "0.2140", "0.21"},
+      {"4", "20", "2.5", "800", "0.4000", "320.00"},
+      {"", "", "", "", "", ""},
+      {"", "", "", "", "", ""},
+      {"", "", "", "", "", ""},
       {"", "", "", "", "", ""},
   };
   MultiLengthSheet s;
-  for (int r = 0; r < 19; ++r) enter(s, r, lines[r].length, lines[r].diameter, lines[r].count, lines[r].price);
+  for (int r = 0; r < 19; ++r)
+    enter(s, r, lines[r].length, lines[r].diameter, lines[r].count, lines[r].price);
   s.averageUnitPrice().setText(u"700");
   s.calculate();
   for (int r = 0; r < 19; ++r) {
@@ -135,7 +147,10 @@ TEST(MultiLengthCalculation, EdgeCases) {
          enter(s, 0, "4", "20", "3", "");
          enter(s, 18, "4", "20", "2.5", "");
        },
-       {{{"Text22", 5}, "5.5"}, {{"Text4", 0}, "0.4800"}, {{"Text4", 18}, "0.4000"}, {{"Text22", 4}, "0.880"}}},
+       {{{"Text22", 5}, "5.5"},
+        {{"Text4", 0}, "0.4800"},
+        {{"Text4", 18}, "0.4000"},
+        {{"Text22", 4}, "0.880"}}},
       {"a count without a price shows its volume and no amount",
        [](MultiLengthSheet& s) { enter(s, 3, "4", "20", "3", ""); },
        {{{"Text4", 3}, "0.4800"}, {{"Text6", 3}, ""}, {{"Text22", 10}, ""}}},
@@ -176,16 +191,15 @@ TEST(MultiLengthCalculation, EdgeCases) {
        },
        {{{"Text4", 1}, "0.1600"}}},
       {"a negative count gives a negative volume; the total is empty",
-       [](MultiLengthSheet& s) {
-         enter(s, 1, "4", "20", "-2", "");
-       },
+       [](MultiLengthSheet& s) { enter(s, 1, "4", "20", "-2", ""); },
        {{{"Text4", 1}, ""}, {{"Text22", 5}, ""}, {{"Text22", 4}, ""}}},
   };
   for (const Case& c : cases) {
     MultiLengthSheet s;
     c.setup(s);
     s.calculate();
-    for (const auto& [id, value] : c.expected) EXPECT_EQ(u8(s.field(id).text()), value) << c.name << ": " << toString(id);
+    for (const auto& [id, value] : c.expected)
+      EXPECT_EQ(u8(s.field(id).text()), value) << c.name << ": " << toString(id);
   }
 }
 
@@ -235,8 +249,8 @@ struct Boundary {
 
 TEST(MultiLengthRules, VolumeIsClearedWhereTheCountSortsBeforeOne) {
   const Boundary rows[] = {
-      {"", false}, {"0", false}, {"0.9", false}, {".5", false}, {"-3", false}, {" 5", false},
-      {"1", true}, {"1.5", true}, {"10", true},  {"2", true},   {"9", true},
+      {"", false}, {"0", false},  {"0.9", false}, {".5", false}, {"-3", false}, {" 5", false},
+      {"1", true}, {"1.5", true}, {"10", true},   {"2", true},   {"9", true},
   };
   for (const Boundary& b : rows) {
     MultiLengthSheet s;
@@ -264,8 +278,8 @@ TEST(MultiLengthRules, AnyVolumeChangeExaminesEveryLine) {
 
 TEST(MultiLengthRules, AmountIsClearedWherePriceSortsBeforeOne) {
   const Boundary rows[] = {
-      {"", false},   {"0.9", false}, {"0.99", false}, {" 800", false},
-      {"1", true},   {"1.5", true},  {"800", true},
+      {"", false}, {"0.9", false}, {"0.99", false}, {" 800", false},
+      {"1", true}, {"1.5", true},  {"800", true},
   };
   for (const Boundary& b : rows) {
     MultiLengthSheet s;
@@ -290,16 +304,17 @@ TEST(MultiLengthRules, SummaryFieldsBelowTheirThresholdsAreCleared) {
     bool kept;
   };
   const Row rows[] = {
-      {4, "0.000", false}, {4, "0.0009", false}, {4, "0.001", true}, {4, "0.002", true},  {4, "1.234", true},
-      {5, "0.5", false},   {5, "0", false},      {5, "1", true},     {5, "2", true},      {5, "43.5", true},
-      {6, "0.00", false},  {6, "0.009", false},  {6, "0.01", true},  {6, "0.02", true},   {6, "802.10", true},
-      {7, "0.8", false},   {7, ".8", false},     {7, "1", true},     {7, "12", true},     {7, " 12", false},
-      {10, "0.99", false}, {10, "0.00", false},  {10, "1", true},    {10, "1.5", true},   {10, "80.40", true},
+      {4, "0.000", false}, {4, "0.0009", false}, {4, "0.001", true}, {4, "0.002", true}, {4, "1.234", true},
+      {5, "0.5", false},   {5, "0", false},      {5, "1", true},     {5, "2", true},     {5, "43.5", true},
+      {6, "0.00", false},  {6, "0.009", false},  {6, "0.01", true},  {6, "0.02", true},  {6, "802.10", true},
+      {7, "0.8", false},   {7, ".8", false},     {7, "1", true},     {7, "12", true},    {7, " 12", false},
+      {10, "0.99", false}, {10, "0.00", false},  {10, "1", true},    {10, "1.5", true},  {10, "80.40", true},
   };
   for (const Row& r : rows) {
     MultiLengthSheet s;
     s.field("Text22", r.index).setText(u16(r.typed));
-    EXPECT_EQ(text(s, "Text22", r.index), r.kept ? r.typed : "") << "Text22(" << r.index << ") '" << r.typed << "'";
+    EXPECT_EQ(text(s, "Text22", r.index), r.kept ? r.typed : "")
+        << "Text22(" << r.index << ") '" << r.typed << "'";
   }
 }
 

@@ -2,8 +2,6 @@
 // and hides the log tally window (the target first), the back button returns, windows named by a
 // hide are created hidden, and each window keeps its fields and its own export count.
 
-#include "app/application.h"
-
 #include <gtest/gtest.h>
 
 #include <QComboBox>
@@ -14,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "app/application.h"
 #include "logtally/form1.h"
 #include "multilength/form2.h"
 #include "recording_host.h"
@@ -36,7 +35,9 @@ class ShowHideLog : public QObject {
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override {
     if (event->type() != QEvent::Show && event->type() != QEvent::Hide) return false;
-    const char* name = qobject_cast<Form1*>(watched) ? "Form1" : qobject_cast<Form2*>(watched) ? "Form2" : nullptr;
+    const char* name = qobject_cast<Form1*>(watched)   ? "Form1"
+                       : qobject_cast<Form2*>(watched) ? "Form2"
+                                                       : nullptr;
     if (name) events.push_back((event->type() == QEvent::Show ? "show " : "hide ") + std::string(name));
     return false;
   }

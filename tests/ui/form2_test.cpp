@@ -86,29 +86,26 @@ TEST_F(Form2Test, ControlsStandAtTheirTwipPositionsInPixels) {
     QRect pixels;
   };
   const Row rows[] = {
-      {"Text1", 0, {72, 117, 41, 21}},     // (1080, 1755, 615, 315)
-      {"Text2", 0, {112, 117, 41, 21}},    // overlaps Text1 by a pixel
-      {"Text4", 12, {192, 369, 57, 21}},   // (2880, 5535, 855, 315)
-      {"Text4", 13, {192, 390, 57, 22}},   // (2880, 5850, 855, 330): the lower lines are taller
-      {"Text6", 18, {288, 495, 65, 22}},   // (4320, 7425, 975, 330)
-      {"Text5", 7, {248, 264, 41, 21}},    // (3720, 3960, 615, 315)
-      {"Text27", -1, {85, 75, 217, 21}},   // (1275, 1125, 3255, 315)
-      {"Text29", -1, {385, 167, 76, 21}},  // (5775, 2505, 1140, 315)
-      {"Text28", -1, {385, 215, 76, 21}},  // (5775, 3225, 1140, 315)
-      {"Text22", 5, {100, 521, 57, 21}},   // (1500, 7815, 855, 315)
-      {"Text22", 10, {324, 521, 81, 21}},  // (4860, 7815, 1215, 315)
-      {"Text22", 7, {124, 553, 57, 21}},   // (1860, 8295, 855, 315)
-      {"Text22", 6, {292, 553, 81, 21}},   // (4380, 8295, 1215, 315)
-      {"Text23", -1, {124, 579, 217, 21}}, // (1860, 8685, 3255, 315)
-      {"Command6", -1, {380, 259, 81, 33}},
-      {"Command7", -1, {379, 303, 81, 33}},
-      {"Command1", -1, {379, 347, 81, 33}},
-      {"Command2", -1, {379, 391, 81, 33}},
-      {"Command3", -1, {380, 435, 81, 33}},
-      {"Command5", -1, {387, 552, 81, 25}},  // (5805, 8280, 1215, 375)
-      {"Label13", -1, {305, 79, 161, 17}},   // (4575, 1185, 2415, 255)
-      {"Label5", 0, {36, 525, 65, 17}},      // (540, 7875, 975, 255)
-      {"Label8", -1, {75, 583, 73, 25}},     // (1125, 8745, 1095, 375)
+      {"Text1", 0, {72, 117, 41, 21}},      // (1080, 1755, 615, 315)
+      {"Text2", 0, {112, 117, 41, 21}},     // overlaps Text1 by a pixel
+      {"Text4", 12, {192, 369, 57, 21}},    // (2880, 5535, 855, 315)
+      {"Text4", 13, {192, 390, 57, 22}},    // (2880, 5850, 855, 330): the lower lines are taller
+      {"Text6", 18, {288, 495, 65, 22}},    // (4320, 7425, 975, 330)
+      {"Text5", 7, {248, 264, 41, 21}},     // (3720, 3960, 615, 315)
+      {"Text27", -1, {85, 75, 217, 21}},    // (1275, 1125, 3255, 315)
+      {"Text29", -1, {385, 167, 76, 21}},   // (5775, 2505, 1140, 315)
+      {"Text28", -1, {385, 215, 76, 21}},   // (5775, 3225, 1140, 315)
+      {"Text22", 5, {100, 521, 57, 21}},    // (1500, 7815, 855, 315)
+      {"Text22", 10, {324, 521, 81, 21}},   // (4860, 7815, 1215, 315)
+      {"Text22", 7, {124, 553, 57, 21}},    // (1860, 8295, 855, 315)
+      {"Text22", 6, {292, 553, 81, 21}},    // (4380, 8295, 1215, 315)
+      {"Text23", -1, {124, 579, 217, 21}},  // (1860, 8685, 3255, 315)
+      {"Command6", -1, {380, 259, 81, 33}}, {"Command7", -1, {379, 303, 81, 33}},
+      {"Command1", -1, {379, 347, 81, 33}}, {"Command2", -1, {379, 391, 81, 33}},
+      {"Command3", -1, {380, 435, 81, 33}}, {"Command5", -1, {387, 552, 81, 25}},  // (5805, 8280, 1215, 375)
+      {"Label13", -1, {305, 79, 161, 17}},                                         // (4575, 1185, 2415, 255)
+      {"Label5", 0, {36, 525, 65, 17}},                                            // (540, 7875, 975, 255)
+      {"Label8", -1, {75, 583, 73, 25}},                                           // (1125, 8745, 1095, 375)
   };
   for (const Row& r : rows) {
     QWidget* w = form->control({r.name, r.index});
@@ -154,9 +151,9 @@ TEST_F(Form2Test, NumberFieldsUseSong10Point5CentredAndTheHeadersTheWindowFont) 
     std::string_view name;
     int index;
   };
-  const Row numbers[] = {{"Text1", 0}, {"Text2", 5},  {"Text3", 11}, {"Text4", 18}, {"Text5", 3},
-                         {"Text6", 7}, {"Text22", 4}, {"Text22", 5}, {"Text22", 6}, {"Text22", 7},
-                         {"Text22", 10}};
+  const Row numbers[] = {{"Text1", 0},  {"Text2", 5},  {"Text3", 11}, {"Text4", 18},
+                         {"Text5", 3},  {"Text6", 7},  {"Text22", 4}, {"Text22", 5},
+                         {"Text22", 6}, {"Text22", 7}, {"Text22", 10}};
   for (const Row& r : numbers) {
     QLineEdit* e = edit(r.name, r.index);
     EXPECT_EQ(e->font().family(), "宋体") << toString({r.name, r.index});
@@ -165,8 +162,10 @@ TEST_F(Form2Test, NumberFieldsUseSong10Point5CentredAndTheHeadersTheWindowFont) 
   }
   const QFont windowFont = form->font();
   EXPECT_NE(windowFont.pointSizeF(), 10.5);
-  const std::pair<std::string_view, Qt::Alignment> headers[] = {
-      {"Text28", Qt::AlignHCenter}, {"Text29", Qt::AlignHCenter}, {"Text23", Qt::AlignLeft}, {"Text27", Qt::AlignLeft}};
+  const std::pair<std::string_view, Qt::Alignment> headers[] = {{"Text28", Qt::AlignHCenter},
+                                                                {"Text29", Qt::AlignHCenter},
+                                                                {"Text23", Qt::AlignLeft},
+                                                                {"Text27", Qt::AlignLeft}};
   for (const auto& [name, align] : headers) {
     EXPECT_EQ(edit(name)->alignment() & Qt::AlignHorizontal_Mask, align) << name;
     EXPECT_EQ(edit(name)->font(), windowFont) << name;
@@ -178,8 +177,11 @@ TEST_F(Form2Test, NumberFieldsUseSong10Point5CentredAndTheHeadersTheWindowFont) 
 }
 
 TEST_F(Form2Test, ButtonsShowTheirWordsOnTheirFaces) {
-  const std::pair<std::string_view, QString> pictures[] = {
-      {"Command7", "计算"}, {"Command1", "清除数据"}, {"Command2", "导出表格"}, {"Command6", "返回"}, {"Command3", "退出"}};
+  const std::pair<std::string_view, QString> pictures[] = {{"Command7", "计算"},
+                                                           {"Command1", "清除数据"},
+                                                           {"Command2", "导出表格"},
+                                                           {"Command6", "返回"},
+                                                           {"Command3", "退出"}};
   for (const auto& [name, word] : pictures) {
     auto* b = form->control<shell::PictureButton>({name});
     ASSERT_NE(b, nullptr) << name;
@@ -195,24 +197,23 @@ TEST_F(Form2Test, ButtonsShowTheirWordsOnTheirFaces) {
 
 TEST_F(Form2Test, FocusStartsInTheLastAmountAndTabWalksTheWholeChain) {
   const std::vector<std::string> expected = {
-      "Text6(18)", "Text1(0)", "Text2(0)", "Text3(0)", "Text5(0)", "Text1(1)", "Text2(1)", "Text3(1)",
-      "Text5(1)", "Text1(2)", "Text2(2)", "Text3(2)", "Text5(2)", "Text1(3)", "Text2(3)", "Text3(3)",
-      "Text5(3)", "Text1(4)", "Text2(4)", "Text3(4)", "Text5(4)", "Text1(5)", "Text2(5)", "Text3(5)",
-      "Text5(5)", "Text1(6)", "Text2(6)", "Text3(6)", "Text5(6)", "Text1(7)", "Text2(7)", "Text3(7)",
-      "Text5(7)", "Text1(8)", "Text2(8)", "Text3(8)", "Text5(8)", "Text1(9)", "Text2(9)", "Text3(9)",
-      "Text5(9)", "Text1(10)", "Text2(10)", "Text3(10)", "Text5(10)", "Text1(11)", "Text2(11)",
-      "Text3(11)", "Text5(11)", "Text1(12)", "Text2(12)", "Text3(12)", "Text5(12)", "Text1(13)",
-      "Text2(13)", "Text3(13)", "Text5(13)", "Text1(14)", "Text2(14)", "Text3(14)", "Text5(14)",
-      "Text1(15)", "Text2(15)", "Text3(15)", "Text5(15)", "Text1(16)", "Text2(16)", "Text3(16)",
-      "Text5(16)", "Text1(17)", "Text2(17)", "Text3(17)", "Text5(17)", "Text1(18)", "Text2(18)",
-      "Text3(18)", "Text5(18)", "Text4(1)", "Text4(18)", "Text6(17)", "Text4(17)", "Text6(16)",
-      "Text4(16)", "Text6(15)", "Text4(15)", "Text6(14)", "Text4(14)", "Text6(13)", "Text4(13)",
-      "Text6(12)", "Text4(12)", "Text6(11)", "Text4(11)", "Text6(10)", "Text4(10)", "Text6(9)", "Text4(9)",
-      "Text6(8)", "Text4(8)", "Text6(7)", "Text4(7)", "Text6(6)", "Text4(6)", "Text6(5)", "Text4(5)",
-      "Text6(4)", "Text4(4)", "Text6(3)", "Text4(3)", "Text6(2)", "Text4(2)", "Text6(1)", "Text6(0)",
-      "Text4(0)", "Command5", "Text22(10)", "Text29", "Text28", "Text27", "Text23", "Command3",
-      "Text22(7)", "Text22(6)", "Text22(5)", "Text22(4)", "Command2", "Command1", "Command6", "Command7",
-      "Text6(18)",
+      "Text6(18)", "Text1(0)",  "Text2(0)",  "Text3(0)",   "Text5(0)",  "Text1(1)",  "Text2(1)",  "Text3(1)",
+      "Text5(1)",  "Text1(2)",  "Text2(2)",  "Text3(2)",   "Text5(2)",  "Text1(3)",  "Text2(3)",  "Text3(3)",
+      "Text5(3)",  "Text1(4)",  "Text2(4)",  "Text3(4)",   "Text5(4)",  "Text1(5)",  "Text2(5)",  "Text3(5)",
+      "Text5(5)",  "Text1(6)",  "Text2(6)",  "Text3(6)",   "Text5(6)",  "Text1(7)",  "Text2(7)",  "Text3(7)",
+      "Text5(7)",  "Text1(8)",  "Text2(8)",  "Text3(8)",   "Text5(8)",  "Text1(9)",  "Text2(9)",  "Text3(9)",
+      "Text5(9)",  "Text1(10)", "Text2(10)", "Text3(10)",  "Text5(10)", "Text1(11)", "Text2(11)", "Text3(11)",
+      "Text5(11)", "Text1(12)", "Text2(12)", "Text3(12)",  "Text5(12)", "Text1(13)", "Text2(13)", "Text3(13)",
+      "Text5(13)", "Text1(14)", "Text2(14)", "Text3(14)",  "Text5(14)", "Text1(15)", "Text2(15)", "Text3(15)",
+      "Text5(15)", "Text1(16)", "Text2(16)", "Text3(16)",  "Text5(16)", "Text1(17)", "Text2(17)", "Text3(17)",
+      "Text5(17)", "Text1(18)", "Text2(18)", "Text3(18)",  "Text5(18)", "Text4(1)",  "Text4(18)", "Text6(17)",
+      "Text4(17)", "Text6(16)", "Text4(16)", "Text6(15)",  "Text4(15)", "Text6(14)", "Text4(14)", "Text6(13)",
+      "Text4(13)", "Text6(12)", "Text4(12)", "Text6(11)",  "Text4(11)", "Text6(10)", "Text4(10)", "Text6(9)",
+      "Text4(9)",  "Text6(8)",  "Text4(8)",  "Text6(7)",   "Text4(7)",  "Text6(6)",  "Text4(6)",  "Text6(5)",
+      "Text4(5)",  "Text6(4)",  "Text4(4)",  "Text6(3)",   "Text4(3)",  "Text6(2)",  "Text4(2)",  "Text6(1)",
+      "Text6(0)",  "Text4(0)",  "Command5",  "Text22(10)", "Text29",    "Text28",    "Text27",    "Text23",
+      "Command3",  "Text22(7)", "Text22(6)", "Text22(5)",  "Text22(4)", "Command2",  "Command1",  "Command6",
+      "Command7",  "Text6(18)",
   };
   std::vector<std::string> walked = {focusName()};
   for (size_t i = 1; i < expected.size(); ++i) {
@@ -258,7 +259,7 @@ TEST_F(Form2Test, EnteringAnEntryFieldByMouseSelectsItsText) {
     int index;
     bool selects;
   };
-  const Row rows[] = {{"Text1", 2, true},  {"Text3", 6, true},    {"Text4", 9, true},
+  const Row rows[] = {{"Text1", 2, true},  {"Text3", 6, true},   {"Text4", 9, true},
                       {"Text5", 12, true}, {"Text6", 12, false}, {"Text22", 7, false}};
   for (int r = 0; r < 19; ++r) {  // so that volumes and amounts keep what is set
     form->sheet().line(r).count.setText(u"5");

@@ -39,7 +39,8 @@ class RecordingHost final : public SpreadsheetHost {
   }
   void selectWorksheet(const std::u16string& name) override { EXPECT_EQ(u8(name), u8(worksheet_)); }
   void setCellText(int row, int column, const std::u16string& text) override {
-    r_.busyWhileWriting = QApplication::overrideCursor() && QApplication::overrideCursor()->shape() == Qt::WaitCursor;
+    r_.busyWhileWriting =
+        QApplication::overrideCursor() && QApplication::overrideCursor()->shape() == Qt::WaitCursor;
     r_.cells[{row, column}] = u8(text);
     ++r_.cellWrites;
   }
