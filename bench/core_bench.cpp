@@ -1,4 +1,5 @@
-// Core benchmarks: the log volume of one line, and a click of calculate on the log tally sheet.
+// Core benchmarks: the log volume of one line, and a click of calculate on the log tally and the
+// multi-length sheets.
 #include <benchmark/benchmark.h>
 
 #include <string>
@@ -6,6 +7,7 @@
 #include "calc/field.h"
 #include "calc/log_volume.h"
 #include "logtally/log_tally_sheet.h"
+#include "multilength/multi_length_sheet.h"
 
 namespace {
 
@@ -42,11 +44,27 @@ void fillSheet(quenby::LogTallySheet& s) {
   s.field("Text28").setText(u"700");
 }
 
-void BM_LogTallyCalculate_FullSheet(benchmark::State& state) {
-  quenby::LogTallySheet sheet;
-  fillSheet(sheet);
+// Nineteen lines over every length band and both diameter masks, each priced, and an average price.
+void fillSheet(quenby::MultiLengthSheet& s) {
+  const char16_t* lengths[] = {u"4", u"6", u"2", u"8", u"10", u"1.5", u"12"};
+  const char16_t* diameters[] = {u"20", u"26", u"14", u"13", u"12", u"6", u"30", u"8", u"24", u"4"};
+  for (int r = 0; r < quenby::MultiLengthSheet::kLines; ++r) {
+    quenby::MultiLengthRow l = s.line(r);
+    l.length.setText(lengths[r % std::size(lengths)]);
+    l.diameter.setText(diameters[r % std::size(diameters)]);
+    std::string n = std::to_string(r + 1);
+    l.count.setText(std::u16string(n.begin(), n.end()));
+    l.unitPrice.setText(r % 2 ? u"650.5" : u"800");
+  }
+  s.averageUnitPrice().setText(u"720");
+}
+
+// A click of calculate on typed-in lines with no results yet, so that every click writes all of
+// them again.
+template <class Sheet>
+void BM_Calculate_FullSheet(benchmark::State& state) {
+  Sheet sheet;
   for (auto _ : state) {
-    // Blank the results first so that every click writes all of them again.
     state.PauseTiming();
     sheet.clear();
     fillSheet(sheet);
@@ -54,20 +72,26 @@ void BM_LogTallyCalculate_FullSheet(benchmark::State& state) {
     sheet.calculate();
   }
 }
-BENCHMARK(BM_LogTallyCalculate_FullSheet);
+BENCHMARK_TEMPLATE(BM_Calculate_FullSheet, quenby::LogTallySheet);
+BENCHMARK_TEMPLATE(BM_Calculate_FullSheet, quenby::MultiLengthSheet);
 
-void BM_LogTallyCalculate_RepeatedClick(benchmark::State& state) {
-  quenby::LogTallySheet sheet;
+// Clicking again on a calculated sheet: the texts written are the ones already there.
+template <class Sheet>
+void BM_Calculate_RepeatedClick(benchmark::State& state) {
+  Sheet sheet;
   fillSheet(sheet);
   for (auto _ : state) sheet.calculate();
 }
-BENCHMARK(BM_LogTallyCalculate_RepeatedClick);
+BENCHMARK_TEMPLATE(BM_Calculate_RepeatedClick, quenby::LogTallySheet);
+BENCHMARK_TEMPLATE(BM_Calculate_RepeatedClick, quenby::MultiLengthSheet);
 
-void BM_LogTallyCalculate_EmptySheet(benchmark::State& state) {
-  quenby::LogTallySheet sheet;
+template <class Sheet>
+void BM_Calculate_EmptySheet(benchmark::State& state) {
+  Sheet sheet;
   for (auto _ : state) sheet.calculate();
 }
-BENCHMARK(BM_LogTallyCalculate_EmptySheet);
+BENCHMARK_TEMPLATE(BM_Calculate_EmptySheet, quenby::LogTallySheet);
+BENCHMARK_TEMPLATE(BM_Calculate_EmptySheet, quenby::MultiLengthSheet);
 
 }  // namespace
 

@@ -4,6 +4,7 @@
 
 #include "app/desktop_services.h"
 #include "logtally/form1.h"
+#include "multilength/form2.h"
 #include "shell/appearance.h"
 
 namespace quenby::app {
@@ -36,6 +37,8 @@ shell::SheetWindow* Calculators::ensure(Calculator which) {
       window = std::make_unique<Form1>(services_);
       break;
     case MultiLength:
+      window = std::make_unique<Form2>(services_);
+      break;
     case SawnTimber:
       return nullptr;  // not part of the program yet
   }
