@@ -16,57 +16,18 @@
 #include "calc/numeric_text.h"
 #include "support/utf.h"
 #include "logtally/form1.h"
+#include "recording_host.h"
 #include "ui_test_support.h"
 
 namespace quenby {
 namespace {
 
-struct Recording {
-  int instances = 0, saves = 0, shown = 0, failOpens = 0;
-  std::map<std::pair<int, int>, std::string> cells;
-  bool busyWhileWriting = false;
-};
-
-class RecordingHost final : public SpreadsheetHost {
- public:
-  explicit RecordingHost(Recording& r) : r_(r) {}
-  void newInstance() override { ++r_.instances; }
-  void openWorkbook(const std::string& path) override {
-    EXPECT_EQ(path, "/bills/账单明细.xls");
-    if (r_.failOpens > 0) {
-      --r_.failOpens;
-      throw QuenbyError(ExportError::WorkbookMissing, "找不到账单工作簿：" + path);
-    }
-  }
-  void selectWorksheet(const std::u16string& name) override { EXPECT_EQ(name, u"原木一"); }
-  void setCellText(int row, int column, const std::u16string& text) override {
-    r_.busyWhileWriting = QApplication::overrideCursor() && QApplication::overrideCursor()->shape() == Qt::WaitCursor;
-    r_.cells[{row, column}] = u8(text);
-  }
-  void save() override { ++r_.saves; }
-  void closeAllWorkbooks() override {}
-  void quit() override {}
-  void release() noexcept override {}
-
- private:
-  Recording& r_;
-};
-
-class RecordingViewer final : public BillViewer {
- public:
-  explicit RecordingViewer(Recording& r) : r_(r) {}
-  void show(const std::string&, const std::u16string&) override { ++r_.shown; }
-
- private:
-  Recording& r_;
-};
+using testing::Recording;
 
 class Form1ExportTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    form = std::make_unique<Form1>(ExportServices{"/bills/账单明细.xls",
-                                                  [this] { return std::make_unique<RecordingHost>(rec); },
-                                                  [this] { return std::make_unique<RecordingViewer>(rec); }});
+    form = std::make_unique<Form1>(testing::recordingServices(rec));
     form->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
   }
@@ -107,6 +68,8 @@ TEST_F(Form1ExportTest, FirstExportRemindsThenWritesTheSheetAsShown) {
   EXPECT_EQ((rec.cells[{26, 8}]), "联系人");
   EXPECT_EQ(rec.saves, 1);
   EXPECT_EQ(rec.shown, 1);
+  EXPECT_EQ(rec.paths, std::vector<std::string>{"/bills/账单明细.xls"});
+  EXPECT_EQ(rec.worksheets, std::vector<std::u16string>{u"原木一"});
   EXPECT_TRUE(rec.busyWhileWriting);
   EXPECT_EQ(QApplication::overrideCursor(), nullptr);
   EXPECT_EQ(fields(), before);

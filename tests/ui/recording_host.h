@@ -1,0 +1,76 @@
+#pragma once
+// A spreadsheet host and bill viewer that only record what an export asks of them, for the window
+// tests of the export buttons. Opening the bill can be made to fail a number of times.
+
+#include <QApplication>
+#include <QCursor>
+#include <map>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "calc/error.h"
+#include "export/export_error.h"
+#include "export/spreadsheet_host.h"
+#include "shell/window_export.h"
+#include "support/utf.h"
+
+namespace quenby::testing {
+
+struct Recording {
+  int instances = 0, saves = 0, shown = 0, failOpens = 0;
+  std::vector<std::string> paths;                    // every workbook opened
+  std::vector<std::u16string> worksheets;            // every worksheet taken
+  std::vector<std::string> writes;                   // "B3" … in the order written, over all attempts
+  std::map<std::pair<int, int>, std::string> cells;  // (row, column) -> last text written
+  bool busyWhileWriting = false;
+};
+
+inline std::string cellName(int row, int column) {
+  return std::string(1, static_cast<char>('A' + column - 1)) + std::to_string(row);
+}
+
+class RecordingHost final : public SpreadsheetHost {
+ public:
+  explicit RecordingHost(Recording& r) : r_(r) {}
+  void newInstance() override { ++r_.instances; }
+  void openWorkbook(const std::string& path) override {
+    r_.paths.push_back(path);
+    if (r_.failOpens > 0) {
+      --r_.failOpens;
+      throw QuenbyError(ExportError::WorkbookMissing, "找不到账单工作簿：" + path);
+    }
+  }
+  void selectWorksheet(const std::u16string& name) override { r_.worksheets.push_back(name); }
+  void setCellText(int row, int column, const std::u16string& text) override {
+    r_.busyWhileWriting =
+        QApplication::overrideCursor() && QApplication::overrideCursor()->shape() == Qt::WaitCursor;
+    r_.writes.push_back(cellName(row, column));
+    r_.cells[{row, column}] = u8(text);
+  }
+  void save() override { ++r_.saves; }
+  void closeAllWorkbooks() override {}
+  void quit() override {}
+  void release() noexcept override {}
+
+ private:
+  Recording& r_;
+};
+
+class RecordingViewer final : public BillViewer {
+ public:
+  explicit RecordingViewer(Recording& r) : r_(r) {}
+  void show(const std::string&, const std::u16string&) override { ++r_.shown; }
+
+ private:
+  Recording& r_;
+};
+
+// Export services that record into `r`, with the bill at `path`.
+inline ExportServices recordingServices(Recording& r, std::string path = "/bills/账单明细.xls") {
+  return {std::move(path), [&r] { return std::make_unique<RecordingHost>(r); },
+          [&r] { return std::make_unique<RecordingViewer>(r); }};
+}
+
+}  // namespace quenby::testing
