@@ -12,6 +12,7 @@ add_library(quenby_ui STATIC
   src/shell/sheet_window.cpp
   src/shell/window_export.cpp
   src/logtally/form1.cpp
+  src/sawn/form3.cpp
 )
 set_target_properties(quenby_ui PROPERTIES AUTOMOC ON)
 target_include_directories(quenby_ui PUBLIC src)

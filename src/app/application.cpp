@@ -4,6 +4,7 @@
 
 #include "app/desktop_services.h"
 #include "logtally/form1.h"
+#include "sawn/form3.h"
 #include "shell/appearance.h"
 
 namespace quenby::app {
@@ -36,8 +37,10 @@ shell::SheetWindow* Calculators::ensure(Calculator which) {
       window = std::make_unique<Form1>(services_);
       break;
     case MultiLength:
-    case SawnTimber:
       return nullptr;  // not part of the program yet
+    case SawnTimber:
+      window = std::make_unique<Form3>(services_);
+      break;
   }
   shell::SheetWindow* w = window.get();
   connect(w, &shell::SheetWindow::calculatorChosen, this, &Calculators::switchTo);
