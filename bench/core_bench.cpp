@@ -1,4 +1,5 @@
-// Core benchmarks: the log volume of one line, and a click of calculate on the log tally sheet.
+// Core benchmarks: the log volume of one line, and a click of calculate on the log tally and
+// sawn-timber sheets.
 #include <benchmark/benchmark.h>
 
 #include <string>
@@ -6,6 +7,7 @@
 #include "calc/field.h"
 #include "calc/log_volume.h"
 #include "logtally/log_tally_sheet.h"
+#include "sawn/sawn_timber_sheet.h"
 
 namespace {
 
@@ -68,6 +70,41 @@ void BM_LogTallyCalculate_EmptySheet(benchmark::State& state) {
   for (auto _ : state) sheet.calculate();
 }
 BENCHMARK(BM_LogTallyCalculate_EmptySheet);
+
+// Eight lines of boards, each with a price; every volume and amount is shown.
+void fillBoards(quenby::SawnTimberSheet& s) {
+  const char16_t* lengths[] = {u"4", u"6", u"2.5", u"3", u"4m", u"1.23456", u"5", u"2"};
+  for (int r = 0; r < quenby::SawnTimberSheet::kLines; ++r) {
+    quenby::SawnTimberRow line = s.line(r);
+    line.length.setText(lengths[r]);
+    line.width.setText(u"200");
+    line.thickness.setText(u"50");
+    std::string n = std::to_string(r + 3);
+    line.pieces.setText(std::u16string(n.begin(), n.end()));
+    line.unitPrice.setText(u"1480.5");
+  }
+}
+
+void BM_SawnTimberCalculate_FullSheet(benchmark::State& state) {
+  quenby::SawnTimberSheet sheet;
+  fillBoards(sheet);
+  for (auto _ : state) {
+    // Blank the results first so that every click writes all of them again.
+    state.PauseTiming();
+    sheet.clear();
+    fillBoards(sheet);
+    state.ResumeTiming();
+    sheet.calculate();
+  }
+}
+BENCHMARK(BM_SawnTimberCalculate_FullSheet);
+
+void BM_SawnTimberCalculate_RepeatedClick(benchmark::State& state) {
+  quenby::SawnTimberSheet sheet;
+  fillBoards(sheet);
+  for (auto _ : state) sheet.calculate();
+}
+BENCHMARK(BM_SawnTimberCalculate_RepeatedClick);
 
 }  // namespace
 
