@@ -44,18 +44,21 @@ void fillSheet(quenby::LogTallySheet& s) {
   s.field("Text28").setText(u"700");
 }
 
-void BM_LogTallyCalculate_FullSheet(benchmark::State& state) {
-  quenby::LogTallySheet sheet;
-  fillSheet(sheet);
+// A click of calculate on a sheet filled by `fill`, its results blanked first (outside the timing)
+// so that every click writes all of them again.
+template <class Sheet>
+void calculateFilledSheet(benchmark::State& state, void (*fill)(Sheet&)) {
+  Sheet sheet;
   for (auto _ : state) {
-    // Blank the results first so that every click writes all of them again.
     state.PauseTiming();
     sheet.clear();
-    fillSheet(sheet);
+    fill(sheet);
     state.ResumeTiming();
     sheet.calculate();
   }
 }
+
+void BM_LogTallyCalculate_FullSheet(benchmark::State& state) { calculateFilledSheet(state, fillSheet); }
 BENCHMARK(BM_LogTallyCalculate_FullSheet);
 
 void BM_LogTallyCalculate_RepeatedClick(benchmark::State& state) {
@@ -85,18 +88,7 @@ void fillBoards(quenby::SawnTimberSheet& s) {
   }
 }
 
-void BM_SawnTimberCalculate_FullSheet(benchmark::State& state) {
-  quenby::SawnTimberSheet sheet;
-  fillBoards(sheet);
-  for (auto _ : state) {
-    // Blank the results first so that every click writes all of them again.
-    state.PauseTiming();
-    sheet.clear();
-    fillBoards(sheet);
-    state.ResumeTiming();
-    sheet.calculate();
-  }
-}
+void BM_SawnTimberCalculate_FullSheet(benchmark::State& state) { calculateFilledSheet(state, fillBoards); }
 BENCHMARK(BM_SawnTimberCalculate_FullSheet);
 
 void BM_SawnTimberCalculate_RepeatedClick(benchmark::State& state) {

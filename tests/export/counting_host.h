@@ -8,6 +8,8 @@
 #include <set>
 #include <string>
 
+#include "calc/error.h"
+#include "export/export_procedure.h"
 #include "export/libreoffice_host.h"
 #include "office_test_support.h"
 
@@ -51,5 +53,30 @@ struct CountingHost : SpreadsheetHost {
     }
   }
 };
+
+// An export of `jobFor(path)` to a bill that does not exist: the attempt and its one restart
+// both fail, the error is WorkbookMissing, the reminder came once, nothing was shown, no folder
+// was made on the way and no office is left.
+template <class JobFor>
+void expectMissingBillReported(JobFor jobFor) {
+  ScratchBill scratch;
+  const auto missing = scratch.dir() / u8"别处" / u8"账单明细.xls";
+  ExportCounter exportCount;
+  CountingHost host;
+  NoViewer viewer;
+  CountingPrompter prompter;
+  try {
+    runExport(jobFor(utf8(missing)), exportCount, host, viewer, prompter);
+    ADD_FAILURE() << "no error";
+  } catch (const QuenbyError& e) {
+    EXPECT_EQ(e.number(), 1003);
+  }
+  EXPECT_EQ(host.instances, 2);
+  EXPECT_EQ(exportCount.value(), 2);
+  EXPECT_EQ(prompter.reminders, 1);
+  EXPECT_EQ(viewer.shown, 0);
+  EXPECT_FALSE(std::filesystem::exists(missing.parent_path()));
+  host.expectNothingLeft();
+}
 
 }  // namespace quenby::test

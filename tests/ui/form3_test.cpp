@@ -41,17 +41,17 @@ class Form3Test : public ::testing::Test {
 
   QLineEdit* edit(std::string_view name, int index = -1) { return form->control<QLineEdit>({name, index}); }
   QComboBox* box(std::string_view name) { return form->control<QComboBox>({name}); }
-  std::string focusName() const {
-    auto id = form->addressOf(QApplication::focusWidget());
-    return id ? toString(*id) : "(nothing)";
-  }
+  std::string focusName() const { return testing::focusName(*form); }
   void click(std::string_view button) { QTest::mouseClick(form->control({button}), Qt::LeftButton); }
-  // Replaces the whole text as typed, keystroke by keystroke.
-  void retype(QLineEdit* target, const QString& keys) {
-    target->setFocus();
-    target->selectAll();
-    if (keys.isEmpty()) QTest::keyClick(target, Qt::Key_Backspace);
-    QTest::keyClicks(target, keys);
+  void retype(QLineEdit* target, const QString& keys) { testing::retype(target, keys); }
+  // Types a line's length, width, thickness, pieces and unit price.
+  void typeLine(int r, const QString& length, const QString& width, const QString& thickness,
+                const QString& pieces, const QString& price) {
+    retype(edit("Text1", r), length);
+    retype(edit("Text2", r), width);
+    retype(edit("Text3", r), thickness);
+    retype(edit("Text4", r), pieces);
+    retype(edit("Text6", r), price);
   }
   // Replaces the whole text with words committed at once, as by an input method.
   void commit(QLineEdit* target, const QString& words) {
@@ -308,11 +308,7 @@ TEST_F(Form3Test, ButtonsShowTheirWordsOnTheirFaces) {
 }
 
 TEST_F(Form3Test, CalculateAndClearButtonsDriveTheSheet) {
-  retype(edit("Text1", 0), "4");
-  retype(edit("Text2", 0), "200");
-  retype(edit("Text3", 0), "50");
-  retype(edit("Text4", 0), "10");
-  retype(edit("Text6", 0), "1500");
+  typeLine(0, "4", "200", "50", "10", "1500");
   commit(edit("Text14"), "王五");
   commit(edit("Text13"), "林场");
   commit(edit("Text10"), "木材厂");
@@ -343,10 +339,7 @@ TEST_F(Form3Test, ComputedFieldsJudgeEveryKeystroke) {
 }
 
 TEST_F(Form3Test, OverflowIsReportedAndEveryFieldStaysAsLeft) {
-  retype(edit("Text1", 0), "1E200");
-  retype(edit("Text2", 0), "1E200");
-  retype(edit("Text3", 0), "1");
-  retype(edit("Text4", 0), "1");
+  typeLine(0, "1E200", "1E200", "1", "1", "");
   retype(edit("Text5", 4), "3.3");
   const auto before = widgetTexts();
   {
