@@ -106,6 +106,7 @@ TEST_F(Form3Test, OpensEmptyWithTheFirstCaptionsAndTheCaretInText1Of0) {
     EXPECT_EQ(items, b.items) << b.name;
     EXPECT_EQ(c->currentText(), b.items.front()) << b.name;
     EXPECT_TRUE(c->isEditable()) << b.name;
+    EXPECT_EQ(c->palette().color(QPalette::Base), QColor(255, 255, 255)) << b.name;
   }
 }
 
