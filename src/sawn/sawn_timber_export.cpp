@@ -24,8 +24,8 @@ std::vector<CellMapEntry> cellMap() {
 }  // namespace
 
 const SheetExport& sawnTimberExport() {
-  static const SheetExport spec{u"锯材账单", cellMap(), RestartPolicy::OnceSilently};
-  return spec;
+  static const SheetExport sheetExport{u"锯材账单", cellMap(), RestartPolicy::OnceSilently};
+  return sheetExport;
 }
 
 }  // namespace quenby
