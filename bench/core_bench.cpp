@@ -1,5 +1,5 @@
-// Core benchmarks: the log volume of one line, and a click of calculate on the log tally and the
-// multi-length sheets.
+// Core benchmarks: the log volume of one line, and a click of calculate on each of the three
+// sheets.
 #include <benchmark/benchmark.h>
 
 #include <string>
@@ -8,6 +8,7 @@
 #include "calc/log_volume.h"
 #include "logtally/log_tally_sheet.h"
 #include "multilength/multi_length_sheet.h"
+#include "sawn/sawn_timber_sheet.h"
 
 namespace {
 
@@ -59,6 +60,20 @@ void fillSheet(quenby::MultiLengthSheet& s) {
   s.averageUnitPrice().setText(u"720");
 }
 
+// Eight lines of boards, each with a price; every volume and amount is shown.
+void fillSheet(quenby::SawnTimberSheet& s) {
+  const char16_t* lengths[] = {u"4", u"6", u"2.5", u"3", u"4m", u"1.23456", u"5", u"2"};
+  for (int r = 0; r < quenby::SawnTimberSheet::kLines; ++r) {
+    quenby::SawnTimberRow line = s.line(r);
+    line.length.setText(lengths[r]);
+    line.width.setText(u"200");
+    line.thickness.setText(u"50");
+    std::string n = std::to_string(r + 3);
+    line.pieces.setText(std::u16string(n.begin(), n.end()));
+    line.unitPrice.setText(u"1480.5");
+  }
+}
+
 // A click of calculate on typed-in lines with no results yet, so that every click writes all of
 // them again.
 template <class Sheet>
@@ -74,6 +89,7 @@ void BM_Calculate_FullSheet(benchmark::State& state) {
 }
 BENCHMARK_TEMPLATE(BM_Calculate_FullSheet, quenby::LogTallySheet);
 BENCHMARK_TEMPLATE(BM_Calculate_FullSheet, quenby::MultiLengthSheet);
+BENCHMARK_TEMPLATE(BM_Calculate_FullSheet, quenby::SawnTimberSheet);
 
 // Clicking again on a calculated sheet: the texts written are the ones already there.
 template <class Sheet>
@@ -84,6 +100,7 @@ void BM_Calculate_RepeatedClick(benchmark::State& state) {
 }
 BENCHMARK_TEMPLATE(BM_Calculate_RepeatedClick, quenby::LogTallySheet);
 BENCHMARK_TEMPLATE(BM_Calculate_RepeatedClick, quenby::MultiLengthSheet);
+BENCHMARK_TEMPLATE(BM_Calculate_RepeatedClick, quenby::SawnTimberSheet);
 
 template <class Sheet>
 void BM_Calculate_EmptySheet(benchmark::State& state) {
@@ -92,6 +109,7 @@ void BM_Calculate_EmptySheet(benchmark::State& state) {
 }
 BENCHMARK_TEMPLATE(BM_Calculate_EmptySheet, quenby::LogTallySheet);
 BENCHMARK_TEMPLATE(BM_Calculate_EmptySheet, quenby::MultiLengthSheet);
+BENCHMARK_TEMPLATE(BM_Calculate_EmptySheet, quenby::SawnTimberSheet);
 
 }  // namespace
 

@@ -13,6 +13,7 @@ add_library(quenby_ui STATIC
   src/shell/window_export.cpp
   src/logtally/form1.cpp
   src/multilength/form2.cpp
+  src/sawn/form3.cpp
 )
 set_target_properties(quenby_ui PROPERTIES AUTOMOC ON)
 target_include_directories(quenby_ui PUBLIC src)

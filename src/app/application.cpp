@@ -5,6 +5,7 @@
 #include "app/desktop_services.h"
 #include "logtally/form1.h"
 #include "multilength/form2.h"
+#include "sawn/form3.h"
 #include "shell/appearance.h"
 
 namespace quenby::app {
@@ -40,7 +41,8 @@ shell::SheetWindow* Calculators::ensure(Calculator which) {
       window = std::make_unique<Form2>(services_);
       break;
     case SawnTimber:
-      return nullptr;  // not part of the program yet
+      window = std::make_unique<Form3>(services_);
+      break;
   }
   shell::SheetWindow* w = window.get();
   connect(w, &shell::SheetWindow::calculatorChosen, this, &Calculators::switchTo);

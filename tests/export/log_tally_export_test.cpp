@@ -12,6 +12,7 @@
 #include "support/utf.h"
 #include "workbook_reader.h"
 #include "logtally/log_tally_export.h"
+#include "counting_host.h"
 #include "office_test_support.h"
 
 namespace quenby {
@@ -90,24 +91,8 @@ TEST(LogTallyExport, WritesAll203CellsAsTextAndOverwritesThemOnTheNextExport) {
 }
 
 TEST(LogTallyExport, MissingBillMakesTwoAttemptsThenReportsAndLeavesNoOffice) {
-  ScratchBill scratch;
-  const auto missing = scratch.dir() / u8"别处" / u8"账单明细.xls";
   LogTallySheet sheet;
-  ExportCounter exportCount;
-  CountingHost host;
-  NoViewer viewer;
-  CountingPrompter prompter;
-  try {
-    runExport(logTallyExportJob(sheet, test::utf8(missing)), exportCount, host, viewer, prompter);
-    FAIL() << "no error";
-  } catch (const QuenbyError& e) {
-    EXPECT_EQ(e.number(), 1003);
-  }
-  EXPECT_EQ(host.instances, 2);
-  EXPECT_EQ(prompter.reminders, 1);
-  EXPECT_EQ(viewer.shown, 0);
-  EXPECT_FALSE(std::filesystem::exists(missing.parent_path()));
-  host.expectNothingLeft();
+  test::expectMissingBillReported([&](const std::string& path) { return logTallyExportJob(sheet, path); });
 }
 
 TEST(LogTallyExport, AFailureBeforeTheSaveLeavesTheBillByteIdentical) {

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "calc/error.h"
+#include "counting_host.h"
 #include "office_test_support.h"
 #include "support/sheet_texts.h"
 #include "support/utf.h"

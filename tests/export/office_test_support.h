@@ -1,6 +1,6 @@
 #pragma once
-// Shared by the export tests: a scratch directory holding a copy of the built bill template, a
-// look into /proc for office processes that should be gone, and a real office host that counts.
+// Shared by the export tests: a scratch directory holding a copy of the built bill template, and
+// a look into /proc for office processes that should be gone.
 
 #include <unistd.h>
 
@@ -72,43 +72,5 @@ inline bool processMentions(const std::string& needle) {
   }
   return false;
 }
-
-// An export's viewer and reminder that only count.
-struct NoViewer final : BillViewer {
-  int shown = 0;
-  void show(const std::string&, const std::u16string&) override { ++shown; }
-};
-struct CountingPrompter final : Prompter {
-  int reminders = 0;
-  void remind(const std::u16string&) override { ++reminders; }
-};
-
-// The real office, counting the instances it was asked for and noting their private profiles.
-struct CountingHost : SpreadsheetHost {
-  LibreOfficeHost office;
-  int instances = 0;
-  std::set<std::string> profiles;
-  void newInstance() override {
-    ++instances;
-    office.newInstance();
-    profiles.insert(office.profileDirectory());
-  }
-  void openWorkbook(const std::string& path) override { office.openWorkbook(path); }
-  void selectWorksheet(const std::u16string& name) override { office.selectWorksheet(name); }
-  void setCellText(int row, int column, const std::u16string& text) override { office.setCellText(row, column, text); }
-  void save() override { office.save(); }
-  void closeAllWorkbooks() override { office.closeAllWorkbooks(); }
-  void quit() override { office.quit(); }
-  void release() noexcept override { office.release(); }
-
-  // No office of this host is still running, and their profiles are gone.
-  void expectNothingLeft() const {
-    EXPECT_EQ(office.officeProcessId(), 0);
-    for (const std::string& p : profiles) {
-      EXPECT_FALSE(processMentions(p)) << p;
-      EXPECT_FALSE(fs::exists(p)) << p;
-    }
-  }
-};
 
 }  // namespace quenby::test

@@ -46,7 +46,7 @@ class ShowHideLog : public QObject {
 class CalculatorsTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    calculators = std::make_unique<Calculators>(testing::recordingServices(rec, u"原木二"),
+    calculators = std::make_unique<Calculators>(testing::recordingServices(rec),
                                                 [this](const QUrl& url) { opened.push_back(url); });
     form1()->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(form1()));

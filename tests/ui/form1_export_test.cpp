@@ -27,7 +27,7 @@ using testing::Recording;
 class Form1ExportTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    form = std::make_unique<Form1>(testing::recordingServices(rec, u"原木一"));
+    form = std::make_unique<Form1>(testing::recordingServices(rec));
     form->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
   }
@@ -68,6 +68,8 @@ TEST_F(Form1ExportTest, FirstExportRemindsThenWritesTheSheetAsShown) {
   EXPECT_EQ((rec.cells[{26, 8}]), "联系人");
   EXPECT_EQ(rec.saves, 1);
   EXPECT_EQ(rec.shown, 1);
+  EXPECT_EQ(rec.paths, std::vector<std::string>{"/bills/账单明细.xls"});
+  EXPECT_EQ(rec.worksheets, std::vector<std::u16string>{u"原木一"});
   EXPECT_TRUE(rec.busyWhileWriting);
   EXPECT_EQ(QApplication::overrideCursor(), nullptr);
   EXPECT_EQ(fields(), before);

@@ -39,18 +39,9 @@ class Form1Test : public ::testing::Test {
     const std::string name = "Text" + std::to_string(row);
     return edit(name, index);
   }
-  std::string focusName() const {
-    auto id = form->addressOf(QApplication::focusWidget());
-    return id ? toString(*id) : "(nothing)";
-  }
+  std::string focusName() const { return testing::focusName(*form); }
   void click(std::string_view button) { QTest::mouseClick(form->control({button}), Qt::LeftButton); }
-  // Replaces the whole text as typed, keystroke by keystroke; the first key replaces the selection.
-  void retype(QLineEdit* target, const QString& keys) {
-    target->setFocus();
-    target->selectAll();
-    if (keys.isEmpty()) QTest::keyClick(target, Qt::Key_Backspace);
-    QTest::keyClicks(target, keys);
-  }
+  void retype(QLineEdit* target, const QString& keys) { testing::retype(target, keys); }
 
   std::unique_ptr<Form1> form;
 };

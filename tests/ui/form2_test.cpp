@@ -30,7 +30,7 @@ using testing::Recording;
 class Form2Test : public ::testing::Test {
  protected:
   void SetUp() override {
-    form = std::make_unique<Form2>(testing::recordingServices(rec, u"原木二"));
+    form = std::make_unique<Form2>(testing::recordingServices(rec));
     form->show();
     form->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
@@ -355,8 +355,10 @@ TEST_F(Form2Test, FirstExportRemindsThenWritesAll123CellsAsShown) {
   EXPECT_EQ(answerer.seen().text, "每次打印前请先关闭*账单明细*");
   EXPECT_EQ(answerer.seen().buttons, QMessageBox::Ok);
   EXPECT_EQ(rec.instances, 1);
-  EXPECT_EQ(rec.cellWrites, 123);
+  EXPECT_EQ(rec.writes.size(), 123u);
   EXPECT_EQ(rec.cells.size(), 123u);
+  EXPECT_EQ(rec.worksheets, std::vector<std::u16string>{u"原木二"});
+  EXPECT_EQ(rec.paths, std::vector<std::string>{"/bills/账单明细.xls"});
   EXPECT_EQ((rec.cells[{2, 2}]), "东林木材厂");
   EXPECT_EQ((rec.cells[{23, 1}]), "4");
   EXPECT_EQ((rec.cells[{23, 3}]), "=1+1");
@@ -390,7 +392,7 @@ TEST_F(Form2Test, AFailedExportMakesOneAttemptAndIsReported) {
   EXPECT_EQ(answerer.all()[1].title, "Quenby");
   EXPECT_EQ(answerer.all()[1].text, "错误 1003：找不到账单工作簿：/bills/账单明细.xls");
   EXPECT_EQ(rec.instances, 1);
-  EXPECT_EQ(rec.cellWrites, 0);
+  EXPECT_TRUE(rec.writes.empty());
   EXPECT_EQ(rec.saves, 0);
   EXPECT_EQ(rec.shown, 0);
   EXPECT_EQ(fields(), before);

@@ -1,8 +1,6 @@
 #pragma once
-// A spreadsheet host and bill viewer for the window tests: they record what an export click
-// does (instances, worksheet, cells, saves, the bill shown) and fail opening the bill on demand.
-
-#include <gtest/gtest.h>
+// A spreadsheet host and bill viewer that only record what an export asks of them, for the window
+// tests of the export buttons. Opening the bill can be made to fail a number of times.
 
 #include <QApplication>
 #include <QCursor>
@@ -10,39 +8,46 @@
 #include <memory>
 #include <string>
 #include <utility>
+#include <vector>
 
+#include "calc/error.h"
 #include "export/export_error.h"
+#include "export/spreadsheet_host.h"
 #include "shell/window_export.h"
 #include "support/utf.h"
 
 namespace quenby::testing {
 
-inline const std::string kBillPath = "/bills/账单明细.xls";
-
 struct Recording {
   int instances = 0, saves = 0, shown = 0, failOpens = 0;
-  std::map<std::pair<int, int>, std::string> cells;
-  int cellWrites = 0;
+  std::vector<std::string> paths;                    // every workbook opened
+  std::vector<std::u16string> worksheets;            // every worksheet taken
+  std::vector<std::string> writes;                   // "B3" … in the order written, over all attempts
+  std::map<std::pair<int, int>, std::string> cells;  // (row, column) -> last text written
   bool busyWhileWriting = false;
 };
 
+inline std::string cellName(int row, int column) {
+  return std::string(1, static_cast<char>('A' + column - 1)) + std::to_string(row);
+}
+
 class RecordingHost final : public SpreadsheetHost {
  public:
-  RecordingHost(Recording& r, std::u16string worksheet) : r_(r), worksheet_(std::move(worksheet)) {}
+  explicit RecordingHost(Recording& r) : r_(r) {}
   void newInstance() override { ++r_.instances; }
   void openWorkbook(const std::string& path) override {
-    EXPECT_EQ(path, kBillPath);
+    r_.paths.push_back(path);
     if (r_.failOpens > 0) {
       --r_.failOpens;
       throw QuenbyError(ExportError::WorkbookMissing, "找不到账单工作簿：" + path);
     }
   }
-  void selectWorksheet(const std::u16string& name) override { EXPECT_EQ(u8(name), u8(worksheet_)); }
+  void selectWorksheet(const std::u16string& name) override { r_.worksheets.push_back(name); }
   void setCellText(int row, int column, const std::u16string& text) override {
     r_.busyWhileWriting =
         QApplication::overrideCursor() && QApplication::overrideCursor()->shape() == Qt::WaitCursor;
+    r_.writes.push_back(cellName(row, column));
     r_.cells[{row, column}] = u8(text);
-    ++r_.cellWrites;
   }
   void save() override { ++r_.saves; }
   void closeAllWorkbooks() override {}
@@ -51,7 +56,6 @@ class RecordingHost final : public SpreadsheetHost {
 
  private:
   Recording& r_;
-  std::u16string worksheet_;
 };
 
 class RecordingViewer final : public BillViewer {
@@ -63,9 +67,9 @@ class RecordingViewer final : public BillViewer {
   Recording& r_;
 };
 
-// Export services that record into `r` and expect the bill's worksheet `worksheet`.
-inline ExportServices recordingServices(Recording& r, std::u16string worksheet) {
-  return {kBillPath, [&r, worksheet] { return std::make_unique<RecordingHost>(r, worksheet); },
+// Export services that record into `r`, with the bill at `path`.
+inline ExportServices recordingServices(Recording& r, std::string path = "/bills/账单明细.xls") {
+  return {std::move(path), [&r] { return std::make_unique<RecordingHost>(r); },
           [&r] { return std::make_unique<RecordingViewer>(r); }};
 }
 

@@ -1,11 +1,17 @@
 #pragma once
-// Helpers for the window tests: answering a modal message box from inside its own event loop.
+// Helpers for the window tests: answering a modal message box from inside its own event loop,
+// naming the focused control, typing a field's text anew.
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QLineEdit>
 #include <QMessageBox>
+#include <QTest>
 #include <QTimer>
+#include <string>
 #include <vector>
+
+#include "shell/sheet_window.h"
 
 namespace quenby::testing {
 
@@ -43,5 +49,19 @@ class MessageBoxAnswerer {
   std::vector<Seen> all_;
   Seen none_;
 };
+
+// The address of the control of `window` that holds the focus, e.g. "Text1(0)".
+inline std::string focusName(const shell::SheetWindow& window) {
+  auto id = window.addressOf(QApplication::focusWidget());
+  return id ? toString(*id) : "(nothing)";
+}
+
+// Replaces the whole text as typed, keystroke by keystroke; the first key replaces the selection.
+inline void retype(QLineEdit* target, const QString& keys) {
+  target->setFocus();
+  target->selectAll();
+  if (keys.isEmpty()) QTest::keyClick(target, Qt::Key_Backspace);
+  QTest::keyClicks(target, keys);
+}
 
 }  // namespace quenby::testing
