@@ -294,7 +294,6 @@ TEST_F(SheetWindowTest, ControlsCarryTheirTableLook) {
   QLineEdit* styled = edit("Text1");
   EXPECT_EQ(styled->alignment(), Qt::AlignRight | Qt::AlignVCenter);
   EXPECT_EQ(styled->palette().color(QPalette::Text), QColor(255, 0, 0));
-  EXPECT_EQ(styled->palette().color(QPalette::Base), QColor(255, 255, 255));
   EXPECT_EQ(styled->font().family(), "黑体");
   EXPECT_EQ(styled->font().pointSizeF(), 12);
 
@@ -305,11 +304,25 @@ TEST_F(SheetWindowTest, ControlsCarryTheirTableLook) {
   EXPECT_EQ(plainField->font().pointSizeF(), 9);
 
   auto* combo = window->control<QComboBox>({"Combo1"});
-  EXPECT_EQ(combo->palette().color(QPalette::Base), QColor(255, 255, 255));
   EXPECT_EQ(combo->insertPolicy(), QComboBox::NoInsert);
   EXPECT_EQ(combo->completer(), nullptr);
 
   EXPECT_EQ(window->control({"Nothing"}), nullptr);
+}
+
+// The fields are white boxes on the picture whatever the desktop's colours.
+TEST(SheetWindowColours, FieldsAreWhiteUnderADesktopPaletteOfOtherColours) {
+  const QPalette desktop = QApplication::palette();
+  QPalette grey = desktop;
+  grey.setColor(QPalette::Base, QColor(60, 60, 60));
+  QApplication::setPalette(grey);
+  {
+    ProbeWindow window;
+    for (std::string_view name : {"Text1", "Text2", "Combo1"}) {
+      EXPECT_EQ(window.control({name})->palette().color(QPalette::Base), QColor(255, 255, 255)) << name;
+    }
+  }
+  QApplication::setPalette(desktop);
 }
 
 }  // namespace
