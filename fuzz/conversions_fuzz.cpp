@@ -1,12 +1,13 @@
 // Fuzzes the conversions between text and number: reading never fails, masked output always has
 // the mask's shape and reads back to within half a unit of its last decimal, plain output reads
-// back to fifteen significant digits, and the log volume either answers or raises the arithmetic
-// error. Any violation aborts.
+// back to fifteen significant digits, the ordinal comparison agrees with a code-unit loop, and the
+// log volume either answers or raises the arithmetic error. Any violation aborts.
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <string_view>
 
 #include "calc/error.h"
 #include "calc/log_volume.h"
@@ -31,6 +32,15 @@ bool hasMaskShape(const std::u16string& s, int decimals) {
   size_t after = 0;
   for (++i; i < s.size() && s[i] >= u'0' && s[i] <= u'9'; ++i) ++after;
   return i == s.size() && after == static_cast<size_t>(decimals);
+}
+
+// The ordinal order of the clearing rules, written out: code unit by code unit as unsigned
+// 16-bit values, a proper prefix first.
+bool unitsBefore(std::u16string_view a, std::u16string_view b) {
+  for (size_t i = 0; i < a.size() && i < b.size(); ++i) {
+    if (a[i] != b[i]) return static_cast<unsigned>(a[i]) < static_cast<unsigned>(b[i]);
+  }
+  return a.size() < b.size();
 }
 
 // Beyond this magnitude the 15-digit decimal form itself lies outside the double range, so the
@@ -85,8 +95,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     } catch (const QuenbyError& e) {
       check(e.is(ErrorCode::TypeMismatch), "strict error code", v);
     }
-    check(sortsBefore(text, u"0.0001") != (text >= std::u16string_view(u"0.0001")), "ordering", v);
+    for (std::u16string_view threshold : {u"0", u"1", u"0.0001", u"0.001", u"0.01", u"0.00001"}) {
+      check(sortsBefore(text, threshold) == unitsBefore(text, threshold), "ordinal order against a threshold", v);
+    }
+    const std::u16string_view head = std::u16string_view(text).substr(0, text.size() / 2);
+    check(sortsBefore(head, text) == unitsBefore(head, text), "ordinal order against a prefix", v);
   }
+  check(sortsBefore(utf8Text, rawText) == unitsBefore(utf8Text, rawText), "ordinal order of two texts", 0);
+  check(sortsBefore(rawText, utf8Text) == unitsBefore(rawText, utf8Text), "ordinal order of two texts", 0);
 
   // Three fields of a tally line cut from the text at its first two '|'.
   size_t a = bytes.find('|'), b = a == std::string::npos ? a : bytes.find('|', a + 1);

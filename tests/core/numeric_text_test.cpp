@@ -188,8 +188,12 @@ TEST(SortsBefore, IsOrdinalOnCodeUnitsWithProperPrefixesFirst) {
 }
 
 TEST(CheckedArithmetic, RaisesTheArithmeticErrorInsteadOfInfinityOrNan) {
-  EXPECT_EQ(checked::add(0.1, 0.2), 0.1 + 0.2);
-  EXPECT_EQ(checked::mul(3, 0.16), 3 * 0.16);
+  // Finite results are the plain double results, not rounded to fewer digits.
+  EXPECT_EQ(checked::add(0.1, 0.2), 0.30000000000000004);
+  EXPECT_EQ(checked::mul(3, 0.16), 0.48);
+  EXPECT_EQ(checked::sub(1, 0.25), 0.75);
+  EXPECT_EQ(checked::div(1, 8), 0.125);
+  EXPECT_EQ(checked::mul(-2, 0.5), -1);
   const struct {
     double (*op)(double, double);
     double a, b;

@@ -4,7 +4,9 @@
 #include "export/libreoffice_host.h"
 
 #include <cstdlib>
+#include <optional>
 #include <set>
+#include <string>
 #include <utility>
 
 #include <gtest/gtest.h>
@@ -16,6 +18,7 @@
 namespace quenby {
 namespace {
 
+using test::openSheet;
 using test::ScratchBill;
 
 struct Written {
@@ -139,22 +142,42 @@ TEST(LibreOfficeHost, AnAbandonedAttemptLeavesNoOfficeAndNoLockSoTheRetrySaves) 
   EXPECT_EQ(reading[0].at(5, 1).text, u"第二次");
 }
 
+// LC_ALL set for the scope, and put back as it was.
+class ScopedLcAll {
+ public:
+  explicit ScopedLcAll(const char* value) {
+    if (const char* old = std::getenv("LC_ALL")) old_ = old;
+    ::setenv("LC_ALL", value, 1);
+  }
+  ~ScopedLcAll() { old_ ? ::setenv("LC_ALL", old_->c_str(), 1) : ::unsetenv("LC_ALL"); }
+  ScopedLcAll(const ScopedLcAll&) = delete;
+  ScopedLcAll& operator=(const ScopedLcAll&) = delete;
+
+ private:
+  std::optional<std::string> old_;
+};
+
 // In the C locale the office cannot map a file URL with Chinese characters to the file; the host
 // must not depend on the locale the program was started in.
-TEST(LibreOfficeHost, OpensTheBillByItsChineseNameInTheCLocale) {
+TEST(LibreOfficeHost, WritesTheBillByItsChineseNameInTheCLocale) {
   ScratchBill bill;
-  const char* old = std::getenv("LC_ALL");
-  const std::string saved = old ? old : "";
-  ::setenv("LC_ALL", "POSIX", 1);
-  LibreOfficeHost host;
-  try {
-    host.newInstance();
-    host.openWorkbook(bill.billUtf8());
-    host.selectWorksheet(u"原木二");
-  } catch (const QuenbyError& e) {
-    ADD_FAILURE() << e.description();
+  {
+    ScopedLcAll posix("POSIX");
+    LibreOfficeHost host;
+    try {
+      openSheet(host, bill, u"原木二");
+      host.setCellText(5, 1, u"林班小班");
+      host.save();
+      host.closeAllWorkbooks();
+      host.quit();
+    } catch (const QuenbyError& e) {
+      ADD_FAILURE() << e.number() << " " << e.description();
+    }
+    host.release();
   }
-  old ? ::setenv("LC_ALL", saved.c_str(), 1) : ::unsetenv("LC_ALL");
+  const auto reading = readWorksheets(bill.billUtf8(), {u"原木二"}, 5, 1);
+  EXPECT_EQ(reading[0].at(5, 1).kind, CellKind::Text);
+  EXPECT_EQ(reading[0].at(5, 1).text, u"林班小班");
 }
 
 }  // namespace

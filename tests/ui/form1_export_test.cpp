@@ -1,16 +1,19 @@
 // Command3 on Form1 with a recording spreadsheet host: the reminder box, the cells the bill
-// receives (typed combo captions included), the busy cursor, and failures reported while every
-// field stays as it was.
+// receives (typed combo captions included), the busy cursor, input made while the export runs,
+// and failures reported while every field stays as it was.
 
 #include <gtest/gtest.h>
 
 #include <QComboBox>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QTest>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
+#include <utility>
 
 #include "export/export_error.h"
 #include "calc/numeric_text.h"
@@ -77,6 +80,45 @@ TEST_F(Form1ExportTest, FirstExportRemindsThenWritesTheSheetAsShown) {
   testing::MessageBoxAnswerer second;
   clickExport();
   EXPECT_TRUE(second.all().empty());
+  EXPECT_EQ(rec.saves, 2);
+}
+
+// A click on 导出表格 and keys pressed while the export blocks the window, both as delivered at
+// once and as queued for after the export, neither export again nor reach a field.
+TEST_F(Form1ExportTest, ClicksAndKeysDuringAnExportAreDropped) {
+  QWidget* exportButton = form->control({"Command3"});
+  QLineEdit* count = form->control<QLineEdit>({"Text9", 1});
+  QLineEdit* length = form->control<QLineEdit>({"Text23"});
+  count->setFocus();
+  const auto before = fields();
+  rec.duringFirstWrite = [&] {
+    QTest::mouseClick(exportButton, Qt::LeftButton);
+    QTest::keyClick(count, Qt::Key_7);
+    const QPoint centre = exportButton->rect().center();
+    const QPoint global = exportButton->mapToGlobal(centre);
+    QCoreApplication::postEvent(exportButton, new QMouseEvent(QEvent::MouseButtonPress, centre, global, Qt::LeftButton,
+                                                              Qt::LeftButton, Qt::NoModifier));
+    QCoreApplication::postEvent(exportButton, new QMouseEvent(QEvent::MouseButtonRelease, centre, global,
+                                                              Qt::LeftButton, Qt::NoButton, Qt::NoModifier));
+    QCoreApplication::postEvent(count, new QKeyEvent(QEvent::KeyPress, Qt::Key_8, Qt::NoModifier, "8"));
+    QCoreApplication::postEvent(length, new QKeyEvent(QEvent::KeyPress, Qt::Key_9, Qt::NoModifier, "9"));
+  };
+
+  testing::MessageBoxAnswerer answerer;
+  clickExport();
+  QCoreApplication::processEvents();  // anything the export left queued
+  EXPECT_EQ(answerer.all().size(), 1u);  // the reminder
+  EXPECT_EQ(rec.instances, 1);
+  EXPECT_EQ(rec.saves, 1);
+  EXPECT_EQ(rec.shown, 1);
+  EXPECT_EQ(fields(), before);
+  EXPECT_EQ(count->text(), "");
+  EXPECT_EQ(length->text(), "4");
+
+  // Once the export is over the window takes input again.
+  QTest::keyClick(count, Qt::Key_7);
+  EXPECT_EQ(u8(form->sheet().field("Text9", 1).text()), "7");
+  clickExport();
   EXPECT_EQ(rec.saves, 2);
 }
 

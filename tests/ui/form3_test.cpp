@@ -536,9 +536,11 @@ TEST_F(Form3SwitchTest, BackButtonAndClosingBothReturnToForm1AndKeepTheSheet) {
 }
 
 TEST_F(Form3SwitchTest, EachWindowHasItsOwnExportCount) {
-  testing::MessageBoxAnswerer fromForm1;
-  QTest::mouseClick(form1->control({"Command3"}), Qt::LeftButton);
-  EXPECT_EQ(fromForm1.all().size(), 1u);
+  {
+    testing::MessageBoxAnswerer fromForm1;
+    QTest::mouseClick(form1->control({"Command3"}), Qt::LeftButton);
+    EXPECT_EQ(fromForm1.all().size(), 1u);
+  }
   chooseSawnTimber();
   testing::MessageBoxAnswerer fromForm3;
   QTest::mouseClick(form3()->control({"Command4"}), Qt::LeftButton);

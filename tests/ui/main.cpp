@@ -1,4 +1,5 @@
-// The window tests share one QApplication; listing the tests needs none.
+// The window tests share one QApplication; listing the tests needs none. A message box nobody
+// answers fails the running test within a second.
 
 #include <gtest/gtest.h>
 
@@ -6,11 +7,13 @@
 #include <memory>
 
 #include "app/application.h"
+#include "ui_test_support.h"
 
 int main(int argc, char** argv) {
   testing::InitGoogleTest(&argc, argv);
   if (GTEST_FLAG_GET(list_tests)) return RUN_ALL_TESTS();
   QApplication app(argc, argv);
   quenby::app::prepareApplication();
+  quenby::testing::UnansweredBoxGuard unansweredBoxes;
   return RUN_ALL_TESTS();
 }

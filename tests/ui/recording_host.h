@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QCursor>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -25,6 +26,7 @@ struct Recording {
   std::vector<std::string> writes;                   // "B3" … in the order written, over all attempts
   std::map<std::pair<int, int>, std::string> cells;  // (row, column) -> last text written
   bool busyWhileWriting = false;
+  std::function<void()> duringFirstWrite;  // run once, inside the first cell write
 };
 
 inline std::string cellName(int row, int column) {
@@ -46,6 +48,7 @@ class RecordingHost final : public SpreadsheetHost {
   void setCellText(int row, int column, const std::u16string& text) override {
     r_.busyWhileWriting =
         QApplication::overrideCursor() && QApplication::overrideCursor()->shape() == Qt::WaitCursor;
+    if (auto during = std::exchange(r_.duringFirstWrite, nullptr)) during();
     r_.writes.push_back(cellName(row, column));
     r_.cells[{row, column}] = u8(text);
   }

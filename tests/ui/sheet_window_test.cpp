@@ -9,6 +9,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
+#include <QPushButton>
+#include <QResizeEvent>
 #include <QTest>
 #include <memory>
 #include <stdexcept>
@@ -33,8 +35,18 @@ const layout::Window& probeTable() {
     w.clientHeight = 1800;
     w.caption = "Probe";
     w.controls = {
-        {.kind = Kind::Label, .id = {"Label1"}, .rect = {150, 150, 900, 255}, .caption = "名称"},
-        {.kind = Kind::TextField, .id = {"Text1"}, .rect = {1200, 150, 1500, 315}},
+        {.kind = Kind::Label,
+         .id = {"Label1"},
+         .rect = {150, 150, 900, 255},
+         .caption = "名称",
+         .align = layout::Align::Center},
+        {.kind = Kind::TextField,
+         .id = {"Text1"},
+         .rect = {1200, 150, 1500, 315},
+         .fontFamily = "黑体",
+         .fontPoints = 12,
+         .red = true,
+         .align = layout::Align::Right},
         {.kind = Kind::ComboBox,
          .id = {"Combo1"},
          .rect = {150, 600, 900, 300},
@@ -45,10 +57,16 @@ const layout::Window& probeTable() {
          .rect = {150, 1050, 1215, 500},
          .caption = "计 算",
          .face = Face::BlueWhite},
+        {.kind = Kind::Label, .id = {"Label2"}, .rect = {1500, 1050, 300, 500}, .caption = "一段比框宽的说明"},
+        {.kind = Kind::PlainButton,
+         .id = {"Command2"},
+         .rect = {1950, 1050, 900, 400},
+         .caption = "返 回",
+         .face = Face::Grey},
     };
     w.tabOrder = {{"Command1"}, {"Text2"}};
     w.initialFocus = {"Text2"};
-    w.backdrop = {.title = "Probe", .bandHeight = 150};
+    w.backdrop = {.title = "Probe", .bandHeight = 150, .panel = {}};
     return w;
   }();
   return table;
@@ -145,11 +163,11 @@ TEST_F(SheetWindowTest, ComboBoxIsBoundBothWays) {
 
 TEST_F(SheetWindowTest, FocusChainFollowsTheTableThenTheRestInTableOrder) {
   std::vector<std::string> walked = {focusName()};
-  for (int i = 0; i < 4; ++i) {
+  for (int i = 0; i < 5; ++i) {
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
     walked.push_back(focusName());
   }
-  EXPECT_EQ(walked, (std::vector<std::string>{"Text2", "Text1", "Combo1", "Command1", "Text2"}));
+  EXPECT_EQ(walked, (std::vector<std::string>{"Text2", "Text1", "Combo1", "Command2", "Command1", "Text2"}));
 }
 
 TEST_F(SheetWindowTest, HandlerErrorsAreReportedAndTheWindowCarriesOn) {
@@ -221,24 +239,90 @@ TEST_F(SheetWindowTest, BackgroundDragsTheWindowWithAnyButtonButControlsDoNot) {
   EXPECT_EQ(window->pos(), start);
 }
 
-TEST_F(SheetWindowTest, WindowKeepsItsFixedSize) {
+// Records the size of every resize event the window receives.
+class ResizeLog : public QObject {
+ public:
+  std::vector<QSize> sizes;
+
+ protected:
+  bool eventFilter(QObject*, QEvent* event) override {
+    if (event->type() == QEvent::Resize) sizes.push_back(static_cast<QResizeEvent*>(event)->size());
+    return false;
+  }
+};
+
+TEST_F(SheetWindowTest, WindowPutsItsSizeBackAfterAResize) {
   EXPECT_EQ(window->size(), QSize(200, 120));
+  EXPECT_EQ(window->minimumSize(), QSize(200, 120));
+  EXPECT_EQ(window->maximumSize(), QSize(200, 120));
+  // Without the constraints the resize really happens; the window itself must undo it.
+  window->setMinimumSize(0, 0);
+  window->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+  ResizeLog log;
+  window->installEventFilter(&log);
   window->resize(400, 50);
+  QCoreApplication::processEvents();
+  window->removeEventFilter(&log);
+  ASSERT_FALSE(log.sizes.empty());
+  EXPECT_EQ(log.sizes.front(), QSize(400, 50));
   EXPECT_EQ(window->size(), QSize(200, 120));
   EXPECT_TRUE(window->windowFlags() & Qt::FramelessWindowHint);
   EXPECT_EQ(window->windowTitle(), "Probe");
 }
 
 TEST_F(SheetWindowTest, ControlsCarryTheirTableLook) {
+  EXPECT_EQ(window->font().family(), "宋体");
+  EXPECT_EQ(window->font().pointSizeF(), 9);
+
   auto* button = window->control<shell::PictureButton>({"Command1"});
   ASSERT_NE(button, nullptr);
   EXPECT_EQ(button->face(), Face::BlueWhite);
   EXPECT_EQ(button->text(), "计 算");
   EXPECT_EQ(button->geometry(), QRect(10, 70, 81, 33));
+
+  auto* plain = window->control<QPushButton>({"Command2"});
+  ASSERT_NE(plain, nullptr);
+  EXPECT_EQ(plain->text(), "返 回");
+  EXPECT_EQ(plain->palette().color(QPalette::Button), QColor(192, 192, 192));
+
   auto* label = window->control<QLabel>({"Label1"});
-  EXPECT_EQ(label->focusPolicy(), Qt::NoFocus);
-  EXPECT_FALSE(label->autoFillBackground());
+  ASSERT_NE(label, nullptr);
+  EXPECT_EQ(label->alignment(), Qt::AlignHCenter | Qt::AlignTop);
+  EXPECT_FALSE(label->wordWrap());                               // fits its box
+  EXPECT_TRUE(window->control<QLabel>({"Label2"})->wordWrap());  // wider than its box
+
+  QLineEdit* styled = edit("Text1");
+  EXPECT_EQ(styled->alignment(), Qt::AlignRight | Qt::AlignVCenter);
+  EXPECT_EQ(styled->palette().color(QPalette::Text), QColor(255, 0, 0));
+  EXPECT_EQ(styled->font().family(), "黑体");
+  EXPECT_EQ(styled->font().pointSizeF(), 12);
+
+  QLineEdit* plainField = edit("Text2");
+  EXPECT_EQ(plainField->alignment(), Qt::AlignLeft | Qt::AlignVCenter);
+  EXPECT_NE(plainField->palette().color(QPalette::Text), QColor(255, 0, 0));
+  EXPECT_EQ(plainField->font().family(), "宋体");
+  EXPECT_EQ(plainField->font().pointSizeF(), 9);
+
+  auto* combo = window->control<QComboBox>({"Combo1"});
+  EXPECT_EQ(combo->insertPolicy(), QComboBox::NoInsert);
+  EXPECT_EQ(combo->completer(), nullptr);
+
   EXPECT_EQ(window->control({"Nothing"}), nullptr);
+}
+
+// The fields are white boxes on the picture whatever the desktop's colours.
+TEST(SheetWindowColours, FieldsAreWhiteUnderADesktopPaletteOfOtherColours) {
+  const QPalette desktop = QApplication::palette();
+  QPalette grey = desktop;
+  grey.setColor(QPalette::Base, QColor(60, 60, 60));
+  QApplication::setPalette(grey);
+  {
+    ProbeWindow window;
+    for (std::string_view name : {"Text1", "Text2", "Combo1"}) {
+      EXPECT_EQ(window.control({name})->palette().color(QPalette::Base), QColor(255, 255, 255)) << name;
+    }
+  }
+  QApplication::setPalette(desktop);
 }
 
 }  // namespace
