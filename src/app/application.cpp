@@ -15,6 +15,15 @@ void prepareApplication() {
   shell::installFontSubstitutions();
 }
 
+int run(Calculators& calculators) {
+  // Not quit(): since Qt 6 it first asks every window to close, and here closing a window is
+  // itself a request (to end, or to go back), which may show a window again or refuse. exit()
+  // leaves every running event loop as it stands.
+  QObject::connect(&calculators, &Calculators::quitRequested, qApp, [] { QCoreApplication::exit(0); });
+  calculators.window(Calculators::LogTally)->show();
+  return QApplication::exec();
+}
+
 namespace {
 
 const QString kEntries[3] = {QStringLiteral("原木计算"), QStringLiteral("多 材 长"), QStringLiteral("锯材计算")};
@@ -39,6 +48,11 @@ shell::SheetWindow* Calculators::ensure(Calculator which) {
     case SawnTimber:
       return nullptr;  // not part of the program yet
   }
+  return adopt(which, std::move(window));
+}
+
+shell::SheetWindow* Calculators::adopt(Calculator which, std::unique_ptr<shell::SheetWindow> window) {
+  if (windows_[which]) return windows_[which].get();  // a calculator's window is never replaced
   shell::SheetWindow* w = window.get();
   connect(w, &shell::SheetWindow::calculatorChosen, this, &Calculators::switchTo);
   connect(w, &shell::SheetWindow::backRequested, this, &Calculators::back);
