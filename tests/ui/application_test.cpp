@@ -95,6 +95,7 @@ struct Windows {
   const char* name;
   bool standIns;
 };
+void PrintTo(const Windows& w, std::ostream* out) { *out << w.name; }
 
 class ShellTest : public ::testing::TestWithParam<Windows> {
  protected:
@@ -168,6 +169,28 @@ class ShellTest : public ::testing::TestWithParam<Windows> {
   std::vector<std::string> opened;
 };
 
+// Records the Show, Hide and Close events of the windows it watches, in the order they arrive.
+class ShowHideRecorder : public QObject {
+ public:
+  void watch(QWidget* window, const char* name) {
+    names_[window] = name;
+    window->installEventFilter(this);
+  }
+  std::vector<std::string> take() { return std::exchange(events_, {}); }
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() == QEvent::Show) events_.push_back(names_[watched] + " shown");
+    if (event->type() == QEvent::Hide) events_.push_back(names_[watched] + " hidden");
+    if (event->type() == QEvent::Close) events_.push_back(names_[watched] + " closed");
+    return false;
+  }
+
+ private:
+  std::map<QObject*, std::string> names_;
+  std::vector<std::string> events_;
+};
+
 TEST_P(ShellTest, StartsWithOnlyForm1ShownAndCombo3ReadingLogTally) {
   auto fresh = makeCalculators();
   std::vector<std::string> shown;
@@ -195,27 +218,6 @@ TEST_P(ShellTest, ChoosingLogTallyWhileShownCreatesTheOtherTwoHidden) {
   }
 }
 
-// Records the Show and Hide events of the windows it watches, in the order they arrive.
-class ShowHideRecorder : public QObject {
- public:
-  void watch(QWidget* window, const char* name) {
-    names_[window] = name;
-    window->installEventFilter(this);
-  }
-  std::vector<std::string> take() { return std::exchange(events_, {}); }
-
- protected:
-  bool eventFilter(QObject* watched, QEvent* event) override {
-    if (event->type() == QEvent::Show) events_.push_back(names_[watched] + " shown");
-    if (event->type() == QEvent::Hide) events_.push_back(names_[watched] + " hidden");
-    return false;
-  }
-
- private:
-  std::map<QObject*, std::string> names_;
-  std::vector<std::string> events_;
-};
-
 TEST_P(ShellTest, EverySwitchShowsTheTargetFirstAndLeavesOneWindowShown) {
   choose("原木计算");  // every window exists from here on
   ShowHideRecorder recorder;
@@ -237,7 +239,7 @@ TEST_P(ShellTest, EverySwitchShowsTheTargetFirstAndLeavesOneWindowShown) {
        {"Form1 shown", "Form3 hidden"}, {"Form1"}},
       {"choose 锯材计算 again", [&] { choose("锯材计算"); }, {"Form3 shown", "Form1 hidden"}, {"Form3"}},
       {"close Form3 by the window system", [&] { window(Calculators::SawnTimber)->close(); },
-       {"Form1 shown", "Form3 hidden"}, {"Form1"}},
+       {"Form3 closed", "Form1 shown", "Form3 hidden"}, {"Form1"}},
       {"choose 原木计算 while Form1 is shown", [&] { choose("原木计算"); }, {}, {"Form1"}},
       {"an entry of no calculator", [&] { calculators->switchTo("原木"); }, {}, {"Form1"}},
       {"choose 多 材 长 from Form1 again", [&] { choose("多 材 长"); }, {"Form2 shown", "Form1 hidden"},
@@ -284,28 +286,34 @@ TEST_P(ShellTest, BackButtonsLeaveCombo3ShowingTheLastChoice) {
 TEST_P(ShellTest, ExitEndsTheApplicationAtOnceAskingNothing) {
   struct Row {
     const char* what;
-    std::function<void(Calculators&)> act;
+    bool fromForm2;  // Form1 hidden, Form2 shown
+    std::function<void(Calculators&)> exit;
+    std::vector<std::string> events;  // from the exit on: no window runs anything more
   };
   const Row rows[] = {
-      {"Command6 on Form1", [](Calculators& c) { click(c, Calculators::LogTally, "Command6"); }},
-      {"closing Form1", [](Calculators& c) { c.window(Calculators::LogTally)->close(); }},
-      {"Command3 on Form2 while Form1 is hidden",
-       [](Calculators& c) {
-         choose(c, "多 材 长");
-         EXPECT_EQ(visible(c), std::vector<std::string>{"Form2"});
-         click(c, Calculators::MultiLength, "Command3");
-       }},
-      {"closing Form2 while Form1 is hidden",
-       [](Calculators& c) {
-         choose(c, "多 材 长");
-         EXPECT_EQ(visible(c), std::vector<std::string>{"Form2"});
-         c.window(Calculators::MultiLength)->close();
-       }},
+      {"Command6 on Form1", false, [](Calculators& c) { click(c, Calculators::LogTally, "Command6"); }, {}},
+      {"closing Form1", false, [](Calculators& c) { c.window(Calculators::LogTally)->close(); },
+       {"Form1 closed", "Form1 hidden"}},
+      {"Command3 on Form2 while Form1 is hidden", true,
+       [](Calculators& c) { click(c, Calculators::MultiLength, "Command3"); }, {}},
+      {"closing Form2 while Form1 is hidden", true,
+       [](Calculators& c) { c.window(Calculators::MultiLength)->close(); }, {"Form2 closed", "Form2 hidden"}},
   };
   for (const Row& r : rows) {
     auto fresh = makeCalculators();
     testing::MessageBoxAnswerer answerer;
-    EXPECT_EQ(runAndDo(*fresh, [&] { r.act(*fresh); }), 0) << r.what;
+    ShowHideRecorder recorder;
+    const auto code = runAndDo(*fresh, [&] {
+      if (r.fromForm2) {
+        choose(*fresh, "多 材 长");
+        EXPECT_EQ(visible(*fresh), std::vector<std::string>{"Form2"});
+      }
+      for (auto which : {Calculators::LogTally, Calculators::MultiLength, Calculators::SawnTimber})
+        if (fresh->window(which)) recorder.watch(fresh->window(which), kNames[which]);
+      r.exit(*fresh);
+    });
+    EXPECT_EQ(code, 0) << r.what;
+    EXPECT_EQ(recorder.take(), r.events) << r.what;
     EXPECT_TRUE(answerer.all().empty()) << r.what;
   }
 }
@@ -375,15 +383,30 @@ TEST_P(ShellTest, Form1AndForm2KeepTheirSizeForm3IsSizedOnce) {
 }
 
 TEST_P(ShellTest, MinimisedForm1ComesBackAtItsFixedSize) {
+  struct Row {
+    const char* what;
+    std::function<void(QWidget*)> restore;
+  };
+  const Row rows[] = {
+      {"restored through Qt", [](QWidget* w) { w->showNormal(); }},
+      {"restored by a window system that keeps the minimised size",
+       [](QWidget* w) {
+         w->overrideWindowState(Qt::WindowNoState);
+         QWindowStateChangeEvent restored(Qt::WindowMinimized);
+         QApplication::sendEvent(w, &restored);
+       }},
+  };
   shell::SheetWindow* form1 = window(Calculators::LogTally);
-  click(Calculators::LogTally, "Command2");
-  EXPECT_TRUE(form1->isMinimized());
-  liftSizeConstraints(form1);
-  form1->resize(160, 30);  // as a window system may shrink a minimised window
-  EXPECT_EQ(form1->size(), QSize(160, 30));
-  form1->showNormal();
-  EXPECT_FALSE(form1->isMinimized());
-  EXPECT_EQ(form1->size(), QSize(727, 646));
+  for (const Row& r : rows) {
+    click(Calculators::LogTally, "Command2");
+    EXPECT_TRUE(form1->isMinimized()) << r.what;
+    liftSizeConstraints(form1);
+    form1->resize(160, 30);  // as a window system may shrink a minimised window
+    EXPECT_EQ(form1->size(), QSize(160, 30)) << r.what;
+    r.restore(form1);
+    EXPECT_FALSE(form1->isMinimized()) << r.what;
+    EXPECT_EQ(form1->size(), QSize(727, 646)) << r.what;
+  }
 }
 
 TEST_P(ShellTest, WebPageButtonsHandTheirAddressToTheDesktop) {

@@ -292,14 +292,6 @@ TEST_F(Form1Test, OverflowIsReportedAndEveryFieldStaysAsLeft) {
   EXPECT_EQ(cell(3, 2)->text(), "0.0620");  // 2 x 0.031 for diameter 8 at 4 m
 }
 
-TEST_F(Form1Test, MinimisedWindowComesBackAtItsFixedSize) {
-  click("Command2");
-  EXPECT_TRUE(form->isMinimized());
-  form->showNormal();
-  EXPECT_FALSE(form->isMinimized());
-  EXPECT_EQ(form->size(), QSize(727, 646));
-}
-
 TEST_F(Form1Test, Combo3AnnouncesTheChosenCalculator) {
   QSignalSpy chosen(form.get(), &Form1::calculatorChosen);
   auto* selector = form->control<QComboBox>({"Combo3"});

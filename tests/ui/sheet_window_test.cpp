@@ -211,6 +211,11 @@ TEST_F(SheetWindowTest, BackgroundDragsTheWindowWithAnyButtonButControlsDoNot) {
 
 TEST_F(SheetWindowTest, WindowKeepsItsFixedSize) {
   EXPECT_EQ(window->size(), QSize(200, 120));
+  EXPECT_EQ(window->minimumSize(), QSize(200, 120));  // no resizing offered
+  EXPECT_EQ(window->maximumSize(), QSize(200, 120));
+  // A window system may ignore the constraints: the size comes back all the same.
+  window->setMinimumSize(0, 0);
+  window->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
   window->resize(400, 50);
   EXPECT_EQ(window->size(), QSize(200, 120));
   EXPECT_TRUE(window->windowFlags() & Qt::FramelessWindowHint);
