@@ -10,6 +10,8 @@ namespace quenby::app {
 
 void prepareApplication() {
   QApplication::setApplicationName(QStringLiteral("Quenby"));
+  // The installed desktop entry, so that the desktop shows its name and icon for the windows.
+  QGuiApplication::setDesktopFileName(QStringLiteral("quenby"));
   QApplication::setWindowIcon(shell::applicationIcon());
   QApplication::setQuitOnLastWindowClosed(false);
   shell::installFontSubstitutions();
