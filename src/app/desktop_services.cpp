@@ -22,7 +22,8 @@ const QString kBillFileName = QStringLiteral("账单明细.xls");
 std::optional<QString> askXdgMime(const QStringList& query) {
   QProcess xdgMime;
   xdgMime.start(QStringLiteral("xdg-mime"), QStringList{QStringLiteral("query")} + query);
-  if (!xdgMime.waitForFinished(5000) || xdgMime.exitStatus() != QProcess::NormalExit || xdgMime.exitCode() != 0)
+  if (!xdgMime.waitForFinished(5000) || xdgMime.exitStatus() != QProcess::NormalExit ||
+      xdgMime.exitCode() != 0)
     return std::nullopt;
   return QString::fromUtf8(xdgMime.readAllStandardOutput()).trimmed();
 }

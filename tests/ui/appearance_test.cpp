@@ -1,6 +1,8 @@
 // What the desktop shows of the application: the icon every window carries, drawn from
 // resources/quenby.svg, and the desktop entry the windows belong to.
 
+#include "shell/appearance.h"
+
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -9,7 +11,6 @@
 #include <memory>
 
 #include "logtally/form1.h"
-#include "shell/appearance.h"
 
 namespace quenby {
 namespace {
@@ -47,7 +48,8 @@ TEST(ApplicationIcon, EveryWindowCarriesTheLogEndGrainAtTheDesktopsSizes) {
 }
 
 TEST(ApplicationIcon, TheBuildRendersThePictureTheProgramShows) {
-  const QImage shown = QApplication::windowIcon().pixmap(48, 48).toImage().convertToFormat(QImage::Format_ARGB32);
+  const QImage shown =
+      QApplication::windowIcon().pixmap(48, 48).toImage().convertToFormat(QImage::Format_ARGB32);
   EXPECT_EQ(shell::applicationIconImage(48).convertToFormat(QImage::Format_ARGB32), shown);
 }
 

@@ -129,7 +129,8 @@ class ShellTest : public ::testing::TestWithParam<Windows> {
     ASSERT_GE(index, 0) << entry.toStdString();
     selector->showPopup();
     QAbstractItemView* list = selector->view();
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualRect(list->model()->index(index, 0)).center());
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                      list->visualRect(list->model()->index(index, 0)).center());
   }
   void choose(const QString& entry) { choose(*calculators, entry); }
   static void click(Calculators& c, Calculators::Calculator which, std::string_view button) {
@@ -146,7 +147,9 @@ class ShellTest : public ::testing::TestWithParam<Windows> {
     return names;
   }
   std::vector<std::string> visible() const { return visible(*calculators); }
-  QString combo3() const { return window(Calculators::LogTally)->control<QComboBox>({"Combo3"})->currentText(); }
+  QString combo3() const {
+    return window(Calculators::LogTally)->control<QComboBox>({"Combo3"})->currentText();
+  }
 
   // Runs the application as the program does; `act` runs once its event loop is up. Returns what
   // run() returned, or nothing when the application was still running after three seconds.
@@ -232,17 +235,25 @@ TEST_P(ShellTest, EverySwitchShowsTheTargetFirstAndLeavesOneWindowShown) {
   };
   const Step steps[] = {
       {"choose 多 材 长", [&] { choose("多 材 长"); }, {"Form2 shown", "Form1 hidden"}, {"Form2"}},
-      {"back with Command6 on Form2", [&] { click(Calculators::MultiLength, "Command6"); },
-       {"Form1 shown", "Form2 hidden"}, {"Form1"}},
+      {"back with Command6 on Form2",
+       [&] { click(Calculators::MultiLength, "Command6"); },
+       {"Form1 shown", "Form2 hidden"},
+       {"Form1"}},
       {"choose 锯材计算", [&] { choose("锯材计算"); }, {"Form3 shown", "Form1 hidden"}, {"Form3"}},
-      {"back with Command5 on Form3", [&] { click(Calculators::SawnTimber, "Command5"); },
-       {"Form1 shown", "Form3 hidden"}, {"Form1"}},
+      {"back with Command5 on Form3",
+       [&] { click(Calculators::SawnTimber, "Command5"); },
+       {"Form1 shown", "Form3 hidden"},
+       {"Form1"}},
       {"choose 锯材计算 again", [&] { choose("锯材计算"); }, {"Form3 shown", "Form1 hidden"}, {"Form3"}},
-      {"close Form3 by the window system", [&] { window(Calculators::SawnTimber)->close(); },
-       {"Form3 closed", "Form1 shown", "Form3 hidden"}, {"Form1"}},
+      {"close Form3 by the window system",
+       [&] { window(Calculators::SawnTimber)->close(); },
+       {"Form3 closed", "Form1 shown", "Form3 hidden"},
+       {"Form1"}},
       {"choose 原木计算 while Form1 is shown", [&] { choose("原木计算"); }, {}, {"Form1"}},
       {"an entry of no calculator", [&] { calculators->switchTo("原木"); }, {}, {"Form1"}},
-      {"choose 多 材 长 from Form1 again", [&] { choose("多 材 长"); }, {"Form2 shown", "Form1 hidden"},
+      {"choose 多 材 长 from Form1 again",
+       [&] { choose("多 材 长"); },
+       {"Form2 shown", "Form1 hidden"},
        {"Form2"}},
   };
   for (const Step& step : steps) {
@@ -292,12 +303,18 @@ TEST_P(ShellTest, ExitEndsTheApplicationAtOnceAskingNothing) {
   };
   const Row rows[] = {
       {"Command6 on Form1", false, [](Calculators& c) { click(c, Calculators::LogTally, "Command6"); }, {}},
-      {"closing Form1", false, [](Calculators& c) { c.window(Calculators::LogTally)->close(); },
+      {"closing Form1",
+       false,
+       [](Calculators& c) { c.window(Calculators::LogTally)->close(); },
        {"Form1 closed", "Form1 hidden"}},
-      {"Command3 on Form2 while Form1 is hidden", true,
-       [](Calculators& c) { click(c, Calculators::MultiLength, "Command3"); }, {}},
-      {"closing Form2 while Form1 is hidden", true,
-       [](Calculators& c) { c.window(Calculators::MultiLength)->close(); }, {"Form2 closed", "Form2 hidden"}},
+      {"Command3 on Form2 while Form1 is hidden",
+       true,
+       [](Calculators& c) { click(c, Calculators::MultiLength, "Command3"); },
+       {}},
+      {"closing Form2 while Form1 is hidden",
+       true,
+       [](Calculators& c) { c.window(Calculators::MultiLength)->close(); },
+       {"Form2 closed", "Form2 hidden"}},
   };
   for (const Row& r : rows) {
     auto fresh = makeCalculators();
@@ -418,7 +435,8 @@ TEST_P(ShellTest, WebPageButtonsHandTheirAddressToTheDesktop) {
   };
   const Row rows[] = {
       {"原木计算", Calculators::LogTally, "Command1", "https://quenby.example.com/calculators/"},
-      {"多 材 长", Calculators::MultiLength, "Command5", "https://quenby.example.com/calculators/multi-length/"},
+      {"多 材 长", Calculators::MultiLength, "Command5",
+       "https://quenby.example.com/calculators/multi-length/"},
       {"锯材计算", Calculators::SawnTimber, "Command2", "https://quenby.example.com/calculators/"},
   };
   for (const Row& r : rows) {
@@ -442,12 +460,14 @@ TEST_P(ShellTest, WebPageRefusedByTheDesktopIsReportedAndTheWindowStaysAsItWas) 
   };
   const Row rows[] = {
       {"原木计算", Calculators::LogTally, "Command1",
-       "错误 1101：无法打开网页 https://quenby.example.com/calculators/：本机没有可用的网页浏览器，请安装浏览器后再试"},
+       "错误 1101：无法打开网页 "
+       "https://quenby.example.com/calculators/：本机没有可用的网页浏览器，请安装浏览器后再试"},
       {"多 材 长", Calculators::MultiLength, "Command5",
        "错误 1101：无法打开网页 https://quenby.example.com/calculators/multi-length/"
        "：本机没有可用的网页浏览器，请安装浏览器后再试"},
       {"锯材计算", Calculators::SawnTimber, "Command2",
-       "错误 1101：无法打开网页 https://quenby.example.com/calculators/：本机没有可用的网页浏览器，请安装浏览器后再试"},
+       "错误 1101：无法打开网页 "
+       "https://quenby.example.com/calculators/：本机没有可用的网页浏览器，请安装浏览器后再试"},
   };
   for (const Row& r : rows) {
     choose(r.entry);

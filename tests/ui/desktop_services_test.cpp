@@ -31,7 +31,7 @@ class BrowserProbe : public QObject {
 TEST(OpenWebPage, HandsTheAddressOverOnlyWhenTheDesktopHasABrowser) {
   struct Row {
     const char* what;
-    bool registered;     // an installed application opens https addresses
+    bool registered;  // an installed application opens https addresses
     const char* browserVariable;
     bool withoutXdgMime;  // the desktop cannot tell
     bool qtOpens;         // Qt hands the address to the probe; otherwise the platform refuses it
@@ -70,7 +70,8 @@ TEST(OpenWebPage, HandsTheAddressOverOnlyWhenTheDesktopHasABrowser) {
     } else {
       EXPECT_EQ(error, 1101) << r.what;
       EXPECT_EQ(description,
-                "无法打开网页 https://quenby.example.com/calculators/：本机没有可用的网页浏览器，请安装浏览器后再试")
+                "无法打开网页 "
+                "https://quenby.example.com/calculators/：本机没有可用的网页浏览器，请安装浏览器后再试")
           << r.what;
       EXPECT_TRUE(browser.opened.empty()) << r.what;
     }

@@ -4,9 +4,9 @@
 
 #include <QAbstractButton>
 #include <QApplication>
-#include <QMessageBox>
 #include <QDir>
 #include <QFile>
+#include <QMessageBox>
 #include <QMouseEvent>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -60,7 +60,8 @@ inline void dragFrom(QWidget* target, QPoint local, Qt::MouseButton button, QPoi
   QApplication::sendEvent(target, &press);
   QMouseEvent move(QEvent::MouseMove, local + delta, global + delta, Qt::NoButton, button, modifiers);
   QApplication::sendEvent(target, &move);
-  QMouseEvent release(QEvent::MouseButtonRelease, local + delta, global + delta, button, Qt::NoButton, modifiers);
+  QMouseEvent release(QEvent::MouseButtonRelease, local + delta, global + delta, button, Qt::NoButton,
+                      modifiers);
   QApplication::sendEvent(target, &release);
 }
 
