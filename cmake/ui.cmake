@@ -2,7 +2,7 @@
 # Widgets, no UNO) and the application (quenby_app: the window switcher and the desktop services,
 # which bring in the LibreOffice host). The program, the window tests and the start-up probe link
 # the same code.
-find_package(Qt6 REQUIRED COMPONENTS Widgets)
+find_package(Qt6 REQUIRED COMPONENTS Widgets Svg)
 
 add_library(quenby_ui STATIC
   src/shell/appearance.cpp
@@ -17,7 +17,9 @@ add_library(quenby_ui STATIC
 )
 set_target_properties(quenby_ui PROPERTIES AUTOMOC ON)
 target_include_directories(quenby_ui PUBLIC src)
-target_link_libraries(quenby_ui PUBLIC quenby_core Qt6::Widgets)
+target_link_libraries(quenby_ui PUBLIC quenby_core Qt6::Widgets PRIVATE Qt6::Svg)
+# The icon's one picture: built into the program, and installed for the desktop as it is.
+qt_add_resources(quenby_ui artwork PREFIX /quenby BASE resources FILES resources/quenby.svg)
 
 if(TARGET quenby_office)
   add_library(quenby_app STATIC

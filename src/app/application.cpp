@@ -12,9 +12,20 @@ namespace quenby::app {
 
 void prepareApplication() {
   QApplication::setApplicationName(QStringLiteral("Quenby"));
+  // The installed desktop entry, so that the desktop shows its name and icon for the windows.
+  QGuiApplication::setDesktopFileName(QStringLiteral("quenby"));
   QApplication::setWindowIcon(shell::applicationIcon());
   QApplication::setQuitOnLastWindowClosed(false);
   shell::installFontSubstitutions();
+}
+
+int run(Calculators& calculators) {
+  // Not quit(): since Qt 6 it first asks every window to close, and here closing a window is
+  // itself a request (to end, or to go back), which may show a window again or refuse. exit()
+  // leaves every running event loop as it stands.
+  QObject::connect(&calculators, &Calculators::quitRequested, qApp, [] { QCoreApplication::exit(0); });
+  calculators.window(Calculators::LogTally)->show();
+  return QApplication::exec();
 }
 
 namespace {
@@ -44,6 +55,11 @@ shell::SheetWindow* Calculators::ensure(Calculator which) {
       window = std::make_unique<Form3>(services_);
       break;
   }
+  return adopt(which, std::move(window));
+}
+
+shell::SheetWindow* Calculators::adopt(Calculator which, std::unique_ptr<shell::SheetWindow> window) {
+  if (windows_[which]) return windows_[which].get();  // a calculator's window is never replaced
   shell::SheetWindow* w = window.get();
   connect(w, &shell::SheetWindow::calculatorChosen, this, &Calculators::switchTo);
   connect(w, &shell::SheetWindow::backRequested, this, &Calculators::back);

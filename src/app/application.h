@@ -21,6 +21,12 @@ namespace quenby::app {
 // and no quitting behind the windows' back when the last visible one closes.
 void prepareApplication();
 
+class Calculators;
+
+// Shows the start-up window and runs the application until a window asks to end it. Ending
+// leaves the event loop at once: no window is asked anything and no further handler runs.
+int run(Calculators& calculators);
+
 class Calculators : public QObject {
   Q_OBJECT
 
@@ -39,6 +45,11 @@ class Calculators : public QObject {
   void switchTo(const QString& entry);
   // Back to the log tally window: show Form1, hide the others.
   void back();
+
+  // Stands `window` in for a calculator that has no window yet, wired as the windows the selector
+  // creates are; returns it. The switching does not depend on the make of the windows, and the
+  // tests exercise it this way.
+  shell::SheetWindow* adopt(Calculator which, std::unique_ptr<shell::SheetWindow> window);
 
  signals:
   // A window asked to end the application (its exit button, or closing a window that ends it).

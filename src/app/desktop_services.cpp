@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QProcess>
 #include <QStandardPaths>
+#include <optional>
 
 #include "export/export_error.h"
 #include "export/libreoffice_host.h"
@@ -15,19 +16,36 @@ namespace {
 const QString kBillFileName = QStringLiteral("账单明细.xls");
 
 #if defined(Q_OS_UNIX) && !defined(Q_OS_MACOS)
-// xdg-open starts without telling whether anything can open the file; ask the desktop's MIME
-// database first, so that a bill nobody can show is reported instead of silently not shown.
+// xdg-open starts without telling whether anything can open what it is given, so Qt reports success
+// either way; ask the desktop's MIME database first, so that what nobody can open is reported
+// instead of silently not opened. When the database cannot tell, xdg-open gets its chance.
+std::optional<QString> askXdgMime(const QStringList& query) {
+  QProcess xdgMime;
+  xdgMime.start(QStringLiteral("xdg-mime"), QStringList{QStringLiteral("query")} + query);
+  if (!xdgMime.waitForFinished(5000) || xdgMime.exitStatus() != QProcess::NormalExit ||
+      xdgMime.exitCode() != 0)
+    return std::nullopt;
+  return QString::fromUtf8(xdgMime.readAllStandardOutput()).trimmed();
+}
+
+bool desktopHasApplicationForType(const QString& type) {
+  const std::optional<QString> application = askXdgMime({QStringLiteral("default"), type});
+  return !application || !application->isEmpty();
+}
+
 bool desktopHasApplicationFor(const QString& path) {
-  QProcess query;
-  query.start(QStringLiteral("xdg-mime"), {QStringLiteral("query"), QStringLiteral("filetype"), path});
-  if (!query.waitForFinished(5000) || query.exitCode() != 0) return true;  // cannot tell: let xdg-open try
-  const QString type = QString::fromUtf8(query.readAllStandardOutput()).trimmed();
-  query.start(QStringLiteral("xdg-mime"), {QStringLiteral("query"), QStringLiteral("default"), type});
-  if (!query.waitForFinished(5000) || query.exitCode() != 0) return true;
-  return !query.readAllStandardOutput().trimmed().isEmpty();
+  const std::optional<QString> type = askXdgMime({QStringLiteral("filetype"), path});
+  return !type || desktopHasApplicationForType(*type);
+}
+
+// xdg-open also falls back to the browser the user names in BROWSER.
+bool desktopHasBrowserFor(const QUrl& url) {
+  return !qEnvironmentVariableIsEmpty("BROWSER") ||
+         desktopHasApplicationForType(QStringLiteral("x-scheme-handler/") + url.scheme());
 }
 #else
 bool desktopHasApplicationFor(const QString&) { return true; }
+bool desktopHasBrowserFor(const QUrl&) { return true; }
 #endif
 
 }  // namespace
@@ -55,10 +73,10 @@ ExportServices desktopExportServices() {
 }
 
 const char kWebPageA[] = "https://quenby.example.com/calculators/";
-const char kWebPageB[] = "https://quenby.example.com/calculators/logs/";
+const char kWebPageB[] = "https://quenby.example.com/calculators/multi-length/";
 
 void openWebPage(const QUrl& url) {
-  if (!QDesktopServices::openUrl(url))
+  if (!desktopHasBrowserFor(url) || !QDesktopServices::openUrl(url))
     throw QuenbyError(DesktopError::WebPageNotOpened,
                       "无法打开网页 " + url.toString().toStdString() + "：本机没有可用的网页浏览器，请安装浏览器后再试");
 }

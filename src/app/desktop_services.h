@@ -27,12 +27,14 @@ class DesktopBillViewer final : public BillViewer {
 // The bill in the documents folder, a private LibreOffice per click, the desktop's viewer.
 ExportServices desktopExportServices();
 
-// The product's pages of further calculators: A for the log tally and sawn-timber windows, B for
+// The product's web pages of further calculators, the only addresses the program knows: A, all
+// calculators, from the log tally and sawn-timber windows; B, those for logs of many lengths, from
 // the multi-length window.
 extern const char kWebPageA[];
 extern const char kWebPageB[];
 
-// Hands the address to the desktop's browser; raises an error when the desktop refuses.
+// Hands the address to the desktop's browser; raises WebPageNotOpened when the desktop has no
+// browser or refuses.
 void openWebPage(const QUrl& url);
 
 }  // namespace quenby::app

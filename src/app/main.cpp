@@ -10,7 +10,5 @@ int main(int argc, char* argv[]) {
   QApplication app(argc, argv);
   quenby::app::prepareApplication();
   quenby::app::Calculators calculators(quenby::app::desktopExportServices(), quenby::app::openWebPage);
-  QObject::connect(&calculators, &quenby::app::Calculators::quitRequested, &app, &QCoreApplication::quit);
-  calculators.window(quenby::app::Calculators::LogTally)->show();
-  return QApplication::exec();
+  return quenby::app::run(calculators);
 }

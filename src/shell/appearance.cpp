@@ -6,7 +6,7 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QPixmap>
-#include <QRadialGradient>
+#include <QSvgRenderer>
 
 #include "shell/twips.h"
 
@@ -84,28 +84,18 @@ QColor inkColour(layout::Face face) {
   return face == layout::Face::BlueWhite || face == layout::Face::None ? QColor(255, 255, 255) : QColor(40, 32, 24);
 }
 
+QImage applicationIconImage(int size) {
+  QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
+  image.fill(Qt::transparent);
+  QSvgRenderer artwork(QStringLiteral(":/quenby/quenby.svg"));
+  QPainter painter(&image);
+  artwork.render(&painter);
+  return image;
+}
+
 QIcon applicationIcon() {
   QIcon icon;
-  for (int size : {16, 24, 32, 48, 64, 128}) {
-    QPixmap pixmap(size, size);
-    pixmap.fill(Qt::transparent);
-    QPainter p(&pixmap);
-    p.setRenderHint(QPainter::Antialiasing);
-    const QPointF centre(size / 2.0, size / 2.0);
-    const double radius = size * 0.46;
-    p.setPen(Qt::NoPen);
-    p.setBrush(QColor(92, 58, 28));  // bark
-    p.drawEllipse(centre, radius, radius);
-    QRadialGradient wood(centre, radius);
-    wood.setColorAt(0, QColor(238, 206, 150));
-    wood.setColorAt(1, QColor(205, 160, 96));
-    p.setBrush(wood);
-    p.drawEllipse(centre, radius * 0.86, radius * 0.86);
-    p.setBrush(Qt::NoBrush);
-    p.setPen(QPen(QColor(150, 104, 52), std::max(1.0, size / 48.0)));
-    for (double ring = 0.18; ring < 0.8; ring += 0.16) p.drawEllipse(centre, radius * ring, radius * ring);
-    icon.addPixmap(pixmap);
-  }
+  for (int size : kIconSizes) icon.addPixmap(QPixmap::fromImage(applicationIconImage(size)));
   return icon;
 }
 

@@ -4,6 +4,7 @@
 
 #include <QColor>
 #include <QIcon>
+#include <QImage>
 
 #include "sheet/layout.h"
 
@@ -17,8 +18,11 @@ void installFontSubstitutions();
 // The default font of a sheet window: "宋体", 9 pt.
 QFont sheetFont();
 
-// A log's end grain, drawn at the usual icon sizes.
+// The application icon, a log's end grain, from the one picture of it (resources/quenby.svg) that
+// the desktop gets too: at the sizes the desktop asks for, and at any size for the build.
+constexpr int kIconSizes[] = {16, 24, 32, 48, 64, 128, 256};
 QIcon applicationIcon();
+QImage applicationIconImage(int size);
 
 // The face colour of a button, and the colour of the word on it.
 QColor faceColour(layout::Face face);

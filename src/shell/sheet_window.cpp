@@ -305,11 +305,8 @@ void SheetWindow::resizeEvent(QResizeEvent* event) {
   guard([&] { restoreFixedSize(); });
 }
 
-void SheetWindow::changeEvent(QEvent* event) {
-  QWidget::changeEvent(event);
-  if (event->type() == QEvent::WindowStateChange) guard([&] { restoreFixedSize(); });
-}
-
+// Qt also sends a show event when a minimised window comes back, which is when a window system
+// that resized the minimised window leaves the size wrong.
 void SheetWindow::showEvent(QShowEvent* event) {
   QWidget::showEvent(event);
   guard([&] { restoreFixedSize(); });

@@ -152,7 +152,7 @@ TEST_F(CalculatorsTest, Form2QuitsOnItsExitButtonAndWhenClosedAndOpensPageB) {
   EXPECT_EQ(quit.count(), 2);
   QTest::mouseClick(form2()->control({"Command5"}), Qt::LeftButton);
   ASSERT_EQ(opened.size(), 1u);
-  EXPECT_EQ(opened[0].toString(), "https://quenby.example.com/calculators/logs/");
+  EXPECT_EQ(opened[0].toString(), "https://quenby.example.com/calculators/multi-length/");
 }
 
 }  // namespace

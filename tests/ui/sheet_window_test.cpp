@@ -211,31 +211,19 @@ TEST_F(SheetWindowTest, ErrorInAFieldRuleWhileTypingIsReported) {
   EXPECT_EQ(e->text(), "7");
 }
 
-// Sends a press at `local` in `target`, then a move by `delta` with the button held, and a release.
-void dragFrom(QWidget* target, QPoint local, Qt::MouseButton button, QPoint delta) {
-  const QPoint global = target->mapToGlobal(local);
-  QMouseEvent press(QEvent::MouseButtonPress, local, global, button, button, Qt::NoModifier);
-  QApplication::sendEvent(target, &press);
-  QMouseEvent move(QEvent::MouseMove, local + delta, global + delta, Qt::NoButton, button, Qt::NoModifier);
-  QApplication::sendEvent(target, &move);
-  QMouseEvent release(QEvent::MouseButtonRelease, local + delta, global + delta, button, Qt::NoButton,
-                      Qt::NoModifier);
-  QApplication::sendEvent(target, &release);
-}
-
 TEST_F(SheetWindowTest, BackgroundDragsTheWindowWithAnyButtonButControlsDoNot) {
   const QPoint background(4, 60);
   ASSERT_EQ(window->childAt(background), nullptr);
   for (Qt::MouseButton button : {Qt::LeftButton, Qt::RightButton, Qt::MiddleButton}) {
     window->move(100, 100);
     const QPoint start = window->pos();
-    dragFrom(window.get(), background, button, {40, 25});
+    testing::dragFrom(window.get(), background, button, {40, 25});
     EXPECT_EQ(window->pos(), start + QPoint(40, 25)) << "button " << button;
   }
   const QPoint start = window->pos();
-  dragFrom(window->control({"Label1"}), {5, 5}, Qt::LeftButton, {40, 25});
-  dragFrom(window->control({"Command1"}), {5, 5}, Qt::RightButton, {40, 25});
-  dragFrom(window->control({"Text1"}), {5, 5}, Qt::LeftButton, {40, 25});
+  testing::dragFrom(window->control({"Label1"}), {5, 5}, Qt::LeftButton, {40, 25});
+  testing::dragFrom(window->control({"Command1"}), {5, 5}, Qt::RightButton, {40, 25});
+  testing::dragFrom(window->control({"Text1"}), {5, 5}, Qt::LeftButton, {40, 25});
   EXPECT_EQ(window->pos(), start);
 }
 

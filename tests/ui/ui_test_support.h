@@ -1,18 +1,26 @@
 #pragma once
 // Helpers for the window tests: answering modal message boxes from inside their own event loop,
-// failing fast on a box that nobody answers, naming the focused control, typing a field anew.
+// failing fast on a box that nobody answers, naming the focused control, typing a field anew,
+// dragging, and a desktop of the test's own making for the code that asks the desktop what it can
+// open.
 
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QMouseEvent>
 #include <QPointer>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "shell/sheet_window.h"
@@ -115,6 +123,67 @@ class UnansweredBoxGuard {
   QTimer timer_;
   QPointer<QMessageBox> waiting_;  // null again once the box is gone, whatever comes at its address
   QElapsedTimer since_;
+};
+
+// Sends a press at `local` in `target` with `button` and `modifiers`, then a move by `delta` with the
+// button held, and a release: a drag as the window system delivers it when it moves nothing itself.
+inline void dragFrom(QWidget* target, QPoint local, Qt::MouseButton button, QPoint delta,
+                     Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+  const QPoint global = target->mapToGlobal(local);
+  QMouseEvent press(QEvent::MouseButtonPress, local, global, button, button, modifiers);
+  QApplication::sendEvent(target, &press);
+  QMouseEvent move(QEvent::MouseMove, local + delta, global + delta, Qt::NoButton, button, modifiers);
+  QApplication::sendEvent(target, &move);
+  QMouseEvent release(QEvent::MouseButtonRelease, local + delta, global + delta, button, Qt::NoButton,
+                      modifiers);
+  QApplication::sendEvent(target, &release);
+}
+
+// While alive, the process sees a desktop of its own: empty XDG data and configuration folders, no
+// desktop session and no BROWSER, so xdg-mime knows no application until the test registers one.
+class ScopedDesktop {
+ public:
+  ScopedDesktop() {
+    for (const char* name : {"BROWSER", "XDG_CURRENT_DESKTOP", "DESKTOP_SESSION", "KDE_FULL_SESSION",
+                             "GNOME_DESKTOP_SESSION_ID", "XDG_MENU_PREFIX", "DISPLAY", "WAYLAND_DISPLAY"})
+      set(name, std::nullopt);
+    const QString root = dir_.path();
+    for (const char* sub : {"home/applications", "data/applications", "config"}) QDir(root).mkpath(sub);
+    set("XDG_DATA_HOME", root + "/home");
+    set("XDG_DATA_DIRS", root + "/data");
+    set("XDG_CONFIG_HOME", root + "/config");
+    set("XDG_CONFIG_DIRS", root + "/config");
+  }
+  ~ScopedDesktop() {
+    for (auto it = saved_.rbegin(); it != saved_.rend(); ++it) {
+      if (it->second) {
+        qputenv(it->first.constData(), *it->second);
+      } else {
+        qunsetenv(it->first.constData());
+      }
+    }
+  }
+  ScopedDesktop(const ScopedDesktop&) = delete;
+  ScopedDesktop& operator=(const ScopedDesktop&) = delete;
+
+  // An installed application that opens `mimeType`, as the desktop's cache of them lists it.
+  void registerApplication(const QString& mimeType) {
+    QFile cache(dir_.path() + "/data/applications/mimeinfo.cache");
+    if (!cache.open(QIODevice::WriteOnly | QIODevice::Text)) return;
+    cache.write(("[MIME Cache]\n" + mimeType + "=probe-browser.desktop;\n").toUtf8());
+  }
+  void set(const char* name, std::optional<QString> value) {
+    saved_.emplace_back(name, qEnvironmentVariableIsSet(name) ? std::optional(qgetenv(name)) : std::nullopt);
+    if (value) {
+      qputenv(name, value->toLocal8Bit());
+    } else {
+      qunsetenv(name);
+    }
+  }
+
+ private:
+  QTemporaryDir dir_;
+  std::vector<std::pair<QByteArray, std::optional<QByteArray>>> saved_;
 };
 
 }  // namespace quenby::testing
