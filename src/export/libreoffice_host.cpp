@@ -10,18 +10,24 @@
 #include <iterator>
 #include <vector>
 
+#include <com/sun/star/awt/XWindow.hpp>
 #include <com/sun/star/beans/PropertyValue.hpp>
 #include <com/sun/star/container/XEnumeration.hpp>
 #include <com/sun/star/container/XEnumerationAccess.hpp>
 #include <com/sun/star/container/XNameAccess.hpp>
 #include <com/sun/star/document/MacroExecMode.hpp>
+#include <com/sun/star/frame/XController.hpp>
+#include <com/sun/star/frame/XFrame.hpp>
+#include <com/sun/star/frame/XModel.hpp>
 #include <com/sun/star/frame/XStorable.hpp>
 #include <com/sun/star/io/IOException.hpp>
+#include <com/sun/star/lang/IllegalArgumentException.hpp>
 #include <com/sun/star/lang/XComponent.hpp>
 #include <com/sun/star/sheet/CellFlags.hpp>
 #include <com/sun/star/sheet/XSheetOperation.hpp>
 #include <com/sun/star/sheet/XSpreadsheet.hpp>
 #include <com/sun/star/sheet/XSpreadsheetDocument.hpp>
+#include <com/sun/star/sheet/XSpreadsheetView.hpp>
 #include <com/sun/star/table/XCell.hpp>
 #include <com/sun/star/text/XText.hpp>
 #include <com/sun/star/util/XCloseable.hpp>
@@ -95,6 +101,26 @@ bool isReadOnlyFile(const std::string& path) {
   return (st.st_mode & 0222) == 0 || ::access(path.c_str(), W_OK) != 0;
 }
 
+// The first bytes of the workbook formats the office reads: an Excel 97 workbook is an OLE2
+// compound file, Office Open XML and OpenDocument workbooks are ZIP archives. An empty file or a
+// text file is none of them (the office would make an empty sheet or a text import of it).
+bool startsLikeAWorkbook(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  char head[8] = {};
+  in.read(head, sizeof head);
+  const std::string_view bytes(head, static_cast<size_t>(in.gcount()));
+  return bytes == std::string_view("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8) || bytes.substr(0, 4) == std::string_view("PK\x03\x04", 4);
+}
+
+// A damaged workbook with a proper first block still opens, through the office's text import.
+bool openedAsWorkbook(const Reference<css::lang::XComponent>& component) {
+  Reference<css::frame::XModel> model(component, UNO_QUERY);
+  if (!model.is() || !Reference<css::sheet::XSpreadsheetDocument>(component, UNO_QUERY).is()) return false;
+  for (const css::beans::PropertyValue& p : model->getArgs())
+    if (p.Name == "FilterName") return !p.Value.get<OUString>().startsWith("Text");
+  return true;
+}
+
 css::beans::PropertyValue property(const char* name, const css::uno::Any& value) {
   css::beans::PropertyValue p;
   p.Name = OUString::createFromAscii(name);
@@ -125,7 +151,13 @@ void LibreOfficeHost::openWorkbook(const std::string& pathUtf8) {
   auto missing = [&] {
     return QuenbyError(ExportError::WorkbookMissing, "找不到账单工作簿：" + shown + "。请确认该文件存在");
   };
+  auto unreadable = [&] {
+    return QuenbyError(ExportError::WorkbookUnreadable,
+                       "账单文件 " + shown +
+                           " 不是可以读取的电子表格工作簿（文件是空的、是文本文件或已经损坏）。请用完好的账单工作簿替换它，再重新导出");
+  };
   if (ec || !fs::is_regular_file(path, ec)) throw missing();
+  if (!startsLikeAWorkbook(path)) throw unreadable();
 
   if (document_) closeAllWorkbooks();
   auto doc = std::make_unique<Document>();
@@ -144,7 +176,11 @@ void LibreOfficeHost::openWorkbook(const std::string& pathUtf8) {
       args.getArray()[0] = property("Hidden", css::uno::Any(true));
       args.getArray()[1] = property("MacroExecutionMode", css::uno::Any(css::document::MacroExecMode::NEVER_EXECUTE));
       if (doc->lockedElsewhere) args.getArray()[2] = property("ReadOnly", css::uno::Any(true));
-      return office_->desktop()->loadComponentFromURL(fileUrl(doc->path), "_blank", 0, args);
+      try {
+        return office_->desktop()->loadComponentFromURL(fileUrl(doc->path), "_blank", 0, args);
+      } catch (const css::lang::IllegalArgumentException&) {
+        throw unreadable();  // no filter of the office knows the file
+      }
     });
   } catch (const QuenbyError&) {
     if (!fs::is_regular_file(path, ec)) throw missing();
@@ -152,14 +188,14 @@ void LibreOfficeHost::openWorkbook(const std::string& pathUtf8) {
   }
   if (!component.is()) {
     if (!fs::is_regular_file(path, ec)) throw missing();
-    throw QuenbyError(ExportError::SpreadsheetFailed, "电子表格程序无法打开账单工作簿：" + shown);
+    throw unreadable();
   }
   doc->component = component;
   doc->ownLock = !doc->lockedElsewhere && fs::exists(doc->lockFile, ec);
   document_ = std::move(doc);
-  if (!Reference<css::sheet::XSpreadsheetDocument>(component, UNO_QUERY).is()) {
+  if (!unoCall("检查账单工作簿 " + shown, [&] { return openedAsWorkbook(component); })) {
     closeAllWorkbooks();
-    throw QuenbyError(ExportError::SpreadsheetFailed, "账单工作簿 " + shown + " 不是电子表格文件");
+    throw unreadable();
   }
 }
 
@@ -173,7 +209,16 @@ void LibreOfficeHost::selectWorksheet(const std::u16string& name) {
     if (!sheets->hasByName(sheetName))
       throw QuenbyError(ExportError::WorksheetMissing,
                         "账单工作簿 " + document_->path + " 中没有名为“" + shownName + "”的工作表");
-    return Reference<css::sheet::XSpreadsheet>(sheets->getByName(sheetName), UNO_QUERY_THROW);
+    Reference<css::sheet::XSpreadsheet> sheet(sheets->getByName(sheetName), UNO_QUERY_THROW);
+    // The saved bill opens on the sheet just written. The Excel export takes the displayed sheet
+    // from a view that has been shown, never from a hidden one; in the headless office showing
+    // the view draws nothing. Shown first, because showing applies the view settings read from
+    // the file, the displayed sheet among them.
+    Reference<css::frame::XController> controller =
+        Reference<css::frame::XModel>(document_->component, UNO_QUERY_THROW)->getCurrentController();
+    controller->getFrame()->getContainerWindow()->setVisible(true);
+    Reference<css::sheet::XSpreadsheetView>(controller, UNO_QUERY_THROW)->setActiveSheet(sheet);
+    return sheet;
   });
 }
 

@@ -160,7 +160,19 @@ std::string findOffice(const std::string& explicitPath) {
 }
 
 OUString toOUString(std::u16string_view text) {
-  return OUString(reinterpret_cast<const sal_Unicode*>(text.data()), static_cast<sal_Int32>(text.size()));
+  // UNO carries strings to the office as UTF-8, which has no form for a lone surrogate: one in a
+  // text would break the connection at every attempt. It goes as U+FFFD, the mark of a character
+  // that could not be kept.
+  std::u16string sent(text);
+  for (size_t i = 0; i < sent.size(); ++i) {
+    const bool high = sent[i] >= 0xD800 && sent[i] <= 0xDBFF;
+    const bool low = sent[i] >= 0xDC00 && sent[i] <= 0xDFFF;
+    if (high && i + 1 < sent.size() && sent[i + 1] >= 0xDC00 && sent[i + 1] <= 0xDFFF)
+      ++i;  // a pair: one character
+    else if (high || low)
+      sent[i] = u'\uFFFD';
+  }
+  return OUString(reinterpret_cast<const sal_Unicode*>(sent.data()), static_cast<sal_Int32>(sent.size()));
 }
 
 OUString utf8ToOUString(std::string_view text) {

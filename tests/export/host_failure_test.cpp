@@ -62,6 +62,34 @@ TEST(HostFailure, MissingWorksheetNamesTheSheetAndLeavesTheWorkbookUnchanged) {
   EXPECT_FALSE(fs::exists(bill.dir() / u8".~lock.账单明细.xls#"));
 }
 
+// Files at the bill's path that are no workbook: an empty file would open as an empty sheet, a
+// text file or a damaged workbook through the text import.
+struct NotAWorkbook {
+  const char* name;
+  std::string bytes;
+};
+void PrintTo(const NotAWorkbook& file, std::ostream* os) { *os << file.name; }
+
+class NotAWorkbookTest : public testing::TestWithParam<NotAWorkbook> {};
+
+TEST_P(NotAWorkbookTest, IsReportedAsNoReadableWorkbookAndLeftAsItIs) {
+  ScratchBill bill;
+  std::ofstream(bill.bill(), std::ios::binary | std::ios::trunc) << GetParam().bytes;
+  LibreOfficeHost host;
+  host.newInstance();
+  std::string description = expectFailure(host, 1008, [&] { host.openWorkbook(bill.billUtf8()); });
+  EXPECT_NE(description.find(bill.billUtf8()), std::string::npos) << description;
+  EXPECT_NE(description.find("不是可以读取的电子表格工作簿"), std::string::npos) << description;
+  EXPECT_EQ(test::fileBytes(bill.bill()), GetParam().bytes);
+  EXPECT_FALSE(fs::exists(bill.dir() / u8".~lock.账单明细.xls#"));
+}
+
+INSTANTIATE_TEST_SUITE_P(HostFailure, NotAWorkbookTest,
+                         testing::Values(NotAWorkbook{"Empty", ""},
+                                         NotAWorkbook{"Text", "购货单位,车号\n林场,吉A12345\n"},
+                                         NotAWorkbook{"DamagedExcel", test::fileBytes(test::templatePath()).substr(0, 4096)}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
 // The three ways a bill cannot be saved. Each is tried at save, after the cells are written.
 enum class Blocker { ReadOnlyMode, Immutable, OpenElsewhere };
 

@@ -45,4 +45,7 @@ std::vector<WorksheetReading> readWorksheets(const std::string& pathUtf8, const 
 // The names of the workbook's sheets, in order.
 std::vector<std::u16string> worksheetNames(const std::string& pathUtf8, const OfficeOptions& options = {});
 
+// The name of the sheet the workbook opens on (its active sheet).
+std::u16string activeWorksheet(const std::string& pathUtf8, const OfficeOptions& options = {});
+
 }  // namespace quenby
