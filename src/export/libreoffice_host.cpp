@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <set>
 #include <vector>
 
 #include <com/sun/star/awt/XWindow.hpp>
@@ -33,6 +34,7 @@
 #include <com/sun/star/util/XCloseable.hpp>
 
 #include "export/office_process.h"
+#include "export/termination.h"
 
 namespace quenby {
 
@@ -45,7 +47,7 @@ struct LibreOfficeHost::Document {
   std::string path;  // absolute, UTF-8
   fs::path lockFile;
   bool lockedElsewhere = false;  // a lock file was there before we loaded the workbook
-  bool ownLock = false;          // our office created the lock file
+  std::chrono::milliseconds loadAndSaveTimeout{0};
   Reference<css::lang::XComponent> component;
   Reference<css::sheet::XSpreadsheet> sheet;
 };
@@ -66,18 +68,24 @@ bool lockedByOtherProgram(const fs::path& workbook, const fs::path& ownLockFile)
   return fs::exists(ownLockFile, ec) || fs::exists(officeOwner, ec);
 }
 
-// A LibreOffice lock file ends with the owner's profile URL. One of our own private offices that
-// was killed (say, with the program) leaves its lock behind, naming a profile that no longer
-// exists; such a lock guards nothing and would block every later save.
+// A LibreOffice lock file reads ",<user>,<host>,<date>,<profile URL>;". One of our own private
+// offices that was killed (say, with the program) leaves its lock behind; such a lock guards
+// nothing and would block every later save. It is ours when it names a profile of ours on this
+// host, and stale when that profile is gone or its owner has ended (the office is then ended and
+// its leftovers removed). A lock of another program, of a live Quenby or of another host stays.
 bool isStaleLockOfOurs(const fs::path& lockFile) {
   std::error_code ec;
   if (!fs::is_regular_file(lockFile, ec)) return false;
   std::ifstream in(lockFile, std::ios::binary);
   std::string content((std::istreambuf_iterator<char>(in)), {});
-  const auto end = content.find(';');
-  const auto comma = content.rfind(',', end);
-  if (end == std::string::npos || comma == std::string::npos) return false;
-  const std::string url = content.substr(comma + 1, end - comma - 1);
+  std::vector<std::string> fields;
+  for (size_t start = 0, comma; start <= content.size(); start = comma + 1) {
+    comma = content.find(',', start);
+    if (comma == std::string::npos) comma = content.size();
+    fields.push_back(content.substr(start, comma - start));
+  }
+  if (fields.size() < 5 || !isThisHost(fields[2])) return false;
+  const std::string url = fields[4].substr(0, fields[4].find(';'));
   const std::string prefix = "file://";
   if (url.compare(0, prefix.size(), prefix) != 0) return false;
   std::string path;
@@ -91,7 +99,29 @@ bool isStaleLockOfOurs(const fs::path& lockFile) {
     }
   }
   const fs::path profile = pathFromUtf8(path);
-  return profile.filename().string().rfind("quenby-office-", 0) == 0 && !fs::exists(profile, ec);
+  if (profile.filename().string().rfind("quenby-office-", 0) != 0) return false;
+  return !fs::exists(profile, ec) || endAbandonedOffice(profile);
+}
+
+// Time for opening or saving a workbook of `bytes`.
+std::chrono::milliseconds loadAndSaveTimeout(const OfficeOptions& options, std::uintmax_t bytes) {
+  const auto megabytes = static_cast<long long>((bytes + (1u << 20) - 1) >> 20);
+  return options.callTimeout + options.timeoutPerMegabyte * megabytes;
+}
+
+// The temporary files the office writes a save into beside the bill ("lu<pid>...tmp"), renamed
+// over the bill when the save completes.
+std::set<fs::path> saveTemporaries(const fs::path& dir, pid_t office) {
+  std::set<fs::path> found;
+  if (office == 0) return found;
+  const std::string prefix = "lu" + std::to_string(office);
+  std::error_code ec;
+  for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
+    const std::string name = it->path().filename().string();
+    if (name.rfind(prefix, 0) == 0 && name.size() > 4 && name.compare(name.size() - 4, 4, ".tmp") == 0)
+      found.insert(it->path());
+  }
+  return found;
 }
 
 bool isReadOnlyFile(const std::string& path) {
@@ -165,10 +195,12 @@ void LibreOfficeHost::openWorkbook(const std::string& pathUtf8) {
   doc->lockFile = path.parent_path() / (u8".~lock." + path.filename().u8string() + u8"#");
   if (isStaleLockOfOurs(doc->lockFile)) fs::remove(doc->lockFile, ec);
   doc->lockedElsewhere = lockedByOtherProgram(path, doc->lockFile);
+  doc->loadAndSaveTimeout = loadAndSaveTimeout(options_, fs::file_size(path, ec));
+  office_->noteWorkbook(doc->path, utf8FromPath(doc->lockFile));
 
   Reference<css::lang::XComponent> component;
   try {
-    component = unoCall("打开账单工作簿 " + shown, [&] {
+    component = office_->call("打开账单工作簿 " + shown, doc->loadAndSaveTimeout, [&] {
       // A workbook another program holds is loaded read-only: the office would refuse it
       // otherwise, and the save then says plainly why it cannot write.
       // (Asking for ReadOnly=false would instead make the load fail on a write-protected file.)
@@ -191,9 +223,8 @@ void LibreOfficeHost::openWorkbook(const std::string& pathUtf8) {
     throw unreadable();
   }
   doc->component = component;
-  doc->ownLock = !doc->lockedElsewhere && fs::exists(doc->lockFile, ec);
   document_ = std::move(doc);
-  if (!unoCall("检查账单工作簿 " + shown, [&] { return openedAsWorkbook(component); })) {
+  if (!office_->call("检查账单工作簿 " + shown, options_.callTimeout, [&] { return openedAsWorkbook(component); })) {
     closeAllWorkbooks();
     throw unreadable();
   }
@@ -202,7 +233,7 @@ void LibreOfficeHost::openWorkbook(const std::string& pathUtf8) {
 void LibreOfficeHost::selectWorksheet(const std::u16string& name) {
   if (!document_) throw QuenbyError(ExportError::SpreadsheetFailed, "没有打开账单工作簿，无法选择工作表");
   const std::string shownName = utf8FromOUString(toOUString(name));
-  document_->sheet = unoCall("选择工作表“" + shownName + "”", [&] {
+  document_->sheet = office_->call("选择工作表“" + shownName + "”", options_.callTimeout, [&] {
     Reference<css::sheet::XSpreadsheetDocument> spreadsheet(document_->component, UNO_QUERY_THROW);
     Reference<css::container::XNameAccess> sheets(spreadsheet->getSheets(), UNO_QUERY_THROW);
     const OUString sheetName = toOUString(name);
@@ -228,7 +259,7 @@ void LibreOfficeHost::setCellText(int row, int column, const std::u16string& tex
   if (row < 1 || column < 1)
     throw QuenbyError(ExportError::SpreadsheetFailed,
                       "单元格位置无效（行 " + std::to_string(row) + "，列 " + std::to_string(column) + "）");
-  unoCall("写入单元格 " + columnName(column) + std::to_string(row), [&] {
+  office_->call("写入单元格 " + columnName(column) + std::to_string(row), options_.callTimeout, [&] {
     Reference<css::table::XCell> cell = document_->sheet->getCellByPosition(column - 1, row - 1);
     if (text.empty()) {
       // An empty text empties the cell's content and keeps its formatting.
@@ -254,23 +285,39 @@ void LibreOfficeHost::save() {
   if (isReadOnlyFile(path))
     throw QuenbyError(ExportError::WorkbookNotSaved,
                       "账单工作簿 " + path + " 是只读文件，无法保存。请取消它的只读属性并关闭正在使用它的程序，再重新导出");
-  unoCall("保存账单工作簿", [&] {
-    Reference<css::frame::XStorable> storable(document_->component, UNO_QUERY_THROW);
-    try {
-      if (storable->isReadonly()) throw css::io::IOException("read-only");
-      storable->store();
-    } catch (const css::io::IOException&) {
-      throw QuenbyError(ExportError::WorkbookNotSaved,
-                        "无法保存账单工作簿 " + path +
-                            "：文件是只读的，或正被其他程序打开。请关闭打开它的程序并检查文件属性，再重新导出");
-    }
-  });
+  const fs::path dir = pathFromUtf8(path).parent_path();
+  const std::set<fs::path> temporariesBefore = saveTemporaries(dir, office_->officePid());
+  office_->beginSave(document_->loadAndSaveTimeout, path);
+  struct EndSave {
+    OfficeProcess& office;
+    ~EndSave() { office.endSave(); }
+  } endSave{*office_};
+  try {
+    office_->call("保存账单工作簿", document_->loadAndSaveTimeout, [&] {
+      Reference<css::frame::XStorable> storable(document_->component, UNO_QUERY_THROW);
+      try {
+        if (storable->isReadonly()) throw css::io::IOException("read-only");
+        storable->store();
+      } catch (const css::io::IOException&) {
+        throw QuenbyError(ExportError::WorkbookNotSaved,
+                          "无法保存账单工作簿 " + path +
+                              "：文件是只读的，或正被其他程序打开。请关闭打开它的程序并检查文件属性，再重新导出");
+      }
+    });
+  } catch (const QuenbyError&) {
+    // An office ended in the middle of a save leaves its unfinished copy beside the bill.
+    office_->kill();
+    std::error_code ec;
+    for (const fs::path& file : saveTemporaries(dir, office_->officePid()))
+      if (!temporariesBefore.count(file)) fs::remove(file, ec);
+    throw;
+  }
 }
 
 void LibreOfficeHost::closeAllWorkbooks() {
   if (!office_) throw QuenbyError(ExportError::SpreadsheetFailed, "电子表格程序没有启动，无法关闭工作簿");
   if (document_) document_->sheet.clear();
-  unoCall("关闭工作簿", [&] {
+  office_->call("关闭工作簿", options_.callTimeout, [&] {
     Reference<css::container::XEnumeration> components = office_->desktop()->getComponents()->createEnumeration();
     std::vector<Reference<css::lang::XComponent>> open;
     while (components->hasMoreElements()) {
@@ -296,8 +343,8 @@ void LibreOfficeHost::quit() {
   }
   office_->terminate();
   office_.reset();
-  std::error_code ec;
-  if (doc && doc->ownLock) fs::remove(doc->lockFile, ec);
+  // The bill is saved; while Quenby ends it is not shown any more.
+  if (terminationRequested()) raiseAbandoned();
 }
 
 void LibreOfficeHost::release() noexcept {
@@ -309,10 +356,6 @@ void LibreOfficeHost::release() noexcept {
       doc->component.clear();
     } catch (...) {
     }
-    // A killed office leaves its lock file behind; the next export would take it for another
-    // program's.
-    std::error_code ec;
-    if (doc->ownLock) fs::remove(doc->lockFile, ec);
   }
   office_.reset();
 }

@@ -2,16 +2,27 @@
 // Shared by the export tests: a scratch directory holding a copy of the built bill template, and
 // a look into /proc for office processes that should be gone.
 
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include <gtest/gtest.h>
 
 #include "export/libreoffice_host.h"
+
+extern char** environ;
 
 namespace quenby::test {
 
@@ -56,6 +67,62 @@ inline void openSheet(LibreOfficeHost& host, const ScratchBill& bill, const std:
   host.newInstance();
   host.openWorkbook(bill.billUtf8());
   host.selectWorksheet(sheet);
+}
+
+// Points TMPDIR (where offices keep their private profiles) at `dir` while it lives.
+class ScopedTmpdir {
+ public:
+  explicit ScopedTmpdir(const fs::path& dir) {
+    const char* old = std::getenv("TMPDIR");
+    had_ = old != nullptr;
+    if (had_) old_ = old;
+    fs::create_directories(dir);
+    ::setenv("TMPDIR", dir.c_str(), 1);
+  }
+  ~ScopedTmpdir() { had_ ? ::setenv("TMPDIR", old_.c_str(), 1) : ::unsetenv("TMPDIR"); }
+
+ private:
+  bool had_ = false;
+  std::string old_;
+};
+
+// Starts a program in a process group of its own; its standard output goes to `output` (-1: to
+// /dev/null). `environment` entries are added to ours.
+inline pid_t spawnProcess(const std::vector<std::string>& args, int output = -1,
+                          const std::vector<std::string>& environment = {}) {
+  std::vector<std::string> argStore = args, envStore;
+  for (char** e = environ; *e; ++e) envStore.push_back(*e);
+  envStore.insert(envStore.end(), environment.begin(), environment.end());
+  std::vector<char*> argv, envp;
+  for (auto& a : argStore) argv.push_back(a.data());
+  for (auto& e : envStore) envp.push_back(e.data());
+  argv.push_back(nullptr);
+  envp.push_back(nullptr);
+  posix_spawnattr_t attr;
+  posix_spawn_file_actions_t files;
+  posix_spawnattr_init(&attr);
+  posix_spawn_file_actions_init(&files);
+  posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETPGROUP);
+  posix_spawnattr_setpgroup(&attr, 0);
+  if (output >= 0)
+    posix_spawn_file_actions_adddup2(&files, output, 1);
+  else
+    posix_spawn_file_actions_addopen(&files, 1, "/dev/null", O_WRONLY, 0);
+  pid_t pid = 0;
+  const int rc = ::posix_spawnp(&pid, argv[0], &files, &attr, argv.data(), envp.data());
+  posix_spawn_file_actions_destroy(&files);
+  posix_spawnattr_destroy(&attr);
+  return rc == 0 ? pid : 0;
+}
+
+// Polls `done` until it holds or `timeout` passes; returns its last answer.
+inline bool eventually(const std::function<bool()>& done, std::chrono::milliseconds timeout) {
+  const auto deadline = std::chrono::steady_clock::now() + timeout;
+  while (!done()) {
+    if (std::chrono::steady_clock::now() >= deadline) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  return true;
 }
 
 // True when a live (non-zombie) process has `needle` in its command line. Every office process
