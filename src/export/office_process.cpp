@@ -133,6 +133,8 @@ std::vector<std::string> officeEnvironment(const std::string& tempDir) {
 // the office (when it still runs on this profile) and removes what it leaves: the OSL pipe
 // sockets, the bill's lock file if it is this office's, and the profile with the office's
 // temporary folder. Run with no input, it does the same for an office whose owner has gone.
+// (The office's own copy beside the bill, "lu<pid>...tmp", is not removed here: its name does not
+// tell it from another office's copy.)
 const char kWatchdogScript[] = R"sh(trap '' HUP INT TERM
 group=$1 profile=$2 record=$2/quenby-owner
 case ${profile##*/} in quenby-office-*) ;; *) exit 1 ;; esac
@@ -154,7 +156,15 @@ if [ -f "$record" ]; then
   done < "$record"
 fi
 if [ -n "$until" ] && [ -n "$bill" ]; then
-  while [ "$(date +%s)" -lt "$until" ] && [ "$(stat -c %i -- "$bill" 2>/dev/null)" = "$inode" ]; do sleep 0.05; done
+  n=0
+  while [ "$(date +%s)" -lt "$until" ] && [ "$(stat -c %i -- "$bill" 2>/dev/null)" = "$inode" ]; do
+    # A save the office has not begun (no copy of its own beside the bill after a second) is
+    # dropped with the connection: nothing to wait for.
+    set -- "${bill%/*}"/lu"$office"*.tmp
+    [ -e "$1" ] || [ "$n" -lt 20 ] || break
+    n=$((n + 1))
+    sleep 0.05
+  done
 fi
 if [ -n "$group" ] && grep -qaF -- "$profile" "/proc/$group/cmdline" 2>/dev/null; then
   kill -s KILL -- "-$group" 2>/dev/null

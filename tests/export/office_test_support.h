@@ -87,12 +87,17 @@ class ScopedTmpdir {
 };
 
 // Starts a program in a process group of its own; its standard output goes to `output` (-1: to
-// /dev/null). `environment` entries are added to ours.
+// /dev/null). `environment` entries ("NAME=value") replace or add to ours.
 inline pid_t spawnProcess(const std::vector<std::string>& args, int output = -1,
                           const std::vector<std::string>& environment = {}) {
-  std::vector<std::string> argStore = args, envStore;
-  for (char** e = environ; *e; ++e) envStore.push_back(*e);
-  envStore.insert(envStore.end(), environment.begin(), environment.end());
+  std::vector<std::string> argStore = args, envStore = environment;
+  for (char** e = environ; *e; ++e) {
+    const std::string entry = *e;
+    bool replaced = false;
+    for (const std::string& own : environment)
+      replaced = replaced || entry.compare(0, own.find('=') + 1, own, 0, own.find('=') + 1) == 0;
+    if (!replaced) envStore.push_back(entry);
+  }
   std::vector<char*> argv, envp;
   for (auto& a : argStore) argv.push_back(a.data());
   for (auto& e : envStore) envp.push_back(e.data());
@@ -125,18 +130,23 @@ inline bool eventually(const std::function<bool()>& done, std::chrono::milliseco
   return true;
 }
 
-// True when a live (non-zombie) process has `needle` in its command line. Every office process
-// carries its private profile directory there.
-inline bool processMentions(const std::string& needle) {
-  for (const auto& entry : fs::directory_iterator("/proc")) {
-    const std::string name = entry.path().filename().string();
+// The live processes (zombies have no command line) with `needle` in their command line. Every
+// office process carries its private profile directory there.
+inline std::vector<pid_t> processesMentioning(const std::string& needle) {
+  std::vector<pid_t> found;
+  std::error_code ec;
+  for (fs::directory_iterator it("/proc", ec), end; !ec && it != end; it.increment(ec)) {
+    const std::string name = it->path().filename().string();
     if (name.find_first_not_of("0123456789") != std::string::npos) continue;
-    std::string cmdline = fileBytes(entry.path() / "cmdline");
+    std::string cmdline = fileBytes(it->path() / "cmdline");
     for (char& c : cmdline)
       if (c == '\0') c = ' ';
-    if (cmdline.find(needle) != std::string::npos && std::to_string(::getpid()) != name) return true;
+    if (cmdline.find(needle) != std::string::npos && std::to_string(::getpid()) != name)
+      found.push_back(static_cast<pid_t>(std::stol(name)));
   }
-  return false;
+  return found;
 }
+
+inline bool processMentions(const std::string& needle) { return !processesMentioning(needle).empty(); }
 
 }  // namespace quenby::test
