@@ -219,6 +219,7 @@ pid_t spawnWatchdogScript(pid_t group, const std::string& profile, int input) {
   else
     posix_spawn_file_actions_addopen(&files, 0, "/dev/null", O_RDONLY, 0);
   for (int fd : {1, 2}) posix_spawn_file_actions_addopen(&files, fd, "/dev/null", O_WRONLY, 0);
+  posix_spawn_file_actions_addclosefrom_np(&files, 3);
   pid_t pid = 0;
   const int rc = ::posix_spawn(&pid, "/bin/sh", &files, &attr, argv.data(), environ);
   posix_spawn_file_actions_destroy(&files);
@@ -411,7 +412,6 @@ std::set<std::string> officeSockets(pid_t group) {
 }
 
 OfficeProcess::OfficeProcess(const OfficeOptions& options) : options_(options) {
-  if (terminationRequested()) raiseAbandoned();
   std::string soffice = findOffice(options.sofficePath);
   if (soffice.empty()) {
     std::string description = "没有找到电子表格程序 LibreOffice Calc";
@@ -485,6 +485,8 @@ void OfficeProcess::spawn(const std::string& soffice) {
   posix_spawnattr_setsigmask(&attr, &none);
   posix_spawnattr_setsigdefault(&attr, &defaults);
   for (int fd : {0, 1, 2}) posix_spawn_file_actions_addopen(&files, fd, "/dev/null", fd == 0 ? O_RDONLY : O_WRONLY, 0);
+  // Nothing else of ours: an office that outlived a moment of ours must not hold our files open.
+  posix_spawn_file_actions_addclosefrom_np(&files, 3);
   pid_t pid = 0;
   int rc = ::posix_spawn(&pid, soffice.c_str(), &files, &attr, argv.data(), envp.data());
   posix_spawn_file_actions_destroy(&files);
@@ -553,7 +555,6 @@ void OfficeProcess::connect(std::chrono::milliseconds timeout) {
       }
       if (waitForExit(std::chrono::milliseconds(0)))
         throw QuenbyError(ExportError::SpreadsheetNoAnswer, "电子表格程序（LibreOffice）启动后立即退出了，没有响应");
-      if (terminationRequested()) raiseAbandoned();
       if (Clock::now() >= deadline)
         throw QuenbyError(ExportError::SpreadsheetNoAnswer,
                           "电子表格程序（LibreOffice）启动后 " +

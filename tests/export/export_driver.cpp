@@ -2,6 +2,7 @@
 // export: termination handling installed at start-up, the export on the main ("user-interface")
 // thread, and a quit that is only posted to the main thread's loop.
 //   export_driver <bill> [--cell-delay-ms N] [--signal-during-save SIGNAL] [--signal-before-save SIGNAL]
+//                 [--signal-before-quit SIGNAL] [--no-restart]
 // Prints "writing" once the first cell is written, then "exported" or "error <number>", and "quit"
 // when the posted quit is taken.
 
@@ -33,6 +34,7 @@ struct DriverHost : SpreadsheetHost {
   milliseconds cellDelay{0};
   int signalDuringSave = 0;
   int signalBeforeSave = 0;
+  int signalBeforeQuit = 0;
   bool announced = false;
   std::string bill;
 
@@ -74,7 +76,13 @@ struct DriverHost : SpreadsheetHost {
     office.save();
   }
   void closeAllWorkbooks() override { office.closeAllWorkbooks(); }
-  void quit() override { office.quit(); }
+  void quit() override {
+    if (signalBeforeQuit) {
+      ::kill(::getpid(), signalBeforeQuit);
+      std::this_thread::sleep_for(milliseconds(500));  // the termination handling ends the office meanwhile
+    }
+    office.quit();
+  }
   void release() noexcept override { office.release(); }
 };
 
@@ -87,16 +95,19 @@ struct Silent final : BillViewer, Prompter {
 
 int main(int argc, char** argv) {
   if (argc < 2) {
-    std::fprintf(stderr, "usage: %s <bill> [--cell-delay-ms N] [--signal-during-save SIGNAL] [--signal-before-save SIGNAL]\n",
+    std::fprintf(stderr, "usage: %s <bill> [--cell-delay-ms N] [--signal-(during|before)-save SIGNAL] [--signal-before-quit SIGNAL]\n",
                  argv[0]);
     return 2;
   }
   std::setvbuf(stdout, nullptr, _IOLBF, 0);
   DriverHost host;
+  bool restart = true;
   for (int i = 2; i < argc; ++i) {
+    if (!std::strcmp(argv[i], "--no-restart")) restart = false;
     if (!std::strcmp(argv[i], "--cell-delay-ms") && i + 1 < argc) host.cellDelay = milliseconds(std::atoi(argv[++i]));
     if (!std::strcmp(argv[i], "--signal-during-save") && i + 1 < argc) host.signalDuringSave = std::atoi(argv[++i]);
     if (!std::strcmp(argv[i], "--signal-before-save") && i + 1 < argc) host.signalBeforeSave = std::atoi(argv[++i]);
+    if (!std::strcmp(argv[i], "--signal-before-quit") && i + 1 < argc) host.signalBeforeQuit = std::atoi(argv[++i]);
   }
 
   // As the application's main does it: the quit is posted to the event loop of the main thread.
@@ -107,7 +118,9 @@ int main(int argc, char** argv) {
   sheet.field("Text17").setText(u"林场");
   Silent silent;
   try {
-    runExport(logTallyExportJob(sheet, argv[1]), sheet.exportCount(), host, silent, silent);
+    ExportJob job = logTallyExportJob(sheet, argv[1]);
+    if (!restart) job.restart = RestartPolicy::None;
+    runExport(job, sheet.exportCount(), host, silent, silent);
     std::printf("exported\n");
   } catch (const quenby::QuenbyError& e) {
     std::printf("error %d\n", e.number());

@@ -79,7 +79,11 @@ TEST_P(LeftoverOffice, IsRemovedOnlyWhenItsOwnerHasEndedOnThisHost) {
   const std::string before = test::fileBytes(bill.bill());
 
   LibreOfficeHost host;
-  test::openSheet(host, bill, u"原木一");
+  host.newInstance();
+  // Starting an office clears what an ended owner left, whether or not its bill comes up again.
+  EXPECT_EQ(fs::exists(profile), !GetParam().removed);
+  host.openWorkbook(bill.billUtf8());
+  host.selectWorksheet(u"原木一");
   host.setCellText(7, 2, u"5");
   if (GetParam().removed) {
     host.save();
@@ -143,13 +147,20 @@ TEST(Leftovers, ALockOfAnOfficeWhoseProfileIsGoneIsRemovedOnlyOnItsOwnHost) {
   }
 }
 
-// The real office, noting the sockets each instance listens on.
+// The real office, noting for each instance the sockets it listens on and whether its temporary
+// folder is inside its profile.
 struct SocketNotingHost : SpreadsheetHost {
   LibreOfficeHost office;
-  std::vector<std::set<std::string>> sockets;  // per instance
+  std::vector<std::set<std::string>> sockets;
+  std::vector<bool> temporaryFolderInProfile;
   void newInstance() override {
     office.newInstance();
     sockets.push_back(officeSockets(office.officeProcessId()));
+    bool found = false;
+    std::error_code ec;
+    for (fs::directory_iterator it(fs::path(office.profileDirectory()) / "tmp", ec), end; !ec && it != end; it.increment(ec))
+      found = found || it->path().filename().string().rfind("lu", 0) == 0;
+    temporaryFolderInProfile.push_back(found);
   }
   void openWorkbook(const std::string& path) override { office.openWorkbook(path); }
   void selectWorksheet(const std::u16string& name) override { office.selectWorksheet(name); }
@@ -189,6 +200,7 @@ TEST(Leftovers, AFailedExportLeavesNoProfileTemporaryFolderOrSocket) {
     EXPECT_EQ(singleInstance, 1);
     EXPECT_EQ(ours, 1);
   }
+  EXPECT_EQ(host.temporaryFolderInProfile, std::vector<bool>({true, true}));
   EXPECT_TRUE(fs::is_empty(tmp)) << fs::directory_iterator(tmp)->path();
 }
 

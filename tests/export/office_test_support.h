@@ -113,6 +113,7 @@ inline pid_t spawnProcess(const std::vector<std::string>& args, int output = -1,
     posix_spawn_file_actions_adddup2(&files, output, 1);
   else
     posix_spawn_file_actions_addopen(&files, 1, "/dev/null", O_WRONLY, 0);
+  posix_spawn_file_actions_addclosefrom_np(&files, 3);
   pid_t pid = 0;
   const int rc = ::posix_spawnp(&pid, argv[0], &files, &attr, argv.data(), envp.data());
   posix_spawn_file_actions_destroy(&files);

@@ -3,6 +3,7 @@
 // gone, no office process, profile folder, lock file or office socket is left, the bill is
 // byte-identical, and the next export works.
 
+#include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
 #include <sys/wait.h>
@@ -34,7 +35,7 @@ class Driver {
   Driver(const ScratchBill& bill, const std::vector<std::string>& options) : tmp_(bill.dir() / "tmp") {
     fs::create_directory(tmp_);
     int fds[2];
-    EXPECT_EQ(::pipe(fds), 0);
+    EXPECT_EQ(::pipe2(fds, O_CLOEXEC), 0);
     std::vector<std::string> args = {QUENBY_EXPORT_DRIVER, bill.billUtf8()};
     args.insert(args.end(), options.begin(), options.end());
     pid_ = test::spawnProcess(args, fds[1], {"TMPDIR=" + tmp_.string()});
@@ -111,6 +112,7 @@ void expectNothingLeft(const Driver& driver, const ScratchBill& bill, const std:
 struct Ending {
   const char* name;
   int signal;
+  std::vector<std::string> options = {};
 };
 void PrintTo(const Ending& row, std::ostream* os) { *os << row.name; }
 
@@ -121,7 +123,9 @@ TEST_P(QuenbyEnding, WhileWritingCellsLeavesNothingAndTheNextExportWorks) {
   const std::string before = test::fileBytes(bill.bill());
   std::set<std::string> sockets;
   {
-    Driver driver(bill, {"--cell-delay-ms", "20"});
+    std::vector<std::string> options = {"--cell-delay-ms", "20"};
+    options.insert(options.end(), GetParam().options.begin(), GetParam().options.end());
+    Driver driver(bill, options);
     ASSERT_TRUE(driver.waitFor("writing", milliseconds(60000))) << driver.output();
     sockets = socketsOfOfficesUnder(driver.tmp());
     EXPECT_EQ(sockets.size(), 2u) << "the office's own pipe and the one we connect on";
@@ -154,8 +158,10 @@ TEST_P(QuenbyEnding, WhileWritingCellsLeavesNothingAndTheNextExportWorks) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Termination, QuenbyEnding,
-                         testing::Values(Ending{"SIGTERM", SIGTERM}, Ending{"SIGINT", SIGINT}, Ending{"SIGHUP", SIGHUP},
-                                         Ending{"SIGKILL", SIGKILL}),
+                         // Without a restart (as a window without one exports), the broken call itself
+                         // must say that the export was abandoned.
+                         testing::Values(Ending{"SIGTERM", SIGTERM}, Ending{"SIGINT", SIGINT, {"--no-restart"}},
+                                         Ending{"SIGHUP", SIGHUP}, Ending{"SIGKILL", SIGKILL}),
                          [](const auto& info) { return std::string(info.param.name); });
 
 // Quenby ends while the office writes the bill (held still meanwhile, so that the end surely
@@ -204,6 +210,21 @@ TEST(Termination, AKillBeforeTheOfficeBeginsTheSaveIsNotWaitedOut) {
   EXPECT_LT(std::chrono::steady_clock::now() - killed, milliseconds(6000));
   expectNothingLeft(driver, bill, {});
   EXPECT_TRUE(test::fileBytes(bill.bill()) == before) << "the bill changed";
+}
+
+// A termination signal once the bill is saved: the export still ends as abandoned, so that the
+// bill is not opened for the user while Quenby quits.
+TEST(Termination, ASignalAfterTheSaveEndsTheExportWithoutShowingTheBill) {
+  ScratchBill bill;
+  const std::string before = test::fileBytes(bill.bill());
+  {
+    Driver driver(bill, {"--signal-before-quit", std::to_string(SIGTERM)});
+    const int status = driver.waitForEnd(milliseconds(60000));
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status << "\n" << driver.output();
+    EXPECT_TRUE(driver.waitFor("error 1010", milliseconds(0))) << driver.output();
+    expectNothingLeft(driver, bill, {});
+  }
+  EXPECT_TRUE(test::fileBytes(bill.bill()) != before) << "the bill was not saved";
 }
 
 }  // namespace
