@@ -1,8 +1,14 @@
 // One export click's round trip through a real private LibreOffice: the export procedure starts
 // the office, opens the bill, takes "原木一", writes the 203 cells, saves, closes, quits, releases.
+// And, with the default deadlines, how long an office that stops answering (SIGSTOP on its process
+// group once the sheet is taken) holds a cell write, and a whole click with its restart, until
+// the error.
 //   office_roundtrip_bench <template.xls> [Google Benchmark flags]
 
+#include <signal.h>
 #include <unistd.h>
+
+#include <chrono>
 
 #include <cstdio>
 #include <filesystem>
@@ -10,6 +16,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include "calc/error.h"
 #include "export/libreoffice_host.h"
 #include "logtally/log_tally_export.h"
 #include "logtally/log_tally_sheet.h"
@@ -18,13 +25,34 @@ namespace fs = std::filesystem;
 
 static std::string gTemplate;
 
+namespace {
+
+// A scratch copy of the bill template, removed again.
+struct ScratchBill {
+  fs::path dir, bill;
+  ScratchBill() {
+    std::string pattern = (fs::temp_directory_path() / "quenby-bench-XXXXXX").string();
+    dir = ::mkdtemp(pattern.data());
+    bill = dir / u8"账单明细.xls";
+    fs::copy_file(fs::path(std::u8string(gTemplate.begin(), gTemplate.end())), bill);
+  }
+  ~ScratchBill() { fs::remove_all(dir); }
+  std::string path() const {
+    const std::u8string u8 = bill.u8string();
+    return std::string(u8.begin(), u8.end());
+  }
+};
+
+// No reminder box, no window showing the bill.
+struct Silent final : quenby::BillViewer, quenby::Prompter {
+  void show(const std::string&, const std::u16string&) override {}
+  void remind(const std::u16string&) override {}
+};
+
+}  // namespace
+
 static void BM_LogTallyRoundTrip(benchmark::State& state) {
-  std::string pattern = (fs::temp_directory_path() / "quenby-bench-XXXXXX").string();
-  const fs::path dir = ::mkdtemp(pattern.data());
-  const fs::path bill = dir / u8"账单明细.xls";
-  fs::copy_file(fs::path(std::u8string(gTemplate.begin(), gTemplate.end())), bill);
-  const std::u8string billU8 = bill.u8string();
-  const std::string billPath(billU8.begin(), billU8.end());
+  ScratchBill scratch;
 
   quenby::LogTallySheet sheet;
   for (int row = 1; row <= quenby::LogTallySheet::kRows; ++row)
@@ -32,21 +60,75 @@ static void BM_LogTallyRoundTrip(benchmark::State& state) {
       sheet.count(row, group).setText(u"12");
       sheet.volume(row, group).setText(u"0.1234");
     }
-  const quenby::ExportJob job = quenby::logTallyExportJob(sheet, billPath);
+  const quenby::ExportJob job = quenby::logTallyExportJob(sheet, scratch.path());
 
   // The click's own procedure, minus the reminder box and the window that shows the bill.
-  struct Silent final : quenby::BillViewer, quenby::Prompter {
-    void show(const std::string&, const std::u16string&) override {}
-    void remind(const std::u16string&) override {}
-  } silent;
+  Silent silent;
   for (auto _ : state) {
     quenby::LibreOfficeHost host;
     quenby::runExport(job, sheet.exportCount(), host, silent, silent);
   }
   state.counters["cells"] = static_cast<double>(job.cells.size());
-  fs::remove_all(dir);
 }
 BENCHMARK(BM_LogTallyRoundTrip)->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(7)->UseRealTime();
+
+namespace {
+
+// The real office, stopped once the sheet is taken.
+struct StallingHost final : quenby::SpreadsheetHost {
+  quenby::LibreOfficeHost office;
+  void newInstance() override { office.newInstance(); }
+  void openWorkbook(const std::string& path) override { office.openWorkbook(path); }
+  void selectWorksheet(const std::u16string& name) override {
+    office.selectWorksheet(name);
+    ::kill(-office.officeProcessId(), SIGSTOP);
+  }
+  void setCellText(int row, int column, const std::u16string& text) override { office.setCellText(row, column, text); }
+  void save() override { office.save(); }
+  void closeAllWorkbooks() override { office.closeAllWorkbooks(); }
+  void quit() override { office.quit(); }
+  void release() noexcept override { office.release(); }
+};
+
+}  // namespace
+
+static void BM_StalledOfficeToError(benchmark::State& state) {
+  ScratchBill scratch;
+  for (auto _ : state) {
+    quenby::LibreOfficeHost host;
+    host.newInstance();
+    host.openWorkbook(scratch.path());
+    host.selectWorksheet(u"原木一");
+    ::kill(-host.officeProcessId(), SIGSTOP);
+    const auto stalled = std::chrono::steady_clock::now();
+    try {
+      host.setCellText(7, 1, u"30");
+      state.SkipWithError("the stalled office answered");
+    } catch (const quenby::QuenbyError& e) {
+      if (e.number() != 1002) state.SkipWithError(e.description().c_str());
+    }
+    state.SetIterationTime(std::chrono::duration<double>(std::chrono::steady_clock::now() - stalled).count());
+    host.release();
+  }
+}
+BENCHMARK(BM_StalledOfficeToError)->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(3)->UseManualTime();
+
+static void BM_StalledExportClickToError(benchmark::State& state) {
+  ScratchBill scratch;
+  quenby::LogTallySheet sheet;
+  const quenby::ExportJob job = quenby::logTallyExportJob(sheet, scratch.path());
+  Silent silent;
+  for (auto _ : state) {
+    StallingHost host;
+    try {
+      quenby::runExport(job, sheet.exportCount(), host, silent, silent);
+      state.SkipWithError("the stalled export succeeded");
+    } catch (const quenby::QuenbyError& e) {
+      if (e.number() != 1002) state.SkipWithError(e.description().c_str());
+    }
+  }
+}
+BENCHMARK(BM_StalledExportClickToError)->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(1)->UseRealTime();
 
 int main(int argc, char** argv) {
   if (argc < 2 || argv[1][0] == '-') {

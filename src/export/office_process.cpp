@@ -193,19 +193,23 @@ std::string hostName() {
   return name;
 }
 
-// Starts the watchdog script on `profile` with `input` as its standard input (-1: none). 0 when
-// it cannot be started.
-pid_t spawnWatchdogScript(pid_t group, const std::string& profile, int input) {
-  std::vector<std::string> args = {"/bin/sh", "-c", kWatchdogScript, "quenby-office-watchdog",
-                                   group > 0 ? std::to_string(group) : std::string(), profile};
-  std::vector<char*> argv;
+// Starts `args` (the program first) in a process group of its own, so that it and its children
+// can be ended together and a terminal's Ctrl+C or hang-up for our group does not reach them; with
+// default signal handling, whatever we ignore; reading `input` (-1: nothing), writing nowhere, and
+// holding no other file of ours. `environment` replaces ours when given. Returns the process id,
+// or 0 with the reason in `error`.
+pid_t spawnInOwnGroup(std::vector<std::string> args, std::vector<std::string>* environment, int input, int& error) {
+  std::vector<char*> argv, envp;
   for (auto& a : args) argv.push_back(a.data());
   argv.push_back(nullptr);
+  if (environment) {
+    for (auto& e : *environment) envp.push_back(e.data());
+    envp.push_back(nullptr);
+  }
   posix_spawnattr_t attr;
   posix_spawn_file_actions_t files;
   posix_spawnattr_init(&attr);
   posix_spawn_file_actions_init(&files);
-  // A process group of its own: a terminal's Ctrl+C or hang-up for our group must not reach it.
   sigset_t none, defaults;
   sigemptyset(&none);
   sigemptyset(&defaults);
@@ -221,10 +225,19 @@ pid_t spawnWatchdogScript(pid_t group, const std::string& profile, int input) {
   for (int fd : {1, 2}) posix_spawn_file_actions_addopen(&files, fd, "/dev/null", O_WRONLY, 0);
   posix_spawn_file_actions_addclosefrom_np(&files, 3);
   pid_t pid = 0;
-  const int rc = ::posix_spawn(&pid, "/bin/sh", &files, &attr, argv.data(), environ);
+  error = ::posix_spawn(&pid, argv[0], &files, &attr, argv.data(), environment ? envp.data() : environ);
   posix_spawn_file_actions_destroy(&files);
   posix_spawnattr_destroy(&attr);
-  return rc == 0 ? pid : 0;
+  return error == 0 ? pid : 0;
+}
+
+// Starts the watchdog script on `profile` with `input` as its standard input (-1: none). 0 when
+// it cannot be started.
+pid_t spawnWatchdogScript(pid_t group, const std::string& profile, int input) {
+  int error = 0;
+  return spawnInOwnGroup({"/bin/sh", "-c", kWatchdogScript, "quenby-office-watchdog",
+                          group > 0 ? std::to_string(group) : std::string(), profile},
+                         nullptr, input, error);
 }
 
 // Waits for a child of ours; kills it when it has not ended within `timeout`.
@@ -457,40 +470,12 @@ void OfficeProcess::spawn(const std::string& soffice) {
   fs::create_directory(tempDir, ec);
   pipeName_ = uniquePipeName();
 
-  std::vector<std::string> args = {
-      soffice, "--headless", "--invisible", "--norestore", "--nologo", "--nodefault",
-      "-env:UserInstallation=" + utf8FromOUString(fileUrl(profileDir_)),
-      "--accept=pipe,name=" + pipeName_ + ";urp;StarOffice.ComponentContext"};
-  std::vector<char*> argv;
-  for (auto& a : args) argv.push_back(a.data());
-  argv.push_back(nullptr);
-
   std::vector<std::string> environment = officeEnvironment(tempDir);
-  std::vector<char*> envp;
-  for (auto& e : environment) envp.push_back(e.data());
-  envp.push_back(nullptr);
-
-  posix_spawnattr_t attr;
-  posix_spawn_file_actions_t files;
-  posix_spawnattr_init(&attr);
-  posix_spawn_file_actions_init(&files);
-  // A process group of its own, so that the start script, the splash and soffice.bin can be
-  // ended together; default signal handling, whatever the calling program ignores.
-  sigset_t none, defaults;
-  sigemptyset(&none);
-  sigemptyset(&defaults);
-  for (int s : {SIGPIPE, SIGINT, SIGTERM, SIGHUP, SIGCHLD}) sigaddset(&defaults, s);
-  posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETPGROUP | POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
-  posix_spawnattr_setpgroup(&attr, 0);
-  posix_spawnattr_setsigmask(&attr, &none);
-  posix_spawnattr_setsigdefault(&attr, &defaults);
-  for (int fd : {0, 1, 2}) posix_spawn_file_actions_addopen(&files, fd, "/dev/null", fd == 0 ? O_RDONLY : O_WRONLY, 0);
-  // Nothing else of ours: an office that outlived a moment of ours must not hold our files open.
-  posix_spawn_file_actions_addclosefrom_np(&files, 3);
-  pid_t pid = 0;
-  int rc = ::posix_spawn(&pid, soffice.c_str(), &files, &attr, argv.data(), envp.data());
-  posix_spawn_file_actions_destroy(&files);
-  posix_spawnattr_destroy(&attr);
+  int rc = 0;
+  const pid_t pid = spawnInOwnGroup({soffice, "--headless", "--invisible", "--norestore", "--nologo", "--nodefault",
+                                     "-env:UserInstallation=" + utf8FromOUString(fileUrl(profileDir_)),
+                                     "--accept=pipe,name=" + pipeName_ + ";urp;StarOffice.ComponentContext"},
+                                    &environment, -1, rc);
   if (rc != 0)
     throw QuenbyError(ExportError::SpreadsheetMissing,
                       "无法启动电子表格程序 LibreOffice Calc（" + soffice + "）：" + std::strerror(rc) +
