@@ -88,10 +88,22 @@ const char kProfileSeed[] =
     "<value>99.9</value></prop></item>\n"
     "</oor:items>\n";
 
+// The office's build id, as its version file holds it ("buildid=...").
+std::string officeBuildId() {
+  std::ifstream versionrc(QUENBY_LO_PROGRAM "/versionrc");
+  for (std::string line; std::getline(versionrc, line);)
+    if (line.rfind("buildid=", 0) == 0) return line.substr(8);
+  return {};
+}
+
 void seedProfile(const std::string& dir) {
   std::error_code ec;
-  fs::create_directories(fs::path(dir) / "user", ec);
+  fs::create_directories(fs::path(dir) / "user" / "extensions", ec);
   std::ofstream(fs::path(dir) / "user" / "registrymodifications.xcu") << kProfileSeed;
+  // A profile whose extension folder does not name the office's build makes the office clear that
+  // folder and start itself a second time (about half of its start-up).
+  static const std::string buildId = officeBuildId();
+  if (!buildId.empty()) std::ofstream(fs::path(dir) / "user" / "extensions" / "buildid") << buildId;
 }
 
 bool namesUtf8(const char* locale) {
