@@ -125,7 +125,9 @@ TEST(LibreOfficeHost, WritesTextThatReadsBackAsTextAndLeavesTheRestOfTheWorkbook
 
 TEST(LibreOfficeHost, TheSavedBillOpensOnTheSheetJustWrittenAndNothingElseChanges) {
   ScratchBill bill;
-  ASSERT_EQ(activeWorksheet(test::utf8(test::templatePath())), u"原木一");
+  const WorkbookView before = readWorkbookView(test::utf8(test::templatePath()));
+  ASSERT_EQ(before.activeSheet, u"原木一");
+  ASSERT_EQ(before.selectedSheets, std::vector<std::u16string>{u"原木一"});
   LibreOfficeHost host;
   test::openSheet(host, bill, u"原木二");
   host.setCellText(5, 1, u"二号");
@@ -133,7 +135,9 @@ TEST(LibreOfficeHost, TheSavedBillOpensOnTheSheetJustWrittenAndNothingElseChange
   host.closeAllWorkbooks();
   host.quit();
 
-  EXPECT_EQ(activeWorksheet(bill.billUtf8()), u"原木二");
+  const WorkbookView after = readWorkbookView(bill.billUtf8());
+  EXPECT_EQ(after.activeSheet, u"原木二");
+  EXPECT_EQ(after.selectedSheets, std::vector<std::u16string>{u"原木二"}) << "only the active sheet is selected";
   const auto original = readWorksheets(test::utf8(test::templatePath()), kSheets, 30, 14);
   const auto written = readWorksheets(bill.billUtf8(), kSheets, 30, 14);
   EXPECT_EQ(written[1].at(5, 1).text, u"二号");

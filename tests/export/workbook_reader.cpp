@@ -14,6 +14,7 @@
 #include <com/sun/star/frame/XModel.hpp>
 #include <com/sun/star/sheet/XCellRangeAddressable.hpp>
 #include <com/sun/star/sheet/XPrintAreas.hpp>
+#include <com/sun/star/sheet/XSelectedSheetsSupplier.hpp>
 #include <com/sun/star/sheet/XSheetCellCursor.hpp>
 #include <com/sun/star/sheet/XSheetCellRange.hpp>
 #include <com/sun/star/sheet/XSpreadsheet.hpp>
@@ -180,7 +181,7 @@ std::vector<std::u16string> worksheetNames(const std::string& pathUtf8, const Of
   });
 }
 
-std::u16string activeWorksheet(const std::string& pathUtf8, const OfficeOptions& options) {
+WorkbookView readWorkbookView(const std::string& pathUtf8, const OfficeOptions& options) {
   OpenWorkbook workbook(pathUtf8, options);
   return unoCall("读取工作簿 " + pathUtf8, [&] {
     Reference<css::frame::XController> controller =
@@ -188,9 +189,14 @@ std::u16string activeWorksheet(const std::string& pathUtf8, const OfficeOptions&
     // A hidden view keeps the first sheet; showing it (nothing is drawn in the headless office)
     // applies the workbook's own choice.
     controller->getFrame()->getContainerWindow()->setVisible(true);
-    Reference<css::container::XNamed> sheet(
+    WorkbookView view;
+    Reference<css::container::XNamed> active(
         Reference<css::sheet::XSpreadsheetView>(controller, UNO_QUERY_THROW)->getActiveSheet(), UNO_QUERY_THROW);
-    return fromOUString(sheet->getName());
+    view.activeSheet = fromOUString(active->getName());
+    Reference<css::container::XIndexAccess> sheets(workbook.document()->getSheets(), UNO_QUERY_THROW);
+    for (sal_Int32 index : Reference<css::sheet::XSelectedSheetsSupplier>(controller, UNO_QUERY_THROW)->getSelectedSheets())
+      view.selectedSheets.push_back(fromOUString(Reference<css::container::XNamed>(sheets->getByIndex(index), UNO_QUERY_THROW)->getName()));
+    return view;
   });
 }
 
