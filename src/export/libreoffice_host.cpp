@@ -301,10 +301,6 @@ void LibreOfficeHost::save() {
   const fs::path dir = pathFromUtf8(path).parent_path();
   const std::set<fs::path> temporariesBefore = saveTemporaries(dir, office_->officePid());
   office_->beginSave(document_->loadAndSaveTimeout, path);
-  struct EndSave {
-    OfficeProcess& office;
-    ~EndSave() { office.endSave(); }
-  } endSave{*office_};
   try {
     office_->call("保存账单工作簿", document_->loadAndSaveTimeout, [&] {
       Reference<css::frame::XStorable> storable(document_->component, UNO_QUERY_THROW);
@@ -318,6 +314,7 @@ void LibreOfficeHost::save() {
       }
     });
   } catch (const QuenbyError&) {
+    office_->endSave();
     // An office ended in the middle of a save leaves its unfinished copy beside the bill.
     office_->kill();
     std::error_code ec;
@@ -325,6 +322,7 @@ void LibreOfficeHost::save() {
       if (!temporariesBefore.count(file)) fs::remove(file, ec);
     throw;
   }
+  office_->endSave();
 }
 
 void LibreOfficeHost::closeAllWorkbooks() {
