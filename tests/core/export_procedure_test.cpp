@@ -65,6 +65,17 @@ std::vector<std::string> concat(std::vector<std::string> a, const std::vector<st
   return a;
 }
 
+// The number of the error `run` raises; 0 when it raises none.
+template <class Run>
+int errorNumber(Run&& run) {
+  try {
+    run();
+  } catch (const QuenbyError& e) {
+    return e.number();
+  }
+  return 0;
+}
+
 std::map<std::string, std::string> texts(const LogTallySheet& s) {
   std::map<std::string, std::string> m;
   for (const NamedField& f : s.fields()) m[toString(f.id)] = u8(f.field->text());
@@ -117,12 +128,7 @@ TEST(ExportProcedure, SecondFailureReachesTheCallerWithItsNumber) {
   Recorder r;
   r.failOn = "open";
   r.failInAttempts = {1, 2};
-  try {
-    runExport(logTallyExportJob(sheet, "/b.xls"), count, r, r, r);
-    FAIL() << "no error";
-  } catch (const QuenbyError& e) {
-    EXPECT_EQ(e.number(), 1003);
-  }
+  EXPECT_EQ(errorNumber([&] { runExport(logTallyExportJob(sheet, "/b.xls"), count, r, r, r); }), 1003);
   EXPECT_EQ(r.attempt, 2);
   EXPECT_EQ(r.saves, 0);
   EXPECT_EQ(r.log.back(), "release");
@@ -137,35 +143,30 @@ TEST(ExportProcedure, SecondFailureReachesTheCallerWithItsNumber) {
   EXPECT_EQ(std::count(r.log.begin(), r.log.end(), kReminder), 0);
 }
 
-TEST(ExportProcedure, WithoutRestartPolicyTheFirstFailureEndsTheExport) {
-  LogTallySheet sheet;
-  ExportCounter count;
-  Recorder r;
-  r.failOn = "cell";
-  r.failInAttempts = {1};
-  ExportJob job = logTallyExportJob(sheet, "/b.xls");
-  job.restart = RestartPolicy::None;
-  EXPECT_THROW(runExport(job, count, r, r, r), QuenbyError);
-  EXPECT_EQ(r.attempt, 1);
-  EXPECT_EQ(r.saves, 0);
-  EXPECT_EQ(r.log.back(), "release");
-}
-
-TEST(ExportProcedure, AnExportAbandonedBecauseQuenbyEndsIsNotRestarted) {
-  LogTallySheet sheet;
-  ExportCounter count;
-  Recorder r;
-  r.failOn = "cell";
-  r.failInAttempts = {1};
-  r.failWith = ExportError::ExportAbandoned;
-  try {
-    runExport(logTallyExportJob(sheet, "/b.xls"), count, r, r, r);
-    FAIL() << "no error";
-  } catch (const QuenbyError& e) {
-    EXPECT_EQ(e.number(), 1010);
+// The first failure ends the export when the window has no restart, or when the export was
+// abandoned because Quenby ends.
+TEST(ExportProcedure, TheFirstFailureEndsTheExportWithoutRestartOrWhenQuenbyEnds) {
+  struct Row {
+    const char* name;
+    RestartPolicy restart;
+    ExportError error;
+  };
+  for (const Row& row : {Row{"no restart", RestartPolicy::None, ExportError::WorkbookMissing},
+                         Row{"Quenby ends", RestartPolicy::OnceSilently, ExportError::ExportAbandoned}}) {
+    SCOPED_TRACE(row.name);
+    LogTallySheet sheet;
+    ExportCounter count;
+    Recorder r;
+    r.failOn = "cell";
+    r.failInAttempts = {1};
+    r.failWith = row.error;
+    ExportJob job = logTallyExportJob(sheet, "/b.xls");
+    job.restart = row.restart;
+    EXPECT_EQ(errorNumber([&] { runExport(job, count, r, r, r); }), static_cast<int>(row.error));
+    EXPECT_EQ(r.attempt, 1);
+    EXPECT_EQ(r.saves, 0);
+    EXPECT_EQ(r.log.back(), "release");
   }
-  EXPECT_EQ(r.attempt, 1);
-  EXPECT_EQ(r.log.back(), "release");
 }
 
 // A cell of the bill holds 32767 characters; a longer field is refused before anything starts.

@@ -21,6 +21,7 @@
 #include "export/export_procedure.h"
 #include "export/libreoffice_host.h"
 #include "export/termination.h"
+#include "forwarding_host.h"
 #include "logtally/log_tally_export.h"
 
 namespace {
@@ -29,8 +30,7 @@ using namespace quenby;
 using std::chrono::milliseconds;
 
 // The real office, slowed down or interfered with where a test needs a moment to act.
-struct DriverHost : SpreadsheetHost {
-  LibreOfficeHost office;
+struct DriverHost : test::ForwardingHost {
   milliseconds cellDelay{0};
   int signalDuringSave = 0;
   int signalBeforeSave = 0;
@@ -38,12 +38,10 @@ struct DriverHost : SpreadsheetHost {
   bool announced = false;
   std::string bill;
 
-  void newInstance() override { office.newInstance(); }
   void openWorkbook(const std::string& path) override {
     bill = path;
     office.openWorkbook(path);
   }
-  void selectWorksheet(const std::u16string& name) override { office.selectWorksheet(name); }
   void setCellText(int row, int column, const std::u16string& text) override {
     office.setCellText(row, column, text);
     if (!announced) std::printf("writing\n"), announced = true;
@@ -75,7 +73,6 @@ struct DriverHost : SpreadsheetHost {
     }
     office.save();
   }
-  void closeAllWorkbooks() override { office.closeAllWorkbooks(); }
   void quit() override {
     if (signalBeforeQuit) {
       ::kill(::getpid(), signalBeforeQuit);
@@ -83,12 +80,6 @@ struct DriverHost : SpreadsheetHost {
     }
     office.quit();
   }
-  void release() noexcept override { office.release(); }
-};
-
-struct Silent final : BillViewer, Prompter {
-  void show(const std::string&, const std::u16string&) override {}
-  void remind(const std::u16string&) override {}
 };
 
 }  // namespace
@@ -116,7 +107,7 @@ int main(int argc, char** argv) {
 
   LogTallySheet sheet;
   sheet.field("Text17").setText(u"林场");
-  Silent silent;
+  test::Silent silent;
   try {
     ExportJob job = logTallyExportJob(sheet, argv[1]);
     if (!restart) job.restart = RestartPolicy::None;

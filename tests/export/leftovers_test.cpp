@@ -15,6 +15,7 @@
 #include "export/office_process.h"
 #include "export/process_group.h"
 #include "logtally/log_tally_export.h"
+#include "forwarding_host.h"
 #include "office_test_support.h"
 
 namespace quenby {
@@ -149,8 +150,7 @@ TEST(Leftovers, ALockOfAnOfficeWhoseProfileIsGoneIsRemovedOnlyOnItsOwnHost) {
 
 // The real office, noting for each instance the sockets it listens on and whether its temporary
 // folder is inside its profile.
-struct SocketNotingHost : SpreadsheetHost {
-  LibreOfficeHost office;
+struct SocketNotingHost : test::ForwardingHost {
   std::vector<std::set<std::string>> sockets;
   std::vector<bool> temporaryFolderInProfile;
   void newInstance() override {
@@ -162,13 +162,6 @@ struct SocketNotingHost : SpreadsheetHost {
       found = found || it->path().filename().string().rfind("lu", 0) == 0;
     temporaryFolderInProfile.push_back(found);
   }
-  void openWorkbook(const std::string& path) override { office.openWorkbook(path); }
-  void selectWorksheet(const std::u16string& name) override { office.selectWorksheet(name); }
-  void setCellText(int row, int column, const std::u16string& text) override { office.setCellText(row, column, text); }
-  void save() override { office.save(); }
-  void closeAllWorkbooks() override { office.closeAllWorkbooks(); }
-  void quit() override { office.quit(); }
-  void release() noexcept override { office.release(); }
 };
 
 TEST(Leftovers, AFailedExportLeavesNoProfileTemporaryFolderOrSocket) {
@@ -177,10 +170,7 @@ TEST(Leftovers, AFailedExportLeavesNoProfileTemporaryFolderOrSocket) {
   test::ScopedTmpdir tmpdir(tmp);
   ExportJob job{bill.billUtf8(), u"原木三", {}, RestartPolicy::OnceSilently};  // no such sheet: two failed attempts
   SocketNotingHost host;
-  struct Silent final : BillViewer, Prompter {
-    void show(const std::string&, const std::u16string&) override {}
-    void remind(const std::u16string&) override {}
-  } silent;
+  test::Silent silent;
   ExportCounter count;
   try {
     runExport(job, count, host, silent, silent);

@@ -12,6 +12,7 @@
 #include "support/utf.h"
 #include "workbook_reader.h"
 #include "logtally/log_tally_export.h"
+#include "forwarding_host.h"
 #include "office_test_support.h"
 
 namespace quenby {
@@ -29,8 +30,7 @@ struct CountingPrompter final : Prompter {
 };
 
 // The real office, counting the instances it was asked for and noting their private profiles.
-struct CountingHost : SpreadsheetHost {
-  LibreOfficeHost office;
+struct CountingHost : test::ForwardingHost {
   int instances = 0;
   std::set<std::string> profiles;
   void newInstance() override {
@@ -38,13 +38,6 @@ struct CountingHost : SpreadsheetHost {
     office.newInstance();
     profiles.insert(office.profileDirectory());
   }
-  void openWorkbook(const std::string& path) override { office.openWorkbook(path); }
-  void selectWorksheet(const std::u16string& name) override { office.selectWorksheet(name); }
-  void setCellText(int row, int column, const std::u16string& text) override { office.setCellText(row, column, text); }
-  void save() override { office.save(); }
-  void closeAllWorkbooks() override { office.closeAllWorkbooks(); }
-  void quit() override { office.quit(); }
-  void release() noexcept override { office.release(); }
 
   // No office of this host is still running, and their profiles are gone.
   void expectNothingLeft() const {

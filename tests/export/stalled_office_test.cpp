@@ -13,6 +13,7 @@
 #include "export/export_error.h"
 #include "export/export_procedure.h"
 #include "logtally/log_tally_export.h"
+#include "forwarding_host.h"
 #include "office_test_support.h"
 
 namespace quenby {
@@ -139,25 +140,15 @@ TEST(Deadlines, AnOfficeStalledInTheMiddleOfASaveLeavesNoCopyBesideTheBill) {
 TEST(Deadlines, AStalledExportReportsAndTheNextOneWorks) {
   ScratchBill bill;
   const std::string before = test::fileBytes(bill.bill());
-  struct StallingHost : SpreadsheetHost {
-    LibreOfficeHost office{shortDeadlines()};
+  struct StallingHost : test::ForwardingHost {
+    StallingHost() : ForwardingHost(shortDeadlines()) {}
     bool stall = true;
-    void newInstance() override { office.newInstance(); }
-    void openWorkbook(const std::string& path) override { office.openWorkbook(path); }
     void selectWorksheet(const std::u16string& name) override {
       office.selectWorksheet(name);
       if (stall) ::kill(-office.officeProcessId(), SIGSTOP);
     }
-    void setCellText(int row, int column, const std::u16string& text) override { office.setCellText(row, column, text); }
-    void save() override { office.save(); }
-    void closeAllWorkbooks() override { office.closeAllWorkbooks(); }
-    void quit() override { office.quit(); }
-    void release() noexcept override { office.release(); }
   } host;
-  struct Silent final : BillViewer, Prompter {
-    void show(const std::string&, const std::u16string&) override {}
-    void remind(const std::u16string&) override {}
-  } silent;
+  test::Silent silent;
   LogTallySheet sheet;
   sheet.field("Text17").setText(u"林场");
   const auto start = Clock::now();

@@ -19,6 +19,7 @@
 #include "export/export_procedure.h"
 #include "export/office_process.h"
 #include "logtally/log_tally_export.h"
+#include "forwarding_host.h"
 #include "office_test_support.h"
 #include "workbook_reader.h"
 
@@ -147,10 +148,7 @@ TEST_P(QuenbyEnding, WhileWritingCellsLeavesNothingAndTheNextExportWorks) {
 
   test::ScopedTmpdir tmpdir(bill.dir() / "tmp");
   LibreOfficeHost host;
-  struct Silent final : BillViewer, Prompter {
-    void show(const std::string&, const std::u16string&) override {}
-    void remind(const std::u16string&) override {}
-  } silent;
+  test::Silent silent;
   LogTallySheet sheet;
   sheet.field("Text17").setText(u"下一次");
   runExport(logTallyExportJob(sheet, bill.billUtf8()), sheet.exportCount(), host, silent, silent);
