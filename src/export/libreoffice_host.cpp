@@ -198,7 +198,8 @@ void LibreOfficeHost::openWorkbook(const std::string& pathUtf8) {
   doc->lockFile = path.parent_path() / (u8".~lock." + path.filename().u8string() + u8"#");
   if (isStaleLockOfOurs(doc->lockFile)) fs::remove(doc->lockFile, ec);
   doc->lockedElsewhere = lockedByOtherProgram(path, doc->lockFile);
-  doc->loadAndSaveTimeout = loadAndSaveTimeout(options_, fs::file_size(path, ec));
+  const std::uintmax_t size = fs::file_size(path, ec);
+  doc->loadAndSaveTimeout = loadAndSaveTimeout(options_, ec ? 0 : size);
   office_->noteWorkbook(doc->path, utf8FromPath(doc->lockFile));
 
   Reference<css::lang::XComponent> component;
@@ -236,7 +237,8 @@ void LibreOfficeHost::openWorkbook(const std::string& pathUtf8) {
 void LibreOfficeHost::selectWorksheet(const std::u16string& name) {
   if (!document_) throw QuenbyError(ExportError::SpreadsheetFailed, "没有打开账单工作簿，无法选择工作表");
   const std::string shownName = utf8FromOUString(toOUString(name));
-  document_->sheet = office_->call("选择工作表“" + shownName + "”", options_.callTimeout, [&] {
+  // Showing the view below lays the workbook out: as much time as opening it.
+  document_->sheet = office_->call("选择工作表“" + shownName + "”", document_->loadAndSaveTimeout, [&] {
     Reference<css::sheet::XSpreadsheetDocument> spreadsheet(document_->component, UNO_QUERY_THROW);
     Reference<css::container::XNameAccess> sheets(spreadsheet->getSheets(), UNO_QUERY_THROW);
     const OUString sheetName = toOUString(name);
