@@ -39,6 +39,8 @@ target_compile_definitions(quenby_uno INTERFACE LINUX UNX CPPU_ENV=gcc3
 add_library(quenby_office STATIC
   ${QUENBY_ROOT}/src/export/office_process.cpp
   ${QUENBY_ROOT}/src/export/libreoffice_host.cpp
+  ${QUENBY_ROOT}/src/export/process_group.cpp
+  ${QUENBY_ROOT}/src/export/termination.cpp
 )
 add_dependencies(quenby_office quenby_uno_headers)
 target_include_directories(quenby_office PUBLIC ${QUENBY_ROOT}/src)

@@ -3,6 +3,7 @@
 #include <limits>
 
 #include "calc/error.h"
+#include "export/export_error.h"
 
 namespace quenby {
 
@@ -18,6 +19,17 @@ ExportJob exportJob(const SheetExport& spec, const Sheet& sheet, const std::stri
 }
 
 namespace {
+
+// Refused before anything starts: a restart would only meet the same text again.
+void checkTextsFit(const ExportJob& job) {
+  for (const CellSource& c : job.cells) {
+    const std::size_t length = c.field->text().size();
+    if (length > kMaxCellTextLength)
+      throw QuenbyError(ExportError::TextTooLong,
+                        "字段 " + toString(c.id) + " 有 " + std::to_string(length) + " 个字符，账单的一个单元格最多只能存放 " +
+                            std::to_string(kMaxCellTextLength) + " 个字符。导出没有进行，账单没有改动；请缩短该字段的内容，再重新导出");
+  }
+}
 
 void attempt(const ExportJob& job, ExportCounter& exportCount, SpreadsheetHost& host, BillViewer& viewer,
              Prompter& prompter) {
@@ -38,15 +50,17 @@ void attempt(const ExportJob& job, ExportCounter& exportCount, SpreadsheetHost& 
 
 void runExport(const ExportJob& job, ExportCounter& exportCount, SpreadsheetHost& host, BillViewer& viewer,
                Prompter& prompter) {
+  checkTextsFit(job);
   const int attempts = job.restart == RestartPolicy::OnceSilently ? 2 : 1;
   for (int i = 1;; ++i) {
     try {
       attempt(job, exportCount, host, viewer, prompter);
       return;
-    } catch (const QuenbyError&) {
+    } catch (const QuenbyError& e) {
       // An abandoned attempt is neither saved nor closed; its instance is ended all the same.
       host.release();
-      if (i == attempts) throw;
+      // While Quenby ends, no new office is started.
+      if (i == attempts || e.is(ExportError::ExportAbandoned)) throw;
     }
   }
 }

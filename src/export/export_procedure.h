@@ -46,7 +46,9 @@ ExportJob exportJob(const SheetExport& spec, const Sheet& sheet, const std::stri
 
 extern const char16_t kExportReminder[];  // "每次打印前请先关闭*账单明细*"
 
-// Runs one click's export. Raises the error of the last failed attempt.
+// Runs one click's export. Raises the error of the last failed attempt. A field longer than a cell
+// holds (TextTooLong) is refused before the attempt is counted; an export abandoned because
+// Quenby ends (ExportAbandoned) is not restarted.
 void runExport(const ExportJob& job, ExportCounter& exportCount, SpreadsheetHost& host, BillViewer& viewer,
                Prompter& prompter);
 

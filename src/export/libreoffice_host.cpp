@@ -8,25 +8,36 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <set>
 #include <vector>
 
+#include <com/sun/star/awt/PosSize.hpp>
+#include <com/sun/star/awt/XWindow.hpp>
 #include <com/sun/star/beans/PropertyValue.hpp>
 #include <com/sun/star/container/XEnumeration.hpp>
 #include <com/sun/star/container/XEnumerationAccess.hpp>
 #include <com/sun/star/container/XNameAccess.hpp>
 #include <com/sun/star/document/MacroExecMode.hpp>
+#include <com/sun/star/frame/XController.hpp>
+#include <com/sun/star/frame/XFrame.hpp>
+#include <com/sun/star/frame/XLayoutManager.hpp>
+#include <com/sun/star/beans/XPropertySet.hpp>
+#include <com/sun/star/frame/XModel.hpp>
 #include <com/sun/star/frame/XStorable.hpp>
 #include <com/sun/star/io/IOException.hpp>
+#include <com/sun/star/lang/IllegalArgumentException.hpp>
 #include <com/sun/star/lang/XComponent.hpp>
 #include <com/sun/star/sheet/CellFlags.hpp>
 #include <com/sun/star/sheet/XSheetOperation.hpp>
 #include <com/sun/star/sheet/XSpreadsheet.hpp>
 #include <com/sun/star/sheet/XSpreadsheetDocument.hpp>
+#include <com/sun/star/sheet/XSpreadsheetView.hpp>
 #include <com/sun/star/table/XCell.hpp>
 #include <com/sun/star/text/XText.hpp>
 #include <com/sun/star/util/XCloseable.hpp>
 
 #include "export/office_process.h"
+#include "export/termination.h"
 
 namespace quenby {
 
@@ -39,7 +50,7 @@ struct LibreOfficeHost::Document {
   std::string path;  // absolute, UTF-8
   fs::path lockFile;
   bool lockedElsewhere = false;  // a lock file was there before we loaded the workbook
-  bool ownLock = false;          // our office created the lock file
+  std::chrono::milliseconds loadAndSaveTimeout{0};
   Reference<css::lang::XComponent> component;
   Reference<css::sheet::XSpreadsheet> sheet;
 };
@@ -60,18 +71,24 @@ bool lockedByOtherProgram(const fs::path& workbook, const fs::path& ownLockFile)
   return fs::exists(ownLockFile, ec) || fs::exists(officeOwner, ec);
 }
 
-// A LibreOffice lock file ends with the owner's profile URL. One of our own private offices that
-// was killed (say, with the program) leaves its lock behind, naming a profile that no longer
-// exists; such a lock guards nothing and would block every later save.
+// A LibreOffice lock file reads ",<user>,<host>,<date>,<profile URL>;". One of our own private
+// offices that was killed (say, with the program) leaves its lock behind; such a lock guards
+// nothing and would block every later save. It is ours when it names a profile of ours on this
+// host, and stale when that profile is gone or its owner has ended (the office is then ended and
+// its leftovers removed). A lock of another program, of a live Quenby or of another host stays.
 bool isStaleLockOfOurs(const fs::path& lockFile) {
   std::error_code ec;
   if (!fs::is_regular_file(lockFile, ec)) return false;
   std::ifstream in(lockFile, std::ios::binary);
   std::string content((std::istreambuf_iterator<char>(in)), {});
-  const auto end = content.find(';');
-  const auto comma = content.rfind(',', end);
-  if (end == std::string::npos || comma == std::string::npos) return false;
-  const std::string url = content.substr(comma + 1, end - comma - 1);
+  std::vector<std::string> fields;
+  for (size_t start = 0, comma; start <= content.size(); start = comma + 1) {
+    comma = content.find(',', start);
+    if (comma == std::string::npos) comma = content.size();
+    fields.push_back(content.substr(start, comma - start));
+  }
+  if (fields.size() < 5 || !isThisHost(fields[2])) return false;
+  const std::string url = fields[4].substr(0, fields[4].find(';'));
   const std::string prefix = "file://";
   if (url.compare(0, prefix.size(), prefix) != 0) return false;
   std::string path;
@@ -85,7 +102,29 @@ bool isStaleLockOfOurs(const fs::path& lockFile) {
     }
   }
   const fs::path profile = pathFromUtf8(path);
-  return profile.filename().string().rfind("quenby-office-", 0) == 0 && !fs::exists(profile, ec);
+  if (profile.filename().string().rfind("quenby-office-", 0) != 0) return false;
+  return !fs::exists(profile, ec) || endAbandonedOffice(profile);
+}
+
+// Time for opening or saving a workbook of `bytes`.
+std::chrono::milliseconds loadAndSaveTimeout(const OfficeOptions& options, std::uintmax_t bytes) {
+  const auto megabytes = static_cast<long long>((bytes + (1u << 20) - 1) >> 20);
+  return options.callTimeout + options.timeoutPerMegabyte * megabytes;
+}
+
+// The temporary files the office writes a save into beside the bill ("lu<pid>...tmp"), renamed
+// over the bill when the save completes.
+std::set<fs::path> saveTemporaries(const fs::path& dir, pid_t office) {
+  std::set<fs::path> found;
+  if (office == 0) return found;
+  const std::string prefix = "lu" + std::to_string(office);
+  std::error_code ec;
+  for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
+    const std::string name = it->path().filename().string();
+    if (name.rfind(prefix, 0) == 0 && name.size() > 4 && name.compare(name.size() - 4, 4, ".tmp") == 0)
+      found.insert(it->path());
+  }
+  return found;
 }
 
 bool isReadOnlyFile(const std::string& path) {
@@ -93,6 +132,26 @@ bool isReadOnlyFile(const std::string& path) {
   if (::stat(path.c_str(), &st) != 0) return false;
   // Write bits are honoured even for root, who may write anyway: a file marked read-only stays so.
   return (st.st_mode & 0222) == 0 || ::access(path.c_str(), W_OK) != 0;
+}
+
+// The first bytes of the workbook formats the office reads: an Excel 97 workbook is an OLE2
+// compound file, Office Open XML and OpenDocument workbooks are ZIP archives. An empty file or a
+// text file is none of them (the office would make an empty sheet or a text import of it).
+bool startsLikeAWorkbook(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  char head[8] = {};
+  in.read(head, sizeof head);
+  const std::string_view bytes(head, static_cast<size_t>(in.gcount()));
+  return bytes == std::string_view("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8) || bytes.substr(0, 4) == std::string_view("PK\x03\x04", 4);
+}
+
+// A damaged workbook with a proper first block still opens, through the office's text import.
+bool openedAsWorkbook(const Reference<css::lang::XComponent>& component) {
+  Reference<css::frame::XModel> model(component, UNO_QUERY);
+  if (!model.is() || !Reference<css::sheet::XSpreadsheetDocument>(component, UNO_QUERY).is()) return false;
+  for (const css::beans::PropertyValue& p : model->getArgs())
+    if (p.Name == "FilterName") return !p.Value.get<OUString>().startsWith("Text");
+  return true;
 }
 
 css::beans::PropertyValue property(const char* name, const css::uno::Any& value) {
@@ -125,7 +184,13 @@ void LibreOfficeHost::openWorkbook(const std::string& pathUtf8) {
   auto missing = [&] {
     return QuenbyError(ExportError::WorkbookMissing, "找不到账单工作簿：" + shown + "。请确认该文件存在");
   };
+  auto unreadable = [&] {
+    return QuenbyError(ExportError::WorkbookUnreadable,
+                       "账单文件 " + shown +
+                           " 不是可以读取的电子表格工作簿（文件是空的、是文本文件或已经损坏）。请用完好的账单工作簿替换它，再重新导出");
+  };
   if (ec || !fs::is_regular_file(path, ec)) throw missing();
+  if (!startsLikeAWorkbook(path)) throw unreadable();
 
   if (document_) closeAllWorkbooks();
   auto doc = std::make_unique<Document>();
@@ -133,10 +198,13 @@ void LibreOfficeHost::openWorkbook(const std::string& pathUtf8) {
   doc->lockFile = path.parent_path() / (u8".~lock." + path.filename().u8string() + u8"#");
   if (isStaleLockOfOurs(doc->lockFile)) fs::remove(doc->lockFile, ec);
   doc->lockedElsewhere = lockedByOtherProgram(path, doc->lockFile);
+  const std::uintmax_t size = fs::file_size(path, ec);
+  doc->loadAndSaveTimeout = loadAndSaveTimeout(options_, ec ? 0 : size);
+  office_->noteWorkbook(doc->path, utf8FromPath(doc->lockFile));
 
   Reference<css::lang::XComponent> component;
   try {
-    component = unoCall("打开账单工作簿 " + shown, [&] {
+    component = office_->call("打开账单工作簿 " + shown, doc->loadAndSaveTimeout, [&] {
       // A workbook another program holds is loaded read-only: the office would refuse it
       // otherwise, and the save then says plainly why it cannot write.
       // (Asking for ReadOnly=false would instead make the load fail on a write-protected file.)
@@ -144,7 +212,11 @@ void LibreOfficeHost::openWorkbook(const std::string& pathUtf8) {
       args.getArray()[0] = property("Hidden", css::uno::Any(true));
       args.getArray()[1] = property("MacroExecutionMode", css::uno::Any(css::document::MacroExecMode::NEVER_EXECUTE));
       if (doc->lockedElsewhere) args.getArray()[2] = property("ReadOnly", css::uno::Any(true));
-      return office_->desktop()->loadComponentFromURL(fileUrl(doc->path), "_blank", 0, args);
+      try {
+        return office_->desktop()->loadComponentFromURL(fileUrl(doc->path), "_blank", 0, args);
+      } catch (const css::lang::IllegalArgumentException&) {
+        throw unreadable();  // no filter of the office knows the file
+      }
     });
   } catch (const QuenbyError&) {
     if (!fs::is_regular_file(path, ec)) throw missing();
@@ -152,28 +224,47 @@ void LibreOfficeHost::openWorkbook(const std::string& pathUtf8) {
   }
   if (!component.is()) {
     if (!fs::is_regular_file(path, ec)) throw missing();
-    throw QuenbyError(ExportError::SpreadsheetFailed, "电子表格程序无法打开账单工作簿：" + shown);
+    throw unreadable();
   }
   doc->component = component;
-  doc->ownLock = !doc->lockedElsewhere && fs::exists(doc->lockFile, ec);
   document_ = std::move(doc);
-  if (!Reference<css::sheet::XSpreadsheetDocument>(component, UNO_QUERY).is()) {
+  if (!office_->call("检查账单工作簿 " + shown, options_.callTimeout, [&] { return openedAsWorkbook(component); })) {
     closeAllWorkbooks();
-    throw QuenbyError(ExportError::SpreadsheetFailed, "账单工作簿 " + shown + " 不是电子表格文件");
+    throw unreadable();
   }
 }
 
 void LibreOfficeHost::selectWorksheet(const std::u16string& name) {
   if (!document_) throw QuenbyError(ExportError::SpreadsheetFailed, "没有打开账单工作簿，无法选择工作表");
   const std::string shownName = utf8FromOUString(toOUString(name));
-  document_->sheet = unoCall("选择工作表“" + shownName + "”", [&] {
+  // Showing the view below lays the workbook out: as much time as opening it.
+  document_->sheet = office_->call("选择工作表“" + shownName + "”", document_->loadAndSaveTimeout, [&] {
     Reference<css::sheet::XSpreadsheetDocument> spreadsheet(document_->component, UNO_QUERY_THROW);
     Reference<css::container::XNameAccess> sheets(spreadsheet->getSheets(), UNO_QUERY_THROW);
     const OUString sheetName = toOUString(name);
     if (!sheets->hasByName(sheetName))
       throw QuenbyError(ExportError::WorksheetMissing,
                         "账单工作簿 " + document_->path + " 中没有名为“" + shownName + "”的工作表");
-    return Reference<css::sheet::XSpreadsheet>(sheets->getByName(sheetName), UNO_QUERY_THROW);
+    Reference<css::sheet::XSpreadsheet> sheet(sheets->getByName(sheetName), UNO_QUERY_THROW);
+    // The saved bill opens on the sheet just written. The Excel export takes the displayed sheet
+    // from a view that has been shown, never from a hidden one; in the headless office showing
+    // the view draws nothing. Shown first, because showing applies the view settings read from
+    // the file, the displayed sheet among them; without toolbars and one pixel large, because
+    // laying out and painting a full view would add a tenth of a second to every export.
+    Reference<css::frame::XController> controller =
+        Reference<css::frame::XModel>(document_->component, UNO_QUERY_THROW)->getCurrentController();
+    Reference<css::frame::XFrame> frame = controller->getFrame();
+    Reference<css::frame::XLayoutManager> layout(
+        Reference<css::beans::XPropertySet>(frame, UNO_QUERY_THROW)->getPropertyValue("LayoutManager"), UNO_QUERY);
+    if (layout.is()) {
+      layout->setVisible(false);
+      layout->lock();
+    }
+    Reference<css::awt::XWindow> window = frame->getContainerWindow();
+    window->setPosSize(0, 0, 1, 1, css::awt::PosSize::POSSIZE);
+    window->setVisible(true);
+    Reference<css::sheet::XSpreadsheetView>(controller, UNO_QUERY_THROW)->setActiveSheet(sheet);
+    return sheet;
   });
 }
 
@@ -183,7 +274,7 @@ void LibreOfficeHost::setCellText(int row, int column, const std::u16string& tex
   if (row < 1 || column < 1)
     throw QuenbyError(ExportError::SpreadsheetFailed,
                       "单元格位置无效（行 " + std::to_string(row) + "，列 " + std::to_string(column) + "）");
-  unoCall("写入单元格 " + columnName(column) + std::to_string(row), [&] {
+  office_->call("写入单元格 " + columnName(column) + std::to_string(row), options_.callTimeout, [&] {
     Reference<css::table::XCell> cell = document_->sheet->getCellByPosition(column - 1, row - 1);
     if (text.empty()) {
       // An empty text empties the cell's content and keeps its formatting.
@@ -209,23 +300,37 @@ void LibreOfficeHost::save() {
   if (isReadOnlyFile(path))
     throw QuenbyError(ExportError::WorkbookNotSaved,
                       "账单工作簿 " + path + " 是只读文件，无法保存。请取消它的只读属性并关闭正在使用它的程序，再重新导出");
-  unoCall("保存账单工作簿", [&] {
-    Reference<css::frame::XStorable> storable(document_->component, UNO_QUERY_THROW);
-    try {
-      if (storable->isReadonly()) throw css::io::IOException("read-only");
-      storable->store();
-    } catch (const css::io::IOException&) {
-      throw QuenbyError(ExportError::WorkbookNotSaved,
-                        "无法保存账单工作簿 " + path +
-                            "：文件是只读的，或正被其他程序打开。请关闭打开它的程序并检查文件属性，再重新导出");
-    }
-  });
+  const fs::path dir = pathFromUtf8(path).parent_path();
+  const std::set<fs::path> temporariesBefore = saveTemporaries(dir, office_->officePid());
+  office_->beginSave(document_->loadAndSaveTimeout, path);
+  try {
+    office_->call("保存账单工作簿", document_->loadAndSaveTimeout, [&] {
+      Reference<css::frame::XStorable> storable(document_->component, UNO_QUERY_THROW);
+      try {
+        if (storable->isReadonly()) throw css::io::IOException("read-only");
+        storable->store();
+      } catch (const css::io::IOException&) {
+        throw QuenbyError(ExportError::WorkbookNotSaved,
+                          "无法保存账单工作簿 " + path +
+                              "：文件是只读的，或正被其他程序打开。请关闭打开它的程序并检查文件属性，再重新导出");
+      }
+    });
+  } catch (const QuenbyError&) {
+    office_->endSave();
+    // An office ended in the middle of a save leaves its unfinished copy beside the bill.
+    office_->kill();
+    std::error_code ec;
+    for (const fs::path& file : saveTemporaries(dir, office_->officePid()))
+      if (!temporariesBefore.count(file)) fs::remove(file, ec);
+    throw;
+  }
+  office_->endSave();
 }
 
 void LibreOfficeHost::closeAllWorkbooks() {
   if (!office_) throw QuenbyError(ExportError::SpreadsheetFailed, "电子表格程序没有启动，无法关闭工作簿");
   if (document_) document_->sheet.clear();
-  unoCall("关闭工作簿", [&] {
+  office_->call("关闭工作簿", options_.callTimeout, [&] {
     Reference<css::container::XEnumeration> components = office_->desktop()->getComponents()->createEnumeration();
     std::vector<Reference<css::lang::XComponent>> open;
     while (components->hasMoreElements()) {
@@ -251,8 +356,8 @@ void LibreOfficeHost::quit() {
   }
   office_->terminate();
   office_.reset();
-  std::error_code ec;
-  if (doc && doc->ownLock) fs::remove(doc->lockFile, ec);
+  // The bill is saved; while Quenby ends it is not shown any more.
+  if (terminationRequested()) raiseAbandoned();
 }
 
 void LibreOfficeHost::release() noexcept {
@@ -264,10 +369,6 @@ void LibreOfficeHost::release() noexcept {
       doc->component.clear();
     } catch (...) {
     }
-    // A killed office leaves its lock file behind; the next export would take it for another
-    // program's.
-    std::error_code ec;
-    if (doc->ownLock) fs::remove(doc->lockFile, ec);
   }
   office_.reset();
 }

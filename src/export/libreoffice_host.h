@@ -1,7 +1,8 @@
 #pragma once
 // The spreadsheet host on LibreOffice Calc. Every instance is a private headless office that
 // this host starts itself (own temporary profile, own pipe, own process group), drives through
-// UNO and ends again: no office process outlives the host, also after a failure.
+// UNO and ends again: no office process outlives the host, also after a failure, a call that
+// passes its deadline, or the end of the program (see office_process.h and termination.h).
 
 #include <sys/types.h>
 
@@ -20,6 +21,12 @@ struct OfficeOptions {
   std::chrono::milliseconds answerTimeout{15000};
   // How long a terminated office may take to exit before it is killed.
   std::chrono::milliseconds quitTimeout{5000};
+  // How long one call on the office may take before the office is taken for stalled, ended, and
+  // the call reported as unanswered (SpreadsheetNoAnswer).
+  std::chrono::milliseconds callTimeout{15000};
+  // Added for each started megabyte of the bill to the time opening and saving it may take: a
+  // 39 MB bill took 7 s to open on an idle machine, and many times that on a busy one.
+  std::chrono::milliseconds timeoutPerMegabyte{5000};
 };
 
 class OfficeProcess;

@@ -16,6 +16,9 @@
 #include <filesystem>
 #include <fstream>
 #include <mutex>
+#include <optional>
+#include <set>
+#include <sstream>
 #include <thread>
 #include <vector>
 
@@ -26,6 +29,9 @@
 #include <com/sun/star/lang/XComponent.hpp>
 #include <cppuhelper/bootstrap.hxx>
 #include <rtl/string.hxx>
+
+#include "export/process_group.h"
+#include "export/termination.h"
 
 extern char** environ;
 
@@ -69,29 +75,6 @@ std::string uniquePipeName() {
          std::to_string(Clock::now().time_since_epoch().count() % 1000000007);
 }
 
-// Members of a process group that are still running (zombies excluded), read from /proc.
-std::vector<pid_t> runningMembers(pid_t group) {
-  std::vector<pid_t> members;
-  DIR* proc = ::opendir("/proc");
-  if (!proc) return members;
-  while (dirent* entry = ::readdir(proc)) {
-    char* end = nullptr;
-    long pid = std::strtol(entry->d_name, &end, 10);
-    if (pid <= 0 || *end != '\0') continue;
-    std::ifstream statFile(std::string("/proc/") + entry->d_name + "/stat");
-    std::string stat;
-    std::getline(statFile, stat);
-    auto close = stat.rfind(')');
-    if (close == std::string::npos) continue;
-    char state = 0;
-    long parent = 0, pgrp = 0;
-    if (std::sscanf(stat.c_str() + close + 1, " %c %ld %ld", &state, &parent, &pgrp) != 3) continue;
-    if (pgrp == group && state != 'Z' && state != 'X') members.push_back(static_cast<pid_t>(pid));
-  }
-  ::closedir(proc);
-  return members;
-}
-
 std::string lastSystemError() { return std::strerror(errno); }
 
 // The office runs its graphics self-tests (several seconds) whenever it believes it was just
@@ -105,10 +88,22 @@ const char kProfileSeed[] =
     "<value>99.9</value></prop></item>\n"
     "</oor:items>\n";
 
+// The office's build id, as its version file holds it ("buildid=...").
+std::string officeBuildId() {
+  std::ifstream versionrc(QUENBY_LO_PROGRAM "/versionrc");
+  for (std::string line; std::getline(versionrc, line);)
+    if (line.rfind("buildid=", 0) == 0) return line.substr(8);
+  return {};
+}
+
 void seedProfile(const std::string& dir) {
   std::error_code ec;
-  fs::create_directories(fs::path(dir) / "user", ec);
+  fs::create_directories(fs::path(dir) / "user" / "extensions", ec);
   std::ofstream(fs::path(dir) / "user" / "registrymodifications.xcu") << kProfileSeed;
+  // A profile whose extension folder does not name the office's build makes the office clear that
+  // folder and start itself a second time (about half of its start-up).
+  static const std::string buildId = officeBuildId();
+  if (!buildId.empty()) std::ofstream(fs::path(dir) / "user" / "extensions" / "buildid") << buildId;
 }
 
 bool namesUtf8(const char* locale) {
@@ -117,10 +112,11 @@ bool namesUtf8(const char* locale) {
   return l.find("utf-8") != std::string::npos || l.find("utf8") != std::string::npos;
 }
 
-// Our environment for the office, without our URE bootstrap override (it has its own), and with
-// a UTF-8 character type: in the C locale the office cannot map a file URL holding Chinese
-// characters, such as the bill's own name, to the file.
-std::vector<std::string> officeEnvironment() {
+// Our environment for the office, without our URE bootstrap override (it has its own), with
+// a UTF-8 character type (in the C locale the office cannot map a file URL holding Chinese
+// characters, such as the bill's own name, to the file), and with a temporary folder inside its
+// profile, so that removing the profile removes the office's temporary files too.
+std::vector<std::string> officeEnvironment(const std::string& tempDir) {
   auto value = [](const char* name) -> const char* {
     const char* v = std::getenv(name);
     return v && *v ? v : nullptr;
@@ -131,12 +127,185 @@ std::vector<std::string> officeEnvironment() {
   std::vector<std::string> environment;
   for (char** e = environ; *e; ++e) {
     std::string entry = *e;
-    if (entry.rfind("URE_BOOTSTRAP=", 0) == 0) continue;
+    if (entry.rfind("URE_BOOTSTRAP=", 0) == 0 || entry.rfind("TMPDIR=", 0) == 0) continue;
     if (!utf8 && (entry.rfind("LC_ALL=", 0) == 0 || entry.rfind("LC_CTYPE=", 0) == 0)) continue;
     environment.push_back(std::move(entry));
   }
   if (!utf8) environment.push_back("LC_CTYPE=C.UTF-8");
+  environment.push_back("TMPDIR=" + tempDir);
   return environment;
+}
+
+
+// The watchdog: `sh -c <this> quenby-office-watchdog <group> <profile>`, its standard input a pipe
+// whose writing end only the owner of the office holds. It waits for the end of that input, which
+// comes when the owner finishes with the office or ends in any way, SIGKILL included. A save the
+// owner announced ("saving <until> <inode>") is let finish: the office writes the new bill beside
+// the old one and renames it into place, so the bill's inode changes when it is done. Then it ends
+// the office (when it still runs on this profile) and removes what it leaves: the OSL pipe
+// sockets, the bill's lock file if it is this office's, and the profile with the office's
+// temporary folder. Run with no input, it does the same for an office whose owner has gone.
+// (The office's own copy beside the bill, "lu<pid>...tmp", is not removed here: its name does not
+// tell it from another office's copy.)
+const char kWatchdogScript[] = R"sh(trap '' HUP INT TERM
+group=$1 profile=$2 record=$2/quenby-owner
+case ${profile##*/} in quenby-office-*) ;; *) exit 1 ;; esac
+until= inode=
+while IFS=' ' read -r what a b; do
+  case $what in
+    saving) until=$a inode=$b ;;
+    saved) until= ;;
+  esac
+done
+office= lock= bill=
+if [ -f "$record" ]; then
+  while IFS='=' read -r key value; do
+    case $key in
+      office) office=$value ;;
+      lock) lock=$value ;;
+      bill) bill=$value ;;
+    esac
+  done < "$record"
+fi
+if [ -n "$until" ] && [ -n "$bill" ]; then
+  n=0
+  while [ "$(date +%s)" -lt "$until" ] && [ "$(stat -c %i -- "$bill" 2>/dev/null)" = "$inode" ]; do
+    # A save the office has not begun (no copy of its own beside the bill after a second) is
+    # dropped with the connection: nothing to wait for.
+    set -- "${bill%/*}"/lu"$office"*.tmp
+    [ -e "$1" ] || [ "$n" -lt 20 ] || break
+    n=$((n + 1))
+    sleep 0.05
+  done
+fi
+if [ -n "$group" ] && grep -qaF -- "$profile" "/proc/$group/cmdline" 2>/dev/null; then
+  kill -s KILL -- "-$group" 2>/dev/null
+fi
+if [ -n "$office" ] && grep -qaF -- "$profile" "/proc/$office/cmdline" 2>/dev/null; then
+  kill -s KILL "$office" 2>/dev/null
+fi
+n=0
+while [ -n "$office" ] && [ -d "/proc/$office" ] && [ "$n" -lt 100 ]; do sleep 0.02; n=$((n + 1)); done
+if [ -f "$record" ]; then
+  while IFS='=' read -r key value; do
+    [ "$key" = socket ] || continue
+    case ${value##*/} in OSL_PIPE_*) rm -f -- "$value" ;; esac
+  done < "$record"
+fi
+if [ -n "$lock" ] && grep -qaF -- "/${profile##*/};" "$lock" 2>/dev/null; then rm -f -- "$lock"; fi
+rm -rf -- "$profile"
+)sh";
+
+const char kOwnerRecord[] = "quenby-owner";
+const char kProfilePrefix[] = "quenby-office-";
+
+std::string hostName() {
+  char name[256] = {};
+  if (::gethostname(name, sizeof name - 1) != 0) return {};
+  return name;
+}
+
+// Starts `args` (the program first) in a process group of its own, so that it and its children
+// can be ended together and a terminal's Ctrl+C or hang-up for our group does not reach them; with
+// default signal handling, whatever we ignore; reading `input` (-1: nothing), writing nowhere, and
+// holding no other file of ours. `environment` replaces ours when given. Returns the process id,
+// or 0 with the reason in `error`.
+pid_t spawnInOwnGroup(std::vector<std::string> args, std::vector<std::string>* environment, int input, int& error) {
+  std::vector<char*> argv, envp;
+  for (auto& a : args) argv.push_back(a.data());
+  argv.push_back(nullptr);
+  if (environment) {
+    for (auto& e : *environment) envp.push_back(e.data());
+    envp.push_back(nullptr);
+  }
+  posix_spawnattr_t attr;
+  posix_spawn_file_actions_t files;
+  posix_spawnattr_init(&attr);
+  posix_spawn_file_actions_init(&files);
+  sigset_t none, defaults;
+  sigemptyset(&none);
+  sigemptyset(&defaults);
+  for (int s : {SIGPIPE, SIGINT, SIGTERM, SIGHUP, SIGCHLD}) sigaddset(&defaults, s);
+  posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETPGROUP | POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
+  posix_spawnattr_setpgroup(&attr, 0);
+  posix_spawnattr_setsigmask(&attr, &none);
+  posix_spawnattr_setsigdefault(&attr, &defaults);
+  if (input >= 0)
+    posix_spawn_file_actions_adddup2(&files, input, 0);
+  else
+    posix_spawn_file_actions_addopen(&files, 0, "/dev/null", O_RDONLY, 0);
+  for (int fd : {1, 2}) posix_spawn_file_actions_addopen(&files, fd, "/dev/null", O_WRONLY, 0);
+  posix_spawn_file_actions_addclosefrom_np(&files, 3);
+  pid_t pid = 0;
+  error = ::posix_spawn(&pid, argv[0], &files, &attr, argv.data(), environment ? envp.data() : environ);
+  posix_spawn_file_actions_destroy(&files);
+  posix_spawnattr_destroy(&attr);
+  return error == 0 ? pid : 0;
+}
+
+// Starts the watchdog script on `profile` with `input` as its standard input (-1: none). 0 when
+// it cannot be started.
+pid_t spawnWatchdogScript(pid_t group, const std::string& profile, int input) {
+  int error = 0;
+  return spawnInOwnGroup({"/bin/sh", "-c", kWatchdogScript, "quenby-office-watchdog",
+                          group > 0 ? std::to_string(group) : std::string(), profile},
+                         nullptr, input, error);
+}
+
+// Waits for a child of ours; kills it when it has not ended within `timeout`.
+void reapWithin(pid_t child, std::chrono::milliseconds timeout) noexcept {
+  const auto deadline = Clock::now() + timeout;
+  int status = 0;
+  while (::waitpid(child, &status, WNOHANG) == 0) {
+    if (Clock::now() >= deadline) {
+      ::kill(child, SIGKILL);
+      ::waitpid(child, &status, 0);
+      return;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+}
+
+struct OwnerRecord {
+  pid_t owner = 0;
+  unsigned long long started = 0;
+  std::string host;
+  pid_t group = 0;
+};
+
+std::optional<OwnerRecord> readOwnerRecord(const fs::path& profile) {
+  std::ifstream in(profile / kOwnerRecord);
+  if (!in) return std::nullopt;
+  OwnerRecord record;
+  for (std::string line; std::getline(in, line);) {
+    const auto eq = line.find('=');
+    if (eq == std::string::npos) continue;
+    const std::string key = line.substr(0, eq), value = line.substr(eq + 1);
+    if (key == "owner") record.owner = static_cast<pid_t>(std::atol(value.c_str()));
+    if (key == "started") record.started = std::strtoull(value.c_str(), nullptr, 10);
+    if (key == "host") record.host = value;
+    if (key == "group") record.group = static_cast<pid_t>(std::atol(value.c_str()));
+  }
+  if (record.owner <= 0 || record.host.empty()) return std::nullopt;
+  return record;
+}
+
+// An owner has ended when its process is gone or its number now belongs to a later process.
+// Without /proc nothing can be told, and nothing is taken for ended.
+bool ownerEnded(const OwnerRecord& record) {
+  if (processStartTime(::getpid()) == 0) return false;
+  return processStartTime(record.owner) != record.started;
+}
+
+// The socket inodes a process has open.
+std::set<std::string> socketInodes(pid_t pid) {
+  std::set<std::string> inodes;
+  std::error_code ec;
+  for (fs::directory_iterator it("/proc/" + std::to_string(pid) + "/fd", ec), end; !ec && it != end; it.increment(ec)) {
+    const std::string target = fs::read_symlink(it->path(), ec).string();
+    if (!ec && target.rfind("socket:[", 0) == 0) inodes.insert(target.substr(8, target.size() - 9));
+  }
+  return inodes;
 }
 
 }  // namespace
@@ -160,7 +329,19 @@ std::string findOffice(const std::string& explicitPath) {
 }
 
 OUString toOUString(std::u16string_view text) {
-  return OUString(reinterpret_cast<const sal_Unicode*>(text.data()), static_cast<sal_Int32>(text.size()));
+  // UNO carries strings to the office as UTF-8, which has no form for a lone surrogate: one in a
+  // text would break the connection at every attempt. It goes as U+FFFD, the mark of a character
+  // that could not be kept.
+  std::u16string sent(text);
+  for (size_t i = 0; i < sent.size(); ++i) {
+    const bool high = sent[i] >= 0xD800 && sent[i] <= 0xDBFF;
+    const bool low = sent[i] >= 0xDC00 && sent[i] <= 0xDFFF;
+    if (high && i + 1 < sent.size() && sent[i + 1] >= 0xDC00 && sent[i + 1] <= 0xDFFF)
+      ++i;  // a pair: one character
+    else if (high || low)
+      sent[i] = u'\uFFFD';
+  }
+  return OUString(reinterpret_cast<const sal_Unicode*>(sent.data()), static_cast<sal_Int32>(sent.size()));
 }
 
 OUString utf8ToOUString(std::string_view text) {
@@ -214,6 +395,47 @@ void raiseFailed(const std::string& doing, const OUString& message) {
   throw QuenbyError(ExportError::SpreadsheetFailed, description);
 }
 
+void raiseAbandoned() {
+  throw QuenbyError(ExportError::ExportAbandoned, "Quenby 正在退出，导出已中止");
+}
+
+bool isThisHost(std::string_view name) {
+  const std::string own = hostName();
+  if (own.empty() || name.empty()) return false;
+  return name == own || (name.size() > own.size() && name.substr(0, own.size()) == own && name[own.size()] == '.');
+}
+
+bool endAbandonedOffice(const fs::path& profile) {
+  if (profile.filename().string().rfind(kProfilePrefix, 0) != 0) return false;
+  const std::optional<OwnerRecord> record = readOwnerRecord(profile);
+  if (!record || !isThisHost(record->host) || !ownerEnded(*record)) return false;
+  if (const pid_t watchdog = spawnWatchdogScript(record->group, profile.string(), -1)) {
+    reapWithin(watchdog, std::chrono::seconds(10));
+  } else {
+    std::error_code ec;
+    fs::remove_all(profile, ec);
+  }
+  return true;
+}
+
+std::set<std::string> officeSockets(pid_t group) {
+  std::set<std::string> inodes;
+  for (pid_t member : runningMembers(group)) inodes.merge(socketInodes(member));
+  std::set<std::string> paths;
+  if (inodes.empty()) return paths;
+  // Num RefCount Protocol Flags Type St Inode Path
+  std::ifstream table("/proc/net/unix");
+  for (std::string line; std::getline(table, line);) {
+    std::istringstream fields(line);
+    std::string skip, inode, path;
+    for (int i = 0; i < 6; ++i) fields >> skip;
+    fields >> inode >> path;
+    if (!path.empty() && inodes.count(inode) && fs::path(path).filename().string().rfind("OSL_PIPE_", 0) == 0)
+      paths.insert(path);
+  }
+  return paths;
+}
+
 OfficeProcess::OfficeProcess(const OfficeOptions& options) : options_(options) {
   std::string soffice = findOffice(options.sofficePath);
   if (soffice.empty()) {
@@ -221,6 +443,10 @@ OfficeProcess::OfficeProcess(const OfficeOptions& options) : options_(options) {
     if (!options.sofficePath.empty()) description += "（" + options.sofficePath + "）";
     throw QuenbyError(ExportError::SpreadsheetMissing, description + "。请先安装 LibreOffice Calc，再导出账单");
   }
+  // What earlier runs of ours left when they were killed: their offices, profiles and locks.
+  std::error_code ec;
+  for (fs::directory_iterator it(fs::temp_directory_path(ec), ec), end; !ec && it != end; it.increment(ec))
+    if (it->is_directory(ec)) endAbandonedOffice(it->path());
   try {
     spawn(soffice);
     connect(options.answerTimeout);
@@ -232,74 +458,96 @@ OfficeProcess::OfficeProcess(const OfficeOptions& options) : options_(options) {
 
 OfficeProcess::~OfficeProcess() { kill(); }
 
+void OfficeProcess::writeOwnerRecord() {
+  std::ofstream(fs::path(profileDir_) / kOwnerRecord) << "owner=" << ::getpid() << "\nstarted=" << processStartTime(::getpid())
+                                                      << "\nhost=" << hostName() << "\n";
+}
+
+void OfficeProcess::appendRecord(const std::string& key, const std::string& value) {
+  std::ofstream(fs::path(profileDir_) / kOwnerRecord, std::ios::app) << key << '=' << value << '\n';
+}
+
 void OfficeProcess::spawn(const std::string& soffice) {
   std::error_code ec;
-  std::string pattern = (fs::temp_directory_path(ec) / "quenby-office-XXXXXX").string();
-  if (ec) pattern = "/tmp/quenby-office-XXXXXX";
+  std::string pattern = (fs::temp_directory_path(ec) / (std::string(kProfilePrefix) + "XXXXXX")).string();
+  if (ec) pattern = std::string("/tmp/") + kProfilePrefix + "XXXXXX";
   std::vector<char> dir(pattern.begin(), pattern.end());
   dir.push_back('\0');
   if (!::mkdtemp(dir.data()))
     throw QuenbyError(ExportError::SpreadsheetFailed, "无法为电子表格程序创建临时目录 " + pattern + "：" + lastSystemError());
   profileDir_ = dir.data();
+  writeOwnerRecord();  // first, so that a profile of ours always says whose it is
   seedProfile(profileDir_);
+  const std::string tempDir = profileDir_ + "/tmp";
+  fs::create_directory(tempDir, ec);
   pipeName_ = uniquePipeName();
 
-  std::vector<std::string> args = {
-      soffice, "--headless", "--invisible", "--norestore", "--nologo", "--nodefault",
-      "-env:UserInstallation=" + utf8FromOUString(fileUrl(profileDir_)),
-      "--accept=pipe,name=" + pipeName_ + ";urp;StarOffice.ComponentContext"};
-  std::vector<char*> argv;
-  for (auto& a : args) argv.push_back(a.data());
-  argv.push_back(nullptr);
-
-  std::vector<std::string> environment = officeEnvironment();
-  std::vector<char*> envp;
-  for (auto& e : environment) envp.push_back(e.data());
-  envp.push_back(nullptr);
-
-  posix_spawnattr_t attr;
-  posix_spawn_file_actions_t files;
-  posix_spawnattr_init(&attr);
-  posix_spawn_file_actions_init(&files);
-  // A process group of its own, so that the start script, the splash and soffice.bin can be
-  // ended together; default signal handling, whatever the calling program ignores.
-  sigset_t none, defaults;
-  sigemptyset(&none);
-  sigemptyset(&defaults);
-  for (int s : {SIGPIPE, SIGINT, SIGTERM, SIGHUP, SIGCHLD}) sigaddset(&defaults, s);
-  posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETPGROUP | POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
-  posix_spawnattr_setpgroup(&attr, 0);
-  posix_spawnattr_setsigmask(&attr, &none);
-  posix_spawnattr_setsigdefault(&attr, &defaults);
-  for (int fd : {0, 1, 2}) posix_spawn_file_actions_addopen(&files, fd, "/dev/null", fd == 0 ? O_RDONLY : O_WRONLY, 0);
-  pid_t pid = 0;
-  int rc = ::posix_spawn(&pid, soffice.c_str(), &files, &attr, argv.data(), envp.data());
-  posix_spawn_file_actions_destroy(&files);
-  posix_spawnattr_destroy(&attr);
+  std::vector<std::string> environment = officeEnvironment(tempDir);
+  int rc = 0;
+  const pid_t pid = spawnInOwnGroup({soffice, "--headless", "--invisible", "--norestore", "--nologo", "--nodefault",
+                                     "-env:UserInstallation=" + utf8FromOUString(fileUrl(profileDir_)),
+                                     "--accept=pipe,name=" + pipeName_ + ";urp;StarOffice.ComponentContext"},
+                                    &environment, -1, rc);
   if (rc != 0)
     throw QuenbyError(ExportError::SpreadsheetMissing,
                       "无法启动电子表格程序 LibreOffice Calc（" + soffice + "）：" + std::strerror(rc) +
                           "。请确认 LibreOffice Calc 已正确安装");
   pid_ = pid;
+  appendRecord("group", std::to_string(pid_));
+  spawnWatchdog();
+  registered_ = live_offices::add(pid_);
+  if (!registered_) raiseAbandoned();
+  deadlineWatcher_ = std::thread(&OfficeProcess::watchDeadlines, this, pid_);
+}
+
+void OfficeProcess::spawnWatchdog() {
+  int fds[2];
+  if (::pipe2(fds, O_CLOEXEC) != 0)
+    throw QuenbyError(ExportError::SpreadsheetFailed, "无法为电子表格程序建立看护管道：" + lastSystemError());
+  watchdogPid_ = spawnWatchdogScript(pid_, profileDir_, fds[0]);
+  ::close(fds[0]);
+  if (watchdogPid_ == 0) {
+    ::close(fds[1]);
+    throw QuenbyError(ExportError::SpreadsheetFailed, "无法启动电子表格程序的看护进程（/bin/sh）");
+  }
+  watchdogFd_ = fds[1];
+}
+
+void OfficeProcess::tellWatchdog(const std::string& line) noexcept {
+  if (watchdogFd_ < 0) return;
+  [[maybe_unused]] ssize_t written = ::write(watchdogFd_, line.data(), line.size());
+}
+
+void OfficeProcess::finishWatchdog() noexcept {
+  if (watchdogFd_ >= 0) {
+    ::close(watchdogFd_);  // the end of its input: it removes what the office left
+    watchdogFd_ = -1;
+  }
+  if (watchdogPid_ != 0) {
+    reapWithin(watchdogPid_, std::chrono::seconds(10));
+    watchdogPid_ = 0;
+  } else if (!profileDir_.empty()) {
+    std::error_code ec;
+    fs::remove_all(profileDir_, ec);
+  }
+  profileDir_.clear();
 }
 
 void OfficeProcess::connect(std::chrono::milliseconds timeout) {
   const std::string doing = "建立连接";
+  const auto deadline = Clock::now() + timeout;
   Reference<css::uno::XComponentContext> context;
   try {
     context = localContext();
   } catch (const css::uno::Exception& e) {
     raiseFailed("初始化 UNO", e.Message);
   }
-  unoCall(doing, [&] {
+  Reference<css::connection::XConnection> connection = unoCall(doing, [&] {
     auto connector = css::connection::Connector::create(context);
     const OUString description = utf8ToOUString("pipe,name=" + pipeName_);
-    const auto deadline = Clock::now() + timeout;
-    Reference<css::connection::XConnection> connection;
     for (;;) {
       try {
-        connection = connector->connect(description);
-        break;
+        return connector->connect(description);
       } catch (const css::connection::NoConnectException&) {
       }
       if (waitForExit(std::chrono::milliseconds(0)))
@@ -311,11 +559,48 @@ void OfficeProcess::connect(std::chrono::milliseconds timeout) {
                               " 秒内没有响应");
       std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
+  });
+  // The pipe may be open while the office does not answer on it.
+  const auto left = std::max(std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()),
+                             std::chrono::milliseconds(1000));
+  call(doing, left, [&] {
     bridge_ = css::bridge::BridgeFactory::create(context)->createBridge(OUString(), "urp", connection, nullptr);
     Reference<css::uno::XComponentContext> remote(bridge_->getInstance("StarOffice.ComponentContext"),
                                                   UNO_QUERY_THROW);
     desktop_ = css::frame::Desktop::create(remote);
   });
+  for (pid_t member : runningMembers(pid_))
+    if (member != pid_) officePid_ = member;
+  if (officePid_ != 0) appendRecord("office", std::to_string(officePid_));
+  recordSockets();
+}
+
+void OfficeProcess::recordSockets() noexcept {
+  if (pid_ == 0 || profileDir_.empty()) return;
+  try {
+    for (const std::string& path : officeSockets(pid_))
+      if (recordedSockets_.insert(path).second) appendRecord("socket", path);
+  } catch (...) {
+  }
+}
+
+void OfficeProcess::noteWorkbook(const std::string& billPath, const std::string& lockPath) {
+  appendRecord("bill", billPath);
+  appendRecord("lock", lockPath);
+}
+
+void OfficeProcess::beginSave(std::chrono::milliseconds timeout, const std::string& billPath) {
+  if (!live_offices::beginSave(pid_)) raiseAbandoned();
+  struct stat st {};
+  ::stat(billPath.c_str(), &st);
+  const auto until = std::chrono::duration_cast<std::chrono::seconds>(
+      (std::chrono::system_clock::now() + timeout).time_since_epoch());
+  tellWatchdog("saving " + std::to_string(until.count() + 1) + " " + std::to_string(st.st_ino) + "\n");
+}
+
+void OfficeProcess::endSave() noexcept {
+  tellWatchdog("saved\n");
+  live_offices::endSave(pid_);
 }
 
 void OfficeProcess::dropConnection() noexcept {
@@ -347,11 +632,11 @@ bool OfficeProcess::waitForExit(std::chrono::milliseconds timeout) noexcept {
 
 void OfficeProcess::killGroup() noexcept {
   if (pid_ == 0) return;
+  recordSockets();  // while the office still holds them
   const pid_t group = pid_;
   // soffice.bin is a child of the splash process, not ours. Killing it first lets the splash
   // reap it before it ends, so that no zombie is handed to a parent that may never reap it.
-  for (pid_t member : runningMembers(group))
-    if (member != group) ::kill(member, SIGKILL);
+  killOfficeMembers(group);
   if (!waitForExit(std::chrono::milliseconds(1000))) {
     ::kill(-group, SIGKILL);
     int status = 0;
@@ -365,33 +650,92 @@ void OfficeProcess::killGroup() noexcept {
   }
 }
 
-void OfficeProcess::removeProfile() noexcept {
-  if (profileDir_.empty()) return;
-  std::error_code ec;
-  fs::remove_all(profileDir_, ec);
-  profileDir_.clear();
+// The office is no longer ours to watch: neither the termination handling nor a deadline may
+// touch its group once we begin to reap it.
+void OfficeProcess::leaveWatchers() noexcept {
+  if (registered_) {
+    live_offices::remove(pid_);
+    registered_ = false;
+  }
+  {
+    std::lock_guard lock(deadlineMutex_);
+    stopDeadlines_ = true;
+  }
+  deadlineChanged_.notify_all();
+  if (deadlineWatcher_.joinable()) deadlineWatcher_.join();
 }
 
 void OfficeProcess::terminate() noexcept {
   if (pid_ != 0) {
+    if (registered_) {
+      live_offices::remove(pid_);
+      registered_ = false;
+    }
     bool agreed = true;
     try {
-      if (desktop_.is()) agreed = desktop_->terminate();
+      if (desktop_.is()) agreed = call("退出", options_.quitTimeout, [&] { return desktop_->terminate(); });
     } catch (...) {
       // The office often drops the connection while it shuts down.
     }
+    leaveWatchers();
     dropConnection();
     // An office that refuses to end (a listener vetoed) is not waited for.
     if (!agreed || !waitForExit(options_.quitTimeout)) killGroup();
   }
+  leaveWatchers();
   dropConnection();
-  removeProfile();
+  finishWatchdog();
 }
 
 void OfficeProcess::kill() noexcept {
+  leaveWatchers();
   killGroup();
   dropConnection();
-  removeProfile();
+  finishWatchdog();
+}
+
+void OfficeProcess::armDeadline(std::chrono::milliseconds timeout) {
+  std::lock_guard lock(deadlineMutex_);
+  deadline_ = Clock::now() + timeout;
+  ++deadlineGeneration_;
+  deadlineChanged_.notify_all();
+}
+
+void OfficeProcess::disarmDeadline() noexcept {
+  std::lock_guard lock(deadlineMutex_);
+  deadline_.reset();
+  ++deadlineGeneration_;
+  deadlineChanged_.notify_all();
+}
+
+void OfficeProcess::watchDeadlines(pid_t group) {
+  std::unique_lock lock(deadlineMutex_);
+  for (;;) {
+    deadlineChanged_.wait(lock, [&] { return stopDeadlines_ || deadline_; });
+    if (stopDeadlines_) return;
+    const unsigned generation = deadlineGeneration_;
+    if (deadlineChanged_.wait_until(lock, *deadline_, [&] { return stopDeadlines_ || deadlineGeneration_ != generation; }))
+      continue;
+    // The office has not answered in time. Killing it breaks the connection, which ends the call.
+    deadlinePassed_ = true;
+    deadline_.reset();
+    killOfficeMembers(group);
+  }
+}
+
+void OfficeProcess::raiseIfCutOff(const std::string& doing, std::chrono::milliseconds timeout) {
+  if (terminationRequested()) raiseAbandoned();
+  bool passed = false;
+  {
+    std::lock_guard lock(deadlineMutex_);
+    passed = deadlinePassed_;
+  }
+  if (passed) {
+    const auto seconds = (timeout.count() + 999) / 1000;
+    throw QuenbyError(ExportError::SpreadsheetNoAnswer,
+                      "电子表格程序（LibreOffice）在" + doing + "时 " + std::to_string(seconds) +
+                          " 秒内没有响应，已被结束。账单没有改动；请重新导出");
+  }
 }
 
 }  // namespace quenby

@@ -3,15 +3,24 @@
 // this header pulls in the UNO headers.
 //
 // The office runs the start script in a process group of its own, on a fresh temporary profile
-// and a unique pipe; it never meets the user's running office. Ending it (terminate or kill)
-// reaps the process and removes the profile.
+// that also holds the office's temporary folder, and on a unique pipe; it never meets the user's
+// running office. The profile records its owner (our process, the office's process group, the
+// host). A watchdog process holds the other end of a pipe only we write to: when we end, however
+// we end, it ends the office and removes what the office leaves (profile, sockets, the bill's lock).
+// Ending the office here (terminate or kill) reaps it and lets the watchdog clean up at once.
+// Every call on the office has a deadline; when it passes, the office is killed.
 
 #include <sys/types.h>
 
 #include <chrono>
+#include <condition_variable>
 #include <filesystem>
+#include <mutex>
+#include <optional>
+#include <set>
 #include <string>
 #include <string_view>
+#include <thread>
 
 #include <com/sun/star/bridge/XBridge.hpp>
 #include <com/sun/star/frame/XDesktop2.hpp>
@@ -26,44 +35,6 @@ namespace quenby {
 
 using rtl::OString;
 using rtl::OUString;
-
-class OfficeProcess {
- public:
-  // Starts the office and connects to it. Raises SpreadsheetMissing when there is no office to
-  // start and SpreadsheetNoAnswer when it does not answer in time; nothing is left behind then.
-  explicit OfficeProcess(const OfficeOptions& options);
-  ~OfficeProcess();  // kills the office when it still runs
-  OfficeProcess(const OfficeProcess&) = delete;
-  OfficeProcess& operator=(const OfficeProcess&) = delete;
-
-  const css::uno::Reference<css::frame::XDesktop2>& desktop() const { return desktop_; }
-  pid_t pid() const noexcept { return pid_; }
-  const std::string& profileDirectory() const noexcept { return profileDir_; }
-
-  // Asks the office to end, waits for it within quitTimeout, kills it if it does not.
-  void terminate() noexcept;
-  // Ends the office at once.
-  void kill() noexcept;
-
- private:
-  void spawn(const std::string& soffice);
-  void connect(std::chrono::milliseconds timeout);
-  void dropConnection() noexcept;
-  bool waitForExit(std::chrono::milliseconds timeout) noexcept;
-  void killGroup() noexcept;
-  void removeProfile() noexcept;
-
-  OfficeOptions options_;
-  std::string profileDir_;
-  std::string pipeName_;
-  pid_t pid_ = 0;  // the start script; leader of the office's process group
-  css::uno::Reference<css::bridge::XBridge> bridge_;
-  css::uno::Reference<css::frame::XDesktop2> desktop_;
-};
-
-// The office executable: an explicit path when it is executable, else the installed one, else
-// "soffice" or "libreoffice" on the PATH. Empty when there is none.
-std::string findOffice(const std::string& explicitPath);
 
 // Text conversions between the program's strings and UNO's.
 OUString toOUString(std::u16string_view text);
@@ -83,6 +54,7 @@ OUString fileUrl(const std::string& absolutePathUtf8);
 // done ("doing", e.g. "保存账单工作簿"). QuenbyErrors pass through.
 [[noreturn]] void raiseDisconnected(const std::string& doing);
 [[noreturn]] void raiseFailed(const std::string& doing, const OUString& message);
+[[noreturn]] void raiseAbandoned();  // ExportAbandoned: Quenby is ending
 
 template <class Call>
 auto unoCall(const std::string& doing, Call&& call) -> decltype(call()) {
@@ -98,5 +70,105 @@ auto unoCall(const std::string& doing, Call&& call) -> decltype(call()) {
     raiseFailed(doing, utf8ToOUString(e.what()));
   }
 }
+
+class OfficeProcess {
+ public:
+  // Starts the office and connects to it, after ending the offices of ours whose owner is gone.
+  // Raises SpreadsheetMissing when there is no office to start, SpreadsheetNoAnswer when it does
+  // not answer in time and ExportAbandoned when Quenby is ending; nothing is left behind then.
+  explicit OfficeProcess(const OfficeOptions& options);
+  ~OfficeProcess();  // kills the office when it still runs
+  OfficeProcess(const OfficeProcess&) = delete;
+  OfficeProcess& operator=(const OfficeProcess&) = delete;
+
+  const css::uno::Reference<css::frame::XDesktop2>& desktop() const { return desktop_; }
+  pid_t pid() const noexcept { return pid_; }
+  pid_t officePid() const noexcept { return officePid_; }  // soffice.bin, once connected
+  const std::string& profileDirectory() const noexcept { return profileDir_; }
+
+  // unoCall with a deadline: when `timeout` passes the office is killed, and the call raises
+  // SpreadsheetNoAnswer saying so (ExportAbandoned when the office was ended because Quenby ends).
+  template <class Call>
+  auto call(const std::string& doing, std::chrono::milliseconds timeout, Call&& fn) -> decltype(fn()) {
+    armDeadline(timeout);
+    struct Disarm {
+      OfficeProcess& office;
+      ~Disarm() { office.disarmDeadline(); }
+    } disarm{*this};
+    try {
+      return unoCall(doing, fn);
+    } catch (const QuenbyError&) {
+      raiseIfCutOff(doing, timeout);
+      throw;
+    }
+  }
+
+  // The workbook about to be opened and its lock file, recorded for the clean-up.
+  void noteWorkbook(const std::string& billPath, const std::string& lockPath);
+  // Around a store of the bill. A save being written holds back Quenby's end, and the watchdog
+  // lets it finish (until `timeout`) before it ends the office. beginSave raises ExportAbandoned
+  // when Quenby is ending.
+  void beginSave(std::chrono::milliseconds timeout, const std::string& billPath);
+  void endSave() noexcept;
+
+  // Asks the office to end, waits for it within quitTimeout, kills it if it does not.
+  void terminate() noexcept;
+  // Ends the office at once.
+  void kill() noexcept;
+
+ private:
+  void writeOwnerRecord();
+  void appendRecord(const std::string& key, const std::string& value);
+  void spawn(const std::string& soffice);
+  void spawnWatchdog();
+  void tellWatchdog(const std::string& line) noexcept;
+  void finishWatchdog() noexcept;
+  void connect(std::chrono::milliseconds timeout);
+  void recordSockets() noexcept;
+  void dropConnection() noexcept;
+  bool waitForExit(std::chrono::milliseconds timeout) noexcept;
+  void killGroup() noexcept;
+  void leaveWatchers() noexcept;
+
+  void armDeadline(std::chrono::milliseconds timeout);
+  void disarmDeadline() noexcept;
+  void watchDeadlines(pid_t group);
+  void raiseIfCutOff(const std::string& doing, std::chrono::milliseconds timeout);
+
+  OfficeOptions options_;
+  std::string profileDir_;
+  std::string pipeName_;
+  pid_t pid_ = 0;        // the start script; leader of the office's process group
+  pid_t officePid_ = 0;  // soffice.bin
+  pid_t watchdogPid_ = 0;
+  int watchdogFd_ = -1;  // our end of the watchdog's pipe
+  bool registered_ = false;
+  std::set<std::string> recordedSockets_;
+  css::uno::Reference<css::bridge::XBridge> bridge_;
+  css::uno::Reference<css::frame::XDesktop2> desktop_;
+
+  std::mutex deadlineMutex_;
+  std::condition_variable deadlineChanged_;
+  std::optional<std::chrono::steady_clock::time_point> deadline_;
+  unsigned deadlineGeneration_ = 0;
+  bool deadlinePassed_ = false;
+  bool stopDeadlines_ = false;
+  std::thread deadlineWatcher_;
+};
+
+// The office executable: an explicit path when it is executable, else the installed one, else
+// "soffice" or "libreoffice" on the PATH. Empty when there is none.
+std::string findOffice(const std::string& explicitPath);
+
+// Whether a host name (as a lock file records it) names this machine.
+bool isThisHost(std::string_view name);
+
+// When `profile` is a private profile of ours (it records its owner) whose owner has ended on this
+// host, ends its office and removes what it left, and returns true. Never touches the profile of a
+// live process or of another host.
+bool endAbandonedOffice(const std::filesystem::path& profile);
+
+// The paths of the OSL pipe sockets the members of a process group listen on.
+std::set<std::string> officeSockets(pid_t group);
 
 }  // namespace quenby

@@ -2,9 +2,14 @@
 // The operations an export calls on the spreadsheet application that holds the bill workbook,
 // and the two small interfaces around it: showing the saved bill and the modal reminder.
 
+#include <cstddef>
 #include <string>
 
 namespace quenby {
+
+// The most characters (UTF-16 code units) one cell of the bill holds: an Excel 97 workbook stores
+// no more, and the office cuts a longer text without a word.
+inline constexpr std::size_t kMaxCellTextLength = 32767;
 
 // One instance of a spreadsheet application driven invisibly. Every call may raise QuenbyError.
 class SpreadsheetHost {

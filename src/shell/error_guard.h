@@ -7,6 +7,7 @@
 #include <string>
 
 #include "calc/error.h"
+#include "export/export_error.h"
 
 class QWidget;
 
@@ -23,6 +24,8 @@ void guarded(QWidget* parent, Handler&& handler) noexcept {
   try {
     handler();
   } catch (const QuenbyError& e) {
+    // An export broken off because the program is ending has nobody left to tell.
+    if (e.is(ExportError::ExportAbandoned)) return;
     reportError(parent, e.number(), e.description());
   } catch (const std::bad_alloc&) {
     reportError(parent, static_cast<int>(ErrorCode::OutOfMemory),

@@ -22,6 +22,7 @@ struct Recorder : SpreadsheetHost, BillViewer, Prompter {
   std::vector<std::string> log;
   std::string failOn;            // call name, e.g. "open", "cell", "save", "show"
   std::set<int> failInAttempts;  // 1-based
+  ExportError failWith = ExportError::WorkbookMissing;
   int attempt = 0;
   std::map<std::pair<int, int>, std::string> cells;  // what the last attempt wrote
   int saves = 0;
@@ -29,7 +30,7 @@ struct Recorder : SpreadsheetHost, BillViewer, Prompter {
   void call(const std::string& name) {
     log.push_back(name);
     if (name == failOn && failInAttempts.count(attempt))
-      throw QuenbyError(ExportError::WorkbookMissing, "找不到 " + name);
+      throw QuenbyError(failWith, "失败 " + name);
   }
   void newInstance() override {
     ++attempt;
@@ -62,6 +63,17 @@ const std::vector<std::string> kOneAttempt = {"new",  "open /b.xls", "open",    
 std::vector<std::string> concat(std::vector<std::string> a, const std::vector<std::string>& b) {
   a.insert(a.end(), b.begin(), b.end());
   return a;
+}
+
+// The number of the error `run` raises; 0 when it raises none.
+template <class Run>
+int errorNumber(Run&& run) {
+  try {
+    run();
+  } catch (const QuenbyError& e) {
+    return e.number();
+  }
+  return 0;
 }
 
 std::map<std::string, std::string> texts(const LogTallySheet& s) {
@@ -116,12 +128,7 @@ TEST(ExportProcedure, SecondFailureReachesTheCallerWithItsNumber) {
   Recorder r;
   r.failOn = "open";
   r.failInAttempts = {1, 2};
-  try {
-    runExport(logTallyExportJob(sheet, "/b.xls"), count, r, r, r);
-    FAIL() << "no error";
-  } catch (const QuenbyError& e) {
-    EXPECT_EQ(e.number(), 1003);
-  }
+  EXPECT_EQ(errorNumber([&] { runExport(logTallyExportJob(sheet, "/b.xls"), count, r, r, r); }), 1003);
   EXPECT_EQ(r.attempt, 2);
   EXPECT_EQ(r.saves, 0);
   EXPECT_EQ(r.log.back(), "release");
@@ -136,18 +143,61 @@ TEST(ExportProcedure, SecondFailureReachesTheCallerWithItsNumber) {
   EXPECT_EQ(std::count(r.log.begin(), r.log.end(), kReminder), 0);
 }
 
-TEST(ExportProcedure, WithoutRestartPolicyTheFirstFailureEndsTheExport) {
-  LogTallySheet sheet;
-  ExportCounter count;
-  Recorder r;
-  r.failOn = "cell";
-  r.failInAttempts = {1};
-  ExportJob job = logTallyExportJob(sheet, "/b.xls");
-  job.restart = RestartPolicy::None;
-  EXPECT_THROW(runExport(job, count, r, r, r), QuenbyError);
-  EXPECT_EQ(r.attempt, 1);
-  EXPECT_EQ(r.saves, 0);
-  EXPECT_EQ(r.log.back(), "release");
+// The first failure ends the export when the window has no restart, or when the export was
+// abandoned because Quenby ends.
+TEST(ExportProcedure, TheFirstFailureEndsTheExportWithoutRestartOrWhenQuenbyEnds) {
+  struct Row {
+    const char* name;
+    RestartPolicy restart;
+    ExportError error;
+  };
+  for (const Row& row : {Row{"no restart", RestartPolicy::None, ExportError::WorkbookMissing},
+                         Row{"Quenby ends", RestartPolicy::OnceSilently, ExportError::ExportAbandoned}}) {
+    SCOPED_TRACE(row.name);
+    LogTallySheet sheet;
+    ExportCounter count;
+    Recorder r;
+    r.failOn = "cell";
+    r.failInAttempts = {1};
+    r.failWith = row.error;
+    ExportJob job = logTallyExportJob(sheet, "/b.xls");
+    job.restart = row.restart;
+    EXPECT_EQ(errorNumber([&] { runExport(job, count, r, r, r); }), static_cast<int>(row.error));
+    EXPECT_EQ(r.attempt, 1);
+    EXPECT_EQ(r.saves, 0);
+    EXPECT_EQ(r.log.back(), "release");
+  }
+}
+
+// A cell of the bill holds 32767 characters; a longer field is refused before anything starts.
+TEST(ExportProcedure, AFieldLongerThanACellHoldsIsRefusedBeforeTheAttemptIsCounted) {
+  struct Row {
+    const char* name;
+    size_t length;
+    bool refused;
+  };
+  for (const Row& row : {Row{"at the limit", 32767, false}, Row{"one over", 32768, true}, Row{"far over", 100000, true}}) {
+    SCOPED_TRACE(row.name);
+    LogTallySheet sheet;
+    sheet.field("Text16", 5).setText(std::u16string(row.length, u'9'));
+    ExportCounter count;
+    Recorder r;
+    if (!row.refused) {
+      runExport(logTallyExportJob(sheet, "/b.xls"), count, r, r, r);
+      EXPECT_EQ(r.cells[std::make_pair(21, 8)].size(), row.length);
+      continue;
+    }
+    try {
+      runExport(logTallyExportJob(sheet, "/b.xls"), count, r, r, r);
+      FAIL() << "no error";
+    } catch (const QuenbyError& e) {
+      EXPECT_EQ(e.number(), 1009);
+      EXPECT_NE(e.description().find("Text16(5)"), std::string::npos) << e.description();
+      EXPECT_NE(e.description().find(std::to_string(row.length)), std::string::npos) << e.description();
+    }
+    EXPECT_TRUE(r.log.empty()) << "the office was asked for something";
+    EXPECT_EQ(count.value(), 0);
+  }
 }
 
 TEST(ExportCounter, StopsAtTheLargestSixteenBitValue) {

@@ -11,6 +11,7 @@
 #include "calc/error.h"
 #include "export/export_procedure.h"
 #include "export/libreoffice_host.h"
+#include "forwarding_host.h"
 #include "office_test_support.h"
 
 namespace quenby::test {
@@ -25,8 +26,7 @@ struct CountingPrompter final : Prompter {
   void remind(const std::u16string&) override { ++reminders; }
 };
 
-struct CountingHost : SpreadsheetHost {
-  LibreOfficeHost office;
+struct CountingHost : ForwardingHost {
   int instances = 0;
   std::set<std::string> profiles;
   void newInstance() override {
@@ -34,15 +34,6 @@ struct CountingHost : SpreadsheetHost {
     office.newInstance();
     profiles.insert(office.profileDirectory());
   }
-  void openWorkbook(const std::string& path) override { office.openWorkbook(path); }
-  void selectWorksheet(const std::u16string& name) override { office.selectWorksheet(name); }
-  void setCellText(int row, int column, const std::u16string& text) override {
-    office.setCellText(row, column, text);
-  }
-  void save() override { office.save(); }
-  void closeAllWorkbooks() override { office.closeAllWorkbooks(); }
-  void quit() override { office.quit(); }
-  void release() noexcept override { office.release(); }
 
   // No office of this host is still running, and their profiles are gone.
   void expectNothingLeft() const {

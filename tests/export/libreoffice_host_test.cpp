@@ -7,6 +7,7 @@
 #include <optional>
 #include <set>
 #include <string>
+#include <tuple>
 #include <utility>
 
 #include <gtest/gtest.h>
@@ -25,6 +26,7 @@ struct Written {
   int row, column;
   std::u16string text;
   const char* why;
+  std::u16string reads = {};  // what the bill holds, when not the text itself
 };
 
 // Texts a field may hold that a spreadsheet would like to turn into something else.
@@ -42,7 +44,39 @@ const Written kWrites[] = {
     {3, 3, u"林场木材加工厂（东）", "Chinese value"},
     {26, 10, u"'quoted", "apostrophe prefix kept"},
     {20, 12, u"99.9999", "last cell of the grid"},
+    {10, 1, std::u16string(32767, u'长'), "as long as a cell holds"},
+    // A lone surrogate cannot cross to the office; it becomes U+FFFD and the rest is kept.
+    {10, 2, u"a\xD800" u"b", "lone high surrogate", u"a\uFFFDb"},
+    {10, 3, u"\xDC00", "lone low surrogate", u"\uFFFD"},
+    {11, 1, u"杉\xD83D", "high surrogate at the end", u"杉\uFFFD"},
+    {11, 2, u"\xDE00\xD83D\xDE00\xD83D", "reversed pair", u"\uFFFD\U0001F600\uFFFD"},
+    {11, 3, u"原木\U0001F332", "a proper pair stays"},
 };
+
+using Sheets = std::vector<WorksheetReading>;
+using SheetCell = std::tuple<size_t, int, int>;  // sheet index, row, column
+
+// Each sheet of `written` reads as in `original` (texts, kinds, print areas, merged cells, column
+// widths), except the cells in `touched`.
+void expectUnchangedBut(const Sheets& original, const Sheets& written, const std::set<SheetCell>& touched) {
+  ASSERT_EQ(written.size(), original.size());
+  for (size_t s = 0; s < original.size(); ++s) {
+    for (int r = 1; r <= original[s].rows; ++r)
+      for (int c = 1; c <= original[s].columns; ++c) {
+        if (touched.count({s, r, c})) continue;
+        EXPECT_EQ(written[s].at(r, c).text, original[s].at(r, c).text) << "sheet " << s << " row " << r << " col " << c;
+        EXPECT_EQ(written[s].at(r, c).kind, original[s].at(r, c).kind) << "sheet " << s << " row " << r << " col " << c;
+      }
+    EXPECT_EQ(written[s].printAreas, original[s].printAreas);
+    EXPECT_EQ(written[s].mergedRanges, original[s].mergedRanges);
+    // Excel 97 stores widths in 1/256 of a character: a save may round them by a few 1/100 mm.
+    ASSERT_EQ(written[s].columnWidths.size(), original[s].columnWidths.size());
+    for (size_t c = 0; c < original[s].columnWidths.size(); ++c)
+      EXPECT_NEAR(written[s].columnWidths[c], original[s].columnWidths[c], 5) << "column " << c + 1;
+  }
+}
+
+const std::vector<std::u16string> kSheets = {u"原木一", u"原木二", u"锯材账单"};
 
 TEST(LibreOfficeHost, WritesTextThatReadsBackAsTextAndLeavesTheRestOfTheWorkbookAlone) {
   ScratchBill bill;
@@ -76,35 +110,41 @@ TEST(LibreOfficeHost, WritesTextThatReadsBackAsTextAndLeavesTheRestOfTheWorkbook
   ASSERT_GE(after.size(), 8u);
   EXPECT_EQ(after.substr(0, 8), std::string("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8));
 
-  const std::vector<std::u16string> sheets = {u"原木一", u"原木二", u"锯材账单"};
-  const auto original = readWorksheets(test::utf8(test::templatePath()), sheets, 30, 14);
-  const auto written = readWorksheets(bill.billUtf8(), sheets, 30, 14);
+  const auto original = readWorksheets(test::utf8(test::templatePath()), kSheets, 30, 14);
+  const auto written = readWorksheets(bill.billUtf8(), kSheets, 30, 14);
 
-  std::set<std::pair<int, int>> touched = {{21, 2}, {4, 1}};
+  std::set<SheetCell> touched = {{0, 21, 2}, {0, 4, 1}};
   for (const auto& w : kWrites) {
-    touched.insert({w.row, w.column});
+    touched.insert({0, w.row, w.column});
     const CellReading& cell = written[0].at(w.row, w.column);
     EXPECT_EQ(cell.kind, CellKind::Text) << w.why;
-    EXPECT_EQ(cell.text, w.text) << w.why;
+    EXPECT_EQ(cell.text, w.reads.empty() ? w.text : w.reads) << w.why;
   }
   EXPECT_EQ(written[0].at(21, 2).kind, CellKind::Empty);
   EXPECT_EQ(written[0].at(4, 1).kind, CellKind::Empty);
   ASSERT_EQ(original[0].at(4, 1).text, u"树种");
+  expectUnchangedBut(original, written, touched);
+}
 
-  for (size_t s = 0; s < sheets.size(); ++s) {
-    for (int r = 1; r <= 30; ++r)
-      for (int c = 1; c <= 14; ++c) {
-        if (s == 0 && touched.count({r, c})) continue;
-        EXPECT_EQ(written[s].at(r, c).text, original[s].at(r, c).text) << "sheet " << s << " row " << r << " col " << c;
-        EXPECT_EQ(written[s].at(r, c).kind, original[s].at(r, c).kind) << "sheet " << s << " row " << r << " col " << c;
-      }
-    EXPECT_EQ(written[s].printAreas, original[s].printAreas);
-    EXPECT_EQ(written[s].mergedRanges, original[s].mergedRanges);
-    // Excel 97 stores widths in 1/256 of a character: a save may round them by a few 1/100 mm.
-    ASSERT_EQ(written[s].columnWidths.size(), original[s].columnWidths.size());
-    for (size_t c = 0; c < original[s].columnWidths.size(); ++c)
-      EXPECT_NEAR(written[s].columnWidths[c], original[s].columnWidths[c], 5) << "column " << c + 1;
-  }
+TEST(LibreOfficeHost, TheSavedBillOpensOnTheSheetJustWrittenAndNothingElseChanges) {
+  ScratchBill bill;
+  const WorkbookView before = readWorkbookView(test::utf8(test::templatePath()));
+  ASSERT_EQ(before.activeSheet, u"原木一");
+  ASSERT_EQ(before.selectedSheets, std::vector<std::u16string>{u"原木一"});
+  LibreOfficeHost host;
+  test::openSheet(host, bill, u"原木二");
+  host.setCellText(5, 1, u"二号");
+  host.save();
+  host.closeAllWorkbooks();
+  host.quit();
+
+  const WorkbookView after = readWorkbookView(bill.billUtf8());
+  EXPECT_EQ(after.activeSheet, u"原木二");
+  EXPECT_EQ(after.selectedSheets, std::vector<std::u16string>{u"原木二"}) << "only the active sheet is selected";
+  const auto original = readWorksheets(test::utf8(test::templatePath()), kSheets, 30, 14);
+  const auto written = readWorksheets(bill.billUtf8(), kSheets, 30, 14);
+  EXPECT_EQ(written[1].at(5, 1).text, u"二号");
+  expectUnchangedBut(original, written, {{1, 5, 1}});
 }
 
 TEST(LibreOfficeHost, AnAbandonedAttemptLeavesNoOfficeAndNoLockSoTheRetrySaves) {

@@ -137,5 +137,27 @@ TEST(LogTallyExport, AFailureBeforeTheSaveLeavesTheBillByteIdentical) {
   host.expectNothingLeft();
 }
 
+TEST(LogTallyExport, AFieldTooLongForACellIsRefusedWithoutStartingAnOffice) {
+  ScratchBill scratch;
+  const std::string before = test::fileBytes(scratch.bill());
+  LogTallySheet sheet;
+  sheet.field("Text17").setText(std::u16string(40000, u'林'));
+  ExportCounter exportCount;
+  CountingHost host;
+  NoViewer viewer;
+  CountingPrompter prompter;
+  try {
+    runExport(logTallyExportJob(sheet, scratch.billUtf8()), exportCount, host, viewer, prompter);
+    FAIL() << "no error";
+  } catch (const QuenbyError& e) {
+    EXPECT_EQ(e.number(), 1009);
+    EXPECT_NE(e.description().find("Text17"), std::string::npos) << e.description();
+    EXPECT_NE(e.description().find("40000"), std::string::npos) << e.description();
+  }
+  EXPECT_EQ(host.instances, 0);
+  EXPECT_EQ(prompter.reminders, 0);
+  EXPECT_EQ(test::fileBytes(scratch.bill()), before);
+}
+
 }  // namespace
 }  // namespace quenby

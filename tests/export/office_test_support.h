@@ -2,17 +2,28 @@
 // Shared by the export tests: a scratch directory holding a copy of the built bill template, and
 // a look into /proc for office processes that should be gone.
 
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <set>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include <gtest/gtest.h>
 
 #include "export/libreoffice_host.h"
+
+extern char** environ;
 
 namespace quenby::test {
 
@@ -59,18 +70,85 @@ inline void openSheet(LibreOfficeHost& host, const ScratchBill& bill, const std:
   host.selectWorksheet(sheet);
 }
 
-// True when a live (non-zombie) process has `needle` in its command line. Every office process
-// carries its private profile directory there.
-inline bool processMentions(const std::string& needle) {
-  for (const auto& entry : fs::directory_iterator("/proc")) {
-    const std::string name = entry.path().filename().string();
+// Points TMPDIR (where offices keep their private profiles) at `dir` while it lives.
+class ScopedTmpdir {
+ public:
+  explicit ScopedTmpdir(const fs::path& dir) {
+    const char* old = std::getenv("TMPDIR");
+    had_ = old != nullptr;
+    if (had_) old_ = old;
+    fs::create_directories(dir);
+    ::setenv("TMPDIR", dir.c_str(), 1);
+  }
+  ~ScopedTmpdir() { had_ ? ::setenv("TMPDIR", old_.c_str(), 1) : ::unsetenv("TMPDIR"); }
+
+ private:
+  bool had_ = false;
+  std::string old_;
+};
+
+// Starts a program in a process group of its own; its standard output goes to `output` (-1: to
+// /dev/null). `environment` entries ("NAME=value") replace or add to ours.
+inline pid_t spawnProcess(const std::vector<std::string>& args, int output = -1,
+                          const std::vector<std::string>& environment = {}) {
+  std::vector<std::string> argStore = args, envStore = environment;
+  for (char** e = environ; *e; ++e) {
+    const std::string entry = *e;
+    bool replaced = false;
+    for (const std::string& own : environment)
+      replaced = replaced || entry.compare(0, own.find('=') + 1, own, 0, own.find('=') + 1) == 0;
+    if (!replaced) envStore.push_back(entry);
+  }
+  std::vector<char*> argv, envp;
+  for (auto& a : argStore) argv.push_back(a.data());
+  for (auto& e : envStore) envp.push_back(e.data());
+  argv.push_back(nullptr);
+  envp.push_back(nullptr);
+  posix_spawnattr_t attr;
+  posix_spawn_file_actions_t files;
+  posix_spawnattr_init(&attr);
+  posix_spawn_file_actions_init(&files);
+  posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETPGROUP);
+  posix_spawnattr_setpgroup(&attr, 0);
+  if (output >= 0)
+    posix_spawn_file_actions_adddup2(&files, output, 1);
+  else
+    posix_spawn_file_actions_addopen(&files, 1, "/dev/null", O_WRONLY, 0);
+  posix_spawn_file_actions_addclosefrom_np(&files, 3);
+  pid_t pid = 0;
+  const int rc = ::posix_spawnp(&pid, argv[0], &files, &attr, argv.data(), envp.data());
+  posix_spawn_file_actions_destroy(&files);
+  posix_spawnattr_destroy(&attr);
+  return rc == 0 ? pid : 0;
+}
+
+// Polls `done` until it holds or `timeout` passes; returns its last answer.
+inline bool eventually(const std::function<bool()>& done, std::chrono::milliseconds timeout) {
+  const auto deadline = std::chrono::steady_clock::now() + timeout;
+  while (!done()) {
+    if (std::chrono::steady_clock::now() >= deadline) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  return true;
+}
+
+// The live processes (zombies have no command line) with `needle` in their command line. Every
+// office process carries its private profile directory there.
+inline std::vector<pid_t> processesMentioning(const std::string& needle) {
+  std::vector<pid_t> found;
+  std::error_code ec;
+  for (fs::directory_iterator it("/proc", ec), end; !ec && it != end; it.increment(ec)) {
+    const std::string name = it->path().filename().string();
     if (name.find_first_not_of("0123456789") != std::string::npos) continue;
-    std::string cmdline = fileBytes(entry.path() / "cmdline");
+    std::string cmdline = fileBytes(it->path() / "cmdline");
     for (char& c : cmdline)
       if (c == '\0') c = ' ';
-    if (cmdline.find(needle) != std::string::npos && std::to_string(::getpid()) != name) return true;
+    if (cmdline.find(needle) != std::string::npos && std::to_string(::getpid()) != name)
+      found.push_back(static_cast<pid_t>(std::stol(name)));
   }
-  return false;
+  return found;
 }
+
+inline bool processMentions(const std::string& needle) { return !processesMentioning(needle).empty(); }
 
 }  // namespace quenby::test

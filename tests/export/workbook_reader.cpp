@@ -3,16 +3,23 @@
 #include <filesystem>
 #include <stdexcept>
 
+#include <com/sun/star/awt/XWindow.hpp>
 #include <com/sun/star/beans/PropertyValue.hpp>
 #include <com/sun/star/beans/XPropertySet.hpp>
 #include <com/sun/star/container/XIndexAccess.hpp>
 #include <com/sun/star/container/XNameAccess.hpp>
+#include <com/sun/star/container/XNamed.hpp>
+#include <com/sun/star/frame/XController.hpp>
+#include <com/sun/star/frame/XFrame.hpp>
+#include <com/sun/star/frame/XModel.hpp>
 #include <com/sun/star/sheet/XCellRangeAddressable.hpp>
 #include <com/sun/star/sheet/XPrintAreas.hpp>
+#include <com/sun/star/sheet/XSelectedSheetsSupplier.hpp>
 #include <com/sun/star/sheet/XSheetCellCursor.hpp>
 #include <com/sun/star/sheet/XSheetCellRange.hpp>
 #include <com/sun/star/sheet/XSpreadsheet.hpp>
 #include <com/sun/star/sheet/XSpreadsheetDocument.hpp>
+#include <com/sun/star/sheet/XSpreadsheetView.hpp>
 #include <com/sun/star/style/XStyleFamiliesSupplier.hpp>
 #include <com/sun/star/table/CellContentType.hpp>
 #include <com/sun/star/table/XCell.hpp>
@@ -171,6 +178,25 @@ std::vector<std::u16string> worksheetNames(const std::string& pathUtf8, const Of
     std::vector<std::u16string> names;
     for (const OUString& name : workbook.document()->getSheets()->getElementNames()) names.push_back(fromOUString(name));
     return names;
+  });
+}
+
+WorkbookView readWorkbookView(const std::string& pathUtf8, const OfficeOptions& options) {
+  OpenWorkbook workbook(pathUtf8, options);
+  return unoCall("读取工作簿 " + pathUtf8, [&] {
+    Reference<css::frame::XController> controller =
+        Reference<css::frame::XModel>(workbook.document(), UNO_QUERY_THROW)->getCurrentController();
+    // A hidden view keeps the first sheet; showing it (nothing is drawn in the headless office)
+    // applies the workbook's own choice.
+    controller->getFrame()->getContainerWindow()->setVisible(true);
+    WorkbookView view;
+    Reference<css::container::XNamed> active(
+        Reference<css::sheet::XSpreadsheetView>(controller, UNO_QUERY_THROW)->getActiveSheet(), UNO_QUERY_THROW);
+    view.activeSheet = fromOUString(active->getName());
+    Reference<css::container::XIndexAccess> sheets(workbook.document()->getSheets(), UNO_QUERY_THROW);
+    for (sal_Int32 index : Reference<css::sheet::XSelectedSheetsSupplier>(controller, UNO_QUERY_THROW)->getSelectedSheets())
+      view.selectedSheets.push_back(fromOUString(Reference<css::container::XNamed>(sheets->getByIndex(index), UNO_QUERY_THROW)->getName()));
+    return view;
   });
 }
 

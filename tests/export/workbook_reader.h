@@ -45,4 +45,12 @@ std::vector<WorksheetReading> readWorksheets(const std::string& pathUtf8, const 
 // The names of the workbook's sheets, in order.
 std::vector<std::u16string> worksheetNames(const std::string& pathUtf8, const OfficeOptions& options = {});
 
+// How the workbook opens: on which sheet (its active sheet), and which sheets are selected with it
+// (more than one would open the workbook with the sheets grouped, every entry going to all).
+struct WorkbookView {
+  std::u16string activeSheet;
+  std::vector<std::u16string> selectedSheets;  // in the workbook's order
+};
+WorkbookView readWorkbookView(const std::string& pathUtf8, const OfficeOptions& options = {});
+
 }  // namespace quenby

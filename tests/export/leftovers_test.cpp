@@ -1,0 +1,198 @@
+// What an ended Quenby left behind, met by the next export: the offices, profiles, sockets and
+// locks of ours whose owner has gone are removed, everything of a live owner or another host
+// stays; and a failed export leaves nothing of its offices behind.
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <fstream>
+#include <set>
+
+#include <gtest/gtest.h>
+
+#include "export/export_error.h"
+#include "export/export_procedure.h"
+#include "export/office_process.h"
+#include "export/process_group.h"
+#include "logtally/log_tally_export.h"
+#include "forwarding_host.h"
+#include "office_test_support.h"
+
+namespace quenby {
+namespace {
+
+namespace fs = std::filesystem;
+using test::ScratchBill;
+
+std::string thisHost() {
+  char name[256] = {};
+  ::gethostname(name, sizeof name - 1);
+  return name;
+}
+
+// A process that ended: its number and start time, as an owner record holds them.
+std::pair<pid_t, unsigned long long> endedProcess() {
+  const pid_t pid = test::spawnProcess({"sleep", "30"});
+  const unsigned long long started = processStartTime(pid);
+  ::kill(pid, SIGKILL);
+  ::waitpid(pid, nullptr, 0);
+  return {pid, started};
+}
+
+enum class Owner { Ended, Live, NumberReused, OtherHost };
+
+struct Leftover {
+  const char* name;
+  Owner owner;
+  bool removed;  // the office ended, the profile, its socket and the lock removed, the save works
+};
+void PrintTo(const Leftover& row, std::ostream* os) { *os << row.name; }
+
+class LeftoverOffice : public testing::TestWithParam<Leftover> {};
+
+// A profile of ours with an owner record, a stand-in office running on it in a process group of
+// its own, a socket file it listed, and its lock beside the bill.
+TEST_P(LeftoverOffice, IsRemovedOnlyWhenItsOwnerHasEndedOnThisHost) {
+  ScratchBill bill;
+  const fs::path tmp = bill.dir() / "tmp";
+  test::ScopedTmpdir tmpdir(tmp);
+  const fs::path profile = tmp / "quenby-office-left1";
+  fs::create_directories(profile / "user");
+  const fs::path socket = bill.dir() / "OSL_PIPE_0_SingleOfficeIPC_left1";
+  std::ofstream(socket) << "";
+  const pid_t office = test::spawnProcess({"sh", "-c", "sleep 300; :", "soffice", "-env:UserInstallation=file://" + profile.string()});
+  ASSERT_GT(office, 0);
+
+  pid_t owner = ::getpid();
+  unsigned long long started = processStartTime(owner);
+  std::string ownerHost = thisHost();
+  switch (GetParam().owner) {
+    case Owner::Ended: std::tie(owner, started) = endedProcess(); break;
+    case Owner::Live: break;
+    case Owner::NumberReused: started += 1; break;  // our number, another start time
+    case Owner::OtherHost: std::tie(owner, started) = endedProcess(), ownerHost = "another-" + ownerHost; break;
+  }
+  std::ofstream(profile / "quenby-owner") << "owner=" << owner << "\nstarted=" << started << "\nhost=" << ownerHost
+                                          << "\ngroup=" << office << "\nsocket=" << socket.string() << "\n";
+  const fs::path lock = bill.dir() / u8".~lock.账单明细.xls#";
+  const std::string lockText = ",root," + ownerHost + ",08.12.2026 01:35,file://" + profile.string() + ";";
+  std::ofstream(lock) << lockText;
+  const std::string before = test::fileBytes(bill.bill());
+
+  LibreOfficeHost host;
+  host.newInstance();
+  // Starting an office clears what an ended owner left, whether or not its bill comes up again.
+  EXPECT_EQ(fs::exists(profile), !GetParam().removed);
+  host.openWorkbook(bill.billUtf8());
+  host.selectWorksheet(u"原木一");
+  host.setCellText(7, 2, u"5");
+  if (GetParam().removed) {
+    host.save();
+    host.closeAllWorkbooks();
+    host.quit();
+    EXPECT_TRUE(test::fileBytes(bill.bill()) != before) << "the bill was not saved";
+    EXPECT_FALSE(fs::exists(lock));
+    EXPECT_FALSE(fs::exists(profile));
+    EXPECT_FALSE(fs::exists(socket));
+    int status = 0;
+    EXPECT_EQ(::waitpid(office, &status, 0), office);
+    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL);
+    EXPECT_TRUE(test::eventually([&] { return runningMembers(office).empty(); }, std::chrono::seconds(5)));
+  } else {
+    try {
+      host.save();
+      ADD_FAILURE() << "saved over a lock that is not ours to remove";
+    } catch (const QuenbyError& e) {
+      EXPECT_EQ(e.number(), 1005) << e.description();
+    }
+    host.release();
+    EXPECT_TRUE(test::fileBytes(bill.bill()) == before) << "the bill changed";
+    EXPECT_EQ(test::fileBytes(lock), lockText);
+    EXPECT_TRUE(fs::exists(profile / "quenby-owner"));
+    EXPECT_TRUE(fs::exists(socket));
+    EXPECT_EQ(::waitpid(office, nullptr, WNOHANG), 0) << "the office of a live owner was ended";
+    ::kill(-office, SIGKILL);
+    ::waitpid(office, nullptr, 0);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Leftovers, LeftoverOffice,
+                         testing::Values(Leftover{"OwnerEnded", Owner::Ended, true},
+                                         Leftover{"OwnerNumberTakenByALaterProcess", Owner::NumberReused, true},
+                                         Leftover{"OwnerLive", Owner::Live, false},
+                                         Leftover{"OtherHost", Owner::OtherHost, false}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// A lock naming a profile of ours that is gone: stale on this host, another host's business there.
+TEST(Leftovers, ALockOfAnOfficeWhoseProfileIsGoneIsRemovedOnlyOnItsOwnHost) {
+  for (bool ownHost : {true, false}) {
+    SCOPED_TRACE(ownHost ? "this host" : "another host");
+    ScratchBill bill;
+    const fs::path lock = bill.dir() / u8".~lock.账单明细.xls#";
+    const std::string lockText = ",root," + (ownHost ? thisHost() : "another-" + thisHost()) +
+                                 ",08.12.2026 01:35,file://" + (bill.dir() / "quenby-office-gone").string() + ";";
+    std::ofstream(lock) << lockText;
+    LibreOfficeHost host;
+    test::openSheet(host, bill, u"原木一");
+    host.setCellText(7, 2, u"5");
+    if (ownHost) {
+      host.save();
+      host.closeAllWorkbooks();
+      host.quit();
+      EXPECT_FALSE(fs::exists(lock));
+    } else {
+      EXPECT_THROW(host.save(), QuenbyError);
+      host.release();
+      EXPECT_EQ(test::fileBytes(lock), lockText);
+    }
+  }
+}
+
+// The real office, noting for each instance the sockets it listens on and whether its temporary
+// folder is inside its profile.
+struct SocketNotingHost : test::ForwardingHost {
+  std::vector<std::set<std::string>> sockets;
+  std::vector<bool> temporaryFolderInProfile;
+  void newInstance() override {
+    office.newInstance();
+    sockets.push_back(officeSockets(office.officeProcessId()));
+    bool found = false;
+    std::error_code ec;
+    for (fs::directory_iterator it(fs::path(office.profileDirectory()) / "tmp", ec), end; !ec && it != end; it.increment(ec))
+      found = found || it->path().filename().string().rfind("lu", 0) == 0;
+    temporaryFolderInProfile.push_back(found);
+  }
+};
+
+TEST(Leftovers, AFailedExportLeavesNoProfileTemporaryFolderOrSocket) {
+  ScratchBill bill;
+  const fs::path tmp = bill.dir() / "tmp";
+  test::ScopedTmpdir tmpdir(tmp);
+  ExportJob job{bill.billUtf8(), u"原木三", {}, RestartPolicy::OnceSilently};  // no such sheet: two failed attempts
+  SocketNotingHost host;
+  test::Silent silent;
+  ExportCounter count;
+  try {
+    runExport(job, count, host, silent, silent);
+    FAIL() << "no error";
+  } catch (const QuenbyError& e) {
+    EXPECT_EQ(e.number(), 1004);
+  }
+  ASSERT_EQ(host.sockets.size(), 2u);
+  for (const auto& sockets : host.sockets) {
+    // The office's own single-instance pipe and the pipe we connect on.
+    int singleInstance = 0, ours = 0;
+    for (const std::string& s : sockets) {
+      singleInstance += s.find("OSL_PIPE_") != std::string::npos && s.find("SingleOfficeIPC_") != std::string::npos;
+      ours += s.find("_quenby_" + std::to_string(::getpid()) + "_") != std::string::npos;
+      EXPECT_FALSE(fs::exists(s)) << s;
+    }
+    EXPECT_EQ(singleInstance, 1);
+    EXPECT_EQ(ours, 1);
+  }
+  EXPECT_EQ(host.temporaryFolderInProfile, std::vector<bool>({true, true}));
+  EXPECT_TRUE(fs::is_empty(tmp)) << fs::directory_iterator(tmp)->path();
+}
+
+}  // namespace
+}  // namespace quenby
