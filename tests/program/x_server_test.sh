@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # The real program on a private X server without a window manager, where the program moves its
 # window itself: a right-button drag on Form1's background moves the window and one from a field
-# does not; Command6 and the window system's close request each end the program at once with
-# exit code 0. Nothing started here outlives the script.
+# does not; Command6, the window system's close request and SIGTERM, SIGINT and SIGHUP each end the
+# program at once with exit code 0. Nothing started here outlives the script.
 #   x_server_test.sh <quenby executable>
 set -euo pipefail
 quenby=$1
@@ -116,3 +116,11 @@ x.XFlush(display)
 x.XCloseDisplay(display)
 PY
 ends_at_once "the window system's close request"
+
+# Termination signals end the program in order (any export first, then the event loop): exit 0,
+# not the signal's default death.
+for signal in TERM INT HUP; do
+  start
+  kill -s "$signal" "$quenby_pid"
+  ends_at_once "SIG$signal"
+done

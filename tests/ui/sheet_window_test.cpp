@@ -16,6 +16,7 @@
 #include <stdexcept>
 
 #include "calc/error.h"
+#include "export/export_error.h"
 #include "sheet/sheet.h"
 #include "calc/numeric_text.h"
 #include "support/utf.h"
@@ -198,6 +199,18 @@ TEST_F(SheetWindowTest, HandlerErrorsAreReportedAndTheWindowCarriesOn) {
     EXPECT_EQ(window->control<QLineEdit>({"Text1"})->text(), "written") << r.what;
     EXPECT_EQ(window->control<QLineEdit>({"Text2"})->text(), "kept") << r.what;
   }
+}
+
+TEST_F(SheetWindowTest, AnExportBrokenOffBecauseTheProgramEndsIsNotReported) {
+  window->onClick({"Command1"}, [&] {
+    window->text1.setText(u"written");
+    throw QuenbyError(ExportError::ExportAbandoned, "Quenby 正在退出，导出已中止");
+  });
+  testing::MessageBoxAnswerer answerer;
+  QTest::mouseClick(window->control({"Command1"}), Qt::LeftButton);
+  QTest::qWait(50);
+  EXPECT_TRUE(answerer.all().empty());
+  EXPECT_EQ(window->control<QLineEdit>({"Text1"})->text(), "written");
 }
 
 TEST_F(SheetWindowTest, ErrorInAFieldRuleWhileTypingIsReported) {
