@@ -1,6 +1,5 @@
 #include "sheet/sheet.h"
 
-#include <memory>
 #include <stdexcept>
 
 #include "calc/numeric_text.h"
@@ -35,17 +34,12 @@ void Sheet::addArray(std::string_view name, int count) {
 }
 
 void Sheet::addRules(const std::vector<FieldId>& triggers, const std::vector<ClearingRule>& rules) {
-  struct Resolved {
-    const Field* test;
-    std::u16string_view threshold;
-    Field* cleared;
-    bool orEqual;
-  };
-  auto table = std::make_shared<std::vector<Resolved>>();
+  RuleTable& table = rules_.emplace_back();
   for (const ClearingRule& r : rules)
-    table->push_back({&field(r.test), r.threshold, &field(r.cleared), r.compare == Compare::SortsBeforeOrEqual});
-  auto run = [table] {
-    for (const Resolved& r : *table) {
+    table.push_back({&field(r.test), r.threshold, &field(r.cleared), r.compare == Compare::SortsBeforeOrEqual});
+  // The listener holds one pointer, small enough for std::function to keep without allocating.
+  auto run = [t = &table] {
+    for (const ResolvedRule& r : *t) {
       const std::u16string& text = r.test->text();
       if (sortsBefore(text, r.threshold) || (r.orEqual && text == r.threshold)) r.cleared->setText(u"");
     }

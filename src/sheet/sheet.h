@@ -57,7 +57,16 @@ class Sheet {
   void addRules(const std::vector<FieldId>& triggers, const std::vector<ClearingRule>& rules);
 
  private:
+  struct ResolvedRule {
+    const Field* test;
+    std::u16string_view threshold;
+    Field* cleared;
+    bool orEqual;
+  };
+  using RuleTable = std::vector<ResolvedRule>;
+
   std::deque<Field> storage_;  // stable addresses
+  std::deque<RuleTable> rules_;  // stable addresses: the fields' listeners point into it
   std::vector<NamedField> named_;
   std::map<std::pair<std::string_view, int>, Field*> byId_;
 };
