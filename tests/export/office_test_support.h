@@ -36,9 +36,15 @@ inline std::string utf8(const fs::path& p) {
   return std::string(s.begin(), s.end());
 }
 
+// The file's bytes; empty when it cannot be read, as a process's /proc entry whose process ended
+// while it was read (the stream then throws from its buffer).
 inline std::string fileBytes(const fs::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
+  try {
+    std::ifstream in(p, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+  } catch (const std::exception&) {
+    return {};
+  }
 }
 
 // A temporary directory with the bill template copied in as 账单明细.xls.

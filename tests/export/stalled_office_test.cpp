@@ -90,7 +90,8 @@ TEST_P(StalledOffice, IsEndedAtTheDeadlineAndLeavesTheBillAsItWas) {
     EXPECT_TRUE(test::fileBytes(bill.bill()) == before) << "the bill changed";
   }
   for (const auto& entry : fs::directory_iterator(bill.dir()))
-    EXPECT_EQ(entry.path().filename(), bill.bill().filename()) << "left beside the bill";
+    EXPECT_EQ(entry.path().filename(), bill.bill().filename())
+        << "left beside the bill, holding \"" << test::fileBytes(entry.path()) << "\"";
 }
 
 INSTANTIATE_TEST_SUITE_P(Deadlines, StalledOffice,
