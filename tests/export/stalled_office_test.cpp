@@ -133,7 +133,8 @@ TEST(Deadlines, AnOfficeStalledInTheMiddleOfASaveLeavesNoCopyBesideTheBill) {
   host.release();
   EXPECT_TRUE(test::fileBytes(bill.bill()) == before) << "the bill changed";
   for (const auto& entry : fs::directory_iterator(bill.dir()))
-    EXPECT_EQ(entry.path().filename(), bill.bill().filename()) << "left beside the bill";
+    EXPECT_EQ(entry.path().filename(), bill.bill().filename())
+        << "left beside the bill, holding \"" << test::fileBytes(entry.path()) << "\"";
 }
 
 // The export procedure on an office that stalls at every attempt: the click ends with 1002 after
