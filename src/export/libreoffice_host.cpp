@@ -127,6 +127,17 @@ std::set<fs::path> saveTemporaries(const fs::path& dir, pid_t office) {
   return found;
 }
 
+// The office whose private profile is `profileDir` holds this lock file.
+bool lockNamesProfile(const fs::path& lockFile, const std::string& profileDir) {
+  try {
+    std::ifstream in(lockFile, std::ios::binary);
+    const std::string content((std::istreambuf_iterator<char>(in)), {});
+    return content.find("/" + pathFromUtf8(profileDir).filename().string() + ";") != std::string::npos;
+  } catch (const std::exception&) {
+    return false;
+  }
+}
+
 bool isReadOnlyFile(const std::string& path) {
   struct stat st {};
   if (::stat(path.c_str(), &st) != 0) return false;
@@ -200,7 +211,7 @@ void LibreOfficeHost::openWorkbook(const std::string& pathUtf8) {
   doc->lockedElsewhere = lockedByOtherProgram(path, doc->lockFile);
   const std::uintmax_t size = fs::file_size(path, ec);
   doc->loadAndSaveTimeout = loadAndSaveTimeout(options_, ec ? 0 : size);
-  office_->noteWorkbook(doc->path, utf8FromPath(doc->lockFile));
+  office_->noteWorkbook(doc->path);
 
   Reference<css::lang::XComponent> component;
   try {
@@ -227,6 +238,8 @@ void LibreOfficeHost::openWorkbook(const std::string& pathUtf8) {
     throw unreadable();
   }
   doc->component = component;
+  if (!doc->lockedElsewhere && lockNamesProfile(doc->lockFile, office_->profileDirectory()))
+    office_->noteOwnLock(utf8FromPath(doc->lockFile));
   document_ = std::move(doc);
   if (!office_->call("检查账单工作簿 " + shown, options_.callTimeout, [&] { return openedAsWorkbook(component); })) {
     closeAllWorkbooks();

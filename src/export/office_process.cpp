@@ -143,8 +143,8 @@ std::vector<std::string> officeEnvironment(const std::string& tempDir) {
 // owner announced ("saving <until> <inode>") is let finish: the office writes the new bill beside
 // the old one and renames it into place, so the bill's inode changes when it is done. Then it ends
 // the office (when it still runs on this profile) and removes what it leaves: the OSL pipe
-// sockets, the bill's lock file if it is this office's, and the profile with the office's
-// temporary folder. Run with no input, it does the same for an office whose owner has gone.
+// sockets, the bill's lock file if this office took it (see noteOwnLock), and the profile with the
+// office's temporary folder. Run with no input, it does the same for an office whose owner has gone.
 // (The office's own copy beside the bill, "lu<pid>...tmp", is not removed here: its name does not
 // tell it from another office's copy.)
 const char kWatchdogScript[] = R"sh(trap '' HUP INT TERM
@@ -192,7 +192,11 @@ if [ -f "$record" ]; then
     case ${value##*/} in OSL_PIPE_*) rm -f -- "$value" ;; esac
   done < "$record"
 fi
-if [ -n "$lock" ] && grep -qaF -- "/${profile##*/};" "$lock" 2>/dev/null; then rm -f -- "$lock"; fi
+if [ -n "$lock" ] && [ -e "$lock" ]; then
+  if grep -qaF -- "/${profile##*/};" "$lock" 2>/dev/null || ! grep -qa ';' "$lock" 2>/dev/null; then
+    rm -f -- "$lock"
+  fi
+fi
 rm -rf -- "$profile"
 )sh";
 
@@ -584,10 +588,9 @@ void OfficeProcess::recordSockets() noexcept {
   }
 }
 
-void OfficeProcess::noteWorkbook(const std::string& billPath, const std::string& lockPath) {
-  appendRecord("bill", billPath);
-  appendRecord("lock", lockPath);
-}
+void OfficeProcess::noteWorkbook(const std::string& billPath) { appendRecord("bill", billPath); }
+
+void OfficeProcess::noteOwnLock(const std::string& lockPath) { appendRecord("lock", lockPath); }
 
 void OfficeProcess::beginSave(std::chrono::milliseconds timeout, const std::string& billPath) {
   if (!live_offices::beginSave(pid_)) raiseAbandoned();

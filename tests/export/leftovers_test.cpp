@@ -164,6 +164,31 @@ struct SocketNotingHost : test::ForwardingHost {
   }
 };
 
+// The office rewrites its lock in place when it saves; ended in the middle, it leaves the lock cut
+// short. Such a lock of our own office goes with it; a lock that was another program's when the
+// bill was opened stays, whatever it holds.
+TEST(Leftovers, AnOwnLockCutShortGoesWithItsOfficeAForeignOneStays) {
+  const struct {
+    const char* what;
+    const char* foreignLock;  // written before the bill is opened; nullptr: none
+    bool survives;
+  } rows[] = {
+      {"our lock, emptied", nullptr, false},
+      {"another program's lock, cut short", ",另一个用户,other-host,08.12.2026 01:00,file:///home/other", true},
+  };
+  for (const auto& r : rows) {
+    ScratchBill bill;
+    const fs::path lock = bill.dir() / u8".~lock.账单明细.xls#";
+    if (r.foreignLock) std::ofstream(lock, std::ios::binary) << r.foreignLock;
+    LibreOfficeHost host;
+    test::openSheet(host, bill, u"原木一");
+    ASSERT_TRUE(fs::exists(lock)) << r.what;
+    std::ofstream(lock, std::ios::binary | std::ios::trunc).flush();  // what a save cut off leaves
+    host.release();
+    EXPECT_EQ(fs::exists(lock), r.survives) << r.what;
+  }
+}
+
 TEST(Leftovers, AFailedExportLeavesNoProfileTemporaryFolderOrSocket) {
   ScratchBill bill;
   const fs::path tmp = bill.dir() / "tmp";
