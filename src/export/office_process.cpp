@@ -143,8 +143,8 @@ std::vector<std::string> officeEnvironment(const std::string& tempDir) {
 // owner announced ("saving <until> <inode>") is let finish: the office writes the new bill beside
 // the old one and renames it into place, so the bill's inode changes when it is done. Then it ends
 // the office (when it still runs on this profile) and removes what it leaves: the OSL pipe
-// sockets, the bill's lock file if this office took it (see noteOwnLock), and the profile with the
-// office's temporary folder. Run with no input, it does the same for an office whose owner has gone.
+// sockets, the bill's lock file if this office took it (see noteOwnLock) or it names this profile,
+// and the profile with the office's temporary folder. Run with no input, it does the same for an office whose owner has gone.
 // (The office's own copy beside the bill, "lu<pid>...tmp", is not removed here: its name does not
 // tell it from another office's copy.)
 const char kWatchdogScript[] = R"sh(trap '' HUP INT TERM
@@ -178,7 +178,20 @@ if [ -n "$until" ] && [ -n "$bill" ]; then
     sleep 0.05
   done
 fi
+sockets=
 if [ -n "$group" ] && grep -qaF -- "$profile" "/proc/$group/cmdline" 2>/dev/null; then
+  # Held still first: the pipe sockets its processes listen on are noted before they go, also
+  # those made before the owner could record them.
+  kill -s STOP -- "-$group" 2>/dev/null
+  inodes=$(for dir in /proc/[0-9]*; do
+    read -r stat < "$dir/stat" 2>/dev/null || continue
+    set -- ${stat##*") "}
+    [ "$3" = "$group" ] && ls -l "$dir/fd" 2>/dev/null
+  done | sed -n 's/.*socket:\[\([0-9]*\)\].*/\1/p')
+  inodes=" $(echo $inodes) "
+  while read -r num refs protocol flags type state inode path; do
+    case $inodes in *" $inode "*) sockets="$sockets $path" ;; esac
+  done < /proc/net/unix
   kill -s KILL -- "-$group" 2>/dev/null
 fi
 if [ -n "$office" ] && grep -qaF -- "$profile" "/proc/$office/cmdline" 2>/dev/null; then
@@ -192,10 +205,20 @@ if [ -f "$record" ]; then
     case ${value##*/} in OSL_PIPE_*) rm -f -- "$value" ;; esac
   done < "$record"
 fi
+set -f
+for path in $sockets; do
+  case ${path##*/} in OSL_PIPE_*) rm -f -- "$path" ;; esac
+done
+set +f
 if [ -n "$lock" ] && [ -e "$lock" ]; then
   if grep -qaF -- "/${profile##*/};" "$lock" 2>/dev/null || ! grep -qa ';' "$lock" 2>/dev/null; then
     rm -f -- "$lock"
   fi
+elif [ -n "$bill" ]; then
+  # Ended while it opened the bill, the office may have locked it before the owner could note the
+  # lock: a lock naming this profile is ours all the same.
+  lock="${bill%/*}/.~lock.${bill##*/}#"
+  if grep -qaF -- "/${profile##*/};" "$lock" 2>/dev/null; then rm -f -- "$lock"; fi
 fi
 rm -rf -- "$profile"
 )sh";
@@ -299,17 +322,6 @@ std::optional<OwnerRecord> readOwnerRecord(const fs::path& profile) {
 bool ownerEnded(const OwnerRecord& record) {
   if (processStartTime(::getpid()) == 0) return false;
   return processStartTime(record.owner) != record.started;
-}
-
-// The socket inodes a process has open.
-std::set<std::string> socketInodes(pid_t pid) {
-  std::set<std::string> inodes;
-  std::error_code ec;
-  for (fs::directory_iterator it("/proc/" + std::to_string(pid) + "/fd", ec), end; !ec && it != end; it.increment(ec)) {
-    const std::string target = fs::read_symlink(it->path(), ec).string();
-    if (!ec && target.rfind("socket:[", 0) == 0) inodes.insert(target.substr(8, target.size() - 9));
-  }
-  return inodes;
 }
 
 }  // namespace
@@ -420,24 +432,6 @@ bool endAbandonedOffice(const fs::path& profile) {
     fs::remove_all(profile, ec);
   }
   return true;
-}
-
-std::set<std::string> officeSockets(pid_t group) {
-  std::set<std::string> inodes;
-  for (pid_t member : runningMembers(group)) inodes.merge(socketInodes(member));
-  std::set<std::string> paths;
-  if (inodes.empty()) return paths;
-  // Num RefCount Protocol Flags Type St Inode Path
-  std::ifstream table("/proc/net/unix");
-  for (std::string line; std::getline(table, line);) {
-    std::istringstream fields(line);
-    std::string skip, inode, path;
-    for (int i = 0; i < 6; ++i) fields >> skip;
-    fields >> inode >> path;
-    if (!path.empty() && inodes.count(inode) && fs::path(path).filename().string().rfind("OSL_PIPE_", 0) == 0)
-      paths.insert(path);
-  }
-  return paths;
 }
 
 OfficeProcess::OfficeProcess(const OfficeOptions& options) : options_(options) {
@@ -641,14 +635,14 @@ void OfficeProcess::killGroup() noexcept {
   // reap it before it ends, so that no zombie is handed to a parent that may never reap it.
   killOfficeMembers(group);
   if (!waitForExit(std::chrono::milliseconds(1000))) {
-    ::kill(-group, SIGKILL);
+    killOfficeGroup(group);
     int status = 0;
     ::waitpid(pid_, &status, 0);
     pid_ = 0;
   }
   const auto deadline = Clock::now() + std::chrono::seconds(2);
   while (!runningMembers(group).empty() && Clock::now() < deadline) {
-    ::kill(-group, SIGKILL);
+    killOfficeGroup(group);
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
   }
 }

@@ -172,7 +172,4 @@ bool isThisHost(std::string_view name);
 // live process or of another host.
 bool endAbandonedOffice(const std::filesystem::path& profile);
 
-// The paths of the OSL pipe sockets the members of a process group listen on.
-std::set<std::string> officeSockets(pid_t group);
-
 }  // namespace quenby

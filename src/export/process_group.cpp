@@ -2,10 +2,13 @@
 
 #include <dirent.h>
 #include <signal.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
+#include <sstream>
 #include <string>
 
 namespace quenby {
@@ -19,6 +22,18 @@ std::string statFields(pid_t pid) {
   std::getline(statFile, stat);
   const auto close = stat.rfind(')');
   return close == std::string::npos ? std::string() : stat.substr(close + 1);
+}
+
+// The socket inodes a process has open.
+std::set<std::string> socketInodes(pid_t pid) {
+  namespace fs = std::filesystem;
+  std::set<std::string> inodes;
+  std::error_code ec;
+  for (fs::directory_iterator it("/proc/" + std::to_string(pid) + "/fd", ec), end; !ec && it != end; it.increment(ec)) {
+    const std::string target = fs::read_symlink(it->path(), ec).string();
+    if (!ec && target.rfind("socket:[", 0) == 0) inodes.insert(target.substr(8, target.size() - 9));
+  }
+  return inodes;
 }
 
 }  // namespace
@@ -40,16 +55,60 @@ std::vector<pid_t> runningMembers(pid_t group) {
   return members;
 }
 
-void killOfficeMembers(pid_t group) noexcept {
+namespace {
+
+// Holds the group still while `kill` ends what it ends: the office makes no socket we would miss,
+// and the pipe sockets the group listened on (an office ended early in its start made them before
+// its owner could note them) are removed once it is gone.
+template <class Kill>
+void killNotingSockets(pid_t group, Kill kill) noexcept {
   if (group <= 0) return;
-  bool others = false;
-  for (pid_t member : runningMembers(group))
-    if (member != group) {
-      ::kill(member, SIGKILL);
-      others = true;
-    }
-  if (!others) ::kill(-group, SIGKILL);
+  ::kill(-group, SIGSTOP);
+  std::set<std::string> sockets;
+  try {
+    sockets = officeSockets(group);
+  } catch (...) {
+  }
+  kill();
   ::kill(-group, SIGCONT);
+  for (const std::string& path : sockets) ::unlink(path.c_str());
+}
+
+}  // namespace
+
+void killOfficeMembers(pid_t group) noexcept {
+  killNotingSockets(group, [group] {
+    bool others = false;
+    for (pid_t member : runningMembers(group))
+      if (member != group) {
+        ::kill(member, SIGKILL);
+        others = true;
+      }
+    if (!others) ::kill(-group, SIGKILL);
+  });
+}
+
+void killOfficeGroup(pid_t group) noexcept {
+  killNotingSockets(group, [group] { ::kill(-group, SIGKILL); });
+}
+
+std::set<std::string> officeSockets(pid_t group) {
+  namespace fs = std::filesystem;
+  std::set<std::string> inodes;
+  for (pid_t member : runningMembers(group)) inodes.merge(socketInodes(member));
+  std::set<std::string> paths;
+  if (inodes.empty()) return paths;
+  // Num RefCount Protocol Flags Type St Inode Path
+  std::ifstream table("/proc/net/unix");
+  for (std::string line; std::getline(table, line);) {
+    std::istringstream fields(line);
+    std::string skip, inode, path;
+    for (int i = 0; i < 6; ++i) fields >> skip;
+    fields >> inode >> path;
+    if (!path.empty() && inodes.count(inode) && fs::path(path).filename().string().rfind("OSL_PIPE_", 0) == 0)
+      paths.insert(path);
+  }
+  return paths;
 }
 
 unsigned long long processStartTime(pid_t pid) {

@@ -51,7 +51,7 @@ void PrintTo(const Leftover& row, std::ostream* os) { *os << row.name; }
 class LeftoverOffice : public testing::TestWithParam<Leftover> {};
 
 // A profile of ours with an owner record, a stand-in office running on it in a process group of
-// its own, a socket file it listed, and its lock beside the bill.
+// its own, a socket file it listed, a socket it listens on unlisted, and its lock beside the bill.
 TEST_P(LeftoverOffice, IsRemovedOnlyWhenItsOwnerHasEndedOnThisHost) {
   ScratchBill bill;
   const fs::path tmp = bill.dir() / "tmp";
@@ -60,8 +60,11 @@ TEST_P(LeftoverOffice, IsRemovedOnlyWhenItsOwnerHasEndedOnThisHost) {
   fs::create_directories(profile / "user");
   const fs::path socket = bill.dir() / "OSL_PIPE_0_SingleOfficeIPC_left1";
   std::ofstream(socket) << "";
-  const pid_t office = test::spawnProcess({"sh", "-c", "sleep 300; :", "soffice", "-env:UserInstallation=file://" + profile.string()});
+  // An office killed as it starts may listen on a socket before its owner could record it.
+  const fs::path unrecorded = bill.dir() / "OSL_PIPE_0_quenby_left1";
+  const pid_t office = test::spawnListeningOffice(unrecorded.string(), "-env:UserInstallation=file://" + profile.string());
   ASSERT_GT(office, 0);
+  ASSERT_TRUE(test::eventually([&] { return fs::exists(unrecorded); }, std::chrono::seconds(10)));
 
   pid_t owner = ::getpid();
   unsigned long long started = processStartTime(owner);
@@ -73,7 +76,8 @@ TEST_P(LeftoverOffice, IsRemovedOnlyWhenItsOwnerHasEndedOnThisHost) {
     case Owner::OtherHost: std::tie(owner, started) = endedProcess(), ownerHost = "another-" + ownerHost; break;
   }
   std::ofstream(profile / "quenby-owner") << "owner=" << owner << "\nstarted=" << started << "\nhost=" << ownerHost
-                                          << "\ngroup=" << office << "\nsocket=" << socket.string() << "\n";
+                                          << "\ngroup=" << office << "\nsocket=" << socket.string()
+                                          << "\nbill=" << bill.billUtf8() << "\n";
   const fs::path lock = bill.dir() / u8".~lock.账单明细.xls#";
   const std::string lockText = ",root," + ownerHost + ",08.12.2026 01:35,file://" + profile.string() + ";";
   std::ofstream(lock) << lockText;
@@ -83,6 +87,9 @@ TEST_P(LeftoverOffice, IsRemovedOnlyWhenItsOwnerHasEndedOnThisHost) {
   host.newInstance();
   // Starting an office clears what an ended owner left, whether or not its bill comes up again.
   EXPECT_EQ(fs::exists(profile), !GetParam().removed);
+  // The office was ended as it opened the bill, before its lock was noted: a lock naming the
+  // profile goes with it.
+  EXPECT_EQ(fs::exists(lock), !GetParam().removed);
   host.openWorkbook(bill.billUtf8());
   host.selectWorksheet(u"原木一");
   host.setCellText(7, 2, u"5");
@@ -94,6 +101,7 @@ TEST_P(LeftoverOffice, IsRemovedOnlyWhenItsOwnerHasEndedOnThisHost) {
     EXPECT_FALSE(fs::exists(lock));
     EXPECT_FALSE(fs::exists(profile));
     EXPECT_FALSE(fs::exists(socket));
+    EXPECT_FALSE(fs::exists(unrecorded));
     int status = 0;
     EXPECT_EQ(::waitpid(office, &status, 0), office);
     EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL);
@@ -110,6 +118,7 @@ TEST_P(LeftoverOffice, IsRemovedOnlyWhenItsOwnerHasEndedOnThisHost) {
     EXPECT_EQ(test::fileBytes(lock), lockText);
     EXPECT_TRUE(fs::exists(profile / "quenby-owner"));
     EXPECT_TRUE(fs::exists(socket));
+    EXPECT_TRUE(fs::exists(unrecorded));
     EXPECT_EQ(::waitpid(office, nullptr, WNOHANG), 0) << "the office of a live owner was ended";
     ::kill(-office, SIGKILL);
     ::waitpid(office, nullptr, 0);
@@ -186,6 +195,31 @@ TEST(Leftovers, AnOwnLockCutShortGoesWithItsOfficeAForeignOneStays) {
     std::ofstream(lock, std::ios::binary | std::ios::trunc).flush();  // what a save cut off leaves
     host.release();
     EXPECT_EQ(fs::exists(lock), r.survives) << r.what;
+  }
+}
+
+// Our own ending of an office (a passed deadline, Quenby's ending, a failed start) takes the pipe
+// sockets it listens on along, whether or not they were noted; another group's stay.
+TEST(Leftovers, AnOfficeKilledByItsOwnerTakesItsSocketsAlong) {
+  const struct {
+    const char* how;
+    void (*kill)(pid_t);
+  } rows[] = {{"its members", killOfficeMembers}, {"its whole group", killOfficeGroup}};
+  for (const auto& r : rows) {
+    SCOPED_TRACE(r.how);
+    ScratchBill bill;
+    const fs::path ours = bill.dir() / "OSL_PIPE_0_quenby_ours", theirs = bill.dir() / "OSL_PIPE_0_quenby_theirs";
+    const pid_t office = test::spawnListeningOffice(ours.string(), "ours");
+    const pid_t other = test::spawnListeningOffice(theirs.string(), "theirs");
+    ASSERT_TRUE(test::eventually([&] { return fs::exists(ours) && fs::exists(theirs); }, std::chrono::seconds(10)));
+    r.kill(office);
+    EXPECT_TRUE(test::eventually([&] { return runningMembers(office).empty(); }, std::chrono::seconds(5)));
+    ::waitpid(office, nullptr, 0);
+    EXPECT_FALSE(fs::exists(ours));
+    EXPECT_TRUE(fs::exists(theirs));
+    EXPECT_EQ(runningMembers(other).size(), 3u) << "the shell, its listener and its sleep";
+    ::kill(-other, SIGKILL);
+    ::waitpid(other, nullptr, 0);
   }
 }
 

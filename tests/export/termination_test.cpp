@@ -18,6 +18,7 @@
 
 #include "export/export_procedure.h"
 #include "export/office_process.h"
+#include "export/process_group.h"
 #include "logtally/log_tally_export.h"
 #include "forwarding_host.h"
 #include "office_test_support.h"
