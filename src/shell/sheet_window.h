@@ -56,7 +56,7 @@ class SheetWindow : public QWidget {
 
  protected:
   // Binds the sheet's fields to their widgets and wires every button by its role. The sheet and
-  // the spec must outlive the window.
+  // the export description must outlive the window.
   void attach(Sheet& sheet, const SheetExport& exportSpec, ExportServices services);
   void onClick(FieldId button, std::function<void()> handler);
   template <class Handler>
