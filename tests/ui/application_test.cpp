@@ -11,6 +11,7 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QTest>
+#include <QWindow>
 #include <functional>
 #include <map>
 #include <memory>
@@ -20,6 +21,7 @@
 #include <vector>
 
 #include "app/desktop_services.h"
+#include "recording_host.h"
 #include "sheet/layout_builders.h"
 #include "ui_test_support.h"
 
@@ -264,18 +266,36 @@ TEST_P(ShellTest, EverySwitchShowsTheTargetFirstAndLeavesOneWindowShown) {
 }
 
 TEST_P(ShellTest, TypedContentSurvivesGoingBackAndForth) {
-  choose("多 材 长");
-  shell::SheetWindow* form2 = window(Calculators::MultiLength);
-  auto* length = form2->control<QLineEdit>({"Text1", 0});
-  ASSERT_NE(length, nullptr);
-  length->setFocus();
-  QTest::keyClicks(length, "5.8");
-  click(Calculators::MultiLength, "Command6");
-  choose("原木计算");
-  choose("多 材 长");
-  EXPECT_EQ(window(Calculators::MultiLength), form2);
-  EXPECT_EQ(length->text(), "5.8");
-  EXPECT_EQ(visible(), std::vector<std::string>{"Form2"});
+  struct Row {
+    QString entry;
+    Calculators::Calculator which;
+    std::string_view back;
+    bool closedInstead;  // closed by the window system rather than by the back button
+  };
+  const Row rows[] = {{"多 材 长", Calculators::MultiLength, "Command6", false},
+                      {"锯材计算", Calculators::SawnTimber, "Command5", false},
+                      {"锯材计算", Calculators::SawnTimber, "Command5", true}};
+  for (const Row& r : rows) {
+    const std::string what = kNames[r.which] + std::string(r.closedInstead ? " closed" : " back");
+    choose(r.entry);
+    shell::SheetWindow* w = window(r.which);
+    auto* length = w->control<QLineEdit>({"Text1", 0});
+    ASSERT_NE(length, nullptr) << what;
+    length->setFocus();
+    length->selectAll();
+    QTest::keyClicks(length, "5.8");
+    if (r.closedInstead)
+      w->windowHandle()->close();
+    else
+      click(r.which, r.back);
+    ASSERT_EQ(visible(), std::vector<std::string>{"Form1"}) << what;
+    choose("原木计算");
+    choose(r.entry);
+    EXPECT_EQ(window(r.which), w) << what;
+    EXPECT_EQ(length->text(), "5.8") << what;
+    EXPECT_EQ(visible(), std::vector<std::string>{kNames[r.which]}) << what;
+    click(r.which, r.back);
+  }
 }
 
 TEST_P(ShellTest, BackButtonsLeaveCombo3ShowingTheLastChoice) {
@@ -485,6 +505,36 @@ TEST_P(ShellTest, WebPageRefusedByTheDesktopIsReportedAndTheWindowStaysAsItWas) 
     EXPECT_EQ(w->pos(), QPoint(120, 80));
     EXPECT_EQ(length->text(), "7");
   }
+}
+
+// Each window counts its own exports: the reminder comes on the first export of each, once.
+TEST(Application, EachWindowRemindsOnItsOwnFirstExport) {
+  testing::Recording rec;
+  Calculators calculators(testing::recordingServices(rec), [](const QUrl&) {});
+  calculators.window(Calculators::LogTally)->show();
+  struct Step {
+    const char* entry;
+    Calculators::Calculator which;
+    std::string_view button;
+    size_t reminders;
+  };
+  const Step steps[] = {
+      {"原木计算", Calculators::LogTally, "Command3", 1}, {"多 材 长", Calculators::MultiLength, "Command2", 1},
+      {"锯材计算", Calculators::SawnTimber, "Command4", 1}, {"多 材 长", Calculators::MultiLength, "Command2", 0},
+      {"原木计算", Calculators::LogTally, "Command3", 0},   {"锯材计算", Calculators::SawnTimber, "Command4", 0},
+  };
+  for (const Step& step : steps) {
+    calculators.switchTo(step.entry);
+    testing::MessageBoxAnswerer answerer;
+    QTest::mouseClick(calculators.window(step.which)->control({step.button}), Qt::LeftButton);
+    ASSERT_EQ(answerer.all().size(), step.reminders) << step.entry;
+    if (step.reminders) {
+      EXPECT_EQ(answerer.seen().text, "每次打印前请先关闭*账单明细*") << step.entry;
+    }
+  }
+  EXPECT_EQ(rec.worksheets, (std::vector<std::u16string>{u"原木一", u"原木二", u"锯材账单", u"原木二", u"原木一", u"锯材账单"}));
+  for (auto which : {Calculators::LogTally, Calculators::MultiLength, Calculators::SawnTimber})
+    EXPECT_EQ(calculators.window(which)->exportCount().value(), 2) << kNames[which];
 }
 
 INSTANTIATE_TEST_SUITE_P(StandIns, ShellTest, ::testing::Values(Windows{"stand-ins", true}));

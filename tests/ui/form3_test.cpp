@@ -1,6 +1,6 @@
 // Form3 on the offscreen platform: the fresh sheet, geometry, fonts, the focus chain, line moves,
 // whole-text selection, the buttons and their faces, an arithmetic error, the export through a
-// recording host, and the window's place among the calculators (switch, back, close).
+// recording host. Its place among the calculators (switch, back, close) is the application's test.
 
 #include "sawn/form3.h"
 
@@ -17,9 +17,6 @@
 #include <string>
 #include <vector>
 
-#include "app/application.h"
-#include "app/desktop_services.h"
-#include "logtally/form1.h"
 #include "recording_host.h"
 #include "shell/picture_button.h"
 #include "support/utf.h"
@@ -452,111 +449,6 @@ TEST_F(Form3Test, AFailedAttemptIsStartedOverOnceSilently) {
   click("Command4");
   EXPECT_TRUE(next.all().empty());
   EXPECT_EQ(rec.saves, 2);
-}
-
-// Records which sheet window (by caption) is shown or hidden, in order.
-class VisibilityLog : public QObject {
- public:
-  VisibilityLog() { qApp->installEventFilter(this); }
-  ~VisibilityLog() override { qApp->removeEventFilter(this); }
-  std::string text;
-
- protected:
-  bool eventFilter(QObject* o, QEvent* e) override {
-    auto* w = qobject_cast<shell::SheetWindow*>(o);
-    if (w && (e->type() == QEvent::Show || e->type() == QEvent::Hide))
-      text += (e->type() == QEvent::Show ? "show " : "hide ") + w->windowTitle().toStdString() + "; ";
-    return false;
-  }
-};
-
-class Form3SwitchTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    calculators = std::make_unique<app::Calculators>(testing::recordingServices(rec),
-                                                     [this](const QUrl& url) { opened.push_back(url); });
-    form1 = calculators->window(app::Calculators::LogTally);
-    form1->show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(form1));
-  }
-  // Puts Form1's selector on the entry above 锯材计算 without choosing it.
-  void selectorAboveSawnTimber() {
-    auto* selector = form1->control<QComboBox>({"Combo3"});
-    selector->setCurrentIndex(1);
-    selector->setFocus();
-  }
-  // Chooses 锯材计算 with the Down key.
-  void chooseSawnTimber() {
-    selectorAboveSawnTimber();
-    QTest::keyClick(form1->control({"Combo3"}), Qt::Key_Down);
-  }
-  Form3* form3() { return qobject_cast<Form3*>(calculators->window(app::Calculators::SawnTimber)); }
-
-  Recording rec;
-  std::vector<QUrl> opened;
-  std::unique_ptr<app::Calculators> calculators;
-  shell::SheetWindow* form1 = nullptr;
-};
-
-TEST_F(Form3SwitchTest, ChoosingSawnTimberShowsForm3FirstThenHidesForm1) {
-  ASSERT_EQ(form3(), nullptr);
-  selectorAboveSawnTimber();
-  VisibilityLog log;
-  QTest::keyClick(form1->control({"Combo3"}), Qt::Key_Down);
-  ASSERT_NE(form3(), nullptr);
-  EXPECT_EQ(log.text, "show Marlo; hide Quenby; ");
-  EXPECT_TRUE(form3()->isVisible());
-  EXPECT_FALSE(form1->isVisible());
-}
-
-TEST_F(Form3SwitchTest, BackButtonAndClosingBothReturnToForm1AndKeepTheSheet) {
-  chooseSawnTimber();
-  Form3* sheetWindow = form3();
-  ASSERT_NE(sheetWindow, nullptr);
-  ASSERT_TRUE(QTest::qWaitForWindowExposed(sheetWindow));
-  sheetWindow->sheet().field("Text14").setText(u"李四");
-
-  QTest::mouseClick(sheetWindow->control({"Command5"}), Qt::LeftButton);
-  EXPECT_TRUE(form1->isVisible());
-  EXPECT_FALSE(sheetWindow->isVisible());
-  EXPECT_EQ(form1->control<QComboBox>({"Combo3"})->currentText(), "锯材计算");
-
-  calculators->switchTo("锯材计算");
-  ASSERT_TRUE(QTest::qWaitForWindowExposed(sheetWindow));
-  EXPECT_FALSE(form1->isVisible());
-  // Closed by the window system, as by its close button.
-  sheetWindow->windowHandle()->close();
-  EXPECT_TRUE(form1->isVisible());
-  EXPECT_FALSE(sheetWindow->isVisible());
-  EXPECT_EQ(form3(), sheetWindow);
-
-  calculators->switchTo("锯材计算");
-  EXPECT_TRUE(sheetWindow->isVisible());
-  EXPECT_EQ(sheetWindow->control<QLineEdit>({"Text14"})->text(), "李四");
-}
-
-TEST_F(Form3SwitchTest, EachWindowHasItsOwnExportCount) {
-  {
-    testing::MessageBoxAnswerer fromForm1;
-    QTest::mouseClick(form1->control({"Command3"}), Qt::LeftButton);
-    EXPECT_EQ(fromForm1.all().size(), 1u);
-  }
-  chooseSawnTimber();
-  testing::MessageBoxAnswerer fromForm3;
-  QTest::mouseClick(form3()->control({"Command4"}), Qt::LeftButton);
-  ASSERT_EQ(fromForm3.all().size(), 1u);
-  EXPECT_EQ(fromForm3.seen().text, "每次打印前请先关闭*账单明细*");
-  EXPECT_EQ(rec.worksheets, (std::vector<std::u16string>{u"原木一", u"锯材账单"}));
-  EXPECT_EQ(form1->exportCount().value(), 1);
-  EXPECT_EQ(form3()->exportCount().value(), 1);
-}
-
-TEST_F(Form3SwitchTest, MoreCalculatorsOpensTheFirstWebPage) {
-  chooseSawnTimber();
-  QTest::mouseClick(form3()->control({"Command2"}), Qt::LeftButton);
-  ASSERT_EQ(opened.size(), 1u);
-  EXPECT_EQ(opened[0], QUrl(QString::fromLatin1(app::kWebPageA)));
-  EXPECT_TRUE(form3()->isVisible());
 }
 
 }  // namespace
