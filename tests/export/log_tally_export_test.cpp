@@ -12,6 +12,7 @@
 #include "support/utf.h"
 #include "workbook_reader.h"
 #include "logtally/log_tally_export.h"
+#include "bill_cells.h"
 #include "counting_host.h"
 #include "office_test_support.h"
 
@@ -59,34 +60,20 @@ const Source kOutsideTheGrid[] = {
 
 // The texts the bill must show: element i of row array Text<k> in row 6 + k, column i + 1, and
 // the cells above.
-std::map<std::pair<int, int>, std::u16string> expectedCells(LogTallySheet& sheet) {
-  std::map<std::pair<int, int>, std::u16string> m;
+test::BillCells expectedCells(LogTallySheet& sheet) {
+  test::BillCells cells;
   for (int k = 1; k <= 14; ++k) {
     const std::string array = "Text" + std::to_string(k);
-    for (int i = 0; i < 12; ++i) m[{6 + k, i + 1}] = sheet.field(array, i).text();
+    for (int i = 0; i < 12; ++i) cells[test::cellName(6 + k, i + 1)] = u8(sheet.field(array, i).text());
   }
-  for (const Source& s : kOutsideTheGrid) m[{s.row, s.column}] = sheet.field(s.field).text();
-  return m;
+  for (const Source& s : kOutsideTheGrid) cells[test::cellName(s.row, s.column)] = u8(sheet.field(s.field).text());
+  return cells;
 }
 
 void expectBill(const std::string& path, LogTallySheet& sheet, const WorksheetReading& templateSheet) {
-  auto expected = expectedCells(sheet);
+  const test::BillCells expected = expectedCells(sheet);
   ASSERT_EQ(expected.size(), 203u);
-  WorksheetReading bill = readWorksheets(path, {u"原木一"}, kRows, kColumns).at(0);
-  for (int row = 1; row <= kRows; ++row)
-    for (int column = 1; column <= kColumns; ++column) {
-      const CellReading& got = bill.at(row, column);
-      auto it = expected.find({row, column});
-      const std::string where = std::string(1, char('A' + column - 1)) + std::to_string(row);
-      if (it == expected.end()) {
-        EXPECT_EQ(u8(got.text), u8(templateSheet.at(row, column).text)) << where << " is the template's";
-      } else if (it->second.empty()) {
-        EXPECT_EQ(got.kind, CellKind::Empty) << where;
-      } else {
-        EXPECT_EQ(got.kind, CellKind::Text) << where;
-        EXPECT_EQ(u8(got.text), u8(it->second)) << where;
-      }
-    }
+  test::expectWorksheetCells(path, u"原木一", expected, templateSheet);
 }
 
 TEST(LogTallyExport, WritesAll203CellsAsTextAndOverwritesThemOnTheNextExport) {

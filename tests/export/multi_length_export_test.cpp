@@ -9,6 +9,7 @@
 #include <string>
 
 #include "calc/error.h"
+#include "bill_cells.h"
 #include "counting_host.h"
 #include "office_test_support.h"
 #include "support/sheet_texts.h"
@@ -90,27 +91,12 @@ TEST(MultiLengthExport, WritesAll123CellsOfTheSheetAsText) {
   EXPECT_EQ(host.instances, 1);
   EXPECT_EQ(fieldTexts(sheet), fields);
 
-  std::map<std::pair<int, int>, std::string> expected;
+  test::BillCells expected;
   for (int r = 0; r < 19; ++r)
-    for (int c = 0; c < 6; ++c) expected[{5 + r, 1 + c}] = kLines[r][c];
-  for (const Other& o : kOthers) expected[{o.row, o.column}] = o.text;
+    for (int c = 0; c < 6; ++c) expected[test::cellName(5 + r, 1 + c)] = kLines[r][c];
+  for (const Other& o : kOthers) expected[test::cellName(o.row, o.column)] = o.text;
   ASSERT_EQ(expected.size(), 123u);
-
-  const WorksheetReading bill = readWorksheets(scratch.billUtf8(), {u"原木二"}, kRows, kColumns).at(0);
-  for (int row = 1; row <= kRows; ++row)
-    for (int column = 1; column <= kColumns; ++column) {
-      const CellReading& got = bill.at(row, column);
-      const std::string where = std::string(1, char('A' + column - 1)) + std::to_string(row);
-      auto it = expected.find({row, column});
-      if (it == expected.end()) {
-        EXPECT_EQ(u8(got.text), u8(before.at(row, column).text)) << where << " is the template's";
-      } else if (it->second.empty()) {
-        EXPECT_EQ(got.kind, CellKind::Empty) << where;
-      } else {
-        EXPECT_EQ(got.kind, CellKind::Text) << where;
-        EXPECT_EQ(u8(got.text), it->second) << where;
-      }
-    }
+  test::expectWorksheetCells(scratch.billUtf8(), u"原木二", expected, before);
   host.expectNothingLeft();
 }
 

@@ -8,6 +8,7 @@
 #include <map>
 #include <string>
 
+#include "bill_cells.h"
 #include "counting_host.h"
 #include "export/export_error.h"
 #include "office_test_support.h"
@@ -24,11 +25,7 @@ using test::ScratchBill;
 
 constexpr int kRows = 16, kColumns = 8;  // beyond the print area A1:G14 on both sides
 
-using Cells = std::map<std::string, std::string>;  // "B3" -> text
-
-std::string cellName(int row, int column) {
-  return std::string(1, char('A' + column - 1)) + std::to_string(row);
-}
+using Cells = test::BillCells;
 
 // Every field holds its own address, but for a few awkward texts and the captions.
 void fillWithAddresses(SawnTimberSheet& sheet) {
@@ -71,21 +68,7 @@ Cells freshSheetBill() {
 
 void expectBill(const std::string& path, const Cells& expected, const WorksheetReading& templateSheet) {
   ASSERT_EQ(expected.size(), 65u);
-  WorksheetReading bill = readWorksheets(path, {u"锯材账单"}, kRows, kColumns).at(0);
-  for (int row = 1; row <= kRows; ++row)
-    for (int column = 1; column <= kColumns; ++column) {
-      const std::string where = cellName(row, column);
-      const CellReading& got = bill.at(row, column);
-      auto it = expected.find(where);
-      if (it == expected.end()) {
-        EXPECT_EQ(u8(got.text), u8(templateSheet.at(row, column).text)) << where << " is the template's";
-      } else if (it->second.empty()) {
-        EXPECT_EQ(got.kind, CellKind::Empty) << where;
-      } else {
-        EXPECT_EQ(got.kind, CellKind::Text) << where;
-        EXPECT_EQ(u8(got.text), it->second) << where;
-      }
-    }
+  const WorksheetReading bill = test::expectWorksheetCells(path, u"锯材账单", expected, templateSheet);
   // The captions of Combo3 and Combo4 are never written: the workbook's own labels stay.
   EXPECT_EQ(u8(bill.at(3, 1).text), "购货单位");
   EXPECT_EQ(u8(bill.at(14, 1).text), "出货单位");
