@@ -144,7 +144,8 @@ std::vector<std::string> officeEnvironment(const std::string& tempDir) {
 // the old one and renames it into place, so the bill's inode changes when it is done. Then it ends
 // the office (when it still runs on this profile) and removes what it leaves: the OSL pipe
 // sockets, the bill's lock file if this office took it (see noteOwnLock) or it names this profile,
-// and the profile with the office's temporary folder. Run with no input, it does the same for an office whose owner has gone.
+// and the profile with the office's temporary folder. Run with no input, it does the same for an
+// office whose owner has gone.
 // (The office's own copy beside the bill, "lu<pid>...tmp", is not removed here: its name does not
 // tell it from another office's copy.)
 const char kWatchdogScript[] = R"sh(trap '' HUP INT TERM
