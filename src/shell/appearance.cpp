@@ -62,6 +62,14 @@ QFont sheetFont() {
   return font;
 }
 
+QPalette sheetPalette() {
+  const QColor light(240, 240, 240);
+  QPalette palette(light, light);  // button, window
+  for (auto role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText}) palette.setColor(role, Qt::black);
+  palette.setColor(QPalette::Base, Qt::white);
+  return palette;
+}
+
 QColor faceColour(layout::Face face) {
   switch (face) {
     case layout::Face::BlueWhite:

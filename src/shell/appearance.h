@@ -5,6 +5,7 @@
 #include <QColor>
 #include <QIcon>
 #include <QImage>
+#include <QPalette>
 
 #include "sheet/layout.h"
 
@@ -17,6 +18,10 @@ void installFontSubstitutions();
 
 // The default font of a sheet window: "宋体", 9 pt.
 QFont sheetFont();
+
+// The colours of a sheet window, whatever the desktop's: black words on the light artwork, in
+// white fields and on light-grey buttons.
+QPalette sheetPalette();
 
 // The application icon, a log's end grain, from the one picture of it (resources/quenby.svg) that
 // the desktop gets too: at the sizes the desktop asks for, and at any size for the build.

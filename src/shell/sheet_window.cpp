@@ -63,6 +63,7 @@ SheetWindow::SheetWindow(const layout::Window& table, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::FramelessWindowHint | Qt::WindowMinimizeButtonHint), table_(table) {
   setWindowTitle(qt(table.caption));  // the icon is the application's
   setFont(sheetFont());
+  setPalette(sheetPalette());
   if (table.size == layout::SizePolicy::KeepFixed) {
     setFixedSize(fixedClientSize());
   } else {

@@ -1,5 +1,6 @@
 // What the desktop shows of the application: the icon every window carries, drawn from
-// resources/quenby.svg, and the desktop entry the windows belong to.
+// resources/quenby.svg, the desktop entry the windows belong to, and the windows' own colours
+// under a dark desktop palette.
 
 #include "shell/appearance.h"
 
@@ -8,9 +9,13 @@
 #include <QApplication>
 #include <QIcon>
 #include <QImage>
+#include <functional>
+#include <map>
 #include <memory>
 
 #include "logtally/form1.h"
+#include "multilength/form2.h"
+#include "sawn/form3.h"
 
 namespace quenby {
 namespace {
@@ -55,6 +60,46 @@ TEST(ApplicationIcon, TheBuildRendersThePictureTheProgramShows) {
 
 TEST(DesktopEntry, TheWindowsBelongToQuenbyDesktop) {
   EXPECT_EQ(QGuiApplication::desktopFileName(), "quenby");
+}
+
+// The windows are drawn on their own light artwork; a dark desktop palette must not reach them
+// (white text in the white fields, on the light panel).
+TEST(SheetColours, ADarkDesktopPaletteLeavesEveryWindowDarkOnLight) {
+  const QPalette desktop = QApplication::palette();
+  QPalette dark(QColor(60, 60, 60), QColor(40, 40, 40));  // button, window
+  for (auto role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText}) dark.setColor(role, QColor(230, 230, 230));
+  dark.setColor(QPalette::Base, QColor(25, 25, 25));
+  QApplication::setPalette(dark);
+
+  const QColor black(0, 0, 0), white(255, 255, 255), red(255, 0, 0);
+  struct Sample {
+    const char* window;
+    FieldId control;
+    QPalette::ColorRole role;
+    QColor colour;
+  };
+  const Sample samples[] = {
+      {"Form1", {"Text1", 0}, QPalette::Text, black},      {"Form1", {"Text1", 0}, QPalette::Base, white},
+      {"Form1", {"Text5", 3}, QPalette::Text, red},        {"Form1", {"Label12", 0}, QPalette::WindowText, black},
+      {"Form1", {"Combo3"}, QPalette::Text, black},        {"Form1", {"Combo3"}, QPalette::ButtonText, black},
+      {"Form2", {"Text22", 7}, QPalette::Text, black},     {"Form2", {"Text2", 7}, QPalette::Text, red},
+      {"Form2", {"Command5"}, QPalette::ButtonText, black}, {"Form3", {"Combo2"}, QPalette::Text, black},
+      {"Form3", {"Combo2"}, QPalette::Base, white},        {"Form3", {"Label5"}, QPalette::WindowText, black},
+  };
+  {
+    Form1 form1;
+    Form2 form2;
+    Form3 form3;
+    const std::map<std::string, shell::SheetWindow*> windows = {{"Form1", &form1}, {"Form2", &form2}, {"Form3", &form3}};
+    for (const Sample& s : samples) {
+      QWidget* w = windows.at(s.window)->control(s.control);
+      ASSERT_NE(w, nullptr) << s.window << " " << toString(s.control);
+      EXPECT_EQ(w->palette().color(s.role), s.colour)
+          << s.window << " " << toString(s.control) << " role " << s.role << ": "
+          << w->palette().color(s.role).name().toStdString();
+    }
+  }
+  QApplication::setPalette(desktop);
 }
 
 }  // namespace
