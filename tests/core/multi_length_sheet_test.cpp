@@ -46,22 +46,6 @@ TEST(MultiLengthSheet, HasNineteenLinesFiveSummaryFieldsAndFourHeadersAllEmpty) 
   EXPECT_THROW(s.line(19), std::out_of_range);
 }
 
-TEST(MultiLengthSheet, LineAndSummaryAccessorsNameTheirControls) {
-  MultiLengthSheet s;
-  MultiLengthRow l = s.line(12);
-  EXPECT_EQ(&l.length, &s.field("Text1", 12));
-  EXPECT_EQ(&l.diameter, &s.field("Text2", 12));
-  EXPECT_EQ(&l.count, &s.field("Text3", 12));
-  EXPECT_EQ(&l.volume, &s.field("Text4", 12));
-  EXPECT_EQ(&l.unitPrice, &s.field("Text5", 12));
-  EXPECT_EQ(&l.amount, &s.field("Text6", 12));
-  EXPECT_EQ(&s.totalCount(), &s.field("Text22", 5));
-  EXPECT_EQ(&s.totalVolume(), &s.field("Text22", 4));
-  EXPECT_EQ(&s.averageUnitPrice(), &s.field("Text22", 7));
-  EXPECT_EQ(&s.averageAmount(), &s.field("Text22", 6));
-  EXPECT_EQ(&s.amountSum(), &s.field("Text22", 10));
-}
-
 // ---- calculation -------------------------------------------------------------------------------
 
 TEST(MultiLengthCalculation, EmptySheetEndsWithEveryFieldEmpty) {

@@ -66,21 +66,6 @@ TEST(SawnTimberSheet, FreshSheetIsEmptyWithTheFirstCaptionOfEachBox) {
   EXPECT_THROW(s.field("Text15"), std::out_of_range);
 }
 
-TEST(SawnTimberSheet, LineAccessorNamesTheSevenColumnsOfOneLine) {
-  SawnTimberSheet s;
-  SawnTimberRow l = s.line(6);
-  EXPECT_EQ(&l.length, &s.field("Text1", 6));
-  EXPECT_EQ(&l.width, &s.field("Text2", 6));
-  EXPECT_EQ(&l.thickness, &s.field("Text3", 6));
-  EXPECT_EQ(&l.pieces, &s.field("Text4", 6));
-  EXPECT_EQ(&l.volume, &s.field("Text5", 6));
-  EXPECT_EQ(&l.unitPrice, &s.field("Text6", 6));
-  EXPECT_EQ(&l.amount, &s.field("Text7", 6));
-  EXPECT_EQ(&s.totalVolume(), &s.field("Text8"));
-  EXPECT_EQ(&s.totalAmount(), &s.field("Text9"));
-  EXPECT_THROW(s.line(8), std::out_of_range);
-}
-
 struct LineResult {
   int r;
   const char *volume, *amount;
