@@ -21,9 +21,9 @@ struct Line {
 
 // The worked values: every branch and both masks.
 void BM_CaiJiJiSuan_WorkedValues(benchmark::State& state) {
-  static Line lines[] = {{u"20", u"3", u"4"},  {u"20", u"1", u"4"},  {u"26", u"7", u"6"},   {u"14", u"4", u"2"},
-                         {u"14", u"1", u"8"},  {u"13", u"1", u"8"},  {u"12", u"10", u"6"},  {u"30", u"1", u"10"},
-                         {u"6", u"5", u"4"},   {u"4", u"2", u"2"},   {u"6", u"2", u"1"},    {u"8", u"1", u"1.5"},
+  static Line lines[] = {{u"20", u"3", u"4"}, {u"20", u"1", u"4"}, {u"26", u"7", u"6"},  {u"14", u"4", u"2"},
+                         {u"14", u"1", u"8"}, {u"13", u"1", u"8"}, {u"12", u"10", u"6"}, {u"30", u"1", u"10"},
+                         {u"6", u"5", u"4"},  {u"4", u"2", u"2"},  {u"6", u"2", u"1"},   {u"8", u"1", u"1.5"},
                          {u"24", u"1", u"12"}};
   for (auto _ : state)
     for (Line& l : lines) benchmark::DoNotOptimize(quenby::CaiJiJiSuan(l.diameter, l.count, l.length));

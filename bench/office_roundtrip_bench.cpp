@@ -91,7 +91,11 @@ static void BM_MultiLengthRoundTrip(benchmark::State& state) {
   sheet.calculate();
   runRoundTrips(state, quenby::multiLengthExportJob(sheet, bill.path()));
 }
-BENCHMARK(BM_MultiLengthRoundTrip)->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(7)->UseRealTime();
+BENCHMARK(BM_MultiLengthRoundTrip)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1)
+    ->Repetitions(7)
+    ->UseRealTime();
 
 static void BM_SawnTimberRoundTrip(benchmark::State& state) {
   ScratchBill bill;
@@ -107,7 +111,11 @@ static void BM_SawnTimberRoundTrip(benchmark::State& state) {
   sheet.calculate();
   runRoundTrips(state, quenby::sawnTimberExportJob(sheet, bill.path()));
 }
-BENCHMARK(BM_SawnTimberRoundTrip)->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(7)->UseRealTime();
+BENCHMARK(BM_SawnTimberRoundTrip)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1)
+    ->Repetitions(7)
+    ->UseRealTime();
 
 namespace {
 
@@ -120,7 +128,9 @@ struct StallingHost final : quenby::SpreadsheetHost {
     office.selectWorksheet(name);
     ::kill(-office.officeProcessId(), SIGSTOP);
   }
-  void setCellText(int row, int column, const std::u16string& text) override { office.setCellText(row, column, text); }
+  void setCellText(int row, int column, const std::u16string& text) override {
+    office.setCellText(row, column, text);
+  }
   void save() override { office.save(); }
   void closeAllWorkbooks() override { office.closeAllWorkbooks(); }
   void quit() override { office.quit(); }
@@ -148,7 +158,11 @@ static void BM_StalledOfficeToError(benchmark::State& state) {
     host.release();
   }
 }
-BENCHMARK(BM_StalledOfficeToError)->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(3)->UseManualTime();
+BENCHMARK(BM_StalledOfficeToError)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1)
+    ->Repetitions(3)
+    ->UseManualTime();
 
 static void BM_StalledExportClickToError(benchmark::State& state) {
   ScratchBill scratch;
@@ -169,7 +183,11 @@ static void BM_StalledExportClickToError(benchmark::State& state) {
     }
   }
 }
-BENCHMARK(BM_StalledExportClickToError)->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(1)->UseRealTime();
+BENCHMARK(BM_StalledExportClickToError)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1)
+    ->Repetitions(1)
+    ->UseRealTime();
 
 int main(int argc, char** argv) {
   if (argc < 2 || argv[1][0] == '-') {

@@ -83,7 +83,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::string bytes(reinterpret_cast<const char*>(data), size);
   std::u16string utf8Text = u16(bytes);
   std::u16string rawText;
-  for (size_t i = 0; i + 1 < size; i += 2) rawText.push_back(static_cast<char16_t>(data[i] | data[i + 1] << 8));
+  for (size_t i = 0; i + 1 < size; i += 2)
+    rawText.push_back(static_cast<char16_t>(data[i] | data[i + 1] << 8));
 
   for (const std::u16string& text : {utf8Text, rawText}) {
     double v = leadingNumber(text);
@@ -96,7 +97,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       check(e.is(ErrorCode::TypeMismatch), "strict error code", v);
     }
     for (std::u16string_view threshold : {u"0", u"1", u"0.0001", u"0.001", u"0.01", u"0.00001"}) {
-      check(sortsBefore(text, threshold) == unitsBefore(text, threshold), "ordinal order against a threshold", v);
+      check(sortsBefore(text, threshold) == unitsBefore(text, threshold), "ordinal order against a threshold",
+            v);
     }
     const std::u16string_view head = std::u16string_view(text).substr(0, text.size() / 2);
     check(sortsBefore(head, text) == unitsBefore(head, text), "ordinal order against a prefix", v);
@@ -108,7 +110,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   size_t a = bytes.find('|'), b = a == std::string::npos ? a : bytes.find('|', a + 1);
   if (b != std::string::npos) {
     try {
-      auto volume = lineVolume(u16(bytes.substr(0, a)), u16(bytes.substr(a + 1, b - a - 1)), u16(bytes.substr(b + 1)));
+      auto volume =
+          lineVolume(u16(bytes.substr(0, a)), u16(bytes.substr(a + 1, b - a - 1)), u16(bytes.substr(b + 1)));
       if (volume) check(hasMaskShape(*volume, 4), "line volume shape", leadingNumber(*volume));
     } catch (const QuenbyError& e) {
       check(e.is(ErrorCode::Overflow) || e.is(ErrorCode::InvalidOperation), "line volume error", 0);

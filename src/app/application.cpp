@@ -30,7 +30,8 @@ int run(Calculators& calculators) {
 
 namespace {
 
-const QString kEntries[3] = {QStringLiteral("原木计算"), QStringLiteral("多 材 长"), QStringLiteral("锯材计算")};
+const QString kEntries[3] = {QStringLiteral("原木计算"), QStringLiteral("多 材 长"),
+                             QStringLiteral("锯材计算")};
 
 }  // namespace
 

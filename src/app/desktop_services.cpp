@@ -63,8 +63,9 @@ std::string billWorkbookPath() {
 void DesktopBillViewer::show(const std::string& pathUtf8, const std::u16string&) {
   const QString path = QString::fromStdString(pathUtf8);
   if (!desktopHasApplicationFor(path) || !QDesktopServices::openUrl(QUrl::fromLocalFile(path)))
-    throw QuenbyError(ExportError::BillNotShown, "账单已保存到 " + pathUtf8 +
-                                                     "，但本机没有能打开它的电子表格程序。请安装 LibreOffice Calc 后再导出。");
+    throw QuenbyError(ExportError::BillNotShown,
+                      "账单已保存到 " + pathUtf8 +
+                          "，但本机没有能打开它的电子表格程序。请安装 LibreOffice Calc 后再导出。");
 }
 
 ExportServices desktopExportServices() {
@@ -77,8 +78,8 @@ const char kWebPageB[] = "https://quenby.example.com/calculators/multi-length/";
 
 void openWebPage(const QUrl& url) {
   if (!desktopHasBrowserFor(url) || !QDesktopServices::openUrl(url))
-    throw QuenbyError(DesktopError::WebPageNotOpened,
-                      "无法打开网页 " + url.toString().toStdString() + "：本机没有可用的网页浏览器，请安装浏览器后再试");
+    throw QuenbyError(DesktopError::WebPageNotOpened, "无法打开网页 " + url.toString().toStdString() +
+                                                          "：本机没有可用的网页浏览器，请安装浏览器后再试");
 }
 
 }  // namespace quenby::app

@@ -11,8 +11,10 @@ int main(int argc, char* argv[]) {
   QApplication app(argc, argv);
   quenby::app::prepareApplication();
   // SIGTERM, SIGINT and SIGHUP end an export in progress and its office first, then the program.
-  quenby::installTerminationHandling(
-      [] { QMetaObject::invokeMethod(qApp, [] { QCoreApplication::exit(0); }, Qt::QueuedConnection); });
+  quenby::installTerminationHandling([] {
+    QMetaObject::invokeMethod(
+        qApp, [] { QCoreApplication::exit(0); }, Qt::QueuedConnection);
+  });
   quenby::app::Calculators calculators(quenby::app::desktopExportServices(), quenby::app::openWebPage);
   return quenby::app::run(calculators);
 }

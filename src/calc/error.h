@@ -15,24 +15,21 @@ enum class ErrorCode : int {
   Overflow = 6,          // a result beyond the double range
   OutOfMemory = 7,
   DivisionByZero = 11,
-  TypeMismatch = 13,     // strict conversion of a text that is not a number
-  Unexpected = 51,       // anything the program did not foresee
+  TypeMismatch = 13,  // strict conversion of a text that is not a number
+  Unexpected = 51,    // anything the program did not foresee
 };
 
 class QuenbyError : public std::runtime_error {
  public:
   QuenbyError(int number, std::string description);
   template <class Code>
-    requires std::is_enum_v<Code>
-  QuenbyError(Code code, std::string description)
+  requires std::is_enum_v<Code> QuenbyError(Code code, std::string description)
       : QuenbyError(static_cast<int>(code), std::move(description)) {}
 
   int number() const noexcept { return number_; }
   template <class Code>
-    requires std::is_enum_v<Code>
-  bool is(Code code) const noexcept {
-    return number_ == static_cast<int>(code);
-  }
+  requires std::is_enum_v<Code>
+  bool is(Code code) const noexcept { return number_ == static_cast<int>(code); }
   // UTF-8, in the language of the user interface.
   const std::string& description() const noexcept { return description_; }
 

@@ -2,9 +2,9 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cmath>
 #include <cstdint>
 #include <cstring>
-#include <cmath>
 #include <limits>
 #include <optional>
 #include <string>
@@ -47,8 +47,9 @@ class Cursor {
   size_t i_ = 0;
 };
 
-constexpr double kExactPowersOfTen[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
-                                        1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+constexpr double kExactPowersOfTen[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                        1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                        1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
 
 // A decimal number as read: sign, significant digits and the power of ten of the last one.
 struct Decimal {
@@ -126,7 +127,8 @@ std::optional<Decimal> scanDecimal(Cursor& c) {
       c.next();
     }
     if (isDigit(c.peek())) {
-      for (; isDigit(c.peek()); c.next()) exponent = std::min<long>(exponent * 10 + (c.peek() - u'0'), 100000000L);
+      for (; isDigit(c.peek()); c.next())
+        exponent = std::min<long>(exponent * 10 + (c.peek() - u'0'), 100000000L);
       if (negative) exponent = -exponent;
     } else {
       c.reset(mark);  // a letter without exponent digits is not part of the number
@@ -209,9 +211,12 @@ double strictNumber(std::u16string_view text) {
 
 int decimalsOf(Mask mask) {
   switch (mask) {
-    case Mask::Decimals4: return 4;
-    case Mask::Decimals3: return 3;
-    case Mask::Decimals2: return 2;
+    case Mask::Decimals4:
+      return 4;
+    case Mask::Decimals3:
+      return 3;
+    case Mask::Decimals2:
+      return 2;
   }
   return 0;
 }

@@ -32,9 +32,7 @@ std::u16string formatMasked(double value, Mask mask);
 std::u16string formatPlain(double value);
 
 // Ordinal "sorts before": code unit by code unit, a proper prefix first.
-inline bool sortsBefore(std::u16string_view text, std::u16string_view threshold) {
-  return text < threshold;
-}
+inline bool sortsBefore(std::u16string_view text, std::u16string_view threshold) { return text < threshold; }
 
 // Arithmetic checked after every step: a NaN result raises InvalidOperation, an infinite one
 // Overflow (DivisionByZero for a finite number divided by zero).

@@ -10,12 +10,12 @@ enum class ExportError : int {
   SpreadsheetNoAnswer = 1002,  // the office started but did not answer, or broke off
   WorkbookMissing = 1003,
   WorksheetMissing = 1004,
-  WorkbookNotSaved = 1005,     // read-only, or open in another program
-  BillNotShown = 1006,         // the desktop refused to open the saved bill
-  SpreadsheetFailed = 1007,    // any other failure reported by the office
-  WorkbookUnreadable = 1008,   // the bill is there but is not a workbook (empty, text, damaged)
-  TextTooLong = 1009,          // a field holds more than a cell of the bill can
-  ExportAbandoned = 1010,      // Quenby is ending; the export was broken off
+  WorkbookNotSaved = 1005,    // read-only, or open in another program
+  BillNotShown = 1006,        // the desktop refused to open the saved bill
+  SpreadsheetFailed = 1007,   // any other failure reported by the office
+  WorkbookUnreadable = 1008,  // the bill is there but is not a workbook (empty, text, damaged)
+  TextTooLong = 1009,         // a field holds more than a cell of the bill can
+  ExportAbandoned = 1010,     // Quenby is ending; the export was broken off
 };
 
 }  // namespace quenby

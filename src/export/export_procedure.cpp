@@ -26,8 +26,9 @@ void checkTextsFit(const ExportJob& job) {
     const std::size_t length = c.field->text().size();
     if (length > kMaxCellTextLength)
       throw QuenbyError(ExportError::TextTooLong,
-                        "字段 " + toString(c.id) + " 有 " + std::to_string(length) + " 个字符，账单的一个单元格最多只能存放 " +
-                            std::to_string(kMaxCellTextLength) + " 个字符。导出没有进行，账单没有改动；请缩短该字段的内容，再重新导出");
+                        "字段 " + toString(c.id) + " 有 " + std::to_string(length) +
+                            " 个字符，账单的一个单元格最多只能存放 " + std::to_string(kMaxCellTextLength) +
+                            " 个字符。导出没有进行，账单没有改动；请缩短该字段的内容，再重新导出");
   }
 }
 

@@ -14,6 +14,7 @@
 #include <com/sun/star/awt/PosSize.hpp>
 #include <com/sun/star/awt/XWindow.hpp>
 #include <com/sun/star/beans/PropertyValue.hpp>
+#include <com/sun/star/beans/XPropertySet.hpp>
 #include <com/sun/star/container/XEnumeration.hpp>
 #include <com/sun/star/container/XEnumerationAccess.hpp>
 #include <com/sun/star/container/XNameAccess.hpp>
@@ -21,7 +22,6 @@
 #include <com/sun/star/frame/XController.hpp>
 #include <com/sun/star/frame/XFrame.hpp>
 #include <com/sun/star/frame/XLayoutManager.hpp>
-#include <com/sun/star/beans/XPropertySet.hpp>
 #include <com/sun/star/frame/XModel.hpp>
 #include <com/sun/star/frame/XStorable.hpp>
 #include <com/sun/star/io/IOException.hpp>
@@ -59,7 +59,8 @@ namespace {
 
 std::string columnName(int column) {
   std::string name;
-  for (int c = column; c > 0; c = (c - 1) / 26) name.insert(name.begin(), static_cast<char>('A' + (c - 1) % 26));
+  for (int c = column; c > 0; c = (c - 1) / 26)
+    name.insert(name.begin(), static_cast<char>('A' + (c - 1) % 26));
   return name;
 }
 
@@ -153,7 +154,8 @@ bool startsLikeAWorkbook(const fs::path& path) {
   char head[8] = {};
   in.read(head, sizeof head);
   const std::string_view bytes(head, static_cast<size_t>(in.gcount()));
-  return bytes == std::string_view("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8) || bytes.substr(0, 4) == std::string_view("PK\x03\x04", 4);
+  return bytes == std::string_view("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8) ||
+         bytes.substr(0, 4) == std::string_view("PK\x03\x04", 4);
 }
 
 // A damaged workbook with a proper first block still opens, through the office's text import.
@@ -180,7 +182,9 @@ LibreOfficeHost::~LibreOfficeHost() { release(); }
 
 pid_t LibreOfficeHost::officeProcessId() const noexcept { return office_ ? office_->pid() : 0; }
 
-std::string LibreOfficeHost::profileDirectory() const { return office_ ? office_->profileDirectory() : std::string(); }
+std::string LibreOfficeHost::profileDirectory() const {
+  return office_ ? office_->profileDirectory() : std::string();
+}
 
 void LibreOfficeHost::newInstance() {
   release();
@@ -198,7 +202,8 @@ void LibreOfficeHost::openWorkbook(const std::string& pathUtf8) {
   auto unreadable = [&] {
     return QuenbyError(ExportError::WorkbookUnreadable,
                        "账单文件 " + shown +
-                           " 不是可以读取的电子表格工作簿（文件是空的、是文本文件或已经损坏）。请用完好的账单工作簿替换它，再重新导出");
+                           " 不是可以读取的电子表格工作簿（文件是空的、是文本文件或已经损坏）。请用完好的账单"
+                           "工作簿替换它，再重新导出");
   };
   if (ec || !fs::is_regular_file(path, ec)) throw missing();
   if (!startsLikeAWorkbook(path)) throw unreadable();
@@ -221,7 +226,8 @@ void LibreOfficeHost::openWorkbook(const std::string& pathUtf8) {
       // (Asking for ReadOnly=false would instead make the load fail on a write-protected file.)
       css::uno::Sequence<css::beans::PropertyValue> args(doc->lockedElsewhere ? 3 : 2);
       args.getArray()[0] = property("Hidden", css::uno::Any(true));
-      args.getArray()[1] = property("MacroExecutionMode", css::uno::Any(css::document::MacroExecMode::NEVER_EXECUTE));
+      args.getArray()[1] =
+          property("MacroExecutionMode", css::uno::Any(css::document::MacroExecMode::NEVER_EXECUTE));
       if (doc->lockedElsewhere) args.getArray()[2] = property("ReadOnly", css::uno::Any(true));
       try {
         return office_->desktop()->loadComponentFromURL(fileUrl(doc->path), "_blank", 0, args);
@@ -241,7 +247,8 @@ void LibreOfficeHost::openWorkbook(const std::string& pathUtf8) {
   if (!doc->lockedElsewhere && lockNamesProfile(doc->lockFile, office_->profileDirectory()))
     office_->noteOwnLock(utf8FromPath(doc->lockFile));
   document_ = std::move(doc);
-  if (!office_->call("检查账单工作簿 " + shown, options_.callTimeout, [&] { return openedAsWorkbook(component); })) {
+  if (!office_->call("检查账单工作簿 " + shown, options_.callTimeout,
+                     [&] { return openedAsWorkbook(component); })) {
     closeAllWorkbooks();
     throw unreadable();
   }
@@ -268,7 +275,8 @@ void LibreOfficeHost::selectWorksheet(const std::u16string& name) {
         Reference<css::frame::XModel>(document_->component, UNO_QUERY_THROW)->getCurrentController();
     Reference<css::frame::XFrame> frame = controller->getFrame();
     Reference<css::frame::XLayoutManager> layout(
-        Reference<css::beans::XPropertySet>(frame, UNO_QUERY_THROW)->getPropertyValue("LayoutManager"), UNO_QUERY);
+        Reference<css::beans::XPropertySet>(frame, UNO_QUERY_THROW)->getPropertyValue("LayoutManager"),
+        UNO_QUERY);
     if (layout.is()) {
       layout->setVisible(false);
       layout->lock();
@@ -292,7 +300,8 @@ void LibreOfficeHost::setCellText(int row, int column, const std::u16string& tex
     if (text.empty()) {
       // An empty text empties the cell's content and keeps its formatting.
       Reference<css::sheet::XSheetOperation> range(
-          document_->sheet->getCellRangeByPosition(column - 1, row - 1, column - 1, row - 1), UNO_QUERY_THROW);
+          document_->sheet->getCellRangeByPosition(column - 1, row - 1, column - 1, row - 1),
+          UNO_QUERY_THROW);
       range->clearContents(css::sheet::CellFlags::VALUE | css::sheet::CellFlags::DATETIME |
                            css::sheet::CellFlags::STRING | css::sheet::CellFlags::FORMULA);
     } else {
@@ -311,8 +320,9 @@ void LibreOfficeHost::save() {
                       "账单工作簿 " + path + " 正被其他程序打开（有锁定文件 " + lockName +
                           "），无法保存。请先关闭打开它的程序或窗口，再重新导出");
   if (isReadOnlyFile(path))
-    throw QuenbyError(ExportError::WorkbookNotSaved,
-                      "账单工作簿 " + path + " 是只读文件，无法保存。请取消它的只读属性并关闭正在使用它的程序，再重新导出");
+    throw QuenbyError(
+        ExportError::WorkbookNotSaved,
+        "账单工作簿 " + path + " 是只读文件，无法保存。请取消它的只读属性并关闭正在使用它的程序，再重新导出");
   const fs::path dir = pathFromUtf8(path).parent_path();
   const std::set<fs::path> temporariesBefore = saveTemporaries(dir, office_->officePid());
   office_->beginSave(document_->loadAndSaveTimeout, path);
@@ -323,9 +333,10 @@ void LibreOfficeHost::save() {
         if (storable->isReadonly()) throw css::io::IOException("read-only");
         storable->store();
       } catch (const css::io::IOException&) {
-        throw QuenbyError(ExportError::WorkbookNotSaved,
-                          "无法保存账单工作簿 " + path +
-                              "：文件是只读的，或正被其他程序打开。请关闭打开它的程序并检查文件属性，再重新导出");
+        throw QuenbyError(
+            ExportError::WorkbookNotSaved,
+            "无法保存账单工作簿 " + path +
+                "：文件是只读的，或正被其他程序打开。请关闭打开它的程序并检查文件属性，再重新导出");
       }
     });
   } catch (const QuenbyError&) {
@@ -344,7 +355,8 @@ void LibreOfficeHost::closeAllWorkbooks() {
   if (!office_) throw QuenbyError(ExportError::SpreadsheetFailed, "电子表格程序没有启动，无法关闭工作簿");
   if (document_) document_->sheet.clear();
   office_->call("关闭工作簿", options_.callTimeout, [&] {
-    Reference<css::container::XEnumeration> components = office_->desktop()->getComponents()->createEnumeration();
+    Reference<css::container::XEnumeration> components =
+        office_->desktop()->getComponents()->createEnumeration();
     std::vector<Reference<css::lang::XComponent>> open;
     while (components->hasMoreElements()) {
       Reference<css::lang::XComponent> c(components->nextElement(), UNO_QUERY);

@@ -136,7 +136,6 @@ std::vector<std::string> officeEnvironment(const std::string& tempDir) {
   return environment;
 }
 
-
 // The watchdog: `sh -c <this> quenby-office-watchdog <group> <profile>`, its standard input a pipe
 // whose writing end only the owner of the office holds. It waits for the end of that input, which
 // comes when the owner finishes with the office or ends in any way, SIGKILL included. A save the
@@ -238,7 +237,8 @@ std::string hostName() {
 // default signal handling, whatever we ignore; reading `input` (-1: nothing), writing nowhere, and
 // holding no other file of ours. `environment` replaces ours when given. Returns the process id,
 // or 0 with the reason in `error`.
-pid_t spawnInOwnGroup(std::vector<std::string> args, std::vector<std::string>* environment, int input, int& error) {
+pid_t spawnInOwnGroup(std::vector<std::string> args, std::vector<std::string>* environment, int input,
+                      int& error) {
   std::vector<char*> argv, envp;
   for (auto& a : args) argv.push_back(a.data());
   argv.push_back(nullptr);
@@ -366,7 +366,8 @@ OUString utf8ToOUString(std::string_view text) {
 }
 
 std::u16string fromOUString(const OUString& text) {
-  return std::u16string(reinterpret_cast<const char16_t*>(text.getStr()), static_cast<size_t>(text.getLength()));
+  return std::u16string(reinterpret_cast<const char16_t*>(text.getStr()),
+                        static_cast<size_t>(text.getLength()));
 }
 
 std::string utf8FromOUString(const OUString& text) {
@@ -412,14 +413,13 @@ void raiseFailed(const std::string& doing, const OUString& message) {
   throw QuenbyError(ExportError::SpreadsheetFailed, description);
 }
 
-void raiseAbandoned() {
-  throw QuenbyError(ExportError::ExportAbandoned, "Quenby 正在退出，导出已中止");
-}
+void raiseAbandoned() { throw QuenbyError(ExportError::ExportAbandoned, "Quenby 正在退出，导出已中止"); }
 
 bool isThisHost(std::string_view name) {
   const std::string own = hostName();
   if (own.empty() || name.empty()) return false;
-  return name == own || (name.size() > own.size() && name.substr(0, own.size()) == own && name[own.size()] == '.');
+  return name == own ||
+         (name.size() > own.size() && name.substr(0, own.size()) == own && name[own.size()] == '.');
 }
 
 bool endAbandonedOffice(const fs::path& profile) {
@@ -440,7 +440,8 @@ OfficeProcess::OfficeProcess(const OfficeOptions& options) : options_(options) {
   if (soffice.empty()) {
     std::string description = "没有找到电子表格程序 LibreOffice Calc";
     if (!options.sofficePath.empty()) description += "（" + options.sofficePath + "）";
-    throw QuenbyError(ExportError::SpreadsheetMissing, description + "。请先安装 LibreOffice Calc，再导出账单");
+    throw QuenbyError(ExportError::SpreadsheetMissing,
+                      description + "。请先安装 LibreOffice Calc，再导出账单");
   }
   // What earlier runs of ours left when they were killed: their offices, profiles and locks.
   std::error_code ec;
@@ -458,8 +459,9 @@ OfficeProcess::OfficeProcess(const OfficeOptions& options) : options_(options) {
 OfficeProcess::~OfficeProcess() { kill(); }
 
 void OfficeProcess::writeOwnerRecord() {
-  std::ofstream(fs::path(profileDir_) / kOwnerRecord) << "owner=" << ::getpid() << "\nstarted=" << processStartTime(::getpid())
-                                                      << "\nhost=" << hostName() << "\n";
+  std::ofstream(fs::path(profileDir_) / kOwnerRecord)
+      << "owner=" << ::getpid() << "\nstarted=" << processStartTime(::getpid()) << "\nhost=" << hostName()
+      << "\n";
 }
 
 void OfficeProcess::appendRecord(const std::string& key, const std::string& value) {
@@ -473,7 +475,8 @@ void OfficeProcess::spawn(const std::string& soffice) {
   std::vector<char> dir(pattern.begin(), pattern.end());
   dir.push_back('\0');
   if (!::mkdtemp(dir.data()))
-    throw QuenbyError(ExportError::SpreadsheetFailed, "无法为电子表格程序创建临时目录 " + pattern + "：" + lastSystemError());
+    throw QuenbyError(ExportError::SpreadsheetFailed,
+                      "无法为电子表格程序创建临时目录 " + pattern + "：" + lastSystemError());
   profileDir_ = dir.data();
   writeOwnerRecord();  // first, so that a profile of ours always says whose it is
   seedProfile(profileDir_);
@@ -483,14 +486,15 @@ void OfficeProcess::spawn(const std::string& soffice) {
 
   std::vector<std::string> environment = officeEnvironment(tempDir);
   int rc = 0;
-  const pid_t pid = spawnInOwnGroup({soffice, "--headless", "--invisible", "--norestore", "--nologo", "--nodefault",
-                                     "-env:UserInstallation=" + utf8FromOUString(fileUrl(profileDir_)),
-                                     "--accept=pipe,name=" + pipeName_ + ";urp;StarOffice.ComponentContext"},
-                                    &environment, -1, rc);
+  const pid_t pid =
+      spawnInOwnGroup({soffice, "--headless", "--invisible", "--norestore", "--nologo", "--nodefault",
+                       "-env:UserInstallation=" + utf8FromOUString(fileUrl(profileDir_)),
+                       "--accept=pipe,name=" + pipeName_ + ";urp;StarOffice.ComponentContext"},
+                      &environment, -1, rc);
   if (rc != 0)
-    throw QuenbyError(ExportError::SpreadsheetMissing,
-                      "无法启动电子表格程序 LibreOffice Calc（" + soffice + "）：" + std::strerror(rc) +
-                          "。请确认 LibreOffice Calc 已正确安装");
+    throw QuenbyError(ExportError::SpreadsheetMissing, "无法启动电子表格程序 LibreOffice Calc（" + soffice +
+                                                           "）：" + std::strerror(rc) +
+                                                           "。请确认 LibreOffice Calc 已正确安装");
   pid_ = pid;
   appendRecord("group", std::to_string(pid_));
   spawnWatchdog();
@@ -550,12 +554,14 @@ void OfficeProcess::connect(std::chrono::milliseconds timeout) {
       } catch (const css::connection::NoConnectException&) {
       }
       if (waitForExit(std::chrono::milliseconds(0)))
-        throw QuenbyError(ExportError::SpreadsheetNoAnswer, "电子表格程序（LibreOffice）启动后立即退出了，没有响应");
-      if (Clock::now() >= deadline)
         throw QuenbyError(ExportError::SpreadsheetNoAnswer,
-                          "电子表格程序（LibreOffice）启动后 " +
-                              std::to_string(std::chrono::duration_cast<std::chrono::seconds>(timeout).count()) +
-                              " 秒内没有响应");
+                          "电子表格程序（LibreOffice）启动后立即退出了，没有响应");
+      if (Clock::now() >= deadline)
+        throw QuenbyError(
+            ExportError::SpreadsheetNoAnswer,
+            "电子表格程序（LibreOffice）启动后 " +
+                std::to_string(std::chrono::duration_cast<std::chrono::seconds>(timeout).count()) +
+                " 秒内没有响应");
       std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
   });
@@ -563,7 +569,8 @@ void OfficeProcess::connect(std::chrono::milliseconds timeout) {
   const auto left = std::max(std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()),
                              std::chrono::milliseconds(1000));
   call(doing, left, [&] {
-    bridge_ = css::bridge::BridgeFactory::create(context)->createBridge(OUString(), "urp", connection, nullptr);
+    bridge_ =
+        css::bridge::BridgeFactory::create(context)->createBridge(OUString(), "urp", connection, nullptr);
     Reference<css::uno::XComponentContext> remote(bridge_->getInstance("StarOffice.ComponentContext"),
                                                   UNO_QUERY_THROW);
     desktop_ = css::frame::Desktop::create(remote);
@@ -712,7 +719,8 @@ void OfficeProcess::watchDeadlines(pid_t group) {
     deadlineChanged_.wait(lock, [&] { return stopDeadlines_ || deadline_; });
     if (stopDeadlines_) return;
     const unsigned generation = deadlineGeneration_;
-    if (deadlineChanged_.wait_until(lock, *deadline_, [&] { return stopDeadlines_ || deadlineGeneration_ != generation; }))
+    if (deadlineChanged_.wait_until(lock, *deadline_,
+                                    [&] { return stopDeadlines_ || deadlineGeneration_ != generation; }))
       continue;
     // The office has not answered in time. Killing it breaks the connection, which ends the call.
     deadlinePassed_ = true;

@@ -29,7 +29,8 @@ std::set<std::string> socketInodes(pid_t pid) {
   namespace fs = std::filesystem;
   std::set<std::string> inodes;
   std::error_code ec;
-  for (fs::directory_iterator it("/proc/" + std::to_string(pid) + "/fd", ec), end; !ec && it != end; it.increment(ec)) {
+  for (fs::directory_iterator it("/proc/" + std::to_string(pid) + "/fd", ec), end; !ec && it != end;
+       it.increment(ec)) {
     const std::string target = fs::read_symlink(it->path(), ec).string();
     if (!ec && target.rfind("socket:[", 0) == 0) inodes.insert(target.substr(8, target.size() - 9));
   }
@@ -48,7 +49,8 @@ std::vector<pid_t> runningMembers(pid_t group) {
     if (pid <= 0 || *end != '\0') continue;
     char state = 0;
     long parent = 0, pgrp = 0;
-    if (std::sscanf(statFields(static_cast<pid_t>(pid)).c_str(), " %c %ld %ld", &state, &parent, &pgrp) != 3) continue;
+    if (std::sscanf(statFields(static_cast<pid_t>(pid)).c_str(), " %c %ld %ld", &state, &parent, &pgrp) != 3)
+      continue;
     if (pgrp == group && state != 'Z' && state != 'X') members.push_back(static_cast<pid_t>(pid));
   }
   ::closedir(proc);

@@ -62,7 +62,8 @@ void addGrid(std::vector<Control>& c) {
     const GroupFields& group = kGroups[g];
     const int lengthLeft = kLengthLeft[g];
     c.push_back(label(group.lengthLabel, {lengthLeft - 600, 1860, 555, 255}, "材长", Align::Right));
-    c.push_back(text(group.length, {lengthLeft, 1800, 720, 315}, {.fontFamily = kSong, .fontPoints = kLengthPoints}));
+    c.push_back(
+        text(group.length, {lengthLeft, 1800, 720, 315}, {.fontFamily = kSong, .fontPoints = kLengthPoints}));
     for (int k = 0; k < 3; ++k) {
       c.push_back(label({kHeaderArrays[k], g}, {kGroupLeft[g] + kColumnOffset[k], 2220, kColumnWidth[k], 240},
                         kHeaders[k], Align::Center));
@@ -86,8 +87,7 @@ void addGroupFooters(std::vector<Control>& c) {
     const GroupFields& group = kGroups[g];
     c.push_back(label(group.subtotalLabel, {kGroupLeft[g], 6900, 375, 255}, "小计"));
     c.push_back(text({"Text16", group.countSubtotal}, {group.countLeft, 6840, 765, 315}, kNumbers));
-    c.push_back(
-        text({"Text16", group.volumeSubtotal}, {group.volumeLeft, 6840, 915, 315}, kNumbers));
+    c.push_back(text({"Text16", group.volumeSubtotal}, {group.volumeLeft, 6840, 915, 315}, kNumbers));
     c.push_back(label(group.priceLabel, {group.priceLeft, 7260, 615, 240}, "单 价", Align::Center));
     c.push_back(label({"Label12", g}, {group.amountLeft, 7260, 1140, 240}, "金   额", Align::Center));
     c.push_back(text({"Text18", g}, {group.priceLeft, 7440, 615, 315}, kNumbers));

@@ -47,8 +47,8 @@ const std::vector<ClearingRule> kAverageAmountRules = {{{"Text29"}, kThousandth,
 }  // namespace
 
 std::string_view LogTallySheet::rowArray(int row) {
-  static constexpr std::string_view kNames[kRows] = {"Text1", "Text2",  "Text3",  "Text4",  "Text5",
-                                                     "Text6", "Text7",  "Text8",  "Text9",  "Text10",
+  static constexpr std::string_view kNames[kRows] = {"Text1",  "Text2",  "Text3",  "Text4", "Text5",
+                                                     "Text6",  "Text7",  "Text8",  "Text9", "Text10",
                                                      "Text11", "Text12", "Text13", "Text14"};
   return kNames[row - 1];
 }

@@ -35,16 +35,22 @@ inline Control text(FieldId id, Rect rect, const TextStyle& style = {}) {
 
 inline Control combo(FieldId id, Rect rect, std::vector<std::string_view> items, bool editable = true,
                      Action action = Action::None) {
-  return {.kind = Kind::ComboBox, .id = id, .rect = rect, .items = std::move(items), .editable = editable,
+  return {.kind = Kind::ComboBox,
+          .id = id,
+          .rect = rect,
+          .items = std::move(items),
+          .editable = editable,
           .action = action};
 }
 
 inline Control button(FieldId id, Rect rect, std::string_view word, Face face, Action action) {
-  return {.kind = Kind::PictureButton, .id = id, .rect = rect, .caption = word, .face = face, .action = action};
+  return {
+      .kind = Kind::PictureButton, .id = id, .rect = rect, .caption = word, .face = face, .action = action};
 }
 
 inline Control plainButton(FieldId id, Rect rect, std::string_view caption, Face face, Action action) {
-  return {.kind = Kind::PlainButton, .id = id, .rect = rect, .caption = caption, .face = face, .action = action};
+  return {
+      .kind = Kind::PlainButton, .id = id, .rect = rect, .caption = caption, .face = face, .action = action};
 }
 
 }  // namespace quenby::layout

@@ -36,7 +36,8 @@ void Sheet::addArray(std::string_view name, int count) {
 void Sheet::addRules(const std::vector<FieldId>& triggers, const std::vector<ClearingRule>& rules) {
   RuleTable& table = rules_.emplace_back();
   for (const ClearingRule& r : rules)
-    table.push_back({&field(r.test), r.threshold, &field(r.cleared), r.compare == Compare::SortsBeforeOrEqual});
+    table.push_back(
+        {&field(r.test), r.threshold, &field(r.cleared), r.compare == Compare::SortsBeforeOrEqual});
   // The listener holds one pointer, small enough for std::function to keep without allocating.
   auto run = [t = &table] {
     for (const ResolvedRule& r : *t) {

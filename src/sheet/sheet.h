@@ -22,9 +22,9 @@ enum class Compare {
 };
 
 struct ClearingRule {
-  FieldId test;                    // the field whose text is compared
-  std::u16string_view threshold;   // a literal: the rule keeps a view of it
-  FieldId cleared;                 // the field set to the empty text
+  FieldId test;                   // the field whose text is compared
+  std::u16string_view threshold;  // a literal: the rule keeps a view of it
+  FieldId cleared;                // the field set to the empty text
   Compare compare = Compare::SortsBefore;
 };
 
@@ -65,7 +65,7 @@ class Sheet {
   };
   using RuleTable = std::vector<ResolvedRule>;
 
-  std::deque<Field> storage_;  // stable addresses
+  std::deque<Field> storage_;    // stable addresses
   std::deque<RuleTable> rules_;  // stable addresses: the fields' listeners point into it
   std::vector<NamedField> named_;
   std::map<std::pair<std::string_view, int>, Field*> byId_;

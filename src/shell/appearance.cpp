@@ -65,7 +65,8 @@ QFont sheetFont() {
 QPalette sheetPalette() {
   const QColor light(240, 240, 240);
   QPalette palette(light, light);  // button, window
-  for (auto role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText}) palette.setColor(role, Qt::black);
+  for (auto role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
+    palette.setColor(role, Qt::black);
   palette.setColor(QPalette::Base, Qt::white);
   return palette;
 }
@@ -89,7 +90,8 @@ QColor faceColour(layout::Face face) {
 }
 
 QColor inkColour(layout::Face face) {
-  return face == layout::Face::BlueWhite || face == layout::Face::None ? QColor(255, 255, 255) : QColor(40, 32, 24);
+  return face == layout::Face::BlueWhite || face == layout::Face::None ? QColor(255, 255, 255)
+                                                                       : QColor(40, 32, 24);
 }
 
 QImage applicationIconImage(int size) {

@@ -166,7 +166,8 @@ void SheetWindow::wire(const layout::Control& c) {
       break;
     case layout::Action::Export:
       onClick(c.id, [this] {
-        exportFromWindow(this, exportJob(*exportSpec_, *sheet_, services_.workbookPath), exportCount_, services_);
+        exportFromWindow(this, exportJob(*exportSpec_, *sheet_, services_.workbookPath), exportCount_,
+                         services_);
       });
       break;
     case layout::Action::Minimise:
@@ -211,8 +212,9 @@ void SheetWindow::chainFocus() {
 
 void SheetWindow::setUpEntryArrays() {
   for (std::string_view array : table_.entryArrays) {
-    const int count = static_cast<int>(std::count_if(table_.controls.begin(), table_.controls.end(),
-                                                     [&](const layout::Control& c) { return c.id.name == array; }));
+    const int count =
+        static_cast<int>(std::count_if(table_.controls.begin(), table_.controls.end(),
+                                       [&](const layout::Control& c) { return c.id.name == array; }));
     for (int index = 0; index < count; ++index) {
       if (auto* cell = control<QLineEdit>({array, index})) {
         entryCells_.insert(cell, {array, index, count});

@@ -8,10 +8,10 @@
 #include <string>
 #include <vector>
 
-#include "export/export_error.h"
 #include "calc/numeric_text.h"
-#include "support/utf.h"
+#include "export/export_error.h"
 #include "logtally/log_tally_export.h"
+#include "support/utf.h"
 
 namespace quenby {
 namespace {
@@ -29,8 +29,7 @@ struct Recorder : SpreadsheetHost, BillViewer, Prompter {
 
   void call(const std::string& name) {
     log.push_back(name);
-    if (name == failOn && failInAttempts.count(attempt))
-      throw QuenbyError(failWith, "失败 " + name);
+    if (name == failOn && failInAttempts.count(attempt)) throw QuenbyError(failWith, "失败 " + name);
   }
   void newInstance() override {
     ++attempt;
@@ -51,13 +50,15 @@ struct Recorder : SpreadsheetHost, BillViewer, Prompter {
   void closeAllWorkbooks() override { call("close"); }
   void quit() override { call("quit"); }
   void release() noexcept override { log.push_back("release"); }
-  void show(const std::string&, const std::u16string& sheet) override { call("show " + u8(sheet)), call("show"); }
+  void show(const std::string&, const std::u16string& sheet) override {
+    call("show " + u8(sheet)), call("show");
+  }
   void remind(const std::u16string& text) override { log.push_back("remind " + u8(text)); }
 };
 
 const std::string kReminder = "remind 每次打印前请先关闭*账单明细*";
-const std::vector<std::string> kOneAttempt = {"new",  "open /b.xls", "open",    "sheet 原木一",
-                                              "cell", "save",        "close",   "quit",
+const std::vector<std::string> kOneAttempt = {"new",     "open /b.xls", "open",  "sheet 原木一",
+                                              "cell",    "save",        "close", "quit",
                                               "release", "show 原木一", "show"};
 
 std::vector<std::string> concat(std::vector<std::string> a, const std::vector<std::string>& b) {
@@ -176,7 +177,8 @@ TEST(ExportProcedure, AFieldLongerThanACellHoldsIsRefusedBeforeTheAttemptIsCount
     size_t length;
     bool refused;
   };
-  for (const Row& row : {Row{"at the limit", 32767, false}, Row{"one over", 32768, true}, Row{"far over", 100000, true}}) {
+  for (const Row& row :
+       {Row{"at the limit", 32767, false}, Row{"one over", 32768, true}, Row{"far over", 100000, true}}) {
     SCOPED_TRACE(row.name);
     LogTallySheet sheet;
     sheet.field("Text16", 5).setText(std::u16string(row.length, u'9'));
@@ -209,7 +211,9 @@ TEST(ExportCounter, StopsAtTheLargestSixteenBitValue) {
   EXPECT_EQ(c.value(), 32767);
 }
 
-std::string cellName(int row, int column) { return std::string(1, char('A' + column - 1)) + std::to_string(row); }
+std::string cellName(int row, int column) {
+  return std::string(1, char('A' + column - 1)) + std::to_string(row);
+}
 
 TEST(LogTallyCellMap, WritesEachOf203CellsOnceFromItsField) {
   LogTallySheet sheet;
@@ -229,16 +233,16 @@ TEST(LogTallyCellMap, WritesEachOf203CellsOnceFromItsField) {
     for (int row : {1, 2, 6, 22, 24}) EXPECT_NE(cell.substr(1), std::to_string(row)) << cell;
 
   const std::map<std::string, std::string> expected = {
-      {"A7", "v:Text1(0)"},    {"L20", "v:Text14(11)"}, {"C9", "v:Text3(2)"},     {"E10", "v:Text4(4)"},
-      {"A3", "v:Combo4"},      {"C3", "v:Text17"},      {"H3", "v:Combo2"},       {"J3", "v:Text22"},
-      {"B4", "v:Text27"},      {"H4", "v:Text25"},      {"B5", "v:Text23"},       {"E5", "v:Text15"},
-      {"H5", "v:Text26"},      {"K5", "v:Text21"},      {"B21", "v:Text16(0)"},   {"C21", "v:Text16(1)"},
-      {"E21", "v:Text16(2)"},  {"F21", "v:Text16(3)"},  {"H21", "v:Text16(5)"},   {"I21", "v:Text16(4)"},
-      {"K21", "v:Text16(6)"},  {"L21", "v:Text16(7)"},  {"A23", "v:Text18(0)"},   {"B23", "v:Text19(0)"},
-      {"D23", "v:Text18(1)"},  {"E23", "v:Text19(1)"},  {"G23", "v:Text18(2)"},   {"H23", "v:Text19(5)"},
-      {"J23", "v:Text18(3)"},  {"K23", "v:Text19(6)"},  {"A25", "v:Text19(4)"},   {"C25", "v:Text19(3)"},
-      {"E25", "v:Text19(2)"},  {"H25", "v:Text28"},     {"J25", "v:Text29"},      {"A26", "v:Combo5"},
-      {"C26", "v:Text20"},     {"H26", "v:Combo1"},     {"J26", "v:Text24"},
+      {"A7", "v:Text1(0)"},   {"L20", "v:Text14(11)"}, {"C9", "v:Text3(2)"},   {"E10", "v:Text4(4)"},
+      {"A3", "v:Combo4"},     {"C3", "v:Text17"},      {"H3", "v:Combo2"},     {"J3", "v:Text22"},
+      {"B4", "v:Text27"},     {"H4", "v:Text25"},      {"B5", "v:Text23"},     {"E5", "v:Text15"},
+      {"H5", "v:Text26"},     {"K5", "v:Text21"},      {"B21", "v:Text16(0)"}, {"C21", "v:Text16(1)"},
+      {"E21", "v:Text16(2)"}, {"F21", "v:Text16(3)"},  {"H21", "v:Text16(5)"}, {"I21", "v:Text16(4)"},
+      {"K21", "v:Text16(6)"}, {"L21", "v:Text16(7)"},  {"A23", "v:Text18(0)"}, {"B23", "v:Text19(0)"},
+      {"D23", "v:Text18(1)"}, {"E23", "v:Text19(1)"},  {"G23", "v:Text18(2)"}, {"H23", "v:Text19(5)"},
+      {"J23", "v:Text18(3)"}, {"K23", "v:Text19(6)"},  {"A25", "v:Text19(4)"}, {"C25", "v:Text19(3)"},
+      {"E25", "v:Text19(2)"}, {"H25", "v:Text28"},     {"J25", "v:Text29"},    {"A26", "v:Combo5"},
+      {"C26", "v:Text20"},    {"H26", "v:Combo1"},     {"J26", "v:Text24"},
   };
   for (const auto& [cell, source] : expected) EXPECT_EQ(byCell[cell], source) << cell;
   for (int k = 1; k <= 14; ++k)

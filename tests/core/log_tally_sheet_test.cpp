@@ -24,7 +24,9 @@ Snapshot snapshot(const LogTallySheet& s) {
 std::string text(LogTallySheet& s, std::string_view name, int index = -1) {
   return u8(s.field(name, index).text());
 }
-void set(LogTallySheet& s, std::string_view name, int index, const char* t) { s.field(name, index).setText(u16(t)); }
+void set(LogTallySheet& s, std::string_view name, int index, const char* t) {
+  s.field(name, index).setText(u16(t));
+}
 void set(LogTallySheet& s, std::string_view name, const char* t) { s.field(name).setText(u16(t)); }
 
 TEST(LogTallySheet, FreshSheetHasTheStandardDiametersAndLengthFourInGroupZeroOnly) {
@@ -322,8 +324,8 @@ TEST(LogTallyRules, ClearingOnTextChange) {
          s.count(4, 1).setText(u"-2");
        },
        "Text4", 5, ""},
-      {"a volume typed without a count vanishes", [](LogTallySheet& s) { s.volume(7, 1).setText(u"1"); }, "Text7", 5,
-       ""},
+      {"a volume typed without a count vanishes", [](LogTallySheet& s) { s.volume(7, 1).setText(u"1"); },
+       "Text7", 5, ""},
       {"the row rule checks all four groups, whichever cell changed",
        [](LogTallySheet& s) {
          s.count(2, 0).setText(u"5");
@@ -332,14 +334,14 @@ TEST(LogTallyRules, ClearingOnTextChange) {
          s.count(2, 0).setText(u"0");     // now group 0 is emptied too
        },
        "Text2", 2, ""},
-      {"Text16(1) typed while Text16(0) is empty", [](LogTallySheet& s) { s.field("Text16", 1).setText(u"1"); },
-       "Text16", 1, ""},
-      {"Text16(3) typed while Text16(2) is empty", [](LogTallySheet& s) { s.field("Text16", 3).setText(u"1"); },
-       "Text16", 3, ""},
-      {"Text16(4) typed while Text16(5) is empty", [](LogTallySheet& s) { s.field("Text16", 4).setText(u"1"); },
-       "Text16", 4, ""},
-      {"Text16(7) typed while Text16(6) is empty", [](LogTallySheet& s) { s.field("Text16", 7).setText(u"1"); },
-       "Text16", 7, ""},
+      {"Text16(1) typed while Text16(0) is empty",
+       [](LogTallySheet& s) { s.field("Text16", 1).setText(u"1"); }, "Text16", 1, ""},
+      {"Text16(3) typed while Text16(2) is empty",
+       [](LogTallySheet& s) { s.field("Text16", 3).setText(u"1"); }, "Text16", 3, ""},
+      {"Text16(4) typed while Text16(5) is empty",
+       [](LogTallySheet& s) { s.field("Text16", 4).setText(u"1"); }, "Text16", 4, ""},
+      {"Text16(7) typed while Text16(6) is empty",
+       [](LogTallySheet& s) { s.field("Text16", 7).setText(u"1"); }, "Text16", 7, ""},
       {"count subtotal 0.5 is emptied with its volume subtotal",
        [](LogTallySheet& s) {
          s.field("Text16", 2).setText(u"3");
@@ -353,11 +355,12 @@ TEST(LogTallyRules, ClearingOnTextChange) {
          s.field("Text16", 3).setText(u"0.123");
        },
        "Text16", 3, "0.123"},
-      {"Text19(3) typed as 0 is emptied", [](LogTallySheet& s) { s.field("Text19", 3).setText(u"0"); }, "Text19", 3,
-       ""},
-      {"Text19(3) typed as 5 stays", [](LogTallySheet& s) { s.field("Text19", 3).setText(u"5"); }, "Text19", 3, "5"},
-      {"Text29 typed as 0.00 is emptied", [](LogTallySheet& s) { s.field("Text29").setText(u"0.00"); }, "Text29", -1,
-       ""},
+      {"Text19(3) typed as 0 is emptied", [](LogTallySheet& s) { s.field("Text19", 3).setText(u"0"); },
+       "Text19", 3, ""},
+      {"Text19(3) typed as 5 stays", [](LogTallySheet& s) { s.field("Text19", 3).setText(u"5"); }, "Text19",
+       3, "5"},
+      {"Text29 typed as 0.00 is emptied", [](LogTallySheet& s) { s.field("Text29").setText(u"0.00"); },
+       "Text29", -1, ""},
       {"emptying a price does not blank its amount by itself",
        [](LogTallySheet& s) {
          s.unitPrice(1).setText(u"800");
@@ -416,7 +419,8 @@ TEST(LogTallyRules, ChangingText28TriggersNothing) {
   for (const NamedField& f : s.fields()) {
     if (toString(f.id) != "Text28") f.field->onChange([&] { ++changes; });
   }
-  for (const char16_t* price : {u"780", u"", u"0", u"-1", u"abc", u"0.0000"}) set(s, "Text28", u8(price).c_str());
+  for (const char16_t* price : {u"780", u"", u"0", u"-1", u"abc", u"0.0000"})
+    set(s, "Text28", u8(price).c_str());
   EXPECT_EQ(changes, 0);
   Snapshot after = snapshot(s);
   EXPECT_EQ(after["Text28"], "0.0000");
@@ -446,7 +450,8 @@ TEST(LogTallyClear, ResetsTheLoadAndKeepsPricesLengthsAndParties) {
   Snapshot expected = snapshot(LogTallySheet());
   for (const char* n : {"Text15", "Text21", "Text26", "Text20", "Text24", "Text25", "Text27", "Combo4"})
     expected[n] = before[n];
-  for (int g = 0; g < 4; ++g) expected["Text18(" + std::to_string(g) + ")"] = before["Text18(" + std::to_string(g) + ")"];
+  for (int g = 0; g < 4; ++g)
+    expected["Text18(" + std::to_string(g) + ")"] = before["Text18(" + std::to_string(g) + ")"];
   EXPECT_EQ(snapshot(s), expected);
   EXPECT_EQ(u8(s.diameter(7, 2).text()), "16");
   EXPECT_EQ(u8(s.length(0).text()), "4");

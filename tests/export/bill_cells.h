@@ -21,8 +21,8 @@ inline std::string cellName(int row, int column) {
 // Reads the worksheet `name` of the bill at `path` over `before`'s rectangle: each cell of
 // `expected` holds its text as a text cell (or is empty), every other cell what `before`, the
 // template's reading, held. Returns what it read.
-inline WorksheetReading expectWorksheetCells(const std::string& path, const std::u16string& name, const BillCells& expected,
-                                 const WorksheetReading& before) {
+inline WorksheetReading expectWorksheetCells(const std::string& path, const std::u16string& name,
+                                             const BillCells& expected, const WorksheetReading& before) {
   const WorksheetReading bill = readWorksheets(path, {name}, before.rows, before.columns).at(0);
   for (int row = 1; row <= before.rows; ++row)
     for (int column = 1; column <= before.columns; ++column) {

@@ -11,9 +11,9 @@
 #include <gtest/gtest.h>
 
 #include "calc/numeric_text.h"
+#include "office_test_support.h"
 #include "support/utf.h"
 #include "workbook_reader.h"
-#include "office_test_support.h"
 
 namespace quenby {
 namespace {
@@ -24,11 +24,11 @@ std::vector<Cell> logTallyCells() {
   std::vector<Cell> cells;
   for (int r = 7; r <= 20; ++r)
     for (int c = 1; c <= 12; ++c) cells.push_back({r, c});
-  cells.insert(cells.end(), {{3, 1},   {3, 3},   {3, 8},   {3, 10},  {4, 2},   {4, 8},   {5, 2},  {5, 5},  {5, 8},
-                             {5, 11},  {21, 2},  {21, 3},  {21, 5},  {21, 6},  {21, 8},  {21, 9}, {21, 11},
-                             {21, 12}, {23, 1},  {23, 2},  {23, 4},  {23, 5},  {23, 7},  {23, 8}, {23, 10},
-                             {23, 11}, {25, 1},  {25, 3},  {25, 5},  {25, 8},  {25, 10}, {26, 1}, {26, 3},
-                             {26, 8},  {26, 10}});
+  cells.insert(cells.end(),
+               {{3, 1},  {3, 3},  {3, 8},  {3, 10},  {4, 2},  {4, 8},  {5, 2},   {5, 5},   {5, 8},
+                {5, 11}, {21, 2}, {21, 3}, {21, 5},  {21, 6}, {21, 8}, {21, 9},  {21, 11}, {21, 12},
+                {23, 1}, {23, 2}, {23, 4}, {23, 5},  {23, 7}, {23, 8}, {23, 10}, {23, 11}, {25, 1},
+                {25, 3}, {25, 5}, {25, 8}, {25, 10}, {26, 1}, {26, 3}, {26, 8},  {26, 10}});
   return cells;
 }
 
@@ -77,7 +77,8 @@ TEST_F(BillTemplate, EveryWrittenCellIsAnEmptyVisibleCellInsideThePrintArea) {
     const WorksheetReading& sheet = readings_[s];
     SCOPED_TRACE(u8(map.name));
     ASSERT_EQ(map.cells.size(), map.expectedCount);
-    ASSERT_EQ(std::set<Cell>(map.cells.begin(), map.cells.end()).size(), map.cells.size()) << "a cell written twice";
+    ASSERT_EQ(std::set<Cell>(map.cells.begin(), map.cells.end()).size(), map.cells.size())
+        << "a cell written twice";
     ASSERT_EQ(sheet.printAreas.size(), 1u);
     const CellRect area = sheet.printAreas[0];
     EXPECT_EQ(area.firstRow, 1);
@@ -85,11 +86,13 @@ TEST_F(BillTemplate, EveryWrittenCellIsAnEmptyVisibleCellInsideThePrintArea) {
 
     for (const auto& [row, column] : map.cells) {
       SCOPED_TRACE("row " + std::to_string(row) + " column " + std::to_string(column));
-      EXPECT_EQ(sheet.at(row, column).kind, CellKind::Empty) << "the template has content where the export writes";
+      EXPECT_EQ(sheet.at(row, column).kind, CellKind::Empty)
+          << "the template has content where the export writes";
       EXPECT_LE(row, area.lastRow);
       EXPECT_LE(column, area.lastColumn);
       for (const CellRect& m : sheet.mergedRanges) {
-        bool inside = row >= m.firstRow && row <= m.lastRow && column >= m.firstColumn && column <= m.lastColumn;
+        bool inside =
+            row >= m.firstRow && row <= m.lastRow && column >= m.firstColumn && column <= m.lastColumn;
         if (inside) {
           EXPECT_TRUE(row == m.firstRow && column == m.firstColumn) << "hidden under a merged block";
         }
@@ -115,12 +118,14 @@ TEST_F(BillTemplate, EachSheetFitsOneA4PageAtFullSize) {
     EXPECT_NEAR(longSide, 29700, 20);
     ASSERT_EQ(sheet.printAreas.size(), 1u);
     const CellRect area = sheet.printAreas[0];
-    const int width = std::accumulate(sheet.columnWidths.begin(), sheet.columnWidths.begin() + area.lastColumn, 0);
+    const int width =
+        std::accumulate(sheet.columnWidths.begin(), sheet.columnWidths.begin() + area.lastColumn, 0);
     const int height = std::accumulate(sheet.rowHeights.begin(), sheet.rowHeights.begin() + area.lastRow, 0);
     EXPECT_LE(width, sheet.pageWidth - sheet.leftMargin - sheet.rightMargin);
     EXPECT_LE(height, sheet.pageHeight - sheet.topMargin - sheet.bottomMargin);
     // Wide enough to be read: no printed column narrower than 1.5 cm.
-    EXPECT_GE(*std::min_element(sheet.columnWidths.begin(), sheet.columnWidths.begin() + area.lastColumn), 1500);
+    EXPECT_GE(*std::min_element(sheet.columnWidths.begin(), sheet.columnWidths.begin() + area.lastColumn),
+              1500);
   }
 }
 

@@ -86,7 +86,9 @@ struct DriverHost : test::ForwardingHost {
 
 int main(int argc, char** argv) {
   if (argc < 2) {
-    std::fprintf(stderr, "usage: %s <bill> [--cell-delay-ms N] [--signal-(during|before)-save SIGNAL] [--signal-before-quit SIGNAL]\n",
+    std::fprintf(stderr,
+                 "usage: %s <bill> [--cell-delay-ms N] [--signal-(during|before)-save SIGNAL] "
+                 "[--signal-before-quit SIGNAL]\n",
                  argv[0]);
     return 2;
   }
@@ -95,10 +97,14 @@ int main(int argc, char** argv) {
   bool restart = true;
   for (int i = 2; i < argc; ++i) {
     if (!std::strcmp(argv[i], "--no-restart")) restart = false;
-    if (!std::strcmp(argv[i], "--cell-delay-ms") && i + 1 < argc) host.cellDelay = milliseconds(std::atoi(argv[++i]));
-    if (!std::strcmp(argv[i], "--signal-during-save") && i + 1 < argc) host.signalDuringSave = std::atoi(argv[++i]);
-    if (!std::strcmp(argv[i], "--signal-before-save") && i + 1 < argc) host.signalBeforeSave = std::atoi(argv[++i]);
-    if (!std::strcmp(argv[i], "--signal-before-quit") && i + 1 < argc) host.signalBeforeQuit = std::atoi(argv[++i]);
+    if (!std::strcmp(argv[i], "--cell-delay-ms") && i + 1 < argc)
+      host.cellDelay = milliseconds(std::atoi(argv[++i]));
+    if (!std::strcmp(argv[i], "--signal-during-save") && i + 1 < argc)
+      host.signalDuringSave = std::atoi(argv[++i]);
+    if (!std::strcmp(argv[i], "--signal-before-save") && i + 1 < argc)
+      host.signalBeforeSave = std::atoi(argv[++i]);
+    if (!std::strcmp(argv[i], "--signal-before-quit") && i + 1 < argc)
+      host.signalBeforeQuit = std::atoi(argv[++i]);
   }
 
   // As the application's main does it: the quit is posted to the event loop of the main thread.

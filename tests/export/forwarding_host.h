@@ -17,7 +17,9 @@ struct ForwardingHost : SpreadsheetHost {
   void newInstance() override { office.newInstance(); }
   void openWorkbook(const std::string& path) override { office.openWorkbook(path); }
   void selectWorksheet(const std::u16string& name) override { office.selectWorksheet(name); }
-  void setCellText(int row, int column, const std::u16string& text) override { office.setCellText(row, column, text); }
+  void setCellText(int row, int column, const std::u16string& text) override {
+    office.setCellText(row, column, text);
+  }
   void save() override { office.save(); }
   void closeAllWorkbooks() override { office.closeAllWorkbooks(); }
   void quit() override { office.quit(); }

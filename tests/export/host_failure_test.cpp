@@ -84,11 +84,11 @@ TEST_P(NotAWorkbookTest, IsReportedAsNoReadableWorkbookAndLeftAsItIs) {
   EXPECT_FALSE(fs::exists(bill.dir() / u8".~lock.账单明细.xls#"));
 }
 
-INSTANTIATE_TEST_SUITE_P(HostFailure, NotAWorkbookTest,
-                         testing::Values(NotAWorkbook{"Empty", ""},
-                                         NotAWorkbook{"Text", "购货单位,车号\n林场,吉A12345\n"},
-                                         NotAWorkbook{"DamagedExcel", test::fileBytes(test::templatePath()).substr(0, 4096)}),
-                         [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(
+    HostFailure, NotAWorkbookTest,
+    testing::Values(NotAWorkbook{"Empty", ""}, NotAWorkbook{"Text", "购货单位,车号\n林场,吉A12345\n"},
+                    NotAWorkbook{"DamagedExcel", test::fileBytes(test::templatePath()).substr(0, 4096)}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 // The three ways a bill cannot be saved. Each is tried at save, after the cells are written.
 enum class Blocker { ReadOnlyMode, Immutable, OpenElsewhere };
@@ -100,7 +100,8 @@ class UnsavableBill : public testing::TestWithParam<Blocker> {};
 TEST_P(UnsavableBill, SaveSaysWhyAndToCloseItAndChangesNothing) {
   ScratchBill bill;
   const fs::path foreignLock = bill.dir() / u8".~lock.账单明细.xls#";
-  const std::string lockText = ",另一个用户,other-host,08.12.2026 01:00,file:///home/other/.config/libreoffice/4;";
+  const std::string lockText =
+      ",另一个用户,other-host,08.12.2026 01:00,file:///home/other/.config/libreoffice/4;";
   switch (GetParam()) {
     case Blocker::ReadOnlyMode:
       fs::permissions(bill.bill(), fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
@@ -137,9 +138,12 @@ INSTANTIATE_TEST_SUITE_P(HostFailure, UnsavableBill,
                          testing::Values(Blocker::ReadOnlyMode, Blocker::Immutable, Blocker::OpenElsewhere),
                          [](const auto& info) {
                            switch (info.param) {
-                             case Blocker::ReadOnlyMode: return "ReadOnlyMode";
-                             case Blocker::Immutable: return "Immutable";
-                             case Blocker::OpenElsewhere: return "OpenElsewhere";
+                             case Blocker::ReadOnlyMode:
+                               return "ReadOnlyMode";
+                             case Blocker::Immutable:
+                               return "Immutable";
+                             case Blocker::OpenElsewhere:
+                               return "OpenElsewhere";
                            }
                            return "";
                          });
@@ -226,10 +230,11 @@ TEST_P(SilentOfficeTest, NoAnswerKillsTheWholeProcessGroupAndRemovesTheProfile) 
   EXPECT_FALSE(test::processMentions(scratch.dir().string())) << "the start script or its child still runs";
 }
 
-INSTANTIATE_TEST_SUITE_P(HostFailure, SilentOfficeTest,
-                         testing::Values(SilentOffice{"Hangs", "sh -c 'sleep 300; true' \"$(dirname \"$0\")/child\" &\nwait\n"},
-                                         SilentOffice{"ExitsAtOnce", "exit 1\n"}),
-                         [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(
+    HostFailure, SilentOfficeTest,
+    testing::Values(SilentOffice{"Hangs", "sh -c 'sleep 300; true' \"$(dirname \"$0\")/child\" &\nwait\n"},
+                    SilentOffice{"ExitsAtOnce", "exit 1\n"}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST(HostFailure, CallsWithoutAnInstanceOrWorkbookFailWithoutStartingAnything) {
   LibreOfficeHost host;

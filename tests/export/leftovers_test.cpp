@@ -14,8 +14,8 @@
 #include "export/export_procedure.h"
 #include "export/office_process.h"
 #include "export/process_group.h"
-#include "logtally/log_tally_export.h"
 #include "forwarding_host.h"
+#include "logtally/log_tally_export.h"
 #include "office_test_support.h"
 
 namespace quenby {
@@ -62,7 +62,8 @@ TEST_P(LeftoverOffice, IsRemovedOnlyWhenItsOwnerHasEndedOnThisHost) {
   std::ofstream(socket) << "";
   // An office killed as it starts may listen on a socket before its owner could record it.
   const fs::path unrecorded = bill.dir() / "OSL_PIPE_0_quenby_left1";
-  const pid_t office = test::spawnListeningOffice(unrecorded.string(), "-env:UserInstallation=file://" + profile.string());
+  const pid_t office =
+      test::spawnListeningOffice(unrecorded.string(), "-env:UserInstallation=file://" + profile.string());
   ASSERT_GT(office, 0);
   ASSERT_TRUE(test::eventually([&] { return fs::exists(unrecorded); }, std::chrono::seconds(10)));
 
@@ -70,14 +71,21 @@ TEST_P(LeftoverOffice, IsRemovedOnlyWhenItsOwnerHasEndedOnThisHost) {
   unsigned long long started = processStartTime(owner);
   std::string ownerHost = thisHost();
   switch (GetParam().owner) {
-    case Owner::Ended: std::tie(owner, started) = endedProcess(); break;
-    case Owner::Live: break;
-    case Owner::NumberReused: started += 1; break;  // our number, another start time
-    case Owner::OtherHost: std::tie(owner, started) = endedProcess(), ownerHost = "another-" + ownerHost; break;
+    case Owner::Ended:
+      std::tie(owner, started) = endedProcess();
+      break;
+    case Owner::Live:
+      break;
+    case Owner::NumberReused:
+      started += 1;
+      break;  // our number, another start time
+    case Owner::OtherHost:
+      std::tie(owner, started) = endedProcess(), ownerHost = "another-" + ownerHost;
+      break;
   }
-  std::ofstream(profile / "quenby-owner") << "owner=" << owner << "\nstarted=" << started << "\nhost=" << ownerHost
-                                          << "\ngroup=" << office << "\nsocket=" << socket.string()
-                                          << "\nbill=" << bill.billUtf8() << "\n";
+  std::ofstream(profile / "quenby-owner")
+      << "owner=" << owner << "\nstarted=" << started << "\nhost=" << ownerHost << "\ngroup=" << office
+      << "\nsocket=" << socket.string() << "\nbill=" << bill.billUtf8() << "\n";
   const fs::path lock = bill.dir() / u8".~lock.账单明细.xls#";
   const std::string lockText = ",root," + ownerHost + ",08.12.2026 01:35,file://" + profile.string() + ";";
   std::ofstream(lock) << lockText;
@@ -127,7 +135,8 @@ TEST_P(LeftoverOffice, IsRemovedOnlyWhenItsOwnerHasEndedOnThisHost) {
 
 INSTANTIATE_TEST_SUITE_P(Leftovers, LeftoverOffice,
                          testing::Values(Leftover{"OwnerEnded", Owner::Ended, true},
-                                         Leftover{"OwnerNumberTakenByALaterProcess", Owner::NumberReused, true},
+                                         Leftover{"OwnerNumberTakenByALaterProcess", Owner::NumberReused,
+                                                  true},
                                          Leftover{"OwnerLive", Owner::Live, false},
                                          Leftover{"OtherHost", Owner::OtherHost, false}),
                          [](const auto& info) { return std::string(info.param.name); });
@@ -139,7 +148,8 @@ TEST(Leftovers, ALockOfAnOfficeWhoseProfileIsGoneIsRemovedOnlyOnItsOwnHost) {
     ScratchBill bill;
     const fs::path lock = bill.dir() / u8".~lock.账单明细.xls#";
     const std::string lockText = ",root," + (ownHost ? thisHost() : "another-" + thisHost()) +
-                                 ",08.12.2026 01:35,file://" + (bill.dir() / "quenby-office-gone").string() + ";";
+                                 ",08.12.2026 01:35,file://" + (bill.dir() / "quenby-office-gone").string() +
+                                 ";";
     std::ofstream(lock) << lockText;
     LibreOfficeHost host;
     test::openSheet(host, bill, u"原木一");
@@ -167,7 +177,8 @@ struct SocketNotingHost : test::ForwardingHost {
     sockets.push_back(officeSockets(office.officeProcessId()));
     bool found = false;
     std::error_code ec;
-    for (fs::directory_iterator it(fs::path(office.profileDirectory()) / "tmp", ec), end; !ec && it != end; it.increment(ec))
+    for (fs::directory_iterator it(fs::path(office.profileDirectory()) / "tmp", ec), end; !ec && it != end;
+         it.increment(ec))
       found = found || it->path().filename().string().rfind("lu", 0) == 0;
     temporaryFolderInProfile.push_back(found);
   }
@@ -183,7 +194,8 @@ TEST(Leftovers, AnOwnLockCutShortGoesWithItsOfficeAForeignOneStays) {
     bool survives;
   } rows[] = {
       {"our lock, emptied", nullptr, false},
-      {"another program's lock, cut short", ",另一个用户,other-host,08.12.2026 01:00,file:///home/other", true},
+      {"another program's lock, cut short", ",另一个用户,other-host,08.12.2026 01:00,file:///home/other",
+       true},
   };
   for (const auto& r : rows) {
     ScratchBill bill;
@@ -208,10 +220,12 @@ TEST(Leftovers, AnOfficeKilledByItsOwnerTakesItsSocketsAlong) {
   for (const auto& r : rows) {
     SCOPED_TRACE(r.how);
     ScratchBill bill;
-    const fs::path ours = bill.dir() / "OSL_PIPE_0_quenby_ours", theirs = bill.dir() / "OSL_PIPE_0_quenby_theirs";
+    const fs::path ours = bill.dir() / "OSL_PIPE_0_quenby_ours",
+                   theirs = bill.dir() / "OSL_PIPE_0_quenby_theirs";
     const pid_t office = test::spawnListeningOffice(ours.string(), "ours");
     const pid_t other = test::spawnListeningOffice(theirs.string(), "theirs");
-    ASSERT_TRUE(test::eventually([&] { return fs::exists(ours) && fs::exists(theirs); }, std::chrono::seconds(10)));
+    ASSERT_TRUE(
+        test::eventually([&] { return fs::exists(ours) && fs::exists(theirs); }, std::chrono::seconds(10)));
     r.kill(office);
     EXPECT_TRUE(test::eventually([&] { return runningMembers(office).empty(); }, std::chrono::seconds(5)));
     ::waitpid(office, nullptr, 0);
@@ -227,7 +241,8 @@ TEST(Leftovers, AFailedExportLeavesNoProfileTemporaryFolderOrSocket) {
   ScratchBill bill;
   const fs::path tmp = bill.dir() / "tmp";
   test::ScopedTmpdir tmpdir(tmp);
-  ExportJob job{bill.billUtf8(), u"原木三", {}, RestartPolicy::OnceSilently};  // no such sheet: two failed attempts
+  ExportJob job{
+      bill.billUtf8(), u"原木三", {}, RestartPolicy::OnceSilently};  // no such sheet: two failed attempts
   SocketNotingHost host;
   test::Silent silent;
   ExportCounter count;
@@ -242,7 +257,8 @@ TEST(Leftovers, AFailedExportLeavesNoProfileTemporaryFolderOrSocket) {
     // The office's own single-instance pipe and the pipe we connect on.
     int singleInstance = 0, ours = 0;
     for (const std::string& s : sockets) {
-      singleInstance += s.find("OSL_PIPE_") != std::string::npos && s.find("SingleOfficeIPC_") != std::string::npos;
+      singleInstance +=
+          s.find("OSL_PIPE_") != std::string::npos && s.find("SingleOfficeIPC_") != std::string::npos;
       ours += s.find("_quenby_" + std::to_string(::getpid()) + "_") != std::string::npos;
       EXPECT_FALSE(fs::exists(s)) << s;
     }

@@ -13,8 +13,8 @@
 #include <gtest/gtest.h>
 
 #include "calc/error.h"
-#include "workbook_reader.h"
 #include "office_test_support.h"
+#include "workbook_reader.h"
 
 namespace quenby {
 namespace {
@@ -46,7 +46,10 @@ const Written kWrites[] = {
     {20, 12, u"99.9999", "last cell of the grid"},
     {10, 1, std::u16string(32767, u'长'), "as long as a cell holds"},
     // A lone surrogate cannot cross to the office; it becomes U+FFFD and the rest is kept.
-    {10, 2, u"a\xD800" u"b", "lone high surrogate", u"a\uFFFDb"},
+    {10, 2,
+     u"a\xD800"
+     u"b",
+     "lone high surrogate", u"a\uFFFDb"},
     {10, 3, u"\xDC00", "lone low surrogate", u"\uFFFD"},
     {11, 1, u"杉\xD83D", "high surrogate at the end", u"杉\uFFFD"},
     {11, 2, u"\xDE00\xD83D\xDE00\xD83D", "reversed pair", u"\uFFFD\U0001F600\uFFFD"},
@@ -64,8 +67,10 @@ void expectUnchangedBut(const Sheets& original, const Sheets& written, const std
     for (int r = 1; r <= original[s].rows; ++r)
       for (int c = 1; c <= original[s].columns; ++c) {
         if (touched.count({s, r, c})) continue;
-        EXPECT_EQ(written[s].at(r, c).text, original[s].at(r, c).text) << "sheet " << s << " row " << r << " col " << c;
-        EXPECT_EQ(written[s].at(r, c).kind, original[s].at(r, c).kind) << "sheet " << s << " row " << r << " col " << c;
+        EXPECT_EQ(written[s].at(r, c).text, original[s].at(r, c).text)
+            << "sheet " << s << " row " << r << " col " << c;
+        EXPECT_EQ(written[s].at(r, c).kind, original[s].at(r, c).kind)
+            << "sheet " << s << " row " << r << " col " << c;
       }
     EXPECT_EQ(written[s].printAreas, original[s].printAreas);
     EXPECT_EQ(written[s].mergedRanges, original[s].mergedRanges);
@@ -140,7 +145,8 @@ TEST(LibreOfficeHost, TheSavedBillOpensOnTheSheetJustWrittenAndNothingElseChange
 
   const WorkbookView after = readWorkbookView(bill.billUtf8());
   EXPECT_EQ(after.activeSheet, u"原木二");
-  EXPECT_EQ(after.selectedSheets, std::vector<std::u16string>{u"原木二"}) << "only the active sheet is selected";
+  EXPECT_EQ(after.selectedSheets, std::vector<std::u16string>{u"原木二"})
+      << "only the active sheet is selected";
   const auto original = readWorksheets(test::utf8(test::templatePath()), kSheets, 30, 14);
   const auto written = readWorksheets(bill.billUtf8(), kSheets, 30, 14);
   EXPECT_EQ(written[1].at(5, 1).text, u"二号");

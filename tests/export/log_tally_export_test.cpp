@@ -7,14 +7,14 @@
 #include <set>
 #include <string>
 
-#include "export/export_error.h"
+#include "bill_cells.h"
 #include "calc/numeric_text.h"
+#include "counting_host.h"
+#include "export/export_error.h"
+#include "logtally/log_tally_export.h"
+#include "office_test_support.h"
 #include "support/utf.h"
 #include "workbook_reader.h"
-#include "logtally/log_tally_export.h"
-#include "bill_cells.h"
-#include "counting_host.h"
-#include "office_test_support.h"
 
 namespace quenby {
 namespace {
@@ -29,7 +29,8 @@ constexpr int kRows = 30, kColumns = 14;
 // Distinct texts for every field, with the awkward ones among them. Written twice: the first
 // pass's clearing rules may empty fields whose partners were still empty.
 void fillDistinct(LogTallySheet& sheet, const std::string& round) {
-  const char* awkward[] = {"=1+1", "=HYPERLINK(\"http://x\")", "", "杉木", "12.5", "abc", "0.0001e3", "'quoted"};
+  const char* awkward[] = {"=1+1",   "=HYPERLINK(\"http://x\")", "", "杉木", "12.5", "abc", "0.0001e3",
+                           "'quoted"};
   for (int pass = 0; pass < 2; ++pass) {
     int i = 0;
     for (const NamedField& f : sheet.fields()) {
@@ -47,14 +48,14 @@ struct Source {
 
 // Every cell of the bill outside the grid, with the field it shows.
 const Source kOutsideTheGrid[] = {
-    {3, 1, {"Combo4"}},      {3, 3, {"Text17"}},      {3, 8, {"Combo2"}},      {3, 10, {"Text22"}},
-    {4, 2, {"Text27"}},      {4, 8, {"Text25"}},      {5, 2, {"Text23"}},      {5, 5, {"Text15"}},
-    {5, 8, {"Text26"}},      {5, 11, {"Text21"}},     {21, 2, {"Text16", 0}},  {21, 3, {"Text16", 1}},
-    {21, 5, {"Text16", 2}},  {21, 6, {"Text16", 3}},  {21, 8, {"Text16", 5}},  {21, 9, {"Text16", 4}},
-    {21, 11, {"Text16", 6}}, {21, 12, {"Text16", 7}}, {23, 1, {"Text18", 0}},  {23, 2, {"Text19", 0}},
-    {23, 4, {"Text18", 1}},  {23, 5, {"Text19", 1}},  {23, 7, {"Text18", 2}},  {23, 8, {"Text19", 5}},
-    {23, 10, {"Text18", 3}}, {23, 11, {"Text19", 6}}, {25, 1, {"Text19", 4}},  {25, 3, {"Text19", 3}},
-    {25, 5, {"Text19", 2}},  {25, 8, {"Text28"}},     {25, 10, {"Text29"}},    {26, 1, {"Combo5"}},
+    {3, 1, {"Combo4"}},      {3, 3, {"Text17"}},      {3, 8, {"Combo2"}},     {3, 10, {"Text22"}},
+    {4, 2, {"Text27"}},      {4, 8, {"Text25"}},      {5, 2, {"Text23"}},     {5, 5, {"Text15"}},
+    {5, 8, {"Text26"}},      {5, 11, {"Text21"}},     {21, 2, {"Text16", 0}}, {21, 3, {"Text16", 1}},
+    {21, 5, {"Text16", 2}},  {21, 6, {"Text16", 3}},  {21, 8, {"Text16", 5}}, {21, 9, {"Text16", 4}},
+    {21, 11, {"Text16", 6}}, {21, 12, {"Text16", 7}}, {23, 1, {"Text18", 0}}, {23, 2, {"Text19", 0}},
+    {23, 4, {"Text18", 1}},  {23, 5, {"Text19", 1}},  {23, 7, {"Text18", 2}}, {23, 8, {"Text19", 5}},
+    {23, 10, {"Text18", 3}}, {23, 11, {"Text19", 6}}, {25, 1, {"Text19", 4}}, {25, 3, {"Text19", 3}},
+    {25, 5, {"Text19", 2}},  {25, 8, {"Text28"}},     {25, 10, {"Text29"}},   {26, 1, {"Combo5"}},
     {26, 3, {"Text20"}},     {26, 8, {"Combo1"}},     {26, 10, {"Text24"}},
 };
 
@@ -66,7 +67,8 @@ test::BillCells expectedCells(LogTallySheet& sheet) {
     const std::string array = "Text" + std::to_string(k);
     for (int i = 0; i < 12; ++i) cells[test::cellName(6 + k, i + 1)] = u8(sheet.field(array, i).text());
   }
-  for (const Source& s : kOutsideTheGrid) cells[test::cellName(s.row, s.column)] = u8(sheet.field(s.field).text());
+  for (const Source& s : kOutsideTheGrid)
+    cells[test::cellName(s.row, s.column)] = u8(sheet.field(s.field).text());
   return cells;
 }
 
@@ -78,7 +80,8 @@ void expectBill(const std::string& path, LogTallySheet& sheet, const WorksheetRe
 
 TEST(LogTallyExport, WritesAll203CellsAsTextAndOverwritesThemOnTheNextExport) {
   ScratchBill scratch;
-  const WorksheetReading templateSheet = readWorksheets(scratch.billUtf8(), {u"原木一"}, kRows, kColumns).at(0);
+  const WorksheetReading templateSheet =
+      readWorksheets(scratch.billUtf8(), {u"原木一"}, kRows, kColumns).at(0);
   LogTallySheet sheet;
   ExportCounter exportCount;
   fillDistinct(sheet, "1");

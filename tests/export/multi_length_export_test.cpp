@@ -8,8 +8,8 @@
 #include <map>
 #include <string>
 
-#include "calc/error.h"
 #include "bill_cells.h"
+#include "calc/error.h"
 #include "counting_host.h"
 #include "office_test_support.h"
 #include "support/sheet_texts.h"

@@ -131,10 +131,11 @@ inline pid_t spawnProcess(const std::vector<std::string>& args, int output = -1,
 // A stand-in office in a process group of its own: a shell (the group's leader, `arg` on its
 // command line) whose child listens on a Unix socket at `socket`.
 inline pid_t spawnListeningOffice(const std::string& socket, const std::string& arg) {
-  return spawnProcess({"sh", "-c",
-                       "python3 -c 'import socket, sys, time; s = socket.socket(socket.AF_UNIX); s.bind(sys.argv[1]); "
-                       "s.listen(); time.sleep(300)' \"$0\" & sleep 300; :",
-                       socket, arg});
+  return spawnProcess(
+      {"sh", "-c",
+       "python3 -c 'import socket, sys, time; s = socket.socket(socket.AF_UNIX); s.bind(sys.argv[1]); "
+       "s.listen(); time.sleep(300)' \"$0\" & sleep 300; :",
+       socket, arg});
 }
 
 // Polls `done` until it holds or `timeout` passes; returns its last answer.

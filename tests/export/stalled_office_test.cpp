@@ -12,8 +12,8 @@
 
 #include "export/export_error.h"
 #include "export/export_procedure.h"
-#include "logtally/log_tally_export.h"
 #include "forwarding_host.h"
+#include "logtally/log_tally_export.h"
 #include "office_test_support.h"
 
 namespace quenby {
@@ -80,10 +80,12 @@ TEST_P(StalledOffice, IsEndedAtTheDeadlineAndLeavesTheBillAsItWas) {
   const auto took = Clock::now() - stalled;
   EXPECT_GE(took, GetParam().deadline);
   EXPECT_LT(took, GetParam().deadline + milliseconds(4000));
-  RecordProperty("stall_to_return_ms", static_cast<int>(std::chrono::duration_cast<milliseconds>(took).count()));
+  RecordProperty("stall_to_return_ms",
+                 static_cast<int>(std::chrono::duration_cast<milliseconds>(took).count()));
   host.release();
 
-  EXPECT_TRUE(test::eventually([&] { return !test::processMentions(profile); }, milliseconds(3000))) << "office still running";
+  EXPECT_TRUE(test::eventually([&] { return !test::processMentions(profile); }, milliseconds(3000)))
+      << "office still running";
   EXPECT_FALSE(fs::exists(profile));
   EXPECT_FALSE(fs::exists(bill.dir() / u8".~lock.账单明细.xls#"));
   if (stallAt <= Step::Save) {
@@ -162,7 +164,8 @@ TEST(Deadlines, AStalledExportReportsAndTheNextOneWorks) {
     EXPECT_EQ(e.number(), 1002) << e.description();
   }
   const auto took = Clock::now() - start;
-  RecordProperty("stalled_export_to_error_ms", static_cast<int>(std::chrono::duration_cast<milliseconds>(took).count()));
+  RecordProperty("stalled_export_to_error_ms",
+                 static_cast<int>(std::chrono::duration_cast<milliseconds>(took).count()));
   EXPECT_GE(took, milliseconds(3000));  // a deadline per attempt
   EXPECT_LT(took, milliseconds(20000));
   EXPECT_TRUE(test::fileBytes(bill.bill()) == before) << "the bill changed";

@@ -19,8 +19,8 @@
 #include "export/export_procedure.h"
 #include "export/office_process.h"
 #include "export/process_group.h"
-#include "logtally/log_tally_export.h"
 #include "forwarding_host.h"
+#include "logtally/log_tally_export.h"
 #include "office_test_support.h"
 #include "workbook_reader.h"
 
@@ -28,8 +28,8 @@ namespace quenby {
 namespace {
 
 namespace fs = std::filesystem;
-using test::ScratchBill;
 using std::chrono::milliseconds;
+using test::ScratchBill;
 
 // The export driver on a scratch bill, its profiles in a temporary folder of the test's own.
 class Driver {
@@ -77,7 +77,8 @@ class Driver {
     if (!test::eventually([&] { return ::waitpid(pid_, &status, WNOHANG) == pid_; }, timeout)) return -1;
     ended_ = true;
     char buffer[256];
-    for (ssize_t n; (n = ::read(output_, buffer, sizeof buffer)) > 0;) text_.append(buffer, static_cast<size_t>(n));
+    for (ssize_t n; (n = ::read(output_, buffer, sizeof buffer)) > 0;)
+      text_.append(buffer, static_cast<size_t>(n));
     return status;
   }
   const std::string& output() const { return text_; }
@@ -108,7 +109,8 @@ void expectNothingLeft(const Driver& driver, const ScratchBill& bill, const std:
       << fs::directory_iterator(driver.tmp())->path() << " left";
   for (const std::string& s : sockets) EXPECT_FALSE(fs::exists(s)) << s;
   for (const auto& entry : fs::directory_iterator(bill.dir()))
-    EXPECT_TRUE(entry.path() == bill.bill() || entry.path() == driver.tmp()) << entry.path() << " left beside the bill";
+    EXPECT_TRUE(entry.path() == bill.bill() || entry.path() == driver.tmp())
+        << entry.path() << " left beside the bill";
 }
 
 struct Ending {
@@ -160,8 +162,9 @@ TEST_P(QuenbyEnding, WhileWritingCellsLeavesNothingAndTheNextExportWorks) {
 INSTANTIATE_TEST_SUITE_P(Termination, QuenbyEnding,
                          // Without a restart (as a window without one exports), the broken call itself
                          // must say that the export was abandoned.
-                         testing::Values(Ending{"SIGTERM", SIGTERM}, Ending{"SIGINT", SIGINT, {"--no-restart"}},
-                                         Ending{"SIGHUP", SIGHUP}, Ending{"SIGKILL", SIGKILL}),
+                         testing::Values(Ending{"SIGTERM", SIGTERM},
+                                         Ending{"SIGINT", SIGINT, {"--no-restart"}}, Ending{"SIGHUP", SIGHUP},
+                                         Ending{"SIGKILL", SIGKILL}),
                          [](const auto& info) { return std::string(info.param.name); });
 
 // Quenby ends while the office writes the bill (held still meanwhile, so that the end surely

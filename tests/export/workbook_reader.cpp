@@ -38,15 +38,16 @@ using css::uno::UNO_QUERY;
 using css::uno::UNO_QUERY_THROW;
 
 const CellReading& WorksheetReading::at(int row, int column) const {
-  if (row < 1 || row > rows || column < 1 || column > columns) throw std::out_of_range("cell outside the reading");
+  if (row < 1 || row > rows || column < 1 || column > columns)
+    throw std::out_of_range("cell outside the reading");
   return cells[static_cast<size_t>((row - 1) * columns + (column - 1))];
 }
 
 namespace {
 
 CellRect rectOf(const css::table::CellRangeAddress& a) {
-  return {static_cast<int>(a.StartRow) + 1, static_cast<int>(a.StartColumn) + 1, static_cast<int>(a.EndRow) + 1,
-          static_cast<int>(a.EndColumn) + 1};
+  return {static_cast<int>(a.StartRow) + 1, static_cast<int>(a.StartColumn) + 1,
+          static_cast<int>(a.EndRow) + 1, static_cast<int>(a.EndColumn) + 1};
 }
 
 // Opens a workbook read-only in a private office and closes it (and the office) again.
@@ -65,8 +66,7 @@ class OpenWorkbook {
       args.getArray()[1].Name = "ReadOnly";
       args.getArray()[1].Value <<= true;
       Reference<css::sheet::XSpreadsheetDocument> doc(
-          office_->desktop()->loadComponentFromURL(fileUrl(utf8FromPath(path)), "_blank",
-                                                   0, args),
+          office_->desktop()->loadComponentFromURL(fileUrl(utf8FromPath(path)), "_blank", 0, args),
           UNO_QUERY);
       if (!doc.is()) throw QuenbyError(ExportError::SpreadsheetFailed, "无法打开工作簿：" + pathUtf8);
       return doc;
@@ -97,8 +97,8 @@ WorksheetReading readSheet(const OpenWorkbook& workbook, const std::u16string& n
   reading.columns = columns;
   Reference<css::container::XNameAccess> sheets(workbook.document()->getSheets(), UNO_QUERY_THROW);
   if (!sheets->hasByName(toOUString(name)))
-    throw QuenbyError(ExportError::WorksheetMissing,
-                      "工作簿 " + workbook.path() + " 中没有工作表“" + utf8FromOUString(toOUString(name)) + "”");
+    throw QuenbyError(ExportError::WorksheetMissing, "工作簿 " + workbook.path() + " 中没有工作表“" +
+                                                         utf8FromOUString(toOUString(name)) + "”");
   Reference<css::sheet::XSpreadsheet> sheet(sheets->getByName(toOUString(name)), UNO_QUERY_THROW);
 
   for (int r = 0; r < rows; ++r) {
@@ -106,10 +106,18 @@ WorksheetReading readSheet(const OpenWorkbook& workbook, const std::u16string& n
       Reference<css::table::XCell> cell = sheet->getCellByPosition(c, r);
       CellReading value;
       switch (cell->getType()) {
-        case css::table::CellContentType_VALUE: value.kind = CellKind::Value; break;
-        case css::table::CellContentType_TEXT: value.kind = CellKind::Text; break;
-        case css::table::CellContentType_FORMULA: value.kind = CellKind::Formula; break;
-        default: value.kind = CellKind::Empty; break;
+        case css::table::CellContentType_VALUE:
+          value.kind = CellKind::Value;
+          break;
+        case css::table::CellContentType_TEXT:
+          value.kind = CellKind::Text;
+          break;
+        case css::table::CellContentType_FORMULA:
+          value.kind = CellKind::Formula;
+          break;
+        default:
+          value.kind = CellKind::Empty;
+          break;
       }
       value.text = fromOUString(Reference<css::text::XText>(cell, UNO_QUERY_THROW)->getString());
       value.formula = fromOUString(cell->getFormula());
@@ -120,7 +128,8 @@ WorksheetReading readSheet(const OpenWorkbook& workbook, const std::u16string& n
         Reference<css::sheet::XSheetCellCursor> cursor =
             sheet->createCursorByRange(Reference<css::sheet::XSheetCellRange>(single, UNO_QUERY_THROW));
         cursor->collapseToMergedArea();
-        CellRect merged = rectOf(Reference<css::sheet::XCellRangeAddressable>(cursor, UNO_QUERY_THROW)->getRangeAddress());
+        CellRect merged =
+            rectOf(Reference<css::sheet::XCellRangeAddressable>(cursor, UNO_QUERY_THROW)->getRangeAddress());
         if (merged.firstRow == r + 1 && merged.firstColumn == c + 1) reading.mergedRanges.push_back(merged);
       }
     }
@@ -143,7 +152,9 @@ WorksheetReading readSheet(const OpenWorkbook& workbook, const std::u16string& n
     reading.rowHeights.push_back(row->getPropertyValue("Height").get<sal_Int32>());
   }
 
-  OUString pageStyleName = Reference<css::beans::XPropertySet>(sheet, UNO_QUERY_THROW)->getPropertyValue("PageStyle").get<OUString>();
+  OUString pageStyleName = Reference<css::beans::XPropertySet>(sheet, UNO_QUERY_THROW)
+                               ->getPropertyValue("PageStyle")
+                               .get<OUString>();
   Reference<css::container::XNameAccess> pageStyles(
       Reference<css::style::XStyleFamiliesSupplier>(workbook.document(), UNO_QUERY_THROW)
           ->getStyleFamilies()
@@ -162,8 +173,9 @@ WorksheetReading readSheet(const OpenWorkbook& workbook, const std::u16string& n
 
 }  // namespace
 
-std::vector<WorksheetReading> readWorksheets(const std::string& pathUtf8, const std::vector<std::u16string>& sheets,
-                                             int rows, int columns, const OfficeOptions& options) {
+std::vector<WorksheetReading> readWorksheets(const std::string& pathUtf8,
+                                             const std::vector<std::u16string>& sheets, int rows, int columns,
+                                             const OfficeOptions& options) {
   OpenWorkbook workbook(pathUtf8, options);
   return unoCall("读取工作簿 " + pathUtf8, [&] {
     std::vector<WorksheetReading> readings;
@@ -176,7 +188,8 @@ std::vector<std::u16string> worksheetNames(const std::string& pathUtf8, const Of
   OpenWorkbook workbook(pathUtf8, options);
   return unoCall("读取工作簿 " + pathUtf8, [&] {
     std::vector<std::u16string> names;
-    for (const OUString& name : workbook.document()->getSheets()->getElementNames()) names.push_back(fromOUString(name));
+    for (const OUString& name : workbook.document()->getSheets()->getElementNames())
+      names.push_back(fromOUString(name));
     return names;
   });
 }
@@ -191,11 +204,14 @@ WorkbookView readWorkbookView(const std::string& pathUtf8, const OfficeOptions& 
     controller->getFrame()->getContainerWindow()->setVisible(true);
     WorkbookView view;
     Reference<css::container::XNamed> active(
-        Reference<css::sheet::XSpreadsheetView>(controller, UNO_QUERY_THROW)->getActiveSheet(), UNO_QUERY_THROW);
+        Reference<css::sheet::XSpreadsheetView>(controller, UNO_QUERY_THROW)->getActiveSheet(),
+        UNO_QUERY_THROW);
     view.activeSheet = fromOUString(active->getName());
     Reference<css::container::XIndexAccess> sheets(workbook.document()->getSheets(), UNO_QUERY_THROW);
-    for (sal_Int32 index : Reference<css::sheet::XSelectedSheetsSupplier>(controller, UNO_QUERY_THROW)->getSelectedSheets())
-      view.selectedSheets.push_back(fromOUString(Reference<css::container::XNamed>(sheets->getByIndex(index), UNO_QUERY_THROW)->getName()));
+    for (sal_Int32 index :
+         Reference<css::sheet::XSelectedSheetsSupplier>(controller, UNO_QUERY_THROW)->getSelectedSheets())
+      view.selectedSheets.push_back(fromOUString(
+          Reference<css::container::XNamed>(sheets->getByIndex(index), UNO_QUERY_THROW)->getName()));
     return view;
   });
 }

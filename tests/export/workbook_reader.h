@@ -31,16 +31,17 @@ struct WorksheetReading {
   int pageWidth = 0, pageHeight = 0;   // paper size of the sheet's page style, 1/100 mm
   bool landscape = false;
   int leftMargin = 0, rightMargin = 0, topMargin = 0, bottomMargin = 0;  // 1/100 mm
-  std::vector<int> columnWidths;       // 1/100 mm, columns 1..columns
-  std::vector<int> rowHeights;         // 1/100 mm, rows 1..rows
+  std::vector<int> columnWidths;                                         // 1/100 mm, columns 1..columns
+  std::vector<int> rowHeights;                                           // 1/100 mm, rows 1..rows
 
   const CellReading& at(int row, int column) const;  // 1-based; throws std::out_of_range
 };
 
 // Loads the workbook hidden and read-only and reads rows × columns cells from A1 of each named
 // sheet. Raises QuenbyError: WorkbookMissing, WorksheetMissing, or those of starting the office.
-std::vector<WorksheetReading> readWorksheets(const std::string& pathUtf8, const std::vector<std::u16string>& sheets,
-                                             int rows, int columns, const OfficeOptions& options = {});
+std::vector<WorksheetReading> readWorksheets(const std::string& pathUtf8,
+                                             const std::vector<std::u16string>& sheets, int rows, int columns,
+                                             const OfficeOptions& options = {});
 
 // The names of the workbook's sheets, in order.
 std::vector<std::u16string> worksheetNames(const std::string& pathUtf8, const OfficeOptions& options = {});

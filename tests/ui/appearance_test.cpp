@@ -67,7 +67,8 @@ TEST(DesktopEntry, TheWindowsBelongToQuenbyDesktop) {
 TEST(SheetColours, ADarkDesktopPaletteLeavesEveryWindowDarkOnLight) {
   const QPalette desktop = QApplication::palette();
   QPalette dark(QColor(60, 60, 60), QColor(40, 40, 40));  // button, window
-  for (auto role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText}) dark.setColor(role, QColor(230, 230, 230));
+  for (auto role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
+    dark.setColor(role, QColor(230, 230, 230));
   dark.setColor(QPalette::Base, QColor(25, 25, 25));
   QApplication::setPalette(dark);
 
@@ -79,18 +80,25 @@ TEST(SheetColours, ADarkDesktopPaletteLeavesEveryWindowDarkOnLight) {
     QColor colour;
   };
   const Sample samples[] = {
-      {"Form1", {"Text1", 0}, QPalette::Text, black},      {"Form1", {"Text1", 0}, QPalette::Base, white},
-      {"Form1", {"Text5", 3}, QPalette::Text, red},        {"Form1", {"Label12", 0}, QPalette::WindowText, black},
-      {"Form1", {"Combo3"}, QPalette::Text, black},        {"Form1", {"Combo3"}, QPalette::ButtonText, black},
-      {"Form2", {"Text22", 7}, QPalette::Text, black},     {"Form2", {"Text2", 7}, QPalette::Text, red},
-      {"Form2", {"Command5"}, QPalette::ButtonText, black}, {"Form3", {"Combo2"}, QPalette::Text, black},
-      {"Form3", {"Combo2"}, QPalette::Base, white},        {"Form3", {"Label5"}, QPalette::WindowText, black},
+      {"Form1", {"Text1", 0}, QPalette::Text, black},
+      {"Form1", {"Text1", 0}, QPalette::Base, white},
+      {"Form1", {"Text5", 3}, QPalette::Text, red},
+      {"Form1", {"Label12", 0}, QPalette::WindowText, black},
+      {"Form1", {"Combo3"}, QPalette::Text, black},
+      {"Form1", {"Combo3"}, QPalette::ButtonText, black},
+      {"Form2", {"Text22", 7}, QPalette::Text, black},
+      {"Form2", {"Text2", 7}, QPalette::Text, red},
+      {"Form2", {"Command5"}, QPalette::ButtonText, black},
+      {"Form3", {"Combo2"}, QPalette::Text, black},
+      {"Form3", {"Combo2"}, QPalette::Base, white},
+      {"Form3", {"Label5"}, QPalette::WindowText, black},
   };
   {
     Form1 form1;
     Form2 form2;
     Form3 form3;
-    const std::map<std::string, shell::SheetWindow*> windows = {{"Form1", &form1}, {"Form2", &form2}, {"Form3", &form3}};
+    const std::map<std::string, shell::SheetWindow*> windows = {
+        {"Form1", &form1}, {"Form2", &form2}, {"Form3", &form3}};
     for (const Sample& s : samples) {
       QWidget* w = windows.at(s.window)->control(s.control);
       ASSERT_NE(w, nullptr) << s.window << " " << toString(s.control);

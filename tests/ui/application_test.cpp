@@ -519,9 +519,12 @@ TEST(Application, EachWindowRemindsOnItsOwnFirstExport) {
     size_t reminders;
   };
   const Step steps[] = {
-      {"原木计算", Calculators::LogTally, "Command3", 1}, {"多 材 长", Calculators::MultiLength, "Command2", 1},
-      {"锯材计算", Calculators::SawnTimber, "Command4", 1}, {"多 材 长", Calculators::MultiLength, "Command2", 0},
-      {"原木计算", Calculators::LogTally, "Command3", 0},   {"锯材计算", Calculators::SawnTimber, "Command4", 0},
+      {"原木计算", Calculators::LogTally, "Command3", 1},
+      {"多 材 长", Calculators::MultiLength, "Command2", 1},
+      {"锯材计算", Calculators::SawnTimber, "Command4", 1},
+      {"多 材 长", Calculators::MultiLength, "Command2", 0},
+      {"原木计算", Calculators::LogTally, "Command3", 0},
+      {"锯材计算", Calculators::SawnTimber, "Command4", 0},
   };
   for (const Step& step : steps) {
     calculators.switchTo(step.entry);
@@ -532,7 +535,8 @@ TEST(Application, EachWindowRemindsOnItsOwnFirstExport) {
       EXPECT_EQ(answerer.seen().text, "每次打印前请先关闭*账单明细*") << step.entry;
     }
   }
-  EXPECT_EQ(rec.worksheets, (std::vector<std::u16string>{u"原木一", u"原木二", u"锯材账单", u"原木二", u"原木一", u"锯材账单"}));
+  EXPECT_EQ(rec.worksheets, (std::vector<std::u16string>{u"原木一", u"原木二", u"锯材账单", u"原木二",
+                                                         u"原木一", u"锯材账单"}));
   for (auto which : {Calculators::LogTally, Calculators::MultiLength, Calculators::SawnTimber})
     EXPECT_EQ(calculators.window(which)->exportCount().value(), 2) << kNames[which];
 }

@@ -31,7 +31,9 @@ class CommaLocaleTest : public ::testing::Test {
       set_ = true;
       break;
     }
-    if (!set_) GTEST_SKIP() << "no locale with a decimal comma is installed; scripts/install-deps generates de_DE.UTF-8";
+    if (!set_)
+      GTEST_SKIP()
+          << "no locale with a decimal comma is installed; scripts/install-deps generates de_DE.UTF-8";
     ASSERT_STREQ(std::localeconv()->decimal_point, ",");
     QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
     ASSERT_EQ(QLocale().decimalPoint(), ",");
@@ -53,7 +55,8 @@ TEST_F(CommaLocaleTest, ConversionsKeepTheFullStop) {
   const struct {
     const char16_t* text;
     double value;
-  } reads[] = {{u"12.5", 12.5}, {u"4,5", 4}, {u".5", 0.5}, {u"1.5E3", 1500}, {u"3.4.5", 3.4}, {u"-0.25", -0.25}};
+  } reads[] = {{u"12.5", 12.5},  {u"4,5", 4},     {u".5", 0.5},
+               {u"1.5E3", 1500}, {u"3.4.5", 3.4}, {u"-0.25", -0.25}};
   for (const auto& r : reads) EXPECT_EQ(leadingNumber(r.text), r.value) << u8(r.text);
   EXPECT_EQ(strictNumber(u"0.4800"), 0.48);
 
@@ -71,7 +74,7 @@ TEST_F(CommaLocaleTest, ConversionsKeepTheFullStop) {
   EXPECT_EQ(u8(formatPlain(0.000015)), "1.5E-05");
 
   EXPECT_EQ(lineVolume(u"20", u"3", u"4"), u"0.4800");
-  EXPECT_EQ(lineVolume(u"20", u"2", u"4.5"), u"0.3700");  // 2 × 0.185
+  EXPECT_EQ(lineVolume(u"20", u"2", u"4.5"), u"0.3700");   // 2 × 0.185
   EXPECT_EQ(lineVolume(u"6", u"2.5", u"1.5"), u"0.0138");  // 2.5 × 0.0055
 }
 
@@ -99,9 +102,9 @@ TEST_F(CommaLocaleTest, Form1CalculatesWithDecimalLengthsAndPrices) {
     int index;
     const char* text;
   } expected[] = {
-      {"Text9", 2, "0.4800"},  {"Text6", 2, "0.1660"},  {"Text9", 5, "0.3700"},  {"Text16", 0, "5"},
-      {"Text16", 1, "0.646"},  {"Text16", 2, "2"},      {"Text16", 3, "0.370"},  {"Text19", 0, "516.80"},
-      {"Text19", 1, "240.69"}, {"Text19", 4, "7"},      {"Text19", 3, "1.016"},  {"Text19", 2, "757.49"},
+      {"Text9", 2, "0.4800"},   {"Text6", 2, "0.1660"}, {"Text9", 5, "0.3700"}, {"Text16", 0, "5"},
+      {"Text16", 1, "0.646"},   {"Text16", 2, "2"},     {"Text16", 3, "0.370"}, {"Text19", 0, "516.80"},
+      {"Text19", 1, "240.69"},  {"Text19", 4, "7"},     {"Text19", 3, "1.016"}, {"Text19", 2, "757.49"},
       {"Text29", -1, "792.48"}, {"Text15", -1, "4.5"},  {"Text18", 1, "650.5"},
   };
   for (const auto& e : expected) {

@@ -99,8 +99,9 @@ TEST(DesktopBillViewer, HandsTheBillToTheDesktopWhenAnApplicationIsThere) {
     ASSERT_EQ(launcher.opened.size(), 1u) << r.what;
     EXPECT_EQ(launcher.opened[0].scheme(), "file") << r.what;
     EXPECT_EQ(launcher.opened[0].toLocalFile(), "/home/甲/Documents/账单明细.xls") << r.what;
-    EXPECT_EQ(xdgMime.questions(), (QStringList{QStringLiteral("query filetype /home/甲/Documents/账单明细.xls"),
-                                                QStringLiteral("query default application/vnd.ms-excel")}))
+    EXPECT_EQ(xdgMime.questions(),
+              (QStringList{QStringLiteral("query filetype /home/甲/Documents/账单明细.xls"),
+                           QStringLiteral("query default application/vnd.ms-excel")}))
         << r.what;
   }
 }

@@ -15,11 +15,11 @@
 #include <string>
 #include <utility>
 
-#include "export/export_error.h"
 #include "calc/numeric_text.h"
-#include "support/utf.h"
+#include "export/export_error.h"
 #include "logtally/form1.h"
 #include "recording_host.h"
+#include "support/utf.h"
 #include "ui_test_support.h"
 
 namespace quenby {
@@ -96,8 +96,9 @@ TEST_F(Form1ExportTest, ClicksAndKeysDuringAnExportAreDropped) {
     QTest::keyClick(count, Qt::Key_7);
     const QPoint centre = exportButton->rect().center();
     const QPoint global = exportButton->mapToGlobal(centre);
-    QCoreApplication::postEvent(exportButton, new QMouseEvent(QEvent::MouseButtonPress, centre, global, Qt::LeftButton,
-                                                              Qt::LeftButton, Qt::NoModifier));
+    QCoreApplication::postEvent(exportButton,
+                                new QMouseEvent(QEvent::MouseButtonPress, centre, global, Qt::LeftButton,
+                                                Qt::LeftButton, Qt::NoModifier));
     QCoreApplication::postEvent(exportButton, new QMouseEvent(QEvent::MouseButtonRelease, centre, global,
                                                               Qt::LeftButton, Qt::NoButton, Qt::NoModifier));
     QCoreApplication::postEvent(count, new QKeyEvent(QEvent::KeyPress, Qt::Key_8, Qt::NoModifier, "8"));
@@ -106,7 +107,7 @@ TEST_F(Form1ExportTest, ClicksAndKeysDuringAnExportAreDropped) {
 
   testing::MessageBoxAnswerer answerer;
   clickExport();
-  QCoreApplication::processEvents();  // anything the export left queued
+  QCoreApplication::processEvents();     // anything the export left queued
   EXPECT_EQ(answerer.all().size(), 1u);  // the reminder
   EXPECT_EQ(rec.instances, 1);
   EXPECT_EQ(rec.saves, 1);

@@ -41,12 +41,14 @@ TEST_F(Form1LookTest, RowsFiveAndTenAreRedInAllTwelveColumnsAndNoOtherRowIs) {
         EXPECT_EQ(text, red) << "Text" << row << "(" << index << ")";
       } else {
         EXPECT_NE(text, red) << "Text" << row << "(" << index << ")";
-        EXPECT_EQ(text, QApplication::palette(cell).color(QPalette::Text)) << "Text" << row << "(" << index << ")";
+        EXPECT_EQ(text, QApplication::palette(cell).color(QPalette::Text))
+            << "Text" << row << "(" << index << ")";
       }
     }
   }
   // Red is the grid's alone: the lengths and the totals keep the default colour.
-  for (const char* name : {"Text23", "Text28", "Text17"}) EXPECT_NE(edit(name)->palette().color(QPalette::Text), red);
+  for (const char* name : {"Text23", "Text28", "Text17"})
+    EXPECT_NE(edit(name)->palette().color(QPalette::Text), red);
 }
 
 TEST_F(Form1LookTest, GridAsksForSongAtTenAndAHalfPointsAndTheLengthsForTwelve) {
@@ -78,7 +80,8 @@ TEST_F(Form1LookTest, ComboBoxesListTheirEntriesInOrderAndShowTheFirst) {
        true},
       {"Combo5",
        "出货单位",
-       {"出货单位", "单位", "参加人员", "电话", "银行账号", "联系人", "鉴定人", "小地名", "公司名称", "林班小班"},
+       {"出货单位", "单位", "参加人员", "电话", "银行账号", "联系人", "鉴定人", "小地名", "公司名称",
+        "林班小班"},
        true},
       {"Combo1",
        "联系人",
@@ -103,9 +106,9 @@ TEST_F(Form1LookTest, ButtonsCarryTheirWordsOnTheirFaces) {
     QString word;
     layout::Face face;
   } buttons[] = {
-      {"Command7", "计 算", layout::Face::BlueWhite},     {"Command4", "清除数据", layout::Face::BlueWhite},
-      {"Command3", "导出表格", layout::Face::BlueWhite},  {"Command2", "最小化", layout::Face::BlueWhite},
-      {"Command6", "退 出", layout::Face::BlueWhite},     {"Command1", "更多速算器", layout::Face::LightDark},
+      {"Command7", "计 算", layout::Face::BlueWhite},    {"Command4", "清除数据", layout::Face::BlueWhite},
+      {"Command3", "导出表格", layout::Face::BlueWhite}, {"Command2", "最小化", layout::Face::BlueWhite},
+      {"Command6", "退 出", layout::Face::BlueWhite},    {"Command1", "更多速算器", layout::Face::LightDark},
   };
   for (const auto& b : buttons) {
     auto* button = form->control<shell::PictureButton>({b.name});

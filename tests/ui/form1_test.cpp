@@ -9,8 +9,8 @@
 #include <QLineEdit>
 #include <QSignalSpy>
 #include <QTest>
-#include <memory>
 #include <iterator>
+#include <memory>
 #include <set>
 #include <sstream>
 #include <string>

@@ -16,11 +16,11 @@
 #include <stdexcept>
 
 #include "calc/error.h"
+#include "calc/numeric_text.h"
 #include "export/export_error.h"
 #include "sheet/sheet.h"
-#include "calc/numeric_text.h"
-#include "support/utf.h"
 #include "shell/picture_button.h"
+#include "support/utf.h"
 #include "ui_test_support.h"
 
 namespace quenby {
@@ -58,7 +58,10 @@ const layout::Window& probeTable() {
          .rect = {150, 1050, 1215, 500},
          .caption = "计 算",
          .face = Face::BlueWhite},
-        {.kind = Kind::Label, .id = {"Label2"}, .rect = {1500, 1050, 300, 500}, .caption = "一段比框宽的说明"},
+        {.kind = Kind::Label,
+         .id = {"Label2"},
+         .rect = {1500, 1050, 300, 500},
+         .caption = "一段比框宽的说明"},
         {.kind = Kind::PlainButton,
          .id = {"Command2"},
          .rect = {1950, 1050, 900, 400},
@@ -178,7 +181,8 @@ TEST_F(SheetWindowTest, HandlerErrorsAreReportedAndTheWindowCarriesOn) {
     QString message;
   };
   const Row rows[] = {
-      {"project error", [] { raise(ErrorCode::Overflow); }, "错误 6：溢出：计算结果超出了数值范围，请检查输入的数字"},
+      {"project error", [] { raise(ErrorCode::Overflow); },
+       "错误 6：溢出：计算结果超出了数值范围，请检查输入的数字"},
       {"other exception", [] { throw std::runtime_error("boom"); },
        QString::fromStdString("错误 51：" + standardDescription(ErrorCode::Unexpected))},
   };
