@@ -24,8 +24,6 @@ constexpr std::array<int, 4> kVolumeSubtotal = {1, 3, 4, 7};
 constexpr std::array<int, 4> kAmount = {0, 1, 5, 6};
 constexpr std::array<std::string_view, 4> kLength = {"Text23", "Text15", "Text26", "Text21"};
 
-double number(const Field& f) { return leadingNumber(f.text()); }
-
 // A group with less than one piece shows neither subtotal.
 const std::vector<ClearingRule> kSubtotalRules = {
     {{"Text16", 0}, kOne, {"Text16", 0}}, {{"Text16", 0}, kOne, {"Text16", 1}},

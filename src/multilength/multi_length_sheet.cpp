@@ -29,8 +29,6 @@ std::vector<ClearingRule> everyLine(std::string_view test, std::string_view clea
   return rules;
 }
 
-double number(const Field& f) { return leadingNumber(f.text()); }
-
 }  // namespace
 
 MultiLengthSheet::MultiLengthSheet() {
