@@ -1,5 +1,5 @@
 #pragma once
-// The application: its set-up, and the calculator windows it holds. Form1 is created at start;
+// The calculator windows of the application. Form1 is created at start;
 // the other windows are created the first time the selector names them (by a show or a hide: a
 // window created by a hide stays hidden) and live until the application ends, so every sheet
 // keeps its fields and its export count across switches. Switching shows the target first, then
@@ -16,16 +16,6 @@
 #include "shell/window_export.h"
 
 namespace quenby::app {
-
-// What every Quenby process with windows does once its QApplication exists: name, icon, fonts,
-// and no quitting behind the windows' back when the last visible one closes.
-void prepareApplication();
-
-class Calculators;
-
-// Shows the start-up window and runs the application until a window asks to end it. Ending
-// leaves the event loop at once: no window is asked anything and no further handler runs.
-int run(Calculators& calculators);
 
 class Calculators : public QObject {
   Q_OBJECT
