@@ -21,7 +21,7 @@ int run(Calculators& calculators) {
   // itself a request (to end, or to go back), which may show a window again or refuse. exit()
   // leaves every running event loop as it stands.
   QObject::connect(&calculators, &Calculators::quitRequested, qApp, [] { QCoreApplication::exit(0); });
-  calculators.window(Calculators::LogTally)->show();
+  calculators.startWindow()->show();
   return QApplication::exec();
 }
 

@@ -128,8 +128,8 @@ void addRightPanel(std::vector<Control>& c) {
   c.push_back(text({"Text27"}, {9075, 2940, 1170, 315}));
   c.push_back(label({"Label1"}, {9060, 3420, 855, 375}, "检 尺 员"));
   c.push_back(text({"Text25"}, {9075, 3660, 1170, 315}));
-  c.push_back(combo({"Combo3"}, {9075, 4140, 1215, 300}, {"原木计算", "多 材 长", "锯材计算"}, false,
-                    Action::SwitchCalculator));
+  // The calculator selector: its entries are the application's calculators, handed to Form1.
+  c.push_back(combo({"Combo3"}, {9075, 4140, 1215, 300}, {}, false, Action::SwitchCalculator));
   c.push_back(button({"Command7"}, {9060, 4620, 1215, 500}, "计 算", Face::BlueWhite, Action::Calculate));
   c.push_back(button({"Command4"}, {9060, 5280, 1215, 500}, "清除数据", Face::BlueWhite, Action::Clear));
   c.push_back(button({"Command3"}, {9075, 5940, 1215, 500}, "导出表格", Face::BlueWhite, Action::Export));
