@@ -11,8 +11,9 @@
 #include <iostream>
 #include <string>
 
-#include "app/application.h"
+#include "app/calculators.h"
 #include "app/desktop_services.h"
+#include "app/setup.h"
 
 namespace {
 

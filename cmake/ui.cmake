@@ -23,7 +23,8 @@ qt_add_resources(quenby_ui artwork PREFIX /quenby BASE resources FILES resources
 
 if(TARGET quenby_office)
   add_library(quenby_app STATIC
-    src/app/application.cpp
+    src/app/calculators.cpp
+    src/app/setup.cpp
     src/app/desktop_services.cpp
   )
   set_target_properties(quenby_app PROPERTIES AUTOMOC ON)

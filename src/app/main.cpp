@@ -3,8 +3,9 @@
 
 #include <QApplication>
 
-#include "app/application.h"
+#include "app/calculators.h"
 #include "app/desktop_services.h"
+#include "app/setup.h"
 #include "export/termination.h"
 
 int main(int argc, char* argv[]) {

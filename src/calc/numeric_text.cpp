@@ -10,6 +10,7 @@
 #include <string>
 
 #include "calc/error.h"
+#include "calc/field.h"
 
 namespace quenby {
 namespace {
@@ -194,6 +195,8 @@ double leadingNumber(std::u16string_view text) {
   if (auto d = scanDecimal(c)) return d->value();
   return 0.0;
 }
+
+double number(const Field& field) { return leadingNumber(field.text()); }
 
 double strictNumber(std::u16string_view text) {
   size_t b = 0, e = text.size();

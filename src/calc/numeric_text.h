@@ -14,6 +14,10 @@ namespace quenby {
 // small); the first arithmetic step on it raises the overflow error.
 double leadingNumber(std::u16string_view text);
 
+class Field;
+// A field's text read by the leading-number rule: how every calculation reads its operands.
+double number(const Field& field);
+
 // Strict conversion: the whole text (surrounding blanks allowed) must be one number in the
 // same syntax, else QuenbyError(TypeMismatch).
 double strictNumber(std::u16string_view text);

@@ -5,7 +5,9 @@
 
 namespace quenby {
 
-Form1::Form1(ExportServices services, QWidget* parent) : SheetWindow(logTallyLayout(), parent) {
+Form1::Form1(ExportServices services, const QStringList& calculators, QWidget* parent)
+    : SheetWindow(logTallyLayout(), parent) {
+  listCalculators(calculators);
   attach(sheet_, logTallyExport(), std::move(services));
 }
 

@@ -3,6 +3,9 @@
 // and is built from logTallyLayout(); typing goes into the sheet's fields, the sheet's clearing
 // rules come back through the bindings, and the buttons call the sheet or its export. Everything
 // else (selection and Up/Down along a row, size, dragging, the selector) is the sheet window's.
+// The selector lists the calculators the application hands it.
+
+#include <QStringList>
 
 #include "logtally/log_tally_sheet.h"
 #include "shell/sheet_window.h"
@@ -13,7 +16,8 @@ class Form1 : public shell::SheetWindow {
   Q_OBJECT
 
  public:
-  explicit Form1(ExportServices services = {}, QWidget* parent = nullptr);
+  explicit Form1(ExportServices services = {}, const QStringList& calculators = {},
+                 QWidget* parent = nullptr);
 
   LogTallySheet& sheet() { return sheet_; }
 

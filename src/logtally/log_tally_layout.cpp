@@ -6,6 +6,7 @@
 
 #include <array>
 
+#include "logtally/log_tally_sheet.h"
 #include "sheet/layout_builders.h"
 
 namespace quenby {
@@ -17,10 +18,9 @@ constexpr double kCellPoints = 10.5;  // the grid, and the numbers under it to m
 constexpr double kLengthPoints = 12;
 constexpr TextStyle kNumbers = {.fontFamily = kSong, .fontPoints = kCellPoints};
 
-constexpr std::array<std::string_view, 14> kRowArrays = {"Text1",  "Text2",  "Text3",  "Text4", "Text5",
-                                                         "Text6",  "Text7",  "Text8",  "Text9", "Text10",
-                                                         "Text11", "Text12", "Text13", "Text14"};
-constexpr std::array<int, 4> kGroupLeft = {675, 2700, 4800, 6825};
+constexpr int kRows = LogTallySheet::kRows;
+constexpr int kGroups = LogTallySheet::kGroups;
+constexpr std::array<int, kGroups> kGroupLeft = {675, 2700, 4800, 6825};
 
 // Column k of a group: left offset and width of its cells.
 constexpr std::array<int, 3> kColumnOffset = {0, 450, 1050};
@@ -37,13 +37,13 @@ struct GroupFields {
   FieldId priceLabel;
   int countLeft, volumeLeft, priceLeft, amountLeft;
 };
-const std::array<GroupFields, 4> kGroups = {{
+const std::array<GroupFields, kGroups> kGroupFields = {{
     {{"Text23"}, {"Label9"}, 0, 1, 0, {"Label13", 0}, {"Label11", 0}, 1050, 1725, 945, 1545},
     {{"Text15"}, {"Label10", 0}, 2, 3, 1, {"Label13", 1}, {"Label11", 1}, 3075, 3825, 3105, 3705},
     {{"Text26"}, {"Label10", 2}, 5, 4, 5, {"Label13", 2}, {"Label11", 5}, 5175, 5850, 5070, 5670},
     {{"Text21"}, {"Label6"}, 6, 7, 6, {"Label15"}, {"Label11", 6}, 7200, 7950, 7125, 7725},
 }};
-constexpr std::array<int, 4> kLengthLeft = {1725, 3675, 5475, 7575};
+constexpr std::array<int, kGroups> kLengthLeft = {1725, 3675, 5475, 7575};
 
 void addBillParties(std::vector<Control>& c) {
   c.push_back(
@@ -58,8 +58,8 @@ void addBillParties(std::vector<Control>& c) {
 void addGrid(std::vector<Control>& c) {
   static constexpr std::array<std::string_view, 3> kHeaders = {"径级", "件数", "材  积"};
   static constexpr std::array<std::string_view, 3> kHeaderArrays = {"Label2", "Label3", "Label4"};
-  for (int g = 0; g < 4; ++g) {
-    const GroupFields& group = kGroups[g];
+  for (int g = 0; g < kGroups; ++g) {
+    const GroupFields& group = kGroupFields[g];
     const int lengthLeft = kLengthLeft[g];
     c.push_back(label(group.lengthLabel, {lengthLeft - 600, 1860, 555, 255}, "材长", Align::Right));
     c.push_back(
@@ -69,22 +69,22 @@ void addGrid(std::vector<Control>& c) {
                         kHeaders[k], Align::Center));
     }
   }
-  for (int row = 1; row <= 14; ++row) {
-    for (int index = 0; index < 12; ++index) {
+  for (int row = 1; row <= kRows; ++row) {
+    for (int index = 0; index < LogTallySheet::kColumns; ++index) {
       const int g = index / 3, k = index % 3;
       const TextStyle style = {.fontFamily = kSong,
                                .fontPoints = kCellPoints,
                                .align = k == 0 ? Align::Center : Align::Left,
                                .red = row == 5 || row == 10};
-      c.push_back(text({kRowArrays[row - 1], index},
+      c.push_back(text({LogTallySheet::rowArray(row), index},
                        {kGroupLeft[g] + kColumnOffset[k], rowTop(row), kColumnWidth[k], 315}, style));
     }
   }
 }
 
 void addGroupFooters(std::vector<Control>& c) {
-  for (int g = 0; g < 4; ++g) {
-    const GroupFields& group = kGroups[g];
+  for (int g = 0; g < kGroups; ++g) {
+    const GroupFields& group = kGroupFields[g];
     c.push_back(label(group.subtotalLabel, {kGroupLeft[g], 6900, 375, 255}, "小计"));
     c.push_back(text({"Text16", group.countSubtotal}, {group.countLeft, 6840, 765, 315}, kNumbers));
     c.push_back(text({"Text16", group.volumeSubtotal}, {group.volumeLeft, 6840, 915, 315}, kNumbers));
@@ -128,8 +128,8 @@ void addRightPanel(std::vector<Control>& c) {
   c.push_back(text({"Text27"}, {9075, 2940, 1170, 315}));
   c.push_back(label({"Label1"}, {9060, 3420, 855, 375}, "检 尺 员"));
   c.push_back(text({"Text25"}, {9075, 3660, 1170, 315}));
-  c.push_back(combo({"Combo3"}, {9075, 4140, 1215, 300}, {"原木计算", "多 材 长", "锯材计算"}, false,
-                    Action::SwitchCalculator));
+  // The calculator selector: its entries are the application's calculators, handed to Form1.
+  c.push_back(combo({"Combo3"}, {9075, 4140, 1215, 300}, {}, false, Action::SwitchCalculator));
   c.push_back(button({"Command7"}, {9060, 4620, 1215, 500}, "计 算", Face::BlueWhite, Action::Calculate));
   c.push_back(button({"Command4"}, {9060, 5280, 1215, 500}, "清除数据", Face::BlueWhite, Action::Clear));
   c.push_back(button({"Command3"}, {9075, 5940, 1215, 500}, "导出表格", Face::BlueWhite, Action::Export));
@@ -144,21 +144,21 @@ void addRightPanel(std::vector<Control>& c) {
 std::vector<FieldId> tabOrder() {
   std::vector<FieldId> order;
   auto column = [&](int index) {
-    for (std::string_view row : kRowArrays) order.push_back({row, index});
+    for (int row = 1; row <= kRows; ++row) order.push_back({LogTallySheet::rowArray(row), index});
   };
-  for (int g = 0; g < 4; ++g) {
-    order.push_back(kGroups[g].length);
+  for (int g = 0; g < kGroups; ++g) {
+    order.push_back(kGroupFields[g].length);
     column(3 * g + 1);
     order.push_back({"Text18", g});
   }
-  for (int g = 0; g < 4; ++g) column(3 * g);
+  for (int g = 0; g < kGroups; ++g) column(3 * g);
   for (std::string_view name : {"Text17", "Text27", "Text25", "Text20"}) order.push_back({name});
-  for (int g = 0; g < 4; ++g) column(3 * g + 2);
-  for (const GroupFields& g : kGroups) {
+  for (int g = 0; g < kGroups; ++g) column(3 * g + 2);
+  for (const GroupFields& g : kGroupFields) {
     order.push_back({"Text16", g.countSubtotal});
     order.push_back({"Text16", g.volumeSubtotal});
   }
-  for (const GroupFields& g : kGroups) order.push_back({"Text19", g.amount});
+  for (const GroupFields& g : kGroupFields) order.push_back({"Text19", g.amount});
   for (FieldId id : {FieldId{"Text19", 4}, FieldId{"Text19", 3}, FieldId{"Text19", 2}, FieldId{"Text28"},
                      FieldId{"Text29"}}) {
     order.push_back(id);
@@ -183,7 +183,7 @@ layout::Window build() {
   w.tabOrder = tabOrder();
   w.initialFocus = {"Text23"};
   // Every grid row: whole-text selection on entry, Down and Up along the row.
-  w.entryArrays.assign(kRowArrays.begin(), kRowArrays.end());
+  for (int row = 1; row <= kRows; ++row) w.entryArrays.push_back(LogTallySheet::rowArray(row));
   w.backdrop = {.title = "Quenby",
                 .width = 10905,
                 .height = 9690,

@@ -24,8 +24,6 @@ constexpr std::array<int, 4> kVolumeSubtotal = {1, 3, 4, 7};
 constexpr std::array<int, 4> kAmount = {0, 1, 5, 6};
 constexpr std::array<std::string_view, 4> kLength = {"Text23", "Text15", "Text26", "Text21"};
 
-double number(const Field& f) { return leadingNumber(f.text()); }
-
 // A group with less than one piece shows neither subtotal.
 const std::vector<ClearingRule> kSubtotalRules = {
     {{"Text16", 0}, kOne, {"Text16", 0}}, {{"Text16", 0}, kOne, {"Text16", 1}},
@@ -83,25 +81,26 @@ LogTallySheet::LogTallySheet() {
 }
 
 Field& LogTallySheet::length(int group) { return field(kLength.at(group)); }
-Field& LogTallySheet::countSubtotal(int group) { return t16(kCountSubtotal.at(group)); }
-Field& LogTallySheet::volumeSubtotal(int group) { return t16(kVolumeSubtotal.at(group)); }
+Field& LogTallySheet::countSubtotal(int group) { return *text16_[kCountSubtotal.at(group)]; }
+Field& LogTallySheet::volumeSubtotal(int group) { return *text16_[kVolumeSubtotal.at(group)]; }
 Field& LogTallySheet::unitPrice(int group) { return *text18_.at(group); }
-Field& LogTallySheet::amount(int group) { return t19(kAmount.at(group)); }
+Field& LogTallySheet::amount(int group) { return *text19_[kAmount.at(group)]; }
 
 void LogTallySheet::calculate() {
   using checked::add;
   using checked::mul;
-  auto columnSum = [this](int index) {
+  // Row 1 to row 14 in order.
+  auto columnSum = [](auto&& fieldOfRow) {
     double sum = 0;
-    for (int r = 1; r <= kRows; ++r) sum = add(sum, number(cell(r, index)));
+    for (int r = 1; r <= kRows; ++r) sum = add(sum, number(fieldOfRow(r)));
     return sum;
   };
+  auto pieces = [&](int g) { return columnSum([&](int r) -> Field& { return count(r, g); }); };
+  auto cubicMetres = [&](int g) { return columnSum([&](int r) -> Field& { return volume(r, g); }); };
   auto product = [](const Field& a, const Field& b) { return mul(number(a), number(b)); };
   auto sum4 = [](const Field& a, const Field& b, const Field& c, const Field& d) {
     return add(add(add(number(a), number(b)), number(c)), number(d));
   };
-  Field& text28 = field("Text28");
-  Field& text29 = field("Text29");
 
   // Line volumes, group by group, top to bottom.
   for (int g = 0; g < kGroups; ++g) {
@@ -110,26 +109,33 @@ void LogTallySheet::calculate() {
       volume(r, g).setText(CaiJiJiSuan(diameter(r, g), count(r, g), l).value_or(u""));
   }
 
-  // Each operand is read from its field as the earlier writes and their rules left it.
-  t16(2).setText(formatPlain(columnSum(4)));
-  t16(3).setText(formatMasked(columnSum(5), Mask::Decimals3));
-  t19(1).setText(formatMasked(product(t16(3), t18(1)), Mask::Decimals2));
+  // Each operand is read from its field as the earlier writes and their rules left it. The groups
+  // keep the tally's established order (group 1, group 0, then groups 2 and 3 step by step
+  // together) because the order shows: every write runs the clearing rules over all four groups'
+  // subtotals and amounts, and an overflow stops the calculation at its step, so the order decides
+  // what the window shows on the way and which fields an overflow leaves written, though not the
+  // end state.
+  countSubtotal(1).setText(formatPlain(pieces(1)));
+  volumeSubtotal(1).setText(formatMasked(cubicMetres(1), Mask::Decimals3));
+  amount(1).setText(formatMasked(product(volumeSubtotal(1), unitPrice(1)), Mask::Decimals2));
 
-  t16(0).setText(formatPlain(columnSum(1)));
-  t16(1).setText(formatMasked(columnSum(2), Mask::Decimals3));
-  t19(0).setText(formatMasked(product(t16(1), t18(0)), Mask::Decimals2));
+  countSubtotal(0).setText(formatPlain(pieces(0)));
+  volumeSubtotal(0).setText(formatMasked(cubicMetres(0), Mask::Decimals3));
+  amount(0).setText(formatMasked(product(volumeSubtotal(0), unitPrice(0)), Mask::Decimals2));
 
-  t16(5).setText(formatPlain(columnSum(7)));
-  t16(6).setText(formatPlain(columnSum(10)));
-  t16(4).setText(formatMasked(columnSum(8), Mask::Decimals3));
-  t16(7).setText(formatMasked(columnSum(11), Mask::Decimals3));
-  t19(5).setText(formatMasked(product(t16(4), t18(2)), Mask::Decimals2));
-  t19(6).setText(formatMasked(product(t18(3), t16(7)), Mask::Decimals2));
+  countSubtotal(2).setText(formatPlain(pieces(2)));
+  countSubtotal(3).setText(formatPlain(pieces(3)));
+  volumeSubtotal(2).setText(formatMasked(cubicMetres(2), Mask::Decimals3));
+  volumeSubtotal(3).setText(formatMasked(cubicMetres(3), Mask::Decimals3));
+  amount(2).setText(formatMasked(product(volumeSubtotal(2), unitPrice(2)), Mask::Decimals2));
+  amount(3).setText(formatMasked(product(unitPrice(3), volumeSubtotal(3)), Mask::Decimals2));
 
-  t19(4).setText(formatPlain(sum4(t16(0), t16(2), t16(5), t16(6))));
-  t19(3).setText(formatMasked(sum4(t16(4), t16(1), t16(3), t16(7)), Mask::Decimals3));
-  t19(2).setText(formatMasked(sum4(t19(5), t19(1), t19(0), t19(6)), Mask::Decimals2));
-  text29.setText(formatMasked(product(text28, t19(3)), Mask::Decimals2));
+  totalCount().setText(
+      formatPlain(sum4(countSubtotal(0), countSubtotal(1), countSubtotal(2), countSubtotal(3))));
+  totalVolume().setText(formatMasked(
+      sum4(volumeSubtotal(2), volumeSubtotal(0), volumeSubtotal(1), volumeSubtotal(3)), Mask::Decimals3));
+  amountSum().setText(formatMasked(sum4(amount(2), amount(1), amount(0), amount(3)), Mask::Decimals2));
+  averageAmount().setText(formatMasked(product(averageUnitPrice(), totalVolume()), Mask::Decimals2));
 }
 
 void LogTallySheet::clear() {
@@ -145,17 +151,19 @@ void LogTallySheet::clear() {
 
   diameters(0), counts(0), volumes(0);
   volumes(1), diameters(1), counts(1);
-  field("Text17").setText(u"");
-  for (int i = 0; i <= 3; ++i) t16(i).setText(u"");
-  for (int i = 0; i <= 4; ++i) t19(i).setText(u"");
+  field("Text17").setText(u"");  // the party named by Combo4
+  countSubtotal(0).setText(u""), volumeSubtotal(0).setText(u"");
+  countSubtotal(1).setText(u""), volumeSubtotal(1).setText(u"");
+  amount(0).setText(u""), amount(1).setText(u"");
+  amountSum().setText(u""), totalVolume().setText(u""), totalCount().setText(u"");
   diameters(2), counts(2), volumes(2);
   diameters(3), counts(3), volumes(3);
-  t16(6).setText(u""), t16(7).setText(u""), t19(6).setText(u"");
-  t16(4).setText(u""), t16(5).setText(u""), t19(5).setText(u"");
-  field("Text23").setText(u"4");
-  field("Text22").setText(u"");
-  field("Text28").setText(u"");
-  field("Text29").setText(u"");
+  countSubtotal(3).setText(u""), volumeSubtotal(3).setText(u""), amount(3).setText(u"");
+  volumeSubtotal(2).setText(u""), countSubtotal(2).setText(u""), amount(2).setText(u"");
+  length(0).setText(u"4");
+  field("Text22").setText(u"");  // the party named by Combo2
+  averageUnitPrice().setText(u"");
+  averageAmount().setText(u"");
 }
 
 }  // namespace quenby

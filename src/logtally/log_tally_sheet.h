@@ -36,14 +36,17 @@ class LogTallySheet final : public Sheet {
   Field& unitPrice(int group);       // Text18(0..3)
   Field& amount(int group);          // Text19(0), (1), (5), (6)
 
+  // The sheet's totals, and the load priced at one average price.
+  Field& totalCount() { return *text19_[4]; }
+  Field& totalVolume() { return *text19_[3]; }
+  Field& amountSum() { return *text19_[2]; }  // of the group amounts
+  Field& averageUnitPrice() { return field("Text28"); }
+  Field& averageAmount() { return field("Text29"); }  // the total volume at the average price
+
   void calculate() override;  // Command7
   void clear() override;      // Command4: standard diameters back, results and the load's fields emptied
 
  private:
-  Field& t16(int i) { return *text16_[i]; }
-  Field& t18(int i) { return *text18_[i]; }
-  Field& t19(int i) { return *text19_[i]; }
-
   std::array<std::array<Field*, kColumns>, kRows> grid_{};
   std::array<Field*, 8> text16_{};
   std::array<Field*, 4> text18_{};

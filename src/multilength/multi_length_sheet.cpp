@@ -2,7 +2,6 @@
 
 #include "calc/log_volume.h"
 #include "calc/numeric_text.h"
-#include "multilength/multi_length_layout.h"
 
 namespace quenby {
 
@@ -29,15 +28,18 @@ std::vector<ClearingRule> everyLine(std::string_view test, std::string_view clea
   return rules;
 }
 
-double number(const Field& f) { return leadingNumber(f.text()); }
-
 }  // namespace
 
 MultiLengthSheet::MultiLengthSheet() {
+  // In the window's control order, which the clear follows: the buyer, the lines in reading order,
+  // the species and the scaler, the totals as they stand on the window, the seller.
+  add({"Text27"});
   for (int r = 0; r < kLines; ++r)
     for (size_t c = 0; c < kColumns.size(); ++c) lines_[r][c] = &add({kColumns[c], r});
-  for (int i : kSummaryIndices) add({"Text22", i});
-  for (std::string_view name : {"Text27", "Text29", "Text28", "Text23"}) add({name});
+  add({"Text29"});
+  add({"Text28"});
+  for (int i : {5, 4, 10, 7, 6}) add({"Text22", i});
+  add({"Text23"});
 
   // A volume without a whole piece behind it, and an amount without a price of at least 1, are
   // blanked on every line whenever any volume or any amount changes.
@@ -79,8 +81,7 @@ void MultiLengthSheet::calculate() {
 }
 
 void MultiLengthSheet::clear() {
-  for (const layout::Control& c : multiLengthLayout().controls)
-    if (c.kind == layout::Kind::TextField) field(c.id).setText(u"");
+  for (const NamedField& f : fields()) f.field->setText(u"");
 }
 
 }  // namespace quenby

@@ -37,7 +37,7 @@ class MultiLengthSheet final : public Sheet {
   Field& amountSum() { return field("Text22", 10); }
 
   void calculate() override;  // Command7
-  void clear() override;      // Command1: every text field of the window emptied
+  void clear() override;      // Command1: every field emptied, in the window's control order
 
   // The control arrays of the six columns, "Text1" … "Text6".
   static constexpr std::array<std::string_view, 6> kColumns = {"Text1", "Text2", "Text3",

@@ -7,6 +7,7 @@
 
 #include <array>
 
+#include "sawn/sawn_timber_sheet.h"
 #include "sheet/layout_builders.h"
 
 namespace quenby {
@@ -17,20 +18,20 @@ using namespace layout;
 constexpr TextStyle kCentred = {.fontFamily = kSong, .fontPoints = 10.5, .align = Align::Center};
 constexpr TextStyle kLeft = {.fontFamily = kSong, .fontPoints = 10.5, .align = Align::Left};
 
+// Left edge and width of each column: length, width, thickness, pieces, volume, unit price, amount.
 struct Column {
-  std::string_view array;
   int left, width;
 };
-constexpr std::array<Column, 7> kColumns = {{
-    {"Text1", 1080, 855},  // length
-    {"Text2", 1800, 855},  // width
-    {"Text3", 2520, 855},  // thickness
-    {"Text4", 3240, 855},  // pieces
-    {"Text5", 3960, 975},  // volume
-    {"Text6", 4920, 855},  // unit price
-    {"Text7", 5640, 975},  // amount
+constexpr std::array<Column, SawnTimberSheet::kColumns> kColumns = {{
+    {1080, 855},
+    {1800, 855},
+    {2520, 855},
+    {3240, 855},
+    {3960, 975},
+    {4920, 855},
+    {5640, 975},
 }};
-constexpr int kLines = 8;
+constexpr int kLines = SawnTimberSheet::kLines;
 constexpr int lineTop(int r) { return 2385 + 360 * r; }
 
 void addTopHeader(std::vector<Control>& c) {
@@ -51,8 +52,11 @@ void addHeadings(std::vector<Control>& c) {
 
 void addLines(std::vector<Control>& c) {
   for (int r = 0; r < kLines; ++r)
-    for (const Column& col : kColumns)
-      c.push_back(text({col.array, r}, {col.left, lineTop(r), col.width, 375}, kCentred));
+    for (int column = 1; column <= SawnTimberSheet::kColumns; ++column) {
+      const Column& col = kColumns[column - 1];
+      c.push_back(
+          text({SawnTimberSheet::lineArray(column), r}, {col.left, lineTop(r), col.width, 375}, kCentred));
+    }
 }
 
 void addRightPanel(std::vector<Control>& c) {

@@ -15,8 +15,6 @@ constexpr std::u16string_view kHundredth = u"0.01";
 constexpr std::array<std::string_view, SawnTimberSheet::kColumns> kLineArrays = {
     "Text1", "Text2", "Text3", "Text4", "Text5", "Text6", "Text7"};
 
-double number(const Field& f) { return leadingNumber(f.text()); }
-
 // Each field of the array emptied when its own text sorts before `threshold`.
 std::vector<ClearingRule> eachBelow(std::string_view array, std::u16string_view threshold) {
   std::vector<ClearingRule> rules;

@@ -139,6 +139,13 @@ std::optional<FieldId> SheetWindow::addressOf(const QWidget* widget) const {
 
 QSize SheetWindow::fixedClientSize() const { return clientPixels(table_); }
 
+void SheetWindow::listCalculators(const QStringList& calculators) {
+  for (const layout::Control& c : table_.controls) {
+    if (c.action != layout::Action::SwitchCalculator) continue;
+    if (auto* selector = control<QComboBox>(c.id)) selector->addItems(calculators);
+  }
+}
+
 void SheetWindow::attach(Sheet& sheet, const SheetExport& exportSpec, ExportServices services) {
   sheet_ = &sheet;
   exportSpec_ = &exportSpec;

@@ -9,6 +9,7 @@
 // inside the error guard. Each window owns its export count.
 
 #include <QHash>
+#include <QStringList>
 #include <QWidget>
 #include <functional>
 #include <map>
@@ -58,6 +59,8 @@ class SheetWindow : public QWidget {
   // Binds the sheet's fields to their widgets and wires every button by its role. The sheet and
   // the export description must outlive the window.
   void attach(Sheet& sheet, const SheetExport& exportSpec, ExportServices services);
+  // Lists `calculators` in the calculator selector, before attach() binds it to its field.
+  void listCalculators(const QStringList& calculators);
   void onClick(FieldId button, std::function<void()> handler);
   template <class Handler>
   void guard(Handler&& handler) {

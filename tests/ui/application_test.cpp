@@ -3,7 +3,7 @@
 // and sawn-timber windows, built from tables with those windows' shell controls and sizes; the
 // RealWindows instantiation at the bottom runs the same cases on the program's own windows.
 
-#include "app/application.h"
+#include "app/calculators.h"
 
 #include <gtest/gtest.h>
 
@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "app/desktop_services.h"
+#include "app/setup.h"
 #include "recording_host.h"
 #include "sheet/layout_builders.h"
 #include "ui_test_support.h"

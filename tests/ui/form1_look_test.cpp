@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "app/calculators.h"
 #include "logtally/form1.h"
 #include "shell/picture_button.h"
 
@@ -18,7 +19,7 @@ namespace {
 
 class Form1LookTest : public ::testing::Test {
  protected:
-  void SetUp() override { form = std::make_unique<Form1>(); }
+  void SetUp() override { form = std::make_unique<Form1>(ExportServices{}, app::selectorEntries()); }
 
   QLineEdit* edit(const std::string& name, int index = -1) {
     QLineEdit* e = form->control<QLineEdit>({name, index});

@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "app/calculators.h"
 #include "calc/numeric_text.h"
 #include "support/utf.h"
 #include "ui_test_support.h"
@@ -30,7 +31,7 @@ std::string cellName(int row, int index) {
 class Form1Test : public ::testing::Test {
  protected:
   void SetUp() override {
-    form = std::make_unique<Form1>();
+    form = std::make_unique<Form1>(ExportServices{}, app::selectorEntries());
     form->show();
     form->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));

@@ -6,7 +6,7 @@
 #include <QApplication>
 #include <memory>
 
-#include "app/application.h"
+#include "app/setup.h"
 #include "ui_test_support.h"
 
 int main(int argc, char** argv) {

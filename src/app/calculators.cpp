@@ -1,0 +1,112 @@
+#include "app/calculators.h"
+
+#include <iterator>
+
+#include "app/desktop_services.h"
+#include "logtally/form1.h"
+#include "multilength/form2.h"
+#include "sawn/form3.h"
+
+namespace quenby::app {
+
+namespace {
+
+// Makes a calculator's window; the selector's entries go to a window that has the selector.
+using MakeWindow = std::unique_ptr<shell::SheetWindow> (*)(ExportServices services,
+                                                           const QStringList& selector);
+
+struct CalculatorEntry {
+  Calculators::Calculator id;
+  const char16_t* selectorText;  // compared exactly, character by character
+  const char* webPage;           // the page of further calculators its window opens
+  MakeWindow make;
+};
+
+// A new calculator is one row here, with its id in Calculators::Calculator. The first row is the
+// start-up calculator, the one the back buttons return to; its window has the selector.
+const CalculatorEntry kCalculators[] = {
+    {Calculators::LogTally, u"原木计算", kWebPageA,
+     [](ExportServices services, const QStringList& selector) -> std::unique_ptr<shell::SheetWindow> {
+       return std::make_unique<Form1>(std::move(services), selector);
+     }},
+    {Calculators::MultiLength, u"多 材 长", kWebPageB,
+     [](ExportServices services, const QStringList&) -> std::unique_ptr<shell::SheetWindow> {
+       return std::make_unique<Form2>(std::move(services));
+     }},
+    {Calculators::SawnTimber, u"锯材计算", kWebPageA,
+     [](ExportServices services, const QStringList&) -> std::unique_ptr<shell::SheetWindow> {
+       return std::make_unique<Form3>(std::move(services));
+     }},
+};
+constexpr size_t kCount = std::size(kCalculators);
+
+size_t rowOf(Calculators::Calculator which) {
+  size_t row = 0;
+  while (row < kCount && kCalculators[row].id != which) ++row;
+  return row;  // kCount for an id with no row
+}
+
+}  // namespace
+
+QStringList selectorEntries() {
+  QStringList entries;
+  for (const CalculatorEntry& c : kCalculators) entries << QString::fromUtf16(c.selectorText);
+  return entries;
+}
+
+Calculators::Calculators(ExportServices services, std::function<void(const QUrl&)> openUrl)
+    : services_(std::move(services)), openUrl_(std::move(openUrl)), windows_(kCount) {
+  ensure(0);
+}
+
+Calculators::~Calculators() = default;
+
+shell::SheetWindow* Calculators::window(Calculator which) const {
+  const size_t row = rowOf(which);
+  return row < kCount ? windows_[row].get() : nullptr;
+}
+
+shell::SheetWindow* Calculators::startWindow() const { return windows_[0].get(); }
+
+shell::SheetWindow* Calculators::ensure(size_t row) {
+  if (windows_[row]) return windows_[row].get();
+  return adoptAt(row, kCalculators[row].make(services_, selectorEntries()));
+}
+
+shell::SheetWindow* Calculators::adopt(Calculator which, std::unique_ptr<shell::SheetWindow> window) {
+  const size_t row = rowOf(which);
+  return row < kCount ? adoptAt(row, std::move(window)) : nullptr;
+}
+
+shell::SheetWindow* Calculators::adoptAt(size_t row, std::unique_ptr<shell::SheetWindow> window) {
+  if (windows_[row]) return windows_[row].get();  // a calculator's window is never replaced
+  shell::SheetWindow* w = window.get();
+  connect(w, &shell::SheetWindow::calculatorChosen, this, &Calculators::switchTo);
+  connect(w, &shell::SheetWindow::backRequested, this, &Calculators::back);
+  connect(w, &shell::SheetWindow::quitRequested, this, &Calculators::quitRequested);
+  connect(w, &shell::SheetWindow::webPageRequested, this,
+          [this, row] { openUrl_(QUrl(QString::fromLatin1(kCalculators[row].webPage))); });
+  windows_[row] = std::move(window);
+  return w;
+}
+
+void Calculators::show(size_t row) { ensure(row)->show(); }
+
+void Calculators::hide(size_t row) { ensure(row)->hide(); }
+
+void Calculators::switchTo(const QString& entry) {
+  for (size_t target = 0; target < kCount; ++target) {
+    if (entry != QStringView(kCalculators[target].selectorText)) continue;
+    show(target);
+    for (size_t other = 0; other < kCount; ++other)
+      if (other != target) hide(other);
+    return;
+  }
+}
+
+void Calculators::back() {
+  show(0);
+  for (size_t other = 1; other < kCount; ++other) hide(other);
+}
+
+}  // namespace quenby::app

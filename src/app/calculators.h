@@ -1,0 +1,71 @@
+#pragma once
+// The calculators of the application and their windows, driven by one table (calculators.cpp):
+// each row names a calculator, its entry in the selector, its web page and how its window is made.
+// The first row's window is created at start and is the one the back buttons return to; the
+// others are created the first time the selector names them (by a show or a hide: a window
+// created by a hide stays hidden) and live until the application ends, so every sheet keeps its
+// fields and its export count across switches. Switching shows the target first, then hides the
+// others. The windows announce quitting, going back and the web page; this class acts.
+
+#include <QObject>
+#include <QString>
+#include <QStringList>
+#include <QUrl>
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "shell/sheet_window.h"
+#include "shell/window_export.h"
+
+namespace quenby::app {
+
+// The selector's entries: the calculators' names in the table's order.
+QStringList selectorEntries();
+
+class Calculators : public QObject {
+  Q_OBJECT
+
+ public:
+  // The ids of the table's rows.
+  enum Calculator { LogTally = 0, MultiLength = 1, SawnTimber = 2 };
+
+  // `openUrl` opens a web page; it raises an error when the desktop refuses.
+  Calculators(ExportServices services, std::function<void(const QUrl&)> openUrl);
+  ~Calculators() override;
+
+  // The window of a calculator, or nullptr while it has not been created.
+  shell::SheetWindow* window(Calculator which) const;
+  // The first calculator's window, the one shown at start.
+  shell::SheetWindow* startWindow() const;
+
+  // The selector's algorithm: compare the text exactly with each calculator's entry, in the
+  // table's order; show the target, then hide the others, creating them as named; any other text
+  // does nothing.
+  void switchTo(const QString& entry);
+  // Back to the start-up window: show it, hide the others.
+  void back();
+
+  // Stands `window` in for a calculator that has no window yet, wired as the windows the selector
+  // creates are; returns it. The switching does not depend on the make of the windows, and the
+  // tests exercise it this way.
+  shell::SheetWindow* adopt(Calculator which, std::unique_ptr<shell::SheetWindow> window);
+
+ signals:
+  // A window asked to end the application (its exit button, or closing a window that ends it).
+  void quitRequested();
+
+ private:
+  // Rows of the table are addressed by their position in it.
+  void show(size_t row);
+  void hide(size_t row);
+  // The row's window, created on first use.
+  shell::SheetWindow* ensure(size_t row);
+  shell::SheetWindow* adoptAt(size_t row, std::unique_ptr<shell::SheetWindow> window);
+
+  ExportServices services_;
+  std::function<void(const QUrl&)> openUrl_;
+  std::vector<std::unique_ptr<shell::SheetWindow>> windows_;  // one per row of the table
+};
+
+}  // namespace quenby::app
