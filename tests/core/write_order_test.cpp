@@ -54,8 +54,10 @@ void fillTextFields(Sheet& sheet, std::u16string_view text) {
   for (int pass = 0; pass < 2; ++pass)
     for (const NamedField& f : sheet.fields())
       if (f.id.name.substr(0, 4) == "Text") f.field->setText(text);
-  for (const NamedField& f : sheet.fields())
-    if (f.id.name.substr(0, 4) == "Text") ASSERT_EQ(f.field->text(), text) << toString(f.id);
+  for (const NamedField& f : sheet.fields()) {
+    if (f.id.name.substr(0, 4) != "Text") continue;
+    ASSERT_EQ(f.field->text(), text) << toString(f.id);
+  }
 }
 
 // Log tally: group g's cells of row r are Text<r>(3g), (3g + 1), (3g + 2).
