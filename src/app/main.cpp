@@ -5,7 +5,7 @@
 
 #include "app/application.h"
 #include "app/desktop_services.h"
-#include "export/termination.h"
+#include "office/termination.h"
 
 int main(int argc, char* argv[]) {
   QApplication app(argc, argv);

@@ -1,4 +1,4 @@
-#include "export/office_process.h"
+#include "office/office_process.h"
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -30,8 +30,8 @@
 #include <cppuhelper/bootstrap.hxx>
 #include <rtl/string.hxx>
 
-#include "export/process_group.h"
-#include "export/termination.h"
+#include "office/process_group.h"
+#include "office/termination.h"
 
 extern char** environ;
 

@@ -1,4 +1,4 @@
-#include "export/process_group.h"
+#include "office/process_group.h"
 
 #include <dirent.h>
 #include <signal.h>

@@ -29,7 +29,7 @@
 #include <rtl/ustring.hxx>
 
 #include "export/export_error.h"
-#include "export/libreoffice_host.h"
+#include "office/libreoffice_host.h"
 
 namespace quenby {
 

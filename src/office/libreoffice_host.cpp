@@ -1,4 +1,4 @@
-#include "export/libreoffice_host.h"
+#include "office/libreoffice_host.h"
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -36,8 +36,8 @@
 #include <com/sun/star/text/XText.hpp>
 #include <com/sun/star/util/XCloseable.hpp>
 
-#include "export/office_process.h"
-#include "export/termination.h"
+#include "office/office_process.h"
+#include "office/termination.h"
 
 namespace quenby {
 
