@@ -3,11 +3,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cctype>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <optional>
 #include <set>
 #include <vector>
 
@@ -36,6 +35,8 @@
 #include <com/sun/star/text/XText.hpp>
 #include <com/sun/star/util/XCloseable.hpp>
 
+#include "office/file_url.h"
+#include "office/office_names.h"
 #include "office/office_process.h"
 #include "office/termination.h"
 
@@ -89,21 +90,10 @@ bool isStaleLockOfOurs(const fs::path& lockFile) {
     fields.push_back(content.substr(start, comma - start));
   }
   if (fields.size() < 5 || !isThisHost(fields[2])) return false;
-  const std::string url = fields[4].substr(0, fields[4].find(';'));
-  const std::string prefix = "file://";
-  if (url.compare(0, prefix.size(), prefix) != 0) return false;
-  std::string path;
-  for (size_t i = prefix.size(); i < url.size(); ++i) {
-    if (url[i] == '%' && i + 2 < url.size() && std::isxdigit(static_cast<unsigned char>(url[i + 1])) &&
-        std::isxdigit(static_cast<unsigned char>(url[i + 2]))) {
-      path += static_cast<char>(std::strtol(url.substr(i + 1, 2).c_str(), nullptr, 16));
-      i += 2;
-    } else {
-      path += url[i];
-    }
-  }
-  const fs::path profile = pathFromUtf8(path);
-  if (profile.filename().string().rfind("quenby-office-", 0) != 0) return false;
+  const std::optional<std::string> path = decodeFileUrl(fields[4].substr(0, fields[4].find(';')));
+  if (!path) return false;
+  const fs::path profile = pathFromUtf8(*path);
+  if (profile.filename().string().rfind(kProfilePrefix, 0) != 0) return false;
   return !fs::exists(profile, ec) || endAbandonedOffice(profile);
 }
 

@@ -27,9 +27,9 @@
 #include <com/sun/star/connection/NoConnectException.hpp>
 #include <com/sun/star/frame/Desktop.hpp>
 #include <com/sun/star/lang/XComponent.hpp>
-#include <cppuhelper/bootstrap.hxx>
-#include <rtl/string.hxx>
 
+#include "office/file_url.h"
+#include "office/office_names.h"
 #include "office/process_group.h"
 #include "office/termination.h"
 
@@ -50,23 +50,6 @@ const char kInstalledOffice[] = QUENBY_LO_PROGRAM "/soffice";
 bool isExecutableFile(const std::string& path) {
   struct stat st {};
   return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && ::access(path.c_str(), X_OK) == 0;
-}
-
-// The process's own UNO context, bootstrapped once. It is never destroyed: tearing UNO down
-// during static destruction is not safe.
-const Reference<css::uno::XComponentContext>& localContext() {
-  static std::once_flag once;
-  static Reference<css::uno::XComponentContext>* context = nullptr;
-  std::call_once(once, [] {
-    // The bridge writes to the office's pipe from its own threads. When an office ends or is
-    // killed mid-call, that write must fail with EPIPE (and become an error of the export), not
-    // end the whole program with SIGPIPE. Offices we start get the default handling back.
-    ::signal(SIGPIPE, SIG_IGN);
-    // Without URE_BOOTSTRAP the default bootstrap cannot find the URE's services.
-    ::setenv("URE_BOOTSTRAP", "vnd.sun.star.pathname:" QUENBY_LO_PROGRAM "/fundamentalrc", 0);
-    context = new Reference<css::uno::XComponentContext>(cppu::defaultBootstrap_InitialComponentContext());
-  });
-  return *context;
 }
 
 std::string uniquePipeName() {
@@ -223,9 +206,6 @@ fi
 rm -rf -- "$profile"
 )sh";
 
-const char kOwnerRecord[] = "quenby-owner";
-const char kProfilePrefix[] = "quenby-office-";
-
 std::string hostName() {
   char name[256] = {};
   if (::gethostname(name, sizeof name - 1) != 0) return {};
@@ -345,76 +325,6 @@ std::string findOffice(const std::string& explicitPath) {
   return {};
 }
 
-OUString toOUString(std::u16string_view text) {
-  // UNO carries strings to the office as UTF-8, which has no form for a lone surrogate: one in a
-  // text would break the connection at every attempt. It goes as U+FFFD, the mark of a character
-  // that could not be kept.
-  std::u16string sent(text);
-  for (size_t i = 0; i < sent.size(); ++i) {
-    const bool high = sent[i] >= 0xD800 && sent[i] <= 0xDBFF;
-    const bool low = sent[i] >= 0xDC00 && sent[i] <= 0xDFFF;
-    if (high && i + 1 < sent.size() && sent[i + 1] >= 0xDC00 && sent[i + 1] <= 0xDFFF)
-      ++i;  // a pair: one character
-    else if (high || low)
-      sent[i] = u'\uFFFD';
-  }
-  return OUString(reinterpret_cast<const sal_Unicode*>(sent.data()), static_cast<sal_Int32>(sent.size()));
-}
-
-OUString utf8ToOUString(std::string_view text) {
-  return OStringToOUString(OString(text.data(), static_cast<sal_Int32>(text.size())), RTL_TEXTENCODING_UTF8);
-}
-
-std::u16string fromOUString(const OUString& text) {
-  return std::u16string(reinterpret_cast<const char16_t*>(text.getStr()),
-                        static_cast<size_t>(text.getLength()));
-}
-
-std::string utf8FromOUString(const OUString& text) {
-  OString bytes = OUStringToOString(text, RTL_TEXTENCODING_UTF8);
-  return std::string(bytes.getStr(), static_cast<size_t>(bytes.getLength()));
-}
-
-std::filesystem::path pathFromUtf8(const std::string& utf8) {
-  return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
-}
-
-std::string utf8FromPath(const std::filesystem::path& path) {
-  std::u8string s = path.u8string();
-  return std::string(s.begin(), s.end());
-}
-
-OUString fileUrl(const std::string& absolutePathUtf8) {
-  static const char hex[] = "0123456789ABCDEF";
-  std::string url = "file://";
-  for (unsigned char c : absolutePathUtf8) {
-    // ASCII letters and digits by range: isalnum would follow the program's locale.
-    const bool plain = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
-                       (c != 0 && std::strchr("/-._~", c) != nullptr);
-    if (plain) {
-      url += static_cast<char>(c);
-    } else {
-      url += '%';
-      url += hex[c >> 4];
-      url += hex[c & 15];
-    }
-  }
-  return OUString::createFromAscii(url.c_str());
-}
-
-void raiseDisconnected(const std::string& doing) {
-  throw QuenbyError(ExportError::SpreadsheetNoAnswer,
-                    "电子表格程序（LibreOffice）在" + doing + "时中断了连接，请重新导出");
-}
-
-void raiseFailed(const std::string& doing, const OUString& message) {
-  std::string description = "电子表格程序（LibreOffice）在" + doing + "时出错";
-  if (!message.isEmpty()) description += "：" + utf8FromOUString(message);
-  throw QuenbyError(ExportError::SpreadsheetFailed, description);
-}
-
-void raiseAbandoned() { throw QuenbyError(ExportError::ExportAbandoned, "Quenby 正在退出，导出已中止"); }
-
 bool isThisHost(std::string_view name) {
   const std::string own = hostName();
   if (own.empty() || name.empty()) return false;
@@ -486,11 +396,10 @@ void OfficeProcess::spawn(const std::string& soffice) {
 
   std::vector<std::string> environment = officeEnvironment(tempDir);
   int rc = 0;
-  const pid_t pid =
-      spawnInOwnGroup({soffice, "--headless", "--invisible", "--norestore", "--nologo", "--nodefault",
-                       "-env:UserInstallation=" + utf8FromOUString(fileUrl(profileDir_)),
-                       "--accept=pipe,name=" + pipeName_ + ";urp;StarOffice.ComponentContext"},
-                      &environment, -1, rc);
+  const pid_t pid = spawnInOwnGroup({soffice, "--headless", "--invisible", "--norestore", "--nologo",
+                                     "--nodefault", "-env:UserInstallation=" + encodeFileUrl(profileDir_),
+                                     "--accept=pipe,name=" + pipeName_ + ";urp;StarOffice.ComponentContext"},
+                                    &environment, -1, rc);
   if (rc != 0)
     throw QuenbyError(ExportError::SpreadsheetMissing, "无法启动电子表格程序 LibreOffice Calc（" + soffice +
                                                            "）：" + std::strerror(rc) +

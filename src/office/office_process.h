@@ -24,52 +24,12 @@
 
 #include <com/sun/star/bridge/XBridge.hpp>
 #include <com/sun/star/frame/XDesktop2.hpp>
-#include <com/sun/star/lang/DisposedException.hpp>
-#include <com/sun/star/uno/XComponentContext.hpp>
-#include <rtl/ustring.hxx>
 
 #include "export/export_error.h"
 #include "office/libreoffice_host.h"
+#include "office/uno_bridge.h"
 
 namespace quenby {
-
-using rtl::OString;
-using rtl::OUString;
-
-// Text conversions between the program's strings and UNO's.
-OUString toOUString(std::u16string_view text);
-OUString utf8ToOUString(std::string_view text);
-std::u16string fromOUString(const OUString& text);
-std::string utf8FromOUString(const OUString& text);
-
-// Paths from and to the program's UTF-8 strings.
-std::filesystem::path pathFromUtf8(const std::string& utf8);
-std::string utf8FromPath(const std::filesystem::path& path);
-
-// file:// URL of an absolute path, UTF-8 bytes percent-encoded.
-OUString fileUrl(const std::string& absolutePathUtf8);
-
-// Runs one or more UNO calls. A UNO exception becomes a QuenbyError: a broken connection is
-// SpreadsheetNoAnswer, anything else SpreadsheetFailed; the description names what was being
-// done ("doing", e.g. "保存账单工作簿"). QuenbyErrors pass through.
-[[noreturn]] void raiseDisconnected(const std::string& doing);
-[[noreturn]] void raiseFailed(const std::string& doing, const OUString& message);
-[[noreturn]] void raiseAbandoned();  // ExportAbandoned: Quenby is ending
-
-template <class Call>
-auto unoCall(const std::string& doing, Call&& call) -> decltype(call()) {
-  try {
-    return call();
-  } catch (const QuenbyError&) {
-    throw;
-  } catch (const css::lang::DisposedException&) {
-    raiseDisconnected(doing);
-  } catch (const css::uno::Exception& e) {
-    raiseFailed(doing, e.Message);
-  } catch (const std::exception& e) {
-    raiseFailed(doing, utf8ToOUString(e.what()));
-  }
-}
 
 class OfficeProcess {
  public:

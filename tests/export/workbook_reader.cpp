@@ -28,6 +28,7 @@
 #include <com/sun/star/util/XCloseable.hpp>
 #include <com/sun/star/util/XMergeable.hpp>
 
+#include "office/file_url.h"
 #include "office/office_process.h"
 
 namespace quenby {
