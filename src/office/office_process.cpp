@@ -30,6 +30,7 @@
 
 #include "office/file_url.h"
 #include "office/office_names.h"
+#include "office/office_watchdog.h"
 #include "office/process_group.h"
 #include "office/termination.h"
 
@@ -119,159 +120,10 @@ std::vector<std::string> officeEnvironment(const std::string& tempDir) {
   return environment;
 }
 
-// The watchdog: `sh -c <this> quenby-office-watchdog <group> <profile>`, its standard input a pipe
-// whose writing end only the owner of the office holds. It waits for the end of that input, which
-// comes when the owner finishes with the office or ends in any way, SIGKILL included. A save the
-// owner announced ("saving <until> <inode>") is let finish: the office writes the new bill beside
-// the old one and renames it into place, so the bill's inode changes when it is done. Then it ends
-// the office (when it still runs on this profile) and removes what it leaves: the OSL pipe
-// sockets, the bill's lock file if this office took it (see noteOwnLock) or it names this profile,
-// and the profile with the office's temporary folder. Run with no input, it does the same for an
-// office whose owner has gone.
-// (The office's own copy beside the bill, "lu<pid>...tmp", is not removed here: its name does not
-// tell it from another office's copy.)
-const char kWatchdogScript[] = R"sh(trap '' HUP INT TERM
-group=$1 profile=$2 record=$2/quenby-owner
-case ${profile##*/} in quenby-office-*) ;; *) exit 1 ;; esac
-until= inode=
-while IFS=' ' read -r what a b; do
-  case $what in
-    saving) until=$a inode=$b ;;
-    saved) until= ;;
-  esac
-done
-office= lock= bill=
-if [ -f "$record" ]; then
-  while IFS='=' read -r key value; do
-    case $key in
-      office) office=$value ;;
-      lock) lock=$value ;;
-      bill) bill=$value ;;
-    esac
-  done < "$record"
-fi
-if [ -n "$until" ] && [ -n "$bill" ]; then
-  n=0
-  while [ "$(date +%s)" -lt "$until" ] && [ "$(stat -c %i -- "$bill" 2>/dev/null)" = "$inode" ]; do
-    # A save the office has not begun (no copy of its own beside the bill after a second) is
-    # dropped with the connection: nothing to wait for.
-    set -- "${bill%/*}"/lu"$office"*.tmp
-    [ -e "$1" ] || [ "$n" -lt 20 ] || break
-    n=$((n + 1))
-    sleep 0.05
-  done
-fi
-sockets=
-if [ -n "$group" ] && grep -qaF -- "$profile" "/proc/$group/cmdline" 2>/dev/null; then
-  # Held still first: the pipe sockets its processes listen on are noted before they go, also
-  # those made before the owner could record them.
-  kill -s STOP -- "-$group" 2>/dev/null
-  inodes=$(for dir in /proc/[0-9]*; do
-    read -r stat < "$dir/stat" 2>/dev/null || continue
-    set -- ${stat##*") "}
-    [ "$3" = "$group" ] && ls -l "$dir/fd" 2>/dev/null
-  done | sed -n 's/.*socket:\[\([0-9]*\)\].*/\1/p')
-  inodes=" $(echo $inodes) "
-  while read -r num refs protocol flags type state inode path; do
-    case $inodes in *" $inode "*) sockets="$sockets $path" ;; esac
-  done < /proc/net/unix
-  kill -s KILL -- "-$group" 2>/dev/null
-fi
-if [ -n "$office" ] && grep -qaF -- "$profile" "/proc/$office/cmdline" 2>/dev/null; then
-  kill -s KILL "$office" 2>/dev/null
-fi
-n=0
-while [ -n "$office" ] && [ -d "/proc/$office" ] && [ "$n" -lt 100 ]; do sleep 0.02; n=$((n + 1)); done
-if [ -f "$record" ]; then
-  while IFS='=' read -r key value; do
-    [ "$key" = socket ] || continue
-    case ${value##*/} in OSL_PIPE_*) rm -f -- "$value" ;; esac
-  done < "$record"
-fi
-set -f
-for path in $sockets; do
-  case ${path##*/} in OSL_PIPE_*) rm -f -- "$path" ;; esac
-done
-set +f
-if [ -n "$lock" ] && [ -e "$lock" ]; then
-  if grep -qaF -- "/${profile##*/};" "$lock" 2>/dev/null || ! grep -qa ';' "$lock" 2>/dev/null; then
-    rm -f -- "$lock"
-  fi
-elif [ -n "$bill" ]; then
-  # Ended while it opened the bill, the office may have locked it before the owner could note the
-  # lock: a lock naming this profile is ours all the same.
-  lock="${bill%/*}/.~lock.${bill##*/}#"
-  if grep -qaF -- "/${profile##*/};" "$lock" 2>/dev/null; then rm -f -- "$lock"; fi
-fi
-rm -rf -- "$profile"
-)sh";
-
 std::string hostName() {
   char name[256] = {};
   if (::gethostname(name, sizeof name - 1) != 0) return {};
   return name;
-}
-
-// Starts `args` (the program first) in a process group of its own, so that it and its children
-// can be ended together and a terminal's Ctrl+C or hang-up for our group does not reach them; with
-// default signal handling, whatever we ignore; reading `input` (-1: nothing), writing nowhere, and
-// holding no other file of ours. `environment` replaces ours when given. Returns the process id,
-// or 0 with the reason in `error`.
-pid_t spawnInOwnGroup(std::vector<std::string> args, std::vector<std::string>* environment, int input,
-                      int& error) {
-  std::vector<char*> argv, envp;
-  for (auto& a : args) argv.push_back(a.data());
-  argv.push_back(nullptr);
-  if (environment) {
-    for (auto& e : *environment) envp.push_back(e.data());
-    envp.push_back(nullptr);
-  }
-  posix_spawnattr_t attr;
-  posix_spawn_file_actions_t files;
-  posix_spawnattr_init(&attr);
-  posix_spawn_file_actions_init(&files);
-  sigset_t none, defaults;
-  sigemptyset(&none);
-  sigemptyset(&defaults);
-  for (int s : {SIGPIPE, SIGINT, SIGTERM, SIGHUP, SIGCHLD}) sigaddset(&defaults, s);
-  posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETPGROUP | POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
-  posix_spawnattr_setpgroup(&attr, 0);
-  posix_spawnattr_setsigmask(&attr, &none);
-  posix_spawnattr_setsigdefault(&attr, &defaults);
-  if (input >= 0)
-    posix_spawn_file_actions_adddup2(&files, input, 0);
-  else
-    posix_spawn_file_actions_addopen(&files, 0, "/dev/null", O_RDONLY, 0);
-  for (int fd : {1, 2}) posix_spawn_file_actions_addopen(&files, fd, "/dev/null", O_WRONLY, 0);
-  posix_spawn_file_actions_addclosefrom_np(&files, 3);
-  pid_t pid = 0;
-  error = ::posix_spawn(&pid, argv[0], &files, &attr, argv.data(), environment ? envp.data() : environ);
-  posix_spawn_file_actions_destroy(&files);
-  posix_spawnattr_destroy(&attr);
-  return error == 0 ? pid : 0;
-}
-
-// Starts the watchdog script on `profile` with `input` as its standard input (-1: none). 0 when
-// it cannot be started.
-pid_t spawnWatchdogScript(pid_t group, const std::string& profile, int input) {
-  int error = 0;
-  return spawnInOwnGroup({"/bin/sh", "-c", kWatchdogScript, "quenby-office-watchdog",
-                          group > 0 ? std::to_string(group) : std::string(), profile},
-                         nullptr, input, error);
-}
-
-// Waits for a child of ours; kills it when it has not ended within `timeout`.
-void reapWithin(pid_t child, std::chrono::milliseconds timeout) noexcept {
-  const auto deadline = Clock::now() + timeout;
-  int status = 0;
-  while (::waitpid(child, &status, WNOHANG) == 0) {
-    if (Clock::now() >= deadline) {
-      ::kill(child, SIGKILL);
-      ::waitpid(child, &status, 0);
-      return;
-    }
-    std::this_thread::sleep_for(std::chrono::milliseconds(5));
-  }
 }
 
 struct OwnerRecord {
@@ -336,9 +188,7 @@ bool endAbandonedOffice(const fs::path& profile) {
   if (profile.filename().string().rfind(kProfilePrefix, 0) != 0) return false;
   const std::optional<OwnerRecord> record = readOwnerRecord(profile);
   if (!record || !isThisHost(record->host) || !ownerEnded(*record)) return false;
-  if (const pid_t watchdog = spawnWatchdogScript(record->group, profile.string(), -1)) {
-    reapWithin(watchdog, std::chrono::seconds(10));
-  } else {
+  if (!OfficeWatchdog::cleanUpAfter(record->group, profile.string())) {
     std::error_code ec;
     fs::remove_all(profile, ec);
   }
@@ -406,39 +256,15 @@ void OfficeProcess::spawn(const std::string& soffice) {
                                                            "。请确认 LibreOffice Calc 已正确安装");
   pid_ = pid;
   appendRecord("group", std::to_string(pid_));
-  spawnWatchdog();
+  watchdog_.start(pid_, profileDir_);
   registered_ = live_offices::add(pid_);
   if (!registered_) raiseAbandoned();
   deadlineWatcher_ = std::thread(&OfficeProcess::watchDeadlines, this, pid_);
 }
 
-void OfficeProcess::spawnWatchdog() {
-  int fds[2];
-  if (::pipe2(fds, O_CLOEXEC) != 0)
-    throw QuenbyError(ExportError::SpreadsheetFailed, "无法为电子表格程序建立看护管道：" + lastSystemError());
-  watchdogPid_ = spawnWatchdogScript(pid_, profileDir_, fds[0]);
-  ::close(fds[0]);
-  if (watchdogPid_ == 0) {
-    ::close(fds[1]);
-    throw QuenbyError(ExportError::SpreadsheetFailed, "无法启动电子表格程序的看护进程（/bin/sh）");
-  }
-  watchdogFd_ = fds[1];
-}
-
-void OfficeProcess::tellWatchdog(const std::string& line) noexcept {
-  if (watchdogFd_ < 0) return;
-  [[maybe_unused]] ssize_t written = ::write(watchdogFd_, line.data(), line.size());
-}
-
 void OfficeProcess::finishWatchdog() noexcept {
-  if (watchdogFd_ >= 0) {
-    ::close(watchdogFd_);  // the end of its input: it removes what the office left
-    watchdogFd_ = -1;
-  }
-  if (watchdogPid_ != 0) {
-    reapWithin(watchdogPid_, std::chrono::seconds(10));
-    watchdogPid_ = 0;
-  } else if (!profileDir_.empty()) {
+  // Without a watchdog (it could not be started) the profile is removed here.
+  if (!watchdog_.finish() && !profileDir_.empty()) {
     std::error_code ec;
     fs::remove_all(profileDir_, ec);
   }
@@ -505,15 +331,11 @@ void OfficeProcess::noteOwnLock(const std::string& lockPath) { appendRecord("loc
 
 void OfficeProcess::beginSave(std::chrono::milliseconds timeout, const std::string& billPath) {
   if (!live_offices::beginSave(pid_)) raiseAbandoned();
-  struct stat st {};
-  ::stat(billPath.c_str(), &st);
-  const auto until = std::chrono::duration_cast<std::chrono::seconds>(
-      (std::chrono::system_clock::now() + timeout).time_since_epoch());
-  tellWatchdog("saving " + std::to_string(until.count() + 1) + " " + std::to_string(st.st_ino) + "\n");
+  watchdog_.saving(timeout, billPath);
 }
 
 void OfficeProcess::endSave() noexcept {
-  tellWatchdog("saved\n");
+  watchdog_.saved();
   live_offices::endSave(pid_);
 }
 

@@ -27,6 +27,7 @@
 
 #include "export/export_error.h"
 #include "office/libreoffice_host.h"
+#include "office/office_watchdog.h"
 #include "office/uno_bridge.h"
 
 namespace quenby {
@@ -84,8 +85,6 @@ class OfficeProcess {
   void writeOwnerRecord();
   void appendRecord(const std::string& key, const std::string& value);
   void spawn(const std::string& soffice);
-  void spawnWatchdog();
-  void tellWatchdog(const std::string& line) noexcept;
   void finishWatchdog() noexcept;
   void connect(std::chrono::milliseconds timeout);
   void recordSockets() noexcept;
@@ -104,8 +103,7 @@ class OfficeProcess {
   std::string pipeName_;
   pid_t pid_ = 0;        // the start script; leader of the office's process group
   pid_t officePid_ = 0;  // soffice.bin
-  pid_t watchdogPid_ = 0;
-  int watchdogFd_ = -1;  // our end of the watchdog's pipe
+  OfficeWatchdog watchdog_;
   bool registered_ = false;
   std::set<std::string> recordedSockets_;
   css::uno::Reference<css::bridge::XBridge> bridge_;
