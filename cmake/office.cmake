@@ -49,8 +49,10 @@ if(QUENBY_SOFFICE)
       -DSOURCE=${QUENBY_ROOT}/resources/bill_template.fods
       -DOUTPUT=${QUENBY_BILL_TEMPLATE}
       -DPROFILE=${CMAKE_BINARY_DIR}/resources/office-profile
+      -DSEED=${QUENBY_ROOT}/src/office/profile_seed.xcu
       -P ${QUENBY_ROOT}/cmake/convert_template.cmake
     DEPENDS ${QUENBY_ROOT}/resources/bill_template.fods ${QUENBY_ROOT}/cmake/convert_template.cmake
+      ${QUENBY_ROOT}/src/office/profile_seed.xcu
     COMMENT "Converting the bill workbook template to Excel 97"
     VERBATIM)
   add_custom_target(bill_template ALL DEPENDS ${QUENBY_BILL_TEMPLATE})

@@ -38,6 +38,7 @@
 #include "office/file_url.h"
 #include "office/office_names.h"
 #include "office/office_process.h"
+#include "office/office_profile.h"
 #include "office/termination.h"
 
 namespace quenby {

@@ -30,6 +30,7 @@
 
 #include "office/file_url.h"
 #include "office/office_names.h"
+#include "office/office_profile.h"
 #include "office/office_watchdog.h"
 #include "office/process_group.h"
 #include "office/termination.h"
@@ -57,37 +58,6 @@ std::string uniquePipeName() {
   static std::atomic<unsigned> counter{0};
   return "quenby_" + std::to_string(::getpid()) + "_" + std::to_string(++counter) + "_" +
          std::to_string(Clock::now().time_since_epoch().count() % 1000000007);
-}
-
-std::string lastSystemError() { return std::strerror(errno); }
-
-// The office runs its graphics self-tests (several seconds) whenever it believes it was just
-// upgraded, and a headless office never records the version it last ran. Marking a version no
-// release reaches keeps each fresh profile from paying for them at every start.
-const char kProfileSeed[] =
-    "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-    "<oor:items xmlns:oor=\"http://openoffice.org/2001/registry\" "
-    "xmlns:xs=\"http://www.w3.org/2001/XMLSchema\" xmlns:xsi=\"http://www.w3.org/2001/XMLSchema-instance\">\n"
-    "<item oor:path=\"/org.openoffice.Setup/Product\"><prop oor:name=\"ooSetupLastVersion\" oor:op=\"fuse\">"
-    "<value>99.9</value></prop></item>\n"
-    "</oor:items>\n";
-
-// The office's build id, as its version file holds it ("buildid=...").
-std::string officeBuildId() {
-  std::ifstream versionrc(QUENBY_LO_PROGRAM "/versionrc");
-  for (std::string line; std::getline(versionrc, line);)
-    if (line.rfind("buildid=", 0) == 0) return line.substr(8);
-  return {};
-}
-
-void seedProfile(const std::string& dir) {
-  std::error_code ec;
-  fs::create_directories(fs::path(dir) / "user" / "extensions", ec);
-  std::ofstream(fs::path(dir) / "user" / "registrymodifications.xcu") << kProfileSeed;
-  // A profile whose extension folder does not name the office's build makes the office clear that
-  // folder and start itself a second time (about half of its start-up).
-  static const std::string buildId = officeBuildId();
-  if (!buildId.empty()) std::ofstream(fs::path(dir) / "user" / "extensions" / "buildid") << buildId;
 }
 
 bool namesUtf8(const char* locale) {
@@ -120,43 +90,6 @@ std::vector<std::string> officeEnvironment(const std::string& tempDir) {
   return environment;
 }
 
-std::string hostName() {
-  char name[256] = {};
-  if (::gethostname(name, sizeof name - 1) != 0) return {};
-  return name;
-}
-
-struct OwnerRecord {
-  pid_t owner = 0;
-  unsigned long long started = 0;
-  std::string host;
-  pid_t group = 0;
-};
-
-std::optional<OwnerRecord> readOwnerRecord(const fs::path& profile) {
-  std::ifstream in(profile / kOwnerRecord);
-  if (!in) return std::nullopt;
-  OwnerRecord record;
-  for (std::string line; std::getline(in, line);) {
-    const auto eq = line.find('=');
-    if (eq == std::string::npos) continue;
-    const std::string key = line.substr(0, eq), value = line.substr(eq + 1);
-    if (key == "owner") record.owner = static_cast<pid_t>(std::atol(value.c_str()));
-    if (key == "started") record.started = std::strtoull(value.c_str(), nullptr, 10);
-    if (key == "host") record.host = value;
-    if (key == "group") record.group = static_cast<pid_t>(std::atol(value.c_str()));
-  }
-  if (record.owner <= 0 || record.host.empty()) return std::nullopt;
-  return record;
-}
-
-// An owner has ended when its process is gone or its number now belongs to a later process.
-// Without /proc nothing can be told, and nothing is taken for ended.
-bool ownerEnded(const OwnerRecord& record) {
-  if (processStartTime(::getpid()) == 0) return false;
-  return processStartTime(record.owner) != record.started;
-}
-
 }  // namespace
 
 std::string findOffice(const std::string& explicitPath) {
@@ -177,24 +110,6 @@ std::string findOffice(const std::string& explicitPath) {
   return {};
 }
 
-bool isThisHost(std::string_view name) {
-  const std::string own = hostName();
-  if (own.empty() || name.empty()) return false;
-  return name == own ||
-         (name.size() > own.size() && name.substr(0, own.size()) == own && name[own.size()] == '.');
-}
-
-bool endAbandonedOffice(const fs::path& profile) {
-  if (profile.filename().string().rfind(kProfilePrefix, 0) != 0) return false;
-  const std::optional<OwnerRecord> record = readOwnerRecord(profile);
-  if (!record || !isThisHost(record->host) || !ownerEnded(*record)) return false;
-  if (!OfficeWatchdog::cleanUpAfter(record->group, profile.string())) {
-    std::error_code ec;
-    fs::remove_all(profile, ec);
-  }
-  return true;
-}
-
 OfficeProcess::OfficeProcess(const OfficeOptions& options) : options_(options) {
   std::string soffice = findOffice(options.sofficePath);
   if (soffice.empty()) {
@@ -204,9 +119,7 @@ OfficeProcess::OfficeProcess(const OfficeOptions& options) : options_(options) {
                       description + "。请先安装 LibreOffice Calc，再导出账单");
   }
   // What earlier runs of ours left when they were killed: their offices, profiles and locks.
-  std::error_code ec;
-  for (fs::directory_iterator it(fs::temp_directory_path(ec), ec), end; !ec && it != end; it.increment(ec))
-    if (it->is_directory(ec)) endAbandonedOffice(it->path());
+  endAbandonedOffices();
   try {
     spawn(soffice);
     connect(options.answerTimeout);
@@ -218,30 +131,9 @@ OfficeProcess::OfficeProcess(const OfficeOptions& options) : options_(options) {
 
 OfficeProcess::~OfficeProcess() { kill(); }
 
-void OfficeProcess::writeOwnerRecord() {
-  std::ofstream(fs::path(profileDir_) / kOwnerRecord)
-      << "owner=" << ::getpid() << "\nstarted=" << processStartTime(::getpid()) << "\nhost=" << hostName()
-      << "\n";
-}
-
-void OfficeProcess::appendRecord(const std::string& key, const std::string& value) {
-  std::ofstream(fs::path(profileDir_) / kOwnerRecord, std::ios::app) << key << '=' << value << '\n';
-}
-
 void OfficeProcess::spawn(const std::string& soffice) {
-  std::error_code ec;
-  std::string pattern = (fs::temp_directory_path(ec) / (std::string(kProfilePrefix) + "XXXXXX")).string();
-  if (ec) pattern = std::string("/tmp/") + kProfilePrefix + "XXXXXX";
-  std::vector<char> dir(pattern.begin(), pattern.end());
-  dir.push_back('\0');
-  if (!::mkdtemp(dir.data()))
-    throw QuenbyError(ExportError::SpreadsheetFailed,
-                      "无法为电子表格程序创建临时目录 " + pattern + "：" + lastSystemError());
-  profileDir_ = dir.data();
-  writeOwnerRecord();  // first, so that a profile of ours always says whose it is
-  seedProfile(profileDir_);
-  const std::string tempDir = profileDir_ + "/tmp";
-  fs::create_directory(tempDir, ec);
+  profileDir_ = createProfile();
+  const std::string tempDir = profileTempDirectory(profileDir_);
   pipeName_ = uniquePipeName();
 
   std::vector<std::string> environment = officeEnvironment(tempDir);
@@ -255,7 +147,7 @@ void OfficeProcess::spawn(const std::string& soffice) {
                                                            "）：" + std::strerror(rc) +
                                                            "。请确认 LibreOffice Calc 已正确安装");
   pid_ = pid;
-  appendRecord("group", std::to_string(pid_));
+  appendToOwnerRecord(profileDir_, kKeyGroup, std::to_string(pid_));
   watchdog_.start(pid_, profileDir_);
   registered_ = live_offices::add(pid_);
   if (!registered_) raiseAbandoned();
@@ -312,7 +204,7 @@ void OfficeProcess::connect(std::chrono::milliseconds timeout) {
   });
   for (pid_t member : runningMembers(pid_))
     if (member != pid_) officePid_ = member;
-  if (officePid_ != 0) appendRecord("office", std::to_string(officePid_));
+  if (officePid_ != 0) appendToOwnerRecord(profileDir_, kKeyOffice, std::to_string(officePid_));
   recordSockets();
 }
 
@@ -320,14 +212,18 @@ void OfficeProcess::recordSockets() noexcept {
   if (pid_ == 0 || profileDir_.empty()) return;
   try {
     for (const std::string& path : officeSockets(pid_))
-      if (recordedSockets_.insert(path).second) appendRecord("socket", path);
+      if (recordedSockets_.insert(path).second) appendToOwnerRecord(profileDir_, kKeySocket, path);
   } catch (...) {
   }
 }
 
-void OfficeProcess::noteWorkbook(const std::string& billPath) { appendRecord("bill", billPath); }
+void OfficeProcess::noteWorkbook(const std::string& billPath) {
+  appendToOwnerRecord(profileDir_, kKeyBill, billPath);
+}
 
-void OfficeProcess::noteOwnLock(const std::string& lockPath) { appendRecord("lock", lockPath); }
+void OfficeProcess::noteOwnLock(const std::string& lockPath) {
+  appendToOwnerRecord(profileDir_, kKeyLock, lockPath);
+}
 
 void OfficeProcess::beginSave(std::chrono::milliseconds timeout, const std::string& billPath) {
   if (!live_offices::beginSave(pid_)) raiseAbandoned();

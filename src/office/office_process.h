@@ -82,8 +82,6 @@ class OfficeProcess {
   void kill() noexcept;
 
  private:
-  void writeOwnerRecord();
-  void appendRecord(const std::string& key, const std::string& value);
   void spawn(const std::string& soffice);
   void finishWatchdog() noexcept;
   void connect(std::chrono::milliseconds timeout);
@@ -121,13 +119,5 @@ class OfficeProcess {
 // The office executable: an explicit path when it is executable, else the installed one, else
 // "soffice" or "libreoffice" on the PATH. Empty when there is none.
 std::string findOffice(const std::string& explicitPath);
-
-// Whether a host name (as a lock file records it) names this machine.
-bool isThisHost(std::string_view name);
-
-// When `profile` is a private profile of ours (it records its owner) whose owner has ended on this
-// host, ends its office and removes what it left, and returns true. Never touches the profile of a
-// live process or of another host.
-bool endAbandonedOffice(const std::filesystem::path& profile);
 
 }  // namespace quenby
