@@ -151,7 +151,7 @@ void OfficeProcess::spawn(const std::string& soffice) {
   watchdog_.start(pid_, profileDir_);
   registered_ = live_offices::add(pid_);
   if (!registered_) raiseAbandoned();
-  deadlineWatcher_ = std::thread(&OfficeProcess::watchDeadlines, this, pid_);
+  deadline_.start(pid_);
 }
 
 void OfficeProcess::finishWatchdog() noexcept {
@@ -289,12 +289,7 @@ void OfficeProcess::leaveWatchers() noexcept {
     live_offices::remove(pid_);
     registered_ = false;
   }
-  {
-    std::lock_guard lock(deadlineMutex_);
-    stopDeadlines_ = true;
-  }
-  deadlineChanged_.notify_all();
-  if (deadlineWatcher_.joinable()) deadlineWatcher_.join();
+  deadline_.stop();
 }
 
 void OfficeProcess::terminate() noexcept {
@@ -326,44 +321,9 @@ void OfficeProcess::kill() noexcept {
   finishWatchdog();
 }
 
-void OfficeProcess::armDeadline(std::chrono::milliseconds timeout) {
-  std::lock_guard lock(deadlineMutex_);
-  deadline_ = Clock::now() + timeout;
-  ++deadlineGeneration_;
-  deadlineChanged_.notify_all();
-}
-
-void OfficeProcess::disarmDeadline() noexcept {
-  std::lock_guard lock(deadlineMutex_);
-  deadline_.reset();
-  ++deadlineGeneration_;
-  deadlineChanged_.notify_all();
-}
-
-void OfficeProcess::watchDeadlines(pid_t group) {
-  std::unique_lock lock(deadlineMutex_);
-  for (;;) {
-    deadlineChanged_.wait(lock, [&] { return stopDeadlines_ || deadline_; });
-    if (stopDeadlines_) return;
-    const unsigned generation = deadlineGeneration_;
-    if (deadlineChanged_.wait_until(lock, *deadline_,
-                                    [&] { return stopDeadlines_ || deadlineGeneration_ != generation; }))
-      continue;
-    // The office has not answered in time. Killing it breaks the connection, which ends the call.
-    deadlinePassed_ = true;
-    deadline_.reset();
-    killOfficeMembers(group);
-  }
-}
-
 void OfficeProcess::raiseIfCutOff(const std::string& doing, std::chrono::milliseconds timeout) {
   if (terminationRequested()) raiseAbandoned();
-  bool passed = false;
-  {
-    std::lock_guard lock(deadlineMutex_);
-    passed = deadlinePassed_;
-  }
-  if (passed) {
+  if (deadline_.passed()) {
     const auto seconds = (timeout.count() + 999) / 1000;
     throw QuenbyError(ExportError::SpreadsheetNoAnswer,
                       "电子表格程序（LibreOffice）在" + doing + "时 " + std::to_string(seconds) +

@@ -13,19 +13,16 @@
 #include <sys/types.h>
 
 #include <chrono>
-#include <condition_variable>
 #include <filesystem>
-#include <mutex>
-#include <optional>
 #include <set>
 #include <string>
 #include <string_view>
-#include <thread>
 
 #include <com/sun/star/bridge/XBridge.hpp>
 #include <com/sun/star/frame/XDesktop2.hpp>
 
 #include "export/export_error.h"
+#include "office/call_deadline.h"
 #include "office/libreoffice_host.h"
 #include "office/office_watchdog.h"
 #include "office/uno_bridge.h"
@@ -51,11 +48,11 @@ class OfficeProcess {
   // SpreadsheetNoAnswer saying so (ExportAbandoned when the office was ended because Quenby ends).
   template <class Call>
   auto call(const std::string& doing, std::chrono::milliseconds timeout, Call&& fn) -> decltype(fn()) {
-    armDeadline(timeout);
+    deadline_.arm(timeout);
     struct Disarm {
-      OfficeProcess& office;
-      ~Disarm() { office.disarmDeadline(); }
-    } disarm{*this};
+      CallDeadline& deadline;
+      ~Disarm() { deadline.disarm(); }
+    } disarm{deadline_};
     try {
       return unoCall(doing, fn);
     } catch (const QuenbyError&) {
@@ -91,9 +88,6 @@ class OfficeProcess {
   void killGroup() noexcept;
   void leaveWatchers() noexcept;
 
-  void armDeadline(std::chrono::milliseconds timeout);
-  void disarmDeadline() noexcept;
-  void watchDeadlines(pid_t group);
   void raiseIfCutOff(const std::string& doing, std::chrono::milliseconds timeout);
 
   OfficeOptions options_;
@@ -107,13 +101,7 @@ class OfficeProcess {
   css::uno::Reference<css::bridge::XBridge> bridge_;
   css::uno::Reference<css::frame::XDesktop2> desktop_;
 
-  std::mutex deadlineMutex_;
-  std::condition_variable deadlineChanged_;
-  std::optional<std::chrono::steady_clock::time_point> deadline_;
-  unsigned deadlineGeneration_ = 0;
-  bool deadlinePassed_ = false;
-  bool stopDeadlines_ = false;
-  std::thread deadlineWatcher_;
+  CallDeadline deadline_;
 };
 
 // The office executable: an explicit path when it is executable, else the installed one, else
