@@ -221,10 +221,6 @@ void OfficeProcess::noteWorkbook(const std::string& billPath) {
   appendToOwnerRecord(profileDir_, kKeyBill, billPath);
 }
 
-void OfficeProcess::noteOwnLock(const std::string& lockPath) {
-  appendToOwnerRecord(profileDir_, kKeyLock, lockPath);
-}
-
 void OfficeProcess::beginSave(std::chrono::milliseconds timeout, const std::string& billPath) {
   if (!live_offices::beginSave(pid_)) raiseAbandoned();
   watchdog_.saving(timeout, billPath);

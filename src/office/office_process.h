@@ -63,10 +63,6 @@ class OfficeProcess {
 
   // The workbook about to be opened, recorded for the clean-up.
   void noteWorkbook(const std::string& billPath);
-  // The bill's lock file once this office has taken it. The clean-up removes it when it still
-  // names this office, or when it holds no complete entry: the office rewrites its lock in place
-  // on a save, and one ended in the middle leaves it cut short, which no one else would write.
-  void noteOwnLock(const std::string& lockPath);
   // Around a store of the bill. A save being written holds back Quenby's end, and the watchdog
   // lets it finish (until `timeout`) before it ends the office. beginSave raises ExportAbandoned
   // when Quenby is ending.
