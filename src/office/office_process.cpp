@@ -1,24 +1,11 @@
 #include "office/office_process.h"
 
-#include <dirent.h>
-#include <fcntl.h>
-#include <signal.h>
-#include <spawn.h>
-#include <sys/stat.h>
 #include <sys/wait.h>
-#include <unistd.h>
 
-#include <atomic>
-#include <cctype>
+#include <algorithm>
 #include <cerrno>
-#include <cstdlib>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
-#include <mutex>
-#include <optional>
-#include <set>
-#include <sstream>
 #include <thread>
 #include <vector>
 
@@ -28,14 +15,12 @@
 #include <com/sun/star/frame/Desktop.hpp>
 #include <com/sun/star/lang/XComponent.hpp>
 
-#include "office/file_url.h"
+#include "office/office_launch.h"
 #include "office/office_names.h"
 #include "office/office_profile.h"
 #include "office/office_watchdog.h"
 #include "office/process_group.h"
 #include "office/termination.h"
-
-extern char** environ;
 
 namespace quenby {
 
@@ -44,71 +29,6 @@ using css::uno::Reference;
 using css::uno::UNO_QUERY;
 using css::uno::UNO_QUERY_THROW;
 using Clock = std::chrono::steady_clock;
-
-namespace {
-
-const char kInstalledOffice[] = QUENBY_LO_PROGRAM "/soffice";
-
-bool isExecutableFile(const std::string& path) {
-  struct stat st {};
-  return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && ::access(path.c_str(), X_OK) == 0;
-}
-
-std::string uniquePipeName() {
-  static std::atomic<unsigned> counter{0};
-  return "quenby_" + std::to_string(::getpid()) + "_" + std::to_string(++counter) + "_" +
-         std::to_string(Clock::now().time_since_epoch().count() % 1000000007);
-}
-
-bool namesUtf8(const char* locale) {
-  std::string l = locale ? locale : "";
-  for (char& c : l) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return l.find("utf-8") != std::string::npos || l.find("utf8") != std::string::npos;
-}
-
-// Our environment for the office, without our URE bootstrap override (it has its own), with
-// a UTF-8 character type (in the C locale the office cannot map a file URL holding Chinese
-// characters, such as the bill's own name, to the file), and with a temporary folder inside its
-// profile, so that removing the profile removes the office's temporary files too.
-std::vector<std::string> officeEnvironment(const std::string& tempDir) {
-  auto value = [](const char* name) -> const char* {
-    const char* v = std::getenv(name);
-    return v && *v ? v : nullptr;
-  };
-  const char* all = value("LC_ALL");
-  const char* ctype = all ? all : value("LC_CTYPE") ? value("LC_CTYPE") : value("LANG");
-  const bool utf8 = namesUtf8(ctype);
-  std::vector<std::string> environment;
-  for (char** e = environ; *e; ++e) {
-    std::string entry = *e;
-    if (entry.rfind("URE_BOOTSTRAP=", 0) == 0 || entry.rfind("TMPDIR=", 0) == 0) continue;
-    if (!utf8 && (entry.rfind("LC_ALL=", 0) == 0 || entry.rfind("LC_CTYPE=", 0) == 0)) continue;
-    environment.push_back(std::move(entry));
-  }
-  if (!utf8) environment.push_back("LC_CTYPE=C.UTF-8");
-  environment.push_back("TMPDIR=" + tempDir);
-  return environment;
-}
-
-}  // namespace
-
-std::string findOffice(const std::string& explicitPath) {
-  if (!explicitPath.empty()) return isExecutableFile(explicitPath) ? explicitPath : std::string();
-  if (isExecutableFile(kInstalledOffice)) return kInstalledOffice;
-  const char* path = std::getenv("PATH");
-  std::string dirs = path ? path : "/usr/local/bin:/usr/bin:/bin";
-  for (const char* name : {"soffice", "libreoffice"}) {
-    size_t start = 0;
-    while (start <= dirs.size()) {
-      size_t colon = dirs.find(':', start);
-      if (colon == std::string::npos) colon = dirs.size();
-      std::string dir = dirs.substr(start, colon - start);
-      if (!dir.empty() && isExecutableFile(dir + "/" + name)) return dir + "/" + name;
-      start = colon + 1;
-    }
-  }
-  return {};
-}
 
 OfficeProcess::OfficeProcess(const OfficeOptions& options) : options_(options) {
   std::string soffice = findOffice(options.sofficePath);
@@ -138,10 +58,7 @@ void OfficeProcess::spawn(const std::string& soffice) {
 
   std::vector<std::string> environment = officeEnvironment(tempDir);
   int rc = 0;
-  const pid_t pid = spawnInOwnGroup({soffice, "--headless", "--invisible", "--norestore", "--nologo",
-                                     "--nodefault", "-env:UserInstallation=" + encodeFileUrl(profileDir_),
-                                     "--accept=pipe,name=" + pipeName_ + ";urp;StarOffice.ComponentContext"},
-                                    &environment, -1, rc);
+  const pid_t pid = spawnInOwnGroup(officeCommand(soffice, profileDir_, pipeName_), &environment, -1, rc);
   if (rc != 0)
     throw QuenbyError(ExportError::SpreadsheetMissing, "无法启动电子表格程序 LibreOffice Calc（" + soffice +
                                                            "）：" + std::strerror(rc) +

@@ -9,14 +9,15 @@
 // we end, it ends the office and removes what the office leaves (profile, sockets, the bill's lock).
 // Ending the office here (terminate or kill) reaps it and lets the watchdog clean up at once.
 // Every call on the office has a deadline; when it passes, the office is killed.
+// This class starts, connects, ends and kills; the profile (office_profile.h), the watchdog
+// (office_watchdog.h), the deadline (call_deadline.h) and the command line (office_launch.h) are
+// each a file of their own.
 
 #include <sys/types.h>
 
 #include <chrono>
-#include <filesystem>
 #include <set>
 #include <string>
-#include <string_view>
 
 #include <com/sun/star/bridge/XBridge.hpp>
 #include <com/sun/star/frame/XDesktop2.hpp>
@@ -99,9 +100,5 @@ class OfficeProcess {
 
   CallDeadline deadline_;
 };
-
-// The office executable: an explicit path when it is executable, else the installed one, else
-// "soffice" or "libreoffice" on the PATH. Empty when there is none.
-std::string findOffice(const std::string& explicitPath);
 
 }  // namespace quenby
