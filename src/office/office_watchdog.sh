@@ -1,5 +1,5 @@
 #!/bin/sh
-# The watchdog of one private office: sh -c <this script> quenby-office-watchdog <group> <profile>
+# The watchdog of one private office: sh -c <this script> <name> <group> <profile>
 # (or sh office_watchdog.sh <group> <profile>), its standard input a pipe whose writing end only
 # the owner of the office holds. It waits for the end of that input, which comes when the owner
 # finishes with the office or ends in any way, SIGKILL included. A save the owner announced
