@@ -1,7 +1,7 @@
 #pragma once
 // The names the office host's files share with each other and with the watchdog script. The
-// script gets them at build time: src/office/CMakeLists.txt reads every line of the form
-// `inline constexpr char kName[] = "...";` here and fills in @kName@ in office_watchdog.sh.
+// script gets them at build time: src/office/CMakeLists.txt reads every constant below (a char
+// array named k..., on one line) and fills in @kName@ in office_watchdog.sh.
 
 namespace quenby {
 
