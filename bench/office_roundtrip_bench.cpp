@@ -18,10 +18,10 @@
 #include <benchmark/benchmark.h>
 
 #include "calc/error.h"
-#include "export/libreoffice_host.h"
 #include "logtally/log_tally_export.h"
 #include "logtally/log_tally_sheet.h"
 #include "multilength/multi_length_export.h"
+#include "office/libreoffice_host.h"
 #include "sawn/sawn_timber_export.h"
 #include "sawn/sawn_timber_sheet.h"
 

@@ -1,4 +1,5 @@
-# cmake -DSOFFICE=... -DSOURCE=x.fods -DOUTPUT=dir/账单明细.xls -DPROFILE=dir -P convert_template.cmake
+# cmake -DSOFFICE=... -DSOURCE=x.fods -DOUTPUT=dir/账单明细.xls -DPROFILE=dir -DSEED=profile_seed.xcu
+#       -P convert_template.cmake
 # Converts the flat ODF template to Excel 97 with a headless office on a profile of the build
 # tree, so that the build never touches a user's profile or running office.
 
@@ -7,13 +8,11 @@ get_filename_component(stem ${SOURCE} NAME_WE)
 set(work ${out_dir}/convert)
 file(REMOVE_RECURSE ${work})
 file(MAKE_DIRECTORY ${work})
-# Without a recorded last version the office runs its graphics self-tests at every start.
+# Without a recorded last version the office runs its graphics self-tests at every start: the
+# profile gets the seed of the host's private profiles (src/office/profile_seed.xcu).
 if(NOT EXISTS ${PROFILE}/user/registrymodifications.xcu)
-  file(WRITE ${PROFILE}/user/registrymodifications.xcu
-    "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-    "<oor:items xmlns:oor=\"http://openoffice.org/2001/registry\" xmlns:xs=\"http://www.w3.org/2001/XMLSchema\" xmlns:xsi=\"http://www.w3.org/2001/XMLSchema-instance\">\n"
-    "<item oor:path=\"/org.openoffice.Setup/Product\"><prop oor:name=\"ooSetupLastVersion\" oor:op=\"fuse\"><value>99.9</value></prop></item>\n"
-    "</oor:items>\n")
+  file(READ ${SEED} seed)
+  file(WRITE ${PROFILE}/user/registrymodifications.xcu "${seed}")
 endif()
 execute_process(
   # A UTF-8 character type, so that the office can reach files whatever the build's locale.

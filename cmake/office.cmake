@@ -1,4 +1,4 @@
-# The LibreOffice host (quenby_office) and the bill workbook template.
+# The UNO headers, the LibreOffice host (quenby_office, in src/office) and the bill workbook template.
 #
 # The com::sun::star headers are generated into the build tree with the SDK's cppumaker; the
 # template is converted from its flat ODF source to Excel 97 by a private headless office.
@@ -36,24 +36,7 @@ target_compile_definitions(quenby_uno INTERFACE LINUX UNX CPPU_ENV=gcc3
   QUENBY_LO_PROGRAM="${QUENBY_LO_PROGRAM}")
 
 # --- the host ----------------------------------------------------------------------------------
-add_library(quenby_office STATIC
-  ${QUENBY_ROOT}/src/export/office_process.cpp
-  ${QUENBY_ROOT}/src/export/libreoffice_host.cpp
-  ${QUENBY_ROOT}/src/export/process_group.cpp
-  ${QUENBY_ROOT}/src/export/termination.cpp
-)
-add_dependencies(quenby_office quenby_uno_headers)
-target_include_directories(quenby_office PUBLIC ${QUENBY_ROOT}/src)
-target_link_libraries(quenby_office PRIVATE quenby_uno)
-target_link_libraries(quenby_office PUBLIC
-  quenby_core
-  ${QUENBY_LO_SDK}/lib/libuno_cppuhelpergcc3.so
-  ${QUENBY_LO_SDK}/lib/libuno_cppu.so
-  ${QUENBY_LO_SDK}/lib/libuno_sal.so)
-# The SDK's lib/ holds only symbolic links; the libraries and their own dependencies live in
-# the program directory, at run time too.
-target_link_options(quenby_office INTERFACE
-  -Wl,-rpath-link,${QUENBY_LO_PROGRAM} -Wl,-rpath,${QUENBY_LO_PROGRAM})
+add_subdirectory(${QUENBY_ROOT}/src/office ${CMAKE_BINARY_DIR}/src/office)
 
 # --- the bill workbook template ----------------------------------------------------------------
 set(QUENBY_BILL_NAME "账单明细.xls")
@@ -66,8 +49,10 @@ if(QUENBY_SOFFICE)
       -DSOURCE=${QUENBY_ROOT}/resources/bill_template.fods
       -DOUTPUT=${QUENBY_BILL_TEMPLATE}
       -DPROFILE=${CMAKE_BINARY_DIR}/resources/office-profile
+      -DSEED=${QUENBY_ROOT}/src/office/profile_seed.xcu
       -P ${QUENBY_ROOT}/cmake/convert_template.cmake
     DEPENDS ${QUENBY_ROOT}/resources/bill_template.fods ${QUENBY_ROOT}/cmake/convert_template.cmake
+      ${QUENBY_ROOT}/src/office/profile_seed.xcu
     COMMENT "Converting the bill workbook template to Excel 97"
     VERBATIM)
   add_custom_target(bill_template ALL DEPENDS ${QUENBY_BILL_TEMPLATE})

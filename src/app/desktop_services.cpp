@@ -7,7 +7,7 @@
 #include <optional>
 
 #include "export/export_error.h"
-#include "export/libreoffice_host.h"
+#include "office/libreoffice_host.h"
 
 namespace quenby::app {
 

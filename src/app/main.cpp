@@ -6,7 +6,7 @@
 #include "app/calculators.h"
 #include "app/desktop_services.h"
 #include "app/setup.h"
-#include "export/termination.h"
+#include "office/termination.h"
 
 int main(int argc, char* argv[]) {
   QApplication app(argc, argv);

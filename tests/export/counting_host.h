@@ -10,8 +10,8 @@
 
 #include "calc/error.h"
 #include "export/export_procedure.h"
-#include "export/libreoffice_host.h"
 #include "forwarding_host.h"
+#include "office/libreoffice_host.h"
 #include "office_test_support.h"
 
 namespace quenby::test {

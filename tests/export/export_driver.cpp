@@ -19,10 +19,10 @@
 
 #include "calc/error.h"
 #include "export/export_procedure.h"
-#include "export/libreoffice_host.h"
-#include "export/termination.h"
 #include "forwarding_host.h"
 #include "logtally/log_tally_export.h"
+#include "office/libreoffice_host.h"
+#include "office/termination.h"
 
 namespace {
 

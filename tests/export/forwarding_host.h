@@ -5,8 +5,8 @@
 #include <string>
 #include <utility>
 
-#include "export/libreoffice_host.h"
 #include "export/spreadsheet_host.h"
+#include "office/libreoffice_host.h"
 
 namespace quenby::test {
 

@@ -10,7 +10,7 @@
 #include <gtest/gtest.h>
 
 #include "export/export_error.h"
-#include "export/libreoffice_host.h"
+#include "office/libreoffice_host.h"
 #include "office_test_support.h"
 
 namespace quenby {

@@ -1,7 +1,7 @@
 // The host against the real headless LibreOffice: what it writes reads back, as text, in a
 // workbook that keeps its format and everything the host did not touch.
 
-#include "export/libreoffice_host.h"
+#include "office/libreoffice_host.h"
 
 #include <cstdlib>
 #include <optional>

@@ -21,7 +21,7 @@
 
 #include <gtest/gtest.h>
 
-#include "export/libreoffice_host.h"
+#include "office/libreoffice_host.h"
 
 extern char** environ;
 

@@ -17,10 +17,10 @@
 #include <gtest/gtest.h>
 
 #include "export/export_procedure.h"
-#include "export/office_process.h"
-#include "export/process_group.h"
 #include "forwarding_host.h"
 #include "logtally/log_tally_export.h"
+#include "office/office_process.h"
+#include "office/process_group.h"
 #include "office_test_support.h"
 #include "workbook_reader.h"
 

@@ -28,7 +28,8 @@
 #include <com/sun/star/util/XCloseable.hpp>
 #include <com/sun/star/util/XMergeable.hpp>
 
-#include "export/office_process.h"
+#include "office/file_url.h"
+#include "office/office_process.h"
 
 namespace quenby {
 

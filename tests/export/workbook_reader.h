@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "export/libreoffice_host.h"
+#include "office/libreoffice_host.h"
 
 namespace quenby {
 

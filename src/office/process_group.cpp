@@ -1,7 +1,10 @@
-#include "export/process_group.h"
+#include "office/process_group.h"
 
 #include <dirent.h>
+#include <fcntl.h>
 #include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -10,6 +13,11 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <thread>
+
+#include "office/office_names.h"
+
+extern char** environ;
 
 namespace quenby {
 
@@ -38,6 +46,53 @@ std::set<std::string> socketInodes(pid_t pid) {
 }
 
 }  // namespace
+
+pid_t spawnInOwnGroup(std::vector<std::string> args, std::vector<std::string>* environment, int input,
+                      int& error) {
+  std::vector<char*> argv, envp;
+  for (auto& a : args) argv.push_back(a.data());
+  argv.push_back(nullptr);
+  if (environment) {
+    for (auto& e : *environment) envp.push_back(e.data());
+    envp.push_back(nullptr);
+  }
+  posix_spawnattr_t attr;
+  posix_spawn_file_actions_t files;
+  posix_spawnattr_init(&attr);
+  posix_spawn_file_actions_init(&files);
+  sigset_t none, defaults;
+  sigemptyset(&none);
+  sigemptyset(&defaults);
+  for (int s : {SIGPIPE, SIGINT, SIGTERM, SIGHUP, SIGCHLD}) sigaddset(&defaults, s);
+  posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETPGROUP | POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
+  posix_spawnattr_setpgroup(&attr, 0);
+  posix_spawnattr_setsigmask(&attr, &none);
+  posix_spawnattr_setsigdefault(&attr, &defaults);
+  if (input >= 0)
+    posix_spawn_file_actions_adddup2(&files, input, 0);
+  else
+    posix_spawn_file_actions_addopen(&files, 0, "/dev/null", O_RDONLY, 0);
+  for (int fd : {1, 2}) posix_spawn_file_actions_addopen(&files, fd, "/dev/null", O_WRONLY, 0);
+  posix_spawn_file_actions_addclosefrom_np(&files, 3);
+  pid_t pid = 0;
+  error = ::posix_spawn(&pid, argv[0], &files, &attr, argv.data(), environment ? envp.data() : environ);
+  posix_spawn_file_actions_destroy(&files);
+  posix_spawnattr_destroy(&attr);
+  return error == 0 ? pid : 0;
+}
+
+void reapWithin(pid_t child, std::chrono::milliseconds timeout) noexcept {
+  const auto deadline = std::chrono::steady_clock::now() + timeout;
+  int status = 0;
+  while (::waitpid(child, &status, WNOHANG) == 0) {
+    if (std::chrono::steady_clock::now() >= deadline) {
+      ::kill(child, SIGKILL);
+      ::waitpid(child, &status, 0);
+      return;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+}
 
 std::vector<pid_t> runningMembers(pid_t group) {
   std::vector<pid_t> members;
@@ -107,7 +162,8 @@ std::set<std::string> officeSockets(pid_t group) {
     std::string skip, inode, path;
     for (int i = 0; i < 6; ++i) fields >> skip;
     fields >> inode >> path;
-    if (!path.empty() && inodes.count(inode) && fs::path(path).filename().string().rfind("OSL_PIPE_", 0) == 0)
+    if (!path.empty() && inodes.count(inode) &&
+        fs::path(path).filename().string().rfind(kPipeSocketPrefix, 0) == 0)
       paths.insert(path);
   }
   return paths;

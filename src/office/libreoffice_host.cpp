@@ -1,14 +1,12 @@
-#include "export/libreoffice_host.h"
+#include "office/libreoffice_host.h"
 
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cctype>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <set>
+#include <string_view>
 #include <vector>
 
 #include <com/sun/star/awt/PosSize.hpp>
@@ -36,8 +34,11 @@
 #include <com/sun/star/text/XText.hpp>
 #include <com/sun/star/util/XCloseable.hpp>
 
-#include "export/office_process.h"
-#include "export/termination.h"
+#include "office/bill_lock.h"
+#include "office/file_url.h"
+#include "office/office_names.h"
+#include "office/office_process.h"
+#include "office/termination.h"
 
 namespace quenby {
 
@@ -64,49 +65,6 @@ std::string columnName(int column) {
   return name;
 }
 
-// The lock files other programs keep beside a workbook they have open: LibreOffice's
-// ".~lock.<name>#" and Microsoft Office's "~$<name>".
-bool lockedByOtherProgram(const fs::path& workbook, const fs::path& ownLockFile) {
-  std::error_code ec;
-  fs::path officeOwner = workbook.parent_path() / (u8"~$" + workbook.filename().u8string());
-  return fs::exists(ownLockFile, ec) || fs::exists(officeOwner, ec);
-}
-
-// A LibreOffice lock file reads ",<user>,<host>,<date>,<profile URL>;". One of our own private
-// offices that was killed (say, with the program) leaves its lock behind; such a lock guards
-// nothing and would block every later save. It is ours when it names a profile of ours on this
-// host, and stale when that profile is gone or its owner has ended (the office is then ended and
-// its leftovers removed). A lock of another program, of a live Quenby or of another host stays.
-bool isStaleLockOfOurs(const fs::path& lockFile) {
-  std::error_code ec;
-  if (!fs::is_regular_file(lockFile, ec)) return false;
-  std::ifstream in(lockFile, std::ios::binary);
-  std::string content((std::istreambuf_iterator<char>(in)), {});
-  std::vector<std::string> fields;
-  for (size_t start = 0, comma; start <= content.size(); start = comma + 1) {
-    comma = content.find(',', start);
-    if (comma == std::string::npos) comma = content.size();
-    fields.push_back(content.substr(start, comma - start));
-  }
-  if (fields.size() < 5 || !isThisHost(fields[2])) return false;
-  const std::string url = fields[4].substr(0, fields[4].find(';'));
-  const std::string prefix = "file://";
-  if (url.compare(0, prefix.size(), prefix) != 0) return false;
-  std::string path;
-  for (size_t i = prefix.size(); i < url.size(); ++i) {
-    if (url[i] == '%' && i + 2 < url.size() && std::isxdigit(static_cast<unsigned char>(url[i + 1])) &&
-        std::isxdigit(static_cast<unsigned char>(url[i + 2]))) {
-      path += static_cast<char>(std::strtol(url.substr(i + 1, 2).c_str(), nullptr, 16));
-      i += 2;
-    } else {
-      path += url[i];
-    }
-  }
-  const fs::path profile = pathFromUtf8(path);
-  if (profile.filename().string().rfind("quenby-office-", 0) != 0) return false;
-  return !fs::exists(profile, ec) || endAbandonedOffice(profile);
-}
-
 // Time for opening or saving a workbook of `bytes`.
 std::chrono::milliseconds loadAndSaveTimeout(const OfficeOptions& options, std::uintmax_t bytes) {
   const auto megabytes = static_cast<long long>((bytes + (1u << 20) - 1) >> 20);
@@ -118,25 +76,16 @@ std::chrono::milliseconds loadAndSaveTimeout(const OfficeOptions& options, std::
 std::set<fs::path> saveTemporaries(const fs::path& dir, pid_t office) {
   std::set<fs::path> found;
   if (office == 0) return found;
-  const std::string prefix = "lu" + std::to_string(office);
+  const std::string prefix = kSaveCopyPrefix + std::to_string(office);
+  const std::string_view suffix = kSaveCopySuffix;
   std::error_code ec;
   for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
     const std::string name = it->path().filename().string();
-    if (name.rfind(prefix, 0) == 0 && name.size() > 4 && name.compare(name.size() - 4, 4, ".tmp") == 0)
+    if (name.rfind(prefix, 0) == 0 && name.size() > suffix.size() &&
+        name.compare(name.size() - suffix.size(), suffix.size(), suffix) == 0)
       found.insert(it->path());
   }
   return found;
-}
-
-// The office whose private profile is `profileDir` holds this lock file.
-bool lockNamesProfile(const fs::path& lockFile, const std::string& profileDir) {
-  try {
-    std::ifstream in(lockFile, std::ios::binary);
-    const std::string content((std::istreambuf_iterator<char>(in)), {});
-    return content.find("/" + pathFromUtf8(profileDir).filename().string() + ";") != std::string::npos;
-  } catch (const std::exception&) {
-    return false;
-  }
 }
 
 bool isReadOnlyFile(const std::string& path) {
@@ -211,8 +160,8 @@ void LibreOfficeHost::openWorkbook(const std::string& pathUtf8) {
   if (document_) closeAllWorkbooks();
   auto doc = std::make_unique<Document>();
   doc->path = utf8FromPath(path);
-  doc->lockFile = path.parent_path() / (u8".~lock." + path.filename().u8string() + u8"#");
-  if (isStaleLockOfOurs(doc->lockFile)) fs::remove(doc->lockFile, ec);
+  doc->lockFile = lockFileOf(path);
+  removeStaleLockOfOurs(doc->lockFile);
   doc->lockedElsewhere = lockedByOtherProgram(path, doc->lockFile);
   const std::uintmax_t size = fs::file_size(path, ec);
   doc->loadAndSaveTimeout = loadAndSaveTimeout(options_, ec ? 0 : size);
@@ -244,8 +193,7 @@ void LibreOfficeHost::openWorkbook(const std::string& pathUtf8) {
     throw unreadable();
   }
   doc->component = component;
-  if (!doc->lockedElsewhere && lockNamesProfile(doc->lockFile, office_->profileDirectory()))
-    office_->noteOwnLock(utf8FromPath(doc->lockFile));
+  if (!doc->lockedElsewhere) noteLockIfOurs(doc->lockFile, office_->profileDirectory());
   document_ = std::move(doc);
   if (!office_->call("检查账单工作簿 " + shown, options_.callTimeout,
                      [&] { return openedAsWorkbook(component); })) {

@@ -9,67 +9,26 @@
 // we end, it ends the office and removes what the office leaves (profile, sockets, the bill's lock).
 // Ending the office here (terminate or kill) reaps it and lets the watchdog clean up at once.
 // Every call on the office has a deadline; when it passes, the office is killed.
+// This class starts, connects, ends and kills; the profile (office_profile.h), the watchdog
+// (office_watchdog.h), the deadline (call_deadline.h) and the command line (office_launch.h) are
+// each a file of their own.
 
 #include <sys/types.h>
 
 #include <chrono>
-#include <condition_variable>
-#include <filesystem>
-#include <mutex>
-#include <optional>
 #include <set>
 #include <string>
-#include <string_view>
-#include <thread>
 
 #include <com/sun/star/bridge/XBridge.hpp>
 #include <com/sun/star/frame/XDesktop2.hpp>
-#include <com/sun/star/lang/DisposedException.hpp>
-#include <com/sun/star/uno/XComponentContext.hpp>
-#include <rtl/ustring.hxx>
 
 #include "export/export_error.h"
-#include "export/libreoffice_host.h"
+#include "office/call_deadline.h"
+#include "office/libreoffice_host.h"
+#include "office/office_watchdog.h"
+#include "office/uno_bridge.h"
 
 namespace quenby {
-
-using rtl::OString;
-using rtl::OUString;
-
-// Text conversions between the program's strings and UNO's.
-OUString toOUString(std::u16string_view text);
-OUString utf8ToOUString(std::string_view text);
-std::u16string fromOUString(const OUString& text);
-std::string utf8FromOUString(const OUString& text);
-
-// Paths from and to the program's UTF-8 strings.
-std::filesystem::path pathFromUtf8(const std::string& utf8);
-std::string utf8FromPath(const std::filesystem::path& path);
-
-// file:// URL of an absolute path, UTF-8 bytes percent-encoded.
-OUString fileUrl(const std::string& absolutePathUtf8);
-
-// Runs one or more UNO calls. A UNO exception becomes a QuenbyError: a broken connection is
-// SpreadsheetNoAnswer, anything else SpreadsheetFailed; the description names what was being
-// done ("doing", e.g. "保存账单工作簿"). QuenbyErrors pass through.
-[[noreturn]] void raiseDisconnected(const std::string& doing);
-[[noreturn]] void raiseFailed(const std::string& doing, const OUString& message);
-[[noreturn]] void raiseAbandoned();  // ExportAbandoned: Quenby is ending
-
-template <class Call>
-auto unoCall(const std::string& doing, Call&& call) -> decltype(call()) {
-  try {
-    return call();
-  } catch (const QuenbyError&) {
-    throw;
-  } catch (const css::lang::DisposedException&) {
-    raiseDisconnected(doing);
-  } catch (const css::uno::Exception& e) {
-    raiseFailed(doing, e.Message);
-  } catch (const std::exception& e) {
-    raiseFailed(doing, utf8ToOUString(e.what()));
-  }
-}
 
 class OfficeProcess {
  public:
@@ -90,11 +49,11 @@ class OfficeProcess {
   // SpreadsheetNoAnswer saying so (ExportAbandoned when the office was ended because Quenby ends).
   template <class Call>
   auto call(const std::string& doing, std::chrono::milliseconds timeout, Call&& fn) -> decltype(fn()) {
-    armDeadline(timeout);
+    deadline_.arm(timeout);
     struct Disarm {
-      OfficeProcess& office;
-      ~Disarm() { office.disarmDeadline(); }
-    } disarm{*this};
+      CallDeadline& deadline;
+      ~Disarm() { deadline.disarm(); }
+    } disarm{deadline_};
     try {
       return unoCall(doing, fn);
     } catch (const QuenbyError&) {
@@ -105,10 +64,6 @@ class OfficeProcess {
 
   // The workbook about to be opened, recorded for the clean-up.
   void noteWorkbook(const std::string& billPath);
-  // The bill's lock file once this office has taken it. The clean-up removes it when it still
-  // names this office, or when it holds no complete entry: the office rewrites its lock in place
-  // on a save, and one ended in the middle leaves it cut short, which no one else would write.
-  void noteOwnLock(const std::string& lockPath);
   // Around a store of the bill. A save being written holds back Quenby's end, and the watchdog
   // lets it finish (until `timeout`) before it ends the office. beginSave raises ExportAbandoned
   // when Quenby is ending.
@@ -121,11 +76,7 @@ class OfficeProcess {
   void kill() noexcept;
 
  private:
-  void writeOwnerRecord();
-  void appendRecord(const std::string& key, const std::string& value);
   void spawn(const std::string& soffice);
-  void spawnWatchdog();
-  void tellWatchdog(const std::string& line) noexcept;
   void finishWatchdog() noexcept;
   void connect(std::chrono::milliseconds timeout);
   void recordSockets() noexcept;
@@ -134,9 +85,6 @@ class OfficeProcess {
   void killGroup() noexcept;
   void leaveWatchers() noexcept;
 
-  void armDeadline(std::chrono::milliseconds timeout);
-  void disarmDeadline() noexcept;
-  void watchDeadlines(pid_t group);
   void raiseIfCutOff(const std::string& doing, std::chrono::milliseconds timeout);
 
   OfficeOptions options_;
@@ -144,32 +92,13 @@ class OfficeProcess {
   std::string pipeName_;
   pid_t pid_ = 0;        // the start script; leader of the office's process group
   pid_t officePid_ = 0;  // soffice.bin
-  pid_t watchdogPid_ = 0;
-  int watchdogFd_ = -1;  // our end of the watchdog's pipe
+  OfficeWatchdog watchdog_;
   bool registered_ = false;
   std::set<std::string> recordedSockets_;
   css::uno::Reference<css::bridge::XBridge> bridge_;
   css::uno::Reference<css::frame::XDesktop2> desktop_;
 
-  std::mutex deadlineMutex_;
-  std::condition_variable deadlineChanged_;
-  std::optional<std::chrono::steady_clock::time_point> deadline_;
-  unsigned deadlineGeneration_ = 0;
-  bool deadlinePassed_ = false;
-  bool stopDeadlines_ = false;
-  std::thread deadlineWatcher_;
+  CallDeadline deadline_;
 };
-
-// The office executable: an explicit path when it is executable, else the installed one, else
-// "soffice" or "libreoffice" on the PATH. Empty when there is none.
-std::string findOffice(const std::string& explicitPath);
-
-// Whether a host name (as a lock file records it) names this machine.
-bool isThisHost(std::string_view name);
-
-// When `profile` is a private profile of ours (it records its owner) whose owner has ended on this
-// host, ends its office and removes what it left, and returns true. Never touches the profile of a
-// live process or of another host.
-bool endAbandonedOffice(const std::filesystem::path& profile);
 
 }  // namespace quenby

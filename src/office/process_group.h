@@ -1,13 +1,26 @@
 #pragma once
-// The processes of an office's process group, read from /proc. No UNO.
+// Process groups of our own: starting a program in one, its members (read from /proc), ending
+// them, reaping. No UNO.
 
 #include <sys/types.h>
 
+#include <chrono>
 #include <set>
 #include <string>
 #include <vector>
 
 namespace quenby {
+
+// Starts `args` (the program first) in a process group of its own, so that it and its children
+// can be ended together and a terminal's Ctrl+C or hang-up for our group does not reach them; with
+// default signal handling, whatever we ignore; reading `input` (-1: nothing), writing nowhere, and
+// holding no other file of ours. `environment` replaces ours when given. Returns the process id,
+// or 0 with the reason in `error`.
+pid_t spawnInOwnGroup(std::vector<std::string> args, std::vector<std::string>* environment, int input,
+                      int& error);
+
+// Waits for a child of ours; kills it when it has not ended within `timeout`.
+void reapWithin(pid_t child, std::chrono::milliseconds timeout) noexcept;
 
 // Members of a process group that are still running (zombies excluded).
 std::vector<pid_t> runningMembers(pid_t group);

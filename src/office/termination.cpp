@@ -1,4 +1,4 @@
-#include "export/termination.h"
+#include "office/termination.h"
 
 #include <fcntl.h>
 #include <signal.h>
@@ -11,7 +11,7 @@
 #include <mutex>
 #include <thread>
 
-#include "export/process_group.h"
+#include "office/process_group.h"
 
 namespace quenby {
 

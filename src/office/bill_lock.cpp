@@ -1,0 +1,70 @@
+#include "office/bill_lock.h"
+
+#include <fstream>
+#include <iterator>
+#include <optional>
+#include <vector>
+
+#include "office/file_url.h"
+#include "office/office_names.h"
+#include "office/office_profile.h"
+
+namespace quenby {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// The lock names a profile of ours on this host that is gone or whose owner has ended.
+bool isStaleLockOfOurs(const fs::path& lockFile) {
+  std::error_code ec;
+  if (!fs::is_regular_file(lockFile, ec)) return false;
+  std::ifstream in(lockFile, std::ios::binary);
+  std::string content((std::istreambuf_iterator<char>(in)), {});
+  std::vector<std::string> fields;
+  for (size_t start = 0, comma; start <= content.size(); start = comma + 1) {
+    comma = content.find(',', start);
+    if (comma == std::string::npos) comma = content.size();
+    fields.push_back(content.substr(start, comma - start));
+  }
+  if (fields.size() < 5 || !isThisHost(fields[2])) return false;
+  const std::optional<std::string> path = decodeFileUrl(fields[4].substr(0, fields[4].find(';')));
+  if (!path) return false;
+  const fs::path profile = pathFromUtf8(*path);
+  if (profile.filename().string().rfind(kProfilePrefix, 0) != 0) return false;
+  return !fs::exists(profile, ec) || endAbandonedOffice(profile);
+}
+
+// The office whose private profile is `profile` holds this lock file.
+bool lockNamesProfile(const fs::path& lockFile, const std::string& profile) {
+  try {
+    std::ifstream in(lockFile, std::ios::binary);
+    const std::string content((std::istreambuf_iterator<char>(in)), {});
+    return content.find("/" + pathFromUtf8(profile).filename().string() + ";") != std::string::npos;
+  } catch (const std::exception&) {
+    return false;
+  }
+}
+
+}  // namespace
+
+fs::path lockFileOf(const fs::path& workbook) {
+  return workbook.parent_path() / pathFromUtf8(kLockPrefix + utf8FromPath(workbook.filename()) + kLockSuffix);
+}
+
+bool lockedByOtherProgram(const fs::path& workbook, const fs::path& lockFile) {
+  std::error_code ec;
+  fs::path officeOwner = workbook.parent_path() / (u8"~$" + workbook.filename().u8string());
+  return fs::exists(lockFile, ec) || fs::exists(officeOwner, ec);
+}
+
+void removeStaleLockOfOurs(const fs::path& lockFile) {
+  std::error_code ec;
+  if (isStaleLockOfOurs(lockFile)) fs::remove(lockFile, ec);
+}
+
+void noteLockIfOurs(const fs::path& lockFile, const std::string& profile) {
+  if (lockNamesProfile(lockFile, profile)) appendToOwnerRecord(profile, kKeyLock, utf8FromPath(lockFile));
+}
+
+}  // namespace quenby
