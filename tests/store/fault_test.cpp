@@ -122,7 +122,7 @@ TEST_F(StoreTest, ADiskThatFillsDuringARunFailsOneSaveAloudAndTheSaveAfterSpaceI
 
 // --- a damaged database ------------------------------------------------------------------------
 
-enum class Damage { Truncated, Garbage, NewerSchema };
+enum class Damage { Truncated, Garbage, PagesOverwritten, NewerSchema };
 
 class DamagedDatabase : public StoreTest, public ::testing::WithParamInterface<Damage> {};
 
@@ -133,10 +133,13 @@ TEST_P(DamagedDatabase, IsMovedAsideAndANewOneMade) {
     case Damage::Truncated:
       ASSERT_TRUE(file.resize(file.size() / 2));
       break;
-    case Damage::Garbage: {
+    case Damage::Garbage:
+    case Damage::PagesOverwritten: {  // the first page, with the header and the schema, intact
       ASSERT_TRUE(file.open(QIODevice::ReadWrite));
-      QByteArray garbage(static_cast<qsizetype>(file.size()), '\0');
+      const qint64 from = GetParam() == Damage::Garbage ? 0 : 4096;
+      QByteArray garbage(static_cast<qsizetype>(file.size() - from), '\0');
       for (qsizetype i = 0; i < garbage.size(); ++i) garbage[i] = static_cast<char>(i * 7919 % 251);
+      file.seek(from);
       file.write(garbage);
       file.close();
       break;
@@ -178,13 +181,16 @@ TEST_P(DamagedDatabase, IsMovedAsideAndANewOneMade) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Store, DamagedDatabase,
-                         ::testing::Values(Damage::Truncated, Damage::Garbage, Damage::NewerSchema),
+                         ::testing::Values(Damage::Truncated, Damage::Garbage, Damage::PagesOverwritten,
+                                           Damage::NewerSchema),
                          [](const auto& info) -> std::string {
                            switch (info.param) {
                              case Damage::Truncated:
                                return "Truncated";
                              case Damage::Garbage:
                                return "Garbage";
+                             case Damage::PagesOverwritten:
+                               return "PagesOverwritten";
                              case Damage::NewerSchema:
                                return "NewerSchema";
                            }
@@ -204,6 +210,22 @@ TEST_F(StoreTest, TwoProcessesKeepTheirOwnSheetsAndNeitherTakesTheOthersWhileItL
 
   other.kill();  // SIGKILL: ended without the user's exit
   EXPECT_EQ(atStart(path()), sorted(sample(u"other")));
+}
+
+TEST_F(StoreTest, AProcessStuckInAWriteFailsOneSaveAloudAndSavesGoOnOnceItEnds) {
+  Driver stuck({QStringLiteral("hang"), path()});
+  ASSERT_TRUE(stuck.waitFor("committing"));
+  {
+    Store mine(path());
+    mine.save(sample(u"while stuck"));
+    mine.flush();
+    const std::optional<QuenbyError> error = mine.takeError();
+    ASSERT_TRUE(error);
+    EXPECT_EQ(error->number(), 1204);
+    stuck.kill();
+    mine.save(sample(u"mine"));
+  }
+  EXPECT_EQ(atStart(path()), sorted(sample(u"mine")));
 }
 
 // --- a kill in the middle of a write -----------------------------------------------------------

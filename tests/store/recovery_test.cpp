@@ -2,6 +2,8 @@
 // character for character, once, and never a live run's nor a mix of two runs.
 #include <QSqlDatabase>
 #include <QSqlQuery>
+#include <atomic>
+#include <future>
 #include <map>
 #include <set>
 
@@ -88,6 +90,29 @@ TEST_F(StoreTest, EveryFieldOfAFullLogTallySheetComesBackAsTyped) {
   EXPECT_FALSE(next.takeError());
 }
 
+TEST_F(StoreTest, OfTheSnapshotsHandedOverDuringAWriteOnlyTheNewestIsWritten) {
+  std::atomic<int> commits = 0;
+  std::promise<void> writing;
+  std::promise<void> release;
+  std::shared_future<void> released = release.get_future().share();
+  {
+    Store store(path());
+    store.setBeforeCommit([&] {
+      if (++commits == 1) {
+        writing.set_value();
+        released.wait();
+      }
+    });
+    store.save(sample(u"1"));
+    writing.get_future().wait();
+    for (const char16_t* tag : {u"2", u"3", u"4", u"5"}) store.save(sample(tag));
+    release.set_value();
+    store.flush();
+    EXPECT_EQ(commits, 2);
+  }
+  EXPECT_EQ(atStart(path()), sorted(sample(u"5")));
+}
+
 TEST_F(StoreTest, AfterTheUsersOwnExitTheNextStartIsFresh) {
   {
     Store store(path());
@@ -111,9 +136,11 @@ TEST_F(StoreTest, OnlyTheMostRecentlySavedRunComesBackNeverAMix) {
   auto second = std::make_unique<Store>(path());
   Snapshot onlyLogTally = sample(u"first");
   onlyLogTally.sheets.resize(1);
+  first->save(sample(u"first, earlier"));
+  first->flush();
   second->save(sample(u"second"));
   second->flush();
-  first->save(onlyLogTally);  // saved last, though started first
+  first->save(onlyLogTally);  // saved last, though it began saving first
   first->flush();
   second.reset();
   first.reset();
