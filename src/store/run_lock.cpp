@@ -6,7 +6,8 @@ namespace quenby::store {
 
 namespace {
 const QString kRuns = QStringLiteral("runs");
-}
+const QString kSuffix = QStringLiteral(".lock");
+}  // namespace
 
 RunLock::RunLock(const QString& folder, const QString& token)
     : folder_(folder), file_(std::make_unique<QLockFile>(path(folder, token))) {
@@ -14,7 +15,7 @@ RunLock::RunLock(const QString& folder, const QString& token)
 }
 
 QString RunLock::path(const QString& folder, const QString& token) {
-  return QDir(folder).filePath(kRuns + QLatin1Char('/') + token + QStringLiteral(".lock"));
+  return QDir(folder).filePath(kRuns + QLatin1Char('/') + token + kSuffix);
 }
 
 bool RunLock::lock(QString& reason) {
@@ -45,6 +46,12 @@ bool RunLock::alive(const QString& folder, const QString& token) {
     return false;
   }
   return probe.error() == QLockFile::LockFailedError;
+}
+
+void RunLock::removeLeftovers(const QString& folder) {
+  const QStringList locks =
+      QDir(QDir(folder).filePath(kRuns)).entryList({QLatin1Char('*') + kSuffix}, QDir::Files);
+  for (const QString& name : locks) alive(folder, name.chopped(kSuffix.size()));
 }
 
 }  // namespace quenby::store

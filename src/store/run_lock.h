@@ -19,6 +19,8 @@ class RunLock {
   // Whether the run `token` is alive, that is, its process still holds its lock. A dead run's
   // leftover lock file is removed.
   static bool alive(const QString& folder, const QString& token);
+  // Removes the lock files that dead runs left behind (a crash, a power cut).
+  static void removeLeftovers(const QString& folder);
 
  private:
   static QString path(const QString& folder, const QString& token);

@@ -86,6 +86,7 @@ bool Writer::openOnThread() {
     report(storeError(StoreError::FolderUnwritable, folder_, reason));
     return false;
   }
+  RunLock::removeLeftovers(folder_);
   // A damaged file is moved aside once; a second failure is the folder's.
   for (int attempt = 0; attempt < 2; ++attempt) {
     const OpenOutcome outcome = openDatabase(token_, path_);

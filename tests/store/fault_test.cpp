@@ -226,6 +226,8 @@ TEST_F(StoreTest, AProcessStuckInAWriteFailsOneSaveAloudAndSavesGoOnOnceItEnds) 
     mine.save(sample(u"mine"));
   }
   EXPECT_EQ(atStart(path()), sorted(sample(u"mine")));
+  EXPECT_EQ(QDir(folder() + QStringLiteral("/runs")).entryList(QDir::Files), QStringList())
+      << "a dead run's lock file stayed behind";
 }
 
 // --- a kill in the middle of a write -----------------------------------------------------------
