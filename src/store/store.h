@@ -5,6 +5,8 @@
 // exit. All database work happens on the store's own writer thread, which owns the connection;
 // the caller's thread only hands over plain snapshots and, where it must, waits for a result.
 //
+// A Store is used from one thread, the one that made it (the UI thread).
+//
 // When the folder cannot be written the store says so once (takeError) and does nothing after:
 // saves are dropped, recovery finds nothing, and the program keeps running.
 
