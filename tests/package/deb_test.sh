@@ -40,12 +40,12 @@ LIST
 diff -u "$work/expected" "$work/files" >"$work/files.diff" || fail "file list: $(cat "$work/files.diff")"
 
 [ "$(dpkg-deb -f "$deb" Package)" = quenby ] || fail "package name $(dpkg-deb -f "$deb" Package)"
-# The runtime: Qt 6 widgets and their window system plugins, LibreOffice Calc, the Song-style
-# font, xdg-utils.
+# The runtime: Qt 6 widgets and their window system plugins, Qt SQL's SQLite driver, LibreOffice
+# Calc, the Song-style font, xdg-utils.
 depends=$(dpkg-deb -f "$deb" Depends)
 echo "Depends: $depends"
 names=$(tr ',' '\n' <<<"$depends" | sed -E 's/^ +//; s/ .*//')
-for needed in libqt6widgets6 qt6-qpa-plugins libreoffice-calc fonts-arphic-uming xdg-utils; do
+for needed in libqt6widgets6 qt6-qpa-plugins libqt6sql6-sqlite libreoffice-calc fonts-arphic-uming xdg-utils; do
   grep -qx "$needed" <<<"$names" || fail "Depends lacks $needed"
 done
 

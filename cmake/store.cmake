@@ -1,0 +1,18 @@
+# The user's store (quenby_store): the autosaved sheets of each run in one SQLite database per
+# user, through Qt SQL's SQLite driver (the plugin libqt6sql6-sqlite, loaded at run time). Qt Core
+# and Qt SQL over the core sheets; no windows.
+find_package(Qt6 REQUIRED COMPONENTS Core Sql)
+
+add_library(quenby_store STATIC
+  src/store/database.cpp
+  src/store/run_lock.cpp
+  src/store/runs.cpp
+  src/store/schema.cpp
+  src/store/snapshot.cpp
+  src/store/sql.cpp
+  src/store/store.cpp
+  src/store/store_error.cpp
+  src/store/writer.cpp
+)
+target_include_directories(quenby_store PUBLIC src)
+target_link_libraries(quenby_store PUBLIC quenby_core Qt6::Core Qt6::Sql)

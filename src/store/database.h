@@ -1,0 +1,31 @@
+#pragma once
+// Opening the store's database file on the calling thread, which then owns the connection:
+// SQLite's settings (write-ahead log, full sync for a power cut, foreign keys, a short busy
+// wait), the checks that the file is sound and not written by a newer Quenby, and the
+// migrations to the current schema. A file that fails the checks is moved aside.
+
+#include <QString>
+
+namespace quenby::store {
+
+enum class OpenResult {
+  Ready,
+  Damaged,  // not a database, or its pages do not hold together
+  Newer,    // its schema version is beyond this program's
+  Failed,   // cannot be opened or written (permissions, a full disk)
+};
+
+struct OpenOutcome {
+  OpenResult result;
+  QString reason;  // SQLite's words, for the message
+};
+
+// Opens connection `name` on `path`. On anything but Ready the connection is closed and removed.
+OpenOutcome openDatabase(const QString& name, const QString& path);
+void closeDatabase(const QString& name);
+
+// Moves `path` and its -wal and -shm files aside to <path>.damaged-<local time>; returns the
+// new name, or an empty string when the file cannot be moved.
+QString moveAside(const QString& path);
+
+}  // namespace quenby::store

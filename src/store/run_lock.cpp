@@ -1,0 +1,57 @@
+#include "store/run_lock.h"
+
+#include <QDir>
+
+namespace quenby::store {
+
+namespace {
+const QString kRuns = QStringLiteral("runs");
+const QString kSuffix = QStringLiteral(".lock");
+}  // namespace
+
+RunLock::RunLock(const QString& folder, const QString& token)
+    : folder_(folder), file_(std::make_unique<QLockFile>(path(folder, token))) {
+  file_->setStaleLockTime(0);
+}
+
+QString RunLock::path(const QString& folder, const QString& token) {
+  return QDir(folder).filePath(kRuns + QLatin1Char('/') + token + kSuffix);
+}
+
+bool RunLock::lock(QString& reason) {
+  if (!QDir(folder_).mkpath(kRuns)) {
+    reason = QStringLiteral("无法建立文件夹 %1").arg(QDir(folder_).filePath(kRuns));
+    return false;
+  }
+  if (file_->tryLock(0)) return true;
+  switch (file_->error()) {
+    case QLockFile::PermissionError:
+      reason = QStringLiteral("没有写入权限");
+      break;
+    case QLockFile::LockFailedError:
+      reason = QStringLiteral("另一个程序占用了锁文件");
+      break;
+    default:
+      reason = QStringLiteral("无法写入锁文件，磁盘可能已满");
+      break;
+  }
+  return false;
+}
+
+bool RunLock::alive(const QString& folder, const QString& token) {
+  QLockFile probe(path(folder, token));
+  probe.setStaleLockTime(0);
+  if (probe.tryLock(0)) {
+    probe.unlock();
+    return false;
+  }
+  return probe.error() == QLockFile::LockFailedError;
+}
+
+void RunLock::removeLeftovers(const QString& folder) {
+  const QStringList locks =
+      QDir(QDir(folder).filePath(kRuns)).entryList({QLatin1Char('*') + kSuffix}, QDir::Files);
+  for (const QString& name : locks) alive(folder, name.chopped(kSuffix.size()));
+}
+
+}  // namespace quenby::store

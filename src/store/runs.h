@@ -1,0 +1,57 @@
+#pragma once
+// The records of runs and their snapshots, read and written through one connection on the
+// thread that opened it. Each write is one transaction whose first statement writes, so that
+// two processes on the same file take turns instead of failing on a stale read.
+
+#include <QSqlDatabase>
+#include <QString>
+#include <functional>
+#include <optional>
+#include <vector>
+
+#include "store/schema.h"
+#include "store/snapshot.h"
+
+namespace quenby::store {
+
+class Runs {
+ public:
+  // `token` names this process's run; its row is made by its first write.
+  Runs(QSqlDatabase db, QString token);
+
+  // Replaces this run's snapshot with `snapshot`.
+  void save(const Snapshot& snapshot);
+  void markUserExit();
+
+  struct Other {
+    qint64 id;
+    QString token;
+    RunState state;
+  };
+  // The other runs, the most recently saved or ended first.
+  std::vector<Other> othersLatestFirst() const;
+
+  // Marks run `id` recovered and copies its snapshot into this run, in one transaction, so that
+  // the sheets stay in the store whatever happens next; returns them. Nothing when another
+  // process recovered the run first.
+  std::optional<Snapshot> adopt(qint64 id);
+
+  // Removes the runs that ended by the user's exit or were recovered, except the newest `keep`
+  // runs. Runs that ended otherwise stay.
+  void prune(int keep);
+
+  // Runs inside each save's transaction just before the commit (tests stop the writer there).
+  void setBeforeCommit(std::function<void()> hook) { beforeCommit_ = std::move(hook); }
+
+ private:
+  qint64 ensureRow();  // inside a transaction
+  void touch(qint64 id, const QString& shown);
+  void insertFields(qint64 id, const Snapshot& snapshot);
+  std::optional<Snapshot> load(qint64 id) const;
+
+  QSqlDatabase db_;
+  QString token_;
+  std::function<void()> beforeCommit_;
+};
+
+}  // namespace quenby::store

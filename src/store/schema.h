@@ -1,0 +1,35 @@
+#pragma once
+// The store's schema, as a list of migrations from the first version on. The database's
+// PRAGMA user_version is the number of the last migration applied; each migration's statements
+// run in one transaction together with the new version number. A migration once released is
+// never changed: a later schema adds a migration.
+//
+// Version 1:
+//   runs    one row per run of the program that saved sheets or ended by the user's own exit:
+//           its token (the name of its lock file), when it started and last saved, `seq` (the
+//           order of the last save or exit across all runs), its state (RunState), and the key
+//           of the sheet whose window was shown.
+//   fields  the run's last snapshot: one row per field of each sheet that existed, the text as
+//           UTF-16LE code units in a blob (lossless: lone surrogates and NULs stay as typed).
+
+#include <QString>
+#include <vector>
+
+namespace quenby::store {
+
+// How a run stands in the store.
+enum class RunState : int {
+  Open = 0,       // running, or ended in any way but the user's own exit
+  UserExit = 1,   // ended by the user's own exit: the next start is fresh
+  Recovered = 2,  // ended otherwise, and its sheets were brought back by a later run
+};
+
+struct Migration {
+  int version;
+  std::vector<QString> statements;
+};
+
+const std::vector<Migration>& migrations();
+int schemaVersion();  // the version the last migration brings the database to
+
+}  // namespace quenby::store

@@ -1,0 +1,71 @@
+#include "store/store.h"
+
+#include <QDir>
+#include <QStandardPaths>
+#include <QUuid>
+
+#include "store/run_lock.h"
+#include "store/writer.h"
+
+namespace quenby::store {
+
+QString Store::defaultPath() {
+  return QDir(QStandardPaths::writableLocation(QStandardPaths::AppDataLocation))
+      .filePath(QStringLiteral("quenby.sqlite"));
+}
+
+Store::Store(const QString& path)
+    : runId_(QUuid::createUuid().toString(QUuid::WithoutBraces)),
+      writer_(std::make_unique<Writer>(path, runId_)) {
+  open_ = writer_->isOpen();
+}
+
+Store::~Store() = default;
+
+void Store::save(Snapshot snapshot) {
+  if (open_) writer_->save(std::move(snapshot));
+}
+
+void Store::flush() {
+  if (open_) writer_->call<bool>([](Runs&) { return true; }, StoreError::SaveFailed);
+}
+
+void Store::markUserExit() {
+  if (!open_) return;
+  writer_->call<bool>(
+      [](Runs& runs) {
+        runs.markUserExit();
+        return true;
+      },
+      StoreError::SaveFailed);
+}
+
+std::optional<Snapshot> Store::recover() {
+  if (!open_) return std::nullopt;
+  const QString folder = writer_->folder();
+  return writer_->call<std::optional<Snapshot>>(
+      [&folder](Runs& runs) -> std::optional<Snapshot> {
+        // The most recent run decides: a user's exit there means a fresh start, even when an
+        // older run ended otherwise (its sheets stay in the store). Live runs are passed over.
+        for (const Runs::Other& other : runs.othersLatestFirst()) {
+          if (other.state != RunState::Open) return std::nullopt;
+          if (!RunLock::alive(folder, other.token)) return runs.adopt(other.id);
+        }
+        return std::nullopt;
+      },
+      StoreError::ReadFailed);
+}
+
+std::optional<QuenbyError> Store::takeError() { return writer_->takeError(); }
+
+void Store::setBeforeCommit(std::function<void()> hook) {
+  if (!open_) return;
+  writer_->call<bool>(
+      [&hook](Runs& runs) {
+        runs.setBeforeCommit(std::move(hook));
+        return true;
+      },
+      StoreError::SaveFailed);
+}
+
+}  // namespace quenby::store

@@ -1,0 +1,69 @@
+#pragma once
+// Store: the user's SQLite database of autosaved sheets, one file per user. A Store object is
+// one run of the program: it holds the run's lock, keeps the newest snapshot of the run's
+// sheets, and at start hands back the sheets of the last run that ended without the user's own
+// exit. All database work happens on the store's own writer thread, which owns the connection;
+// the caller's thread only hands over plain snapshots and, where it must, waits for a result.
+//
+// A Store is used from one thread, the one that made it (the UI thread).
+//
+// When the folder cannot be written the store says so once (takeError) and does nothing after:
+// saves are dropped, recovery finds nothing, and the program keeps running.
+
+#include <QString>
+#include <functional>
+#include <memory>
+#include <optional>
+
+#include "calc/error.h"
+#include "store/snapshot.h"
+
+namespace quenby::store {
+
+class Writer;
+
+class Store {
+ public:
+  // ~/.local/share/Quenby/quenby.sqlite for the application name "Quenby".
+  static QString defaultPath();
+
+  // Opens (or makes) the database at `path` and takes this run's lock; returns when both are
+  // done. A damaged database is moved aside and a new one made (takeError says where).
+  explicit Store(const QString& path = defaultPath());
+  // Writes what is still pending, closes the database, ends the writer thread and releases the
+  // lock. A store destroyed without markUserExit() leaves a run that the next start recovers.
+  ~Store();
+  Store(const Store&) = delete;
+  Store& operator=(const Store&) = delete;
+
+  // This run's name in the store (its lock file is runs/<runId>.lock beside the database).
+  const QString& runId() const { return runId_; }
+  // False when the folder could not be written: every call below then does nothing.
+  bool isOpen() const { return open_; }
+
+  // Hands the snapshot to the writer and returns at once. Snapshots handed over faster than
+  // they are written replace each other: only the newest is written.
+  void save(Snapshot snapshot);
+  // Waits until everything handed over so far has been written (or has failed).
+  void flush();
+  // The user's own exit: writes what is pending, then marks the run so the next start is fresh.
+  void markUserExit();
+
+  // At start: the sheets of the most recently saved other run, when that run is no longer
+  // alive and did not end by the user's own exit, and no run recovered them yet. The run is
+  // marked recovered and its sheets become this run's, so they are recovered once only.
+  std::optional<Snapshot> recover();
+
+  // A failure not yet told to the user; each kind is told once per run.
+  std::optional<QuenbyError> takeError();
+
+  // Runs on the writer thread inside each save's transaction, just before the commit.
+  void setBeforeCommit(std::function<void()> hook);
+
+ private:
+  QString runId_;
+  bool open_ = false;
+  std::unique_ptr<Writer> writer_;
+};
+
+}  // namespace quenby::store

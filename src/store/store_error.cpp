@@ -1,0 +1,28 @@
+#include "store/store_error.h"
+
+namespace quenby::store {
+
+QuenbyError storeError(StoreError code, const QString& where, const QString& reason) {
+  QString text;
+  switch (code) {
+    case StoreError::FolderUnwritable:
+      text = QStringLiteral("无法在文件夹“%1”中保存数据%2。本次输入的内容不会自动保存，其他功能照常使用。");
+      break;
+    case StoreError::Damaged:
+      text = QStringLiteral("保存数据的文件已损坏%2，已将它移到“%1”，并新建了数据文件。");
+      break;
+    case StoreError::NewerVersion:
+      text = QStringLiteral("保存数据的文件由较新版本的 Quenby 写入%2，已将它移到“%1”，并新建了数据文件。");
+      break;
+    case StoreError::SaveFailed:
+      text = QStringLiteral("自动保存到“%1”失败%2。请检查磁盘空间；程序会在下次修改时再次保存。");
+      break;
+    case StoreError::ReadFailed:
+      text = QStringLiteral("无法读取“%1”中上次保存的数据%2，本次从空白表格开始。");
+      break;
+  }
+  const QString because = reason.isEmpty() ? QString() : QStringLiteral("（%1）").arg(reason);
+  return QuenbyError(code, text.arg(where, because).toStdString());
+}
+
+}  // namespace quenby::store

@@ -1,0 +1,22 @@
+#pragma once
+// The numbers of the store's failures, each with a description that says what happened, where,
+// and that the program goes on.
+
+#include <QString>
+
+#include "calc/error.h"
+
+namespace quenby::store {
+
+enum class StoreError : int {
+  FolderUnwritable = 1201,  // the data folder cannot be made or written: nothing is kept this run
+  Damaged = 1202,           // the database was damaged; it was moved aside and a new one made
+  NewerVersion = 1203,      // the database was written by a newer Quenby; moved aside likewise
+  SaveFailed = 1204,        // one autosave failed (a full disk); later saves try again
+  ReadFailed = 1205,        // the store could not be read at start: nothing is brought back
+};
+
+// `where` is the folder or file concerned; `reason` the system's own words, may be empty.
+QuenbyError storeError(StoreError code, const QString& where, const QString& reason = {});
+
+}  // namespace quenby::store

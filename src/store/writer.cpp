@@ -1,0 +1,168 @@
+#include "store/writer.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QSqlDatabase>
+#include <chrono>
+
+#include "store/database.h"
+#include "store/run_lock.h"
+
+namespace quenby::store {
+
+namespace {
+
+// Runs that ended by the user's exit or were recovered are kept for the newest this many runs.
+constexpr int kRunsKept = 10;
+// A save that finds another process writing tries again this often, and gives up after this
+// long: the next save carries the whole sheets again anyway.
+constexpr auto kBusyRetry = std::chrono::milliseconds(50);
+constexpr auto kBusyGiveUp = std::chrono::seconds(2);
+
+}  // namespace
+
+Writer::Writer(QString path, QString token)
+    : path_(QFileInfo(path).absoluteFilePath()),
+      folder_(QFileInfo(path).absolutePath()),
+      token_(std::move(token)),
+      thread_([this] { run(); }) {
+  std::unique_lock lock(mutex_);
+  wake_.wait(lock, [this] { return started_; });
+}
+
+Writer::~Writer() {
+  {
+    std::lock_guard lock(mutex_);
+    stopping_ = true;
+  }
+  wake_.notify_all();
+  thread_.join();
+}
+
+void Writer::run() {
+  const bool opened = openOnThread();
+  {
+    std::lock_guard lock(mutex_);
+    open_ = opened;
+    started_ = true;
+  }
+  wake_.notify_all();
+
+  std::unique_lock lock(mutex_);
+  for (;;) {
+    wake_.wait(lock, [this] { return pending_ || !tasks_.empty() || stopping_; });
+    if (pending_) {
+      Snapshot snapshot = std::move(*pending_);
+      pending_.reset();
+      lock.unlock();
+      if (opened) write(snapshot);
+      lock.lock();
+    } else if (!tasks_.empty()) {
+      std::function<void()> task = std::move(tasks_.front());
+      tasks_.pop_front();
+      lock.unlock();
+      task();
+      lock.lock();
+    } else {
+      break;
+    }
+  }
+  lock.unlock();
+  if (opened) {
+    runs_.reset();
+    closeDatabase(token_);
+  }
+  lock_.reset();
+}
+
+bool Writer::openOnThread() {
+  if (!QDir().mkpath(folder_)) {
+    report(storeError(StoreError::FolderUnwritable, folder_, QStringLiteral("无法建立该文件夹")));
+    return false;
+  }
+  lock_ = std::make_unique<RunLock>(folder_, token_);
+  QString reason;
+  if (!lock_->lock(reason)) {
+    report(storeError(StoreError::FolderUnwritable, folder_, reason));
+    return false;
+  }
+  RunLock::removeLeftovers(folder_);
+  // A damaged file is moved aside once; a second failure is the folder's.
+  for (int attempt = 0; attempt < 2; ++attempt) {
+    const OpenOutcome outcome = openDatabase(token_, path_);
+    if (outcome.result == OpenResult::Ready) {
+      runs_.emplace(QSqlDatabase::database(token_, false), token_);
+      try {
+        runs_->prune(kRunsKept);
+      } catch (const SqlError&) {
+        // Another process is writing: a later start prunes.
+      }
+      return true;
+    }
+    if (outcome.result == OpenResult::Failed) break;
+    const QString aside = moveAside(path_);
+    if (aside.isEmpty()) break;
+    report(storeError(outcome.result == OpenResult::Newer ? StoreError::NewerVersion : StoreError::Damaged,
+                      QDir::toNativeSeparators(aside), outcome.reason));
+    reason = outcome.reason;
+  }
+  report(storeError(StoreError::FolderUnwritable, QDir::toNativeSeparators(folder_), reason));
+  return false;
+}
+
+void Writer::write(const Snapshot& snapshot) {
+  const auto start = std::chrono::steady_clock::now();
+  for (;;) {
+    try {
+      runs_->save(snapshot);
+      return;
+    } catch (const SqlError& e) {
+      if (!e.busy() || std::chrono::steady_clock::now() - start > kBusyGiveUp) {
+        reportSqlFailure(StoreError::SaveFailed, e.reason());
+        return;
+      }
+    }
+    std::unique_lock lock(mutex_);
+    if (pending_) return;  // a newer snapshot is waiting: it is written instead
+    wake_.wait_for(lock, kBusyRetry, [this] { return pending_.has_value(); });
+    if (pending_) return;
+  }
+}
+
+void Writer::save(Snapshot snapshot) {
+  std::optional<Snapshot> replaced;
+  {
+    std::lock_guard lock(mutex_);
+    replaced.swap(pending_);
+    pending_.emplace(std::move(snapshot));
+  }
+  wake_.notify_all();
+  // `replaced` is freed here, outside the lock.
+}
+
+void Writer::post(std::function<void()> task) {
+  {
+    std::lock_guard lock(mutex_);
+    tasks_.push_back(std::move(task));
+  }
+  wake_.notify_all();
+}
+
+void Writer::reportSqlFailure(StoreError kind, const QString& reason) {
+  report(storeError(kind, QDir::toNativeSeparators(path_), reason));
+}
+
+void Writer::report(const QuenbyError& error) {
+  std::lock_guard lock(mutex_);
+  if (told_.insert(error.number()).second) errors_.push_back(error);
+}
+
+std::optional<QuenbyError> Writer::takeError() {
+  std::lock_guard lock(mutex_);
+  if (errors_.empty()) return std::nullopt;
+  QuenbyError error = errors_.front();
+  errors_.pop_front();
+  return error;
+}
+
+}  // namespace quenby::store

@@ -1,0 +1,92 @@
+#pragma once
+// The store's writer thread. It opens the database and owns the connection for its whole life;
+// the caller's thread hands it the newest snapshot (a newer one replaces one not yet written)
+// or a task to run and wait for. A pending snapshot is always written before the next task, so
+// a task sees every save handed over before it. Failures are kept for the caller, each kind
+// told once.
+
+#include <QString>
+#include <condition_variable>
+#include <deque>
+#include <functional>
+#include <future>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <set>
+#include <thread>
+
+#include "calc/error.h"
+#include "store/runs.h"
+#include "store/snapshot.h"
+#include "store/sql.h"
+#include "store/store_error.h"
+
+namespace quenby::store {
+
+class RunLock;
+
+class Writer {
+ public:
+  // Starts the thread and waits until it has opened the database at `path` for run `token`.
+  Writer(QString path, QString token);
+  // Writes what is pending, closes the database, joins the thread.
+  ~Writer();
+
+  bool isOpen() const { return open_; }
+  void save(Snapshot snapshot);
+
+  // Runs `fn` on the writer thread with the run's records, after any pending snapshot, and
+  // returns its result. Its SqlError becomes a reported failure of kind `onFailure`.
+  template <class R>
+  R call(std::function<R(Runs&)> fn, StoreError onFailure);
+
+  void report(const QuenbyError& error);
+  std::optional<QuenbyError> takeError();
+
+  const QString& folder() const { return folder_; }
+
+ private:
+  void run();
+  bool openOnThread();
+  void write(const Snapshot& snapshot);
+  void post(std::function<void()> task);
+  void reportSqlFailure(StoreError kind, const QString& reason);
+
+  const QString path_;
+  const QString folder_;
+  const QString token_;
+  bool open_ = false;
+
+  std::mutex mutex_;
+  std::condition_variable wake_;
+  bool started_ = false;
+  bool stopping_ = false;
+  std::optional<Snapshot> pending_;
+  std::deque<std::function<void()>> tasks_;
+  std::deque<QuenbyError> errors_;
+  std::set<int> told_;
+
+  // The writer thread's own.
+  std::unique_ptr<RunLock> lock_;
+  std::optional<Runs> runs_;
+
+  std::thread thread_;  // last: started once everything above exists
+};
+
+template <class R>
+R Writer::call(std::function<R(Runs&)> fn, StoreError onFailure) {
+  std::packaged_task<R()> task([this, &fn, onFailure]() -> R {
+    try {
+      return fn(*runs_);
+    } catch (const SqlError& e) {
+      reportSqlFailure(onFailure, e.reason());
+      return R();
+    }
+  });
+  std::future<R> result = task.get_future();
+  post([&task] { task(); });
+  return result.get();
+}
+
+}  // namespace quenby::store
