@@ -1,5 +1,6 @@
-// Command2 on Form2 with a recording spreadsheet host: the reminder, the 123 cells as the fields
-// show them, and a failure reported after its one attempt.
+// Command2 on Form2 with a recording spreadsheet host: the reminder, the 123 cells in their order
+// as the fields show them (a fresh sheet's all empty), and a failure reported after its one
+// attempt.
 
 #include <gtest/gtest.h>
 
@@ -77,6 +78,26 @@ TEST_F(Form2ExportTest, AFailedExportMakesOneAttemptAndIsReported) {
   testing::MessageBoxAnswerer next;
   click("Command2");
   EXPECT_TRUE(next.all().empty());
+  EXPECT_EQ(rec.saves, 1);
+}
+
+// B2, B3, E3, the nineteen lines row by row from column A to F, then C24, D24, F24, B25, E25, B26.
+std::vector<std::string> cellOrder() {
+  std::vector<std::string> cells = {"B2", "B3", "E3"};
+  for (int row = 5; row <= 23; ++row)
+    for (char column = 'A'; column <= 'F'; ++column) cells.push_back(column + std::to_string(row));
+  for (const char* cell : {"C24", "D24", "F24", "B25", "E25", "B26"}) cells.push_back(cell);
+  return cells;
+}
+
+TEST_F(Form2ExportTest, AFreshSheetWritesAll123CellsEmptyInTheirOrder) {
+  testing::MessageBoxAnswerer answerer;
+  click("Command2");
+  ASSERT_EQ(answerer.all().size(), 1u);  // the reminder
+  EXPECT_EQ(rec.writes, cellOrder());
+  EXPECT_EQ(rec.cells.size(), 123u);
+  for (const auto& [cell, text] : rec.cells)
+    EXPECT_EQ(text, "") << testing::cellName(cell.first, cell.second);
   EXPECT_EQ(rec.saves, 1);
 }
 
