@@ -1,5 +1,6 @@
 // Command4 on Form3 with a recording spreadsheet host: the reminder, the 65 cells in their order
-// as the fields and captions show them, and the one silent start-over of a failed attempt.
+// as the fields and captions show them, and the one silent start-over of a failed attempt, also
+// when it fails while writing the cells.
 
 #include <gtest/gtest.h>
 
@@ -112,6 +113,22 @@ TEST_F(Form3ExportTest, AFailedAttemptIsStartedOverOnceSilently) {
   click("Command4");
   EXPECT_TRUE(next.all().empty());
   EXPECT_EQ(rec.saves, 2);
+}
+
+TEST_F(Form3ExportTest, AFailureWhileWritingTheCellsStartsOverAndWritesAll65Again) {
+  retype(edit("Text4", 2), "6");
+  rec.failWrite = 30;  // B9, in line 4
+  testing::MessageBoxAnswerer answerer;
+  click("Command4");
+  ASSERT_EQ(answerer.all().size(), 1u);  // the reminder alone
+  EXPECT_EQ(rec.instances, 2);
+  const std::string firstAttempt =
+      "A5 B5 C5 D5 E5 F5 G5 A6 B6 C6 D6 E6 F6 G6 A7 B7 C7 D7 E7 F7 G7 A8 B8 C8 D8 E8 F8 G8 A9";
+  EXPECT_EQ(joined(rec.writes), firstAttempt + " " + kCellOrder);
+  EXPECT_EQ((rec.cells[{7, 4}]), "6");
+  EXPECT_EQ(rec.saves, 1);
+  EXPECT_EQ(rec.shown, 1);
+  EXPECT_EQ(form->exportCount().value(), 2);
 }
 
 }  // namespace
