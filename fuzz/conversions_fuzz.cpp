@@ -1,7 +1,8 @@
 // Fuzzes the conversions between text and number: reading never fails, masked output always has
-// the mask's shape and reads back to within half a unit of its last decimal, plain output reads
-// back to fifteen significant digits, the ordinal comparison agrees with a code-unit loop, and the
-// log volume either answers or raises the arithmetic error. Any violation aborts.
+// the mask's shape and reads back to within half a unit of its last decimal, plain output has its
+// shape and reads back to fifteen significant digits, the ordinal comparison agrees with a
+// code-unit loop, and the log volume either answers or raises the arithmetic error. Any violation
+// aborts.
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -13,8 +14,10 @@
 #include "calc/log_volume.h"
 #include "calc/numeric_text.h"
 #include "support/utf.h"
+#include "text_shapes.h"
 
 using namespace quenby;
+using quenby::fuzz::hasMaskShape;
 
 namespace {
 
@@ -22,16 +25,6 @@ void check(bool ok, const char* what, double value) {
   if (ok) return;
   std::fprintf(stderr, "violated: %s (value %.17g)\n", what, value);
   std::abort();
-}
-
-bool hasMaskShape(const std::u16string& s, int decimals) {
-  size_t i = s.size() > 0 && s[0] == u'-' ? 1 : 0;
-  size_t digitsBefore = 0;
-  for (; i < s.size() && s[i] >= u'0' && s[i] <= u'9'; ++i) ++digitsBefore;
-  if (digitsBefore == 0 || i >= s.size() || s[i] != u'.') return false;
-  size_t after = 0;
-  for (++i; i < s.size() && s[i] >= u'0' && s[i] <= u'9'; ++i) ++after;
-  return i == s.size() && after == static_cast<size_t>(decimals);
 }
 
 // The ordinal order of the clearing rules, written out: code unit by code unit as unsigned
@@ -72,6 +65,7 @@ void checkValue(double v) {
     check(strictNumber(s) == back, "strict read of masked output", v);
   }
   std::u16string plain = formatPlain(v);
+  check(quenby::fuzz::hasPlainShape(plain), "plain shape", v);
   double back = leadingNumber(plain);
   check(readsBack(back, v, std::fabs(v) * 5e-15), "plain read-back", v);
   check(strictNumber(plain) == back, "strict read of plain output", v);

@@ -1,13 +1,11 @@
 // Form2 on the offscreen platform: geometry, the red lines, fonts and alignments, the first focus
 // and the whole focus chain, whole-text selection and Up/Down with wrap-around in the entry
-// columns, the buttons' faces, a load typed in and calculated, clear, errors, and the export
-// through a recording host.
+// columns, the buttons' faces, a load typed in and calculated, clear, and errors.
 
 #include "multilength/form2.h"
 
 #include <gtest/gtest.h>
 
-#include <QKeyEvent>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
@@ -16,50 +14,15 @@
 #include <string>
 #include <vector>
 
-#include "recording_host.h"
+#include "form_fixture.h"
 #include "shell/picture_button.h"
-#include "support/sheet_texts.h"
 #include "support/utf.h"
 #include "ui_test_support.h"
 
 namespace quenby {
 namespace {
 
-using testing::Recording;
-
-class Form2Test : public ::testing::Test {
- protected:
-  void SetUp() override {
-    form = std::make_unique<Form2>(testing::recordingServices(rec));
-    form->show();
-    form->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
-  }
-
-  QLineEdit* edit(std::string_view name, int index = -1) { return form->control<QLineEdit>({name, index}); }
-  std::string focusName() const {
-    auto id = form->addressOf(QApplication::focusWidget());
-    return id ? toString(*id) : "(nothing)";
-  }
-  void click(std::string_view button) { QTest::mouseClick(form->control({button}), Qt::LeftButton); }
-  void type(std::string_view name, int index, const QString& keys) {
-    QLineEdit* e = edit(name, index);
-    e->setFocus();
-    e->selectAll();
-    for (QChar key : keys) {
-      if (key.unicode() < 128) {
-        QTest::keyClick(e, key.toLatin1());
-      } else {  // as an input method delivers a character
-        QKeyEvent typed(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(key));
-        QApplication::sendEvent(e, &typed);
-      }
-    }
-  }
-  std::map<std::string, std::string> fields() const { return fieldTexts(form->sheet()); }
-
-  Recording rec;
-  std::unique_ptr<Form2> form;
-};
+class Form2Test : public testing::FormFixture<Form2> {};
 
 TEST_F(Form2Test, EveryFieldHasOneLineEditAndTheWindowHasNoTitle) {
   int edits = 0;
@@ -336,71 +299,6 @@ TEST_F(Form2Test, OverflowIsReportedAndTheFieldsStayAsLeft) {
   EXPECT_EQ(edit("Text2", 2)->text(), "1E200");
   EXPECT_EQ(edit("Text22", 5)->text(), "");
   EXPECT_TRUE(form->isVisible());
-}
-
-// ---- export ------------------------------------------------------------------------------------
-
-TEST_F(Form2Test, FirstExportRemindsThenWritesAll123CellsAsShown) {
-  type("Text27", -1, "东林木材厂");
-  type("Text1", 18, "4");
-  type("Text3", 18, "=1+1");
-  type("Text22", 7, "650");
-  type("Text23", -1, "西山林场");
-  const auto before = fields();
-
-  testing::MessageBoxAnswerer answerer;
-  click("Command2");
-  ASSERT_EQ(answerer.all().size(), 1u);
-  EXPECT_EQ(answerer.seen().title, "Quenby");
-  EXPECT_EQ(answerer.seen().text, "每次打印前请先关闭*账单明细*");
-  EXPECT_EQ(answerer.seen().buttons, QMessageBox::Ok);
-  EXPECT_EQ(rec.instances, 1);
-  EXPECT_EQ(rec.writes.size(), 123u);
-  EXPECT_EQ(rec.cells.size(), 123u);
-  EXPECT_EQ(rec.worksheets, std::vector<std::u16string>{u"原木二"});
-  EXPECT_EQ(rec.paths, std::vector<std::string>{"/bills/账单明细.xls"});
-  EXPECT_EQ((rec.cells[{2, 2}]), "东林木材厂");
-  EXPECT_EQ((rec.cells[{23, 1}]), "4");
-  EXPECT_EQ((rec.cells[{23, 3}]), "=1+1");
-  EXPECT_EQ((rec.cells[{23, 4}]), "");  // no calculation first
-  EXPECT_EQ((rec.cells[{25, 2}]), "650");
-  EXPECT_EQ((rec.cells[{26, 2}]), "西山林场");
-  EXPECT_EQ(rec.saves, 1);
-  EXPECT_EQ(rec.shown, 1);
-  EXPECT_TRUE(rec.busyWhileWriting);
-  EXPECT_EQ(QApplication::overrideCursor(), nullptr);
-  EXPECT_EQ(fields(), before);
-  EXPECT_EQ(form->exportCount().value(), 1);
-
-  click("Command1");  // clearing does not bring the reminder back
-  testing::MessageBoxAnswerer second;
-  click("Command2");
-  EXPECT_TRUE(second.all().empty());
-  EXPECT_EQ(rec.saves, 2);
-  EXPECT_EQ((rec.cells[{2, 2}]), "");
-  EXPECT_EQ(form->exportCount().value(), 2);
-}
-
-TEST_F(Form2Test, AFailedExportMakesOneAttemptAndIsReported) {
-  type("Text3", 4, "7");
-  const auto before = fields();
-  rec.failOpens = 1;
-
-  testing::MessageBoxAnswerer answerer;
-  click("Command2");
-  ASSERT_EQ(answerer.all().size(), 2u);  // the reminder, then the error
-  EXPECT_EQ(answerer.all()[1].title, "Quenby");
-  EXPECT_EQ(answerer.all()[1].text, "错误 1003：找不到账单工作簿：/bills/账单明细.xls");
-  EXPECT_EQ(rec.instances, 1);
-  EXPECT_TRUE(rec.writes.empty());
-  EXPECT_EQ(rec.saves, 0);
-  EXPECT_EQ(rec.shown, 0);
-  EXPECT_EQ(fields(), before);
-
-  testing::MessageBoxAnswerer next;
-  click("Command2");
-  EXPECT_TRUE(next.all().empty());
-  EXPECT_EQ(rec.saves, 1);
 }
 
 }  // namespace

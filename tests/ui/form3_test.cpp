@@ -1,6 +1,6 @@
 // Form3 on the offscreen platform: the fresh sheet, geometry, fonts, the focus chain, line moves,
-// whole-text selection, the buttons and their faces, an arithmetic error, the export through a
-// recording host. Its place among the calculators (switch, back, close) is the application's test.
+// whole-text selection, the buttons and their faces, and an arithmetic error. Its place among the
+// calculators (switch, back, close) is the application's test.
 
 #include "sawn/form3.h"
 
@@ -8,7 +8,6 @@
 
 #include <QComboBox>
 #include <QImage>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QTest>
@@ -17,7 +16,7 @@
 #include <string>
 #include <vector>
 
-#include "recording_host.h"
+#include "form_fixture.h"
 #include "shell/picture_button.h"
 #include "support/utf.h"
 #include "ui_test_support.h"
@@ -25,22 +24,8 @@
 namespace quenby {
 namespace {
 
-using testing::Recording;
-
-class Form3Test : public ::testing::Test {
+class Form3Test : public testing::FormFixture<Form3> {
  protected:
-  void SetUp() override {
-    form = std::make_unique<Form3>(testing::recordingServices(rec));
-    form->show();
-    form->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
-  }
-
-  QLineEdit* edit(std::string_view name, int index = -1) { return form->control<QLineEdit>({name, index}); }
-  QComboBox* box(std::string_view name) { return form->control<QComboBox>({name}); }
-  std::string focusName() const { return testing::focusName(*form); }
-  void click(std::string_view button) { QTest::mouseClick(form->control({button}), Qt::LeftButton); }
-  void retype(QLineEdit* target, const QString& keys) { testing::retype(target, keys); }
   // Types a line's length, width, thickness, pieces and unit price.
   void typeLine(int r, const QString& length, const QString& width, const QString& thickness,
                 const QString& pieces, const QString& price) {
@@ -50,25 +35,6 @@ class Form3Test : public ::testing::Test {
     retype(edit("Text4", r), pieces);
     retype(edit("Text6", r), price);
   }
-  // Replaces the whole text with words committed at once, as by an input method.
-  void commit(QLineEdit* target, const QString& words) {
-    target->setFocus();
-    target->selectAll();
-    QKeyEvent typed(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, words);
-    QApplication::sendEvent(target, &typed);
-  }
-  std::vector<std::pair<std::string, QString>> widgetTexts() const {
-    std::vector<std::pair<std::string, QString>> all;
-    for (const NamedField& f : form->sheet().fields()) {
-      QWidget* w = form->control(f.id);
-      if (auto* e = qobject_cast<QLineEdit*>(w)) all.emplace_back(toString(f.id), e->text());
-      if (auto* c = qobject_cast<QComboBox*>(w)) all.emplace_back(toString(f.id), c->currentText());
-    }
-    return all;
-  }
-
-  Recording rec;
-  std::unique_ptr<Form3> form;
 };
 
 TEST_F(Form3Test, OpensEmptyWithTheFirstCaptionsAndTheCaretInText1Of0) {
@@ -356,99 +322,6 @@ TEST_F(Form3Test, OverflowIsReportedAndEveryFieldStaysAsLeft) {
   click("Command3");
   EXPECT_EQ(edit("Text5", 0)->text(), "0.0008");
   EXPECT_EQ(edit("Text5", 4)->text(), "");
-}
-
-// The cells of one export, in the order written.
-const char* const kCellOrder =
-    "A5 B5 C5 D5 E5 F5 G5 A6 B6 C6 D6 E6 F6 G6 A7 B7 C7 D7 E7 F7 G7 A8 B8 C8 D8 E8 F8 G8 "
-    "A9 B9 C9 D9 E9 F9 G9 A10 B10 C10 D10 E10 F10 G10 A11 B11 C11 D11 E11 F11 G11 "
-    "A12 B12 C12 D12 E12 F12 G12 B3 F3 F14 B14 B13 E13 F13 E14 E3";
-
-std::string joined(const std::vector<std::string>& cells) {
-  std::string s;
-  for (const std::string& c : cells) s += (s.empty() ? "" : " ") + c;
-  return s;
-}
-
-void typeCaption(QComboBox* c, const QString& caption) {
-  c->lineEdit()->selectAll();
-  QKeyEvent typed(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, caption);  // as an input method
-  QApplication::sendEvent(c->lineEdit(), &typed);
-}
-
-TEST_F(Form3Test, FirstExportRemindsThenWritesTheSheetAsShown) {
-  typeCaption(box("Combo2"), "电话号码");
-  typeCaption(box("Combo3"), "收货单位");
-  typeCaption(box("Combo4"), "发货单位");
-  box("Combo1")->setFocus();
-  QTest::keyClick(box("Combo1"), Qt::Key_Down);  // 车号, chosen from the list
-  retype(edit("Text2", 7), "=1+1");
-  retype(edit("Text5", 0), "7");  // no calculation first: exported as typed
-  commit(edit("Text11"), "辽A12345");
-  commit(edit("Text14"), "王五");
-  const auto before = widgetTexts();
-
-  testing::MessageBoxAnswerer answerer;
-  click("Command4");
-  ASSERT_EQ(answerer.all().size(), 1u);
-  EXPECT_EQ(answerer.seen().text, "每次打印前请先关闭*账单明细*");
-  EXPECT_EQ(answerer.seen().title, "Quenby");
-  EXPECT_EQ(answerer.seen().buttons, QMessageBox::Ok);
-  EXPECT_EQ(answerer.seen().icon, QMessageBox::NoIcon);
-  EXPECT_EQ(rec.worksheets, std::vector<std::u16string>{u"锯材账单"});
-  EXPECT_EQ(rec.paths, std::vector<std::string>{"/bills/账单明细.xls"});
-  EXPECT_EQ(joined(rec.writes), kCellOrder);
-  EXPECT_EQ((rec.cells[{3, 5}]), "电话号码");
-  EXPECT_EQ((rec.cells[{14, 5}]), "车号");
-  EXPECT_EQ((rec.cells[{12, 2}]), "=1+1");
-  EXPECT_EQ((rec.cells[{5, 5}]), "7");
-  EXPECT_EQ((rec.cells[{3, 6}]), "辽A12345");
-  EXPECT_EQ((rec.cells[{13, 2}]), "王五");
-  EXPECT_EQ((rec.cells[{13, 5}]), "");
-  EXPECT_EQ(rec.saves, 1);
-  EXPECT_EQ(rec.shown, 1);
-  EXPECT_TRUE(rec.busyWhileWriting);
-  EXPECT_EQ(QApplication::overrideCursor(), nullptr);
-  EXPECT_EQ(widgetTexts(), before);
-  EXPECT_EQ(form->exportCount().value(), 1);
-
-  testing::MessageBoxAnswerer second;
-  click("Command4");
-  EXPECT_TRUE(second.all().empty());
-  EXPECT_EQ(rec.saves, 2);
-  EXPECT_EQ(form->exportCount().value(), 2);
-  click("Command1");  // clearing does not reset the count
-  EXPECT_EQ(form->exportCount().value(), 2);
-}
-
-TEST_F(Form3Test, AFailedAttemptIsStartedOverOnceSilently) {
-  rec.failOpens = 1;
-  {
-    testing::MessageBoxAnswerer answerer;
-    click("Command4");
-    ASSERT_EQ(answerer.all().size(), 1u);  // the reminder alone
-  }
-  EXPECT_EQ(rec.instances, 2);
-  EXPECT_EQ(rec.saves, 1);
-  EXPECT_EQ(rec.shown, 1);
-  EXPECT_EQ(joined(rec.writes), kCellOrder);
-  EXPECT_EQ(form->exportCount().value(), 2);
-
-  // A second failure in a row is reported; the fields stay and the next click works.
-  retype(edit("Text4", 3), "6");
-  const auto before = widgetTexts();
-  rec.failOpens = 2;
-  testing::MessageBoxAnswerer failing;
-  click("Command4");
-  ASSERT_EQ(failing.all().size(), 1u);
-  EXPECT_EQ(failing.seen().text, "错误 1003：找不到账单工作簿：/bills/账单明细.xls");
-  EXPECT_EQ(rec.instances, 4);
-  EXPECT_EQ(rec.saves, 1);
-  EXPECT_EQ(widgetTexts(), before);
-  testing::MessageBoxAnswerer next;
-  click("Command4");
-  EXPECT_TRUE(next.all().empty());
-  EXPECT_EQ(rec.saves, 2);
 }
 
 }  // namespace

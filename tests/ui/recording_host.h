@@ -1,6 +1,7 @@
 #pragma once
 // A spreadsheet host and bill viewer that only record what an export asks of them, for the window
-// tests of the export buttons. Opening the bill can be made to fail a number of times.
+// tests of the export buttons. Opening the bill can be made to fail a number of times, and one
+// cell write once.
 
 #include <QApplication>
 #include <QCursor>
@@ -21,6 +22,7 @@ namespace quenby::testing {
 
 struct Recording {
   int instances = 0, saves = 0, shown = 0, failOpens = 0;
+  int failWrite = 0;  // the cell write that fails, once, counted over all attempts from 1; 0: none
   std::vector<std::string> paths;                    // every workbook opened
   std::vector<std::u16string> worksheets;            // every worksheet taken
   std::vector<std::string> writes;                   // "B3" … in the order written, over all attempts
@@ -49,6 +51,10 @@ class RecordingHost final : public SpreadsheetHost {
     r_.busyWhileWriting =
         QApplication::overrideCursor() && QApplication::overrideCursor()->shape() == Qt::WaitCursor;
     if (auto during = std::exchange(r_.duringFirstWrite, nullptr)) during();
+    if (r_.failWrite > 0 && r_.writes.size() + 1 == static_cast<size_t>(r_.failWrite)) {
+      r_.failWrite = 0;
+      throw QuenbyError(ExportError::SpreadsheetFailed, "写入单元格 " + cellName(row, column) + " 失败");
+    }
     r_.writes.push_back(cellName(row, column));
     r_.cells[{row, column}] = u8(text);
   }
