@@ -54,8 +54,9 @@ set(CPACK_DEBIAN_PACKAGE_SECTION misc)
 set(CPACK_STRIP_FILES ON)
 # The libraries the program links (Qt 6 widgets, the office's UNO runtime) come from
 # dpkg-shlibdeps; what it loads or runs by name is declared here: Qt's window system plugins,
-# the office that writes and shows the bill, the Song-style font the sheets ask for, and
-# xdg-utils, through which the bill and the web pages are opened.
+# Qt's Chinese translations (message box buttons, context menus), the office that writes and
+# shows the bill, the Song-style font the sheets ask for, and xdg-utils, through which the bill
+# and the web pages are opened.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, libreoffice-calc, fonts-arphic-uming, xdg-utils")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, qt6-translations-l10n, libreoffice-calc, fonts-arphic-uming, xdg-utils")
 include(CPack)

@@ -40,12 +40,12 @@ LIST
 diff -u "$work/expected" "$work/files" >"$work/files.diff" || fail "file list: $(cat "$work/files.diff")"
 
 [ "$(dpkg-deb -f "$deb" Package)" = quenby ] || fail "package name $(dpkg-deb -f "$deb" Package)"
-# The runtime: Qt 6 widgets and their window system plugins, LibreOffice Calc, the Song-style
-# font, xdg-utils.
+# The runtime: Qt 6 widgets, their window system plugins and Chinese translations, LibreOffice
+# Calc, the Song-style font, xdg-utils.
 depends=$(dpkg-deb -f "$deb" Depends)
 echo "Depends: $depends"
 names=$(tr ',' '\n' <<<"$depends" | sed -E 's/^ +//; s/ .*//')
-for needed in libqt6widgets6 qt6-qpa-plugins libreoffice-calc fonts-arphic-uming xdg-utils; do
+for needed in libqt6widgets6 qt6-qpa-plugins qt6-translations-l10n libreoffice-calc fonts-arphic-uming xdg-utils; do
   grep -qx "$needed" <<<"$names" || fail "Depends lacks $needed"
 done
 
