@@ -4,6 +4,7 @@
 #   share/icons/hicolor/scalable/apps/quenby.svg       the icon as drawn
 #   share/icons/hicolor/<n>x<n>/apps/quenby.png        rendered from it at build time
 #   share/quenby/账单明细.xls                          the bill workbook template
+#   share/man/man1/quenby.1.gz                         the manual page
 # `cpack -G DEB` in the build tree makes quenby_<version>_<arch>.deb; the tests check it.
 
 if(NOT TARGET quenby)
@@ -36,6 +37,20 @@ foreach(png ${QUENBY_ICON_PNGS})
   install(FILES ${png} DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}/apps)
 endforeach()
 
+# --- manual page -----------------------------------------------------------------------------
+# Compressed as Debian installs manual pages (gzip -9n: no name, no time stamp).
+set(QUENBY_MAN ${CMAKE_BINARY_DIR}/man)
+configure_file(${QUENBY_ROOT}/resources/quenby.1.in ${QUENBY_MAN}/quenby.1 @ONLY)
+add_custom_command(
+  OUTPUT ${QUENBY_MAN}/quenby.1.gz
+  COMMAND gzip -9n --force --keep quenby.1
+  WORKING_DIRECTORY ${QUENBY_MAN}
+  DEPENDS ${QUENBY_MAN}/quenby.1
+  COMMENT "Compressing the manual page"
+  VERBATIM)
+add_custom_target(manual_page ALL DEPENDS ${QUENBY_MAN}/quenby.1.gz)
+install(FILES ${QUENBY_MAN}/quenby.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+
 # --- Debian package --------------------------------------------------------------------------
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME quenby)
@@ -54,9 +69,10 @@ set(CPACK_DEBIAN_PACKAGE_SECTION misc)
 set(CPACK_STRIP_FILES ON)
 # The libraries the program links (Qt 6 widgets, the office's UNO runtime) come from
 # dpkg-shlibdeps; what it loads or runs by name is declared here: Qt's window system plugins,
-# Qt SQL's SQLite driver (a plugin, for the store of autosaved sheets), the office that writes
-# and shows the bill, the Song-style font the sheets ask for, and xdg-utils, through which the
-# bill and the web pages are opened.
+# Qt's Chinese translations (message box buttons, context menus), Qt SQL's SQLite driver (a
+# plugin, for the store of autosaved sheets), the office that writes and shows the bill, the
+# Song-style font the sheets ask for, and xdg-utils, through which the bill and the web pages are
+# opened.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, libqt6sql6-sqlite, libreoffice-calc, fonts-arphic-uming, xdg-utils")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, qt6-translations-l10n, libqt6sql6-sqlite, libreoffice-calc, fonts-arphic-uming, xdg-utils")
 include(CPack)

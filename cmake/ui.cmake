@@ -26,7 +26,10 @@ if(TARGET quenby_office)
     src/app/calculators.cpp
     src/app/setup.cpp
     src/app/desktop_services.cpp
+    src/app/command_line.cpp
   )
+  set_source_files_properties(src/app/command_line.cpp PROPERTIES
+    COMPILE_DEFINITIONS QUENBY_VERSION="${PROJECT_VERSION}")
   set_target_properties(quenby_app PROPERTIES AUTOMOC ON)
   target_link_libraries(quenby_app PUBLIC quenby_ui quenby_office)
 

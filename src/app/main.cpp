@@ -1,14 +1,17 @@
 // Quenby starts with the log tally window; the other calculators come when the selector names
-// them.
+// them. The command line is read first: --help and --version need no display.
 
 #include <QApplication>
 
 #include "app/calculators.h"
+#include "app/command_line.h"
 #include "app/desktop_services.h"
 #include "app/setup.h"
 #include "office/termination.h"
 
 int main(int argc, char* argv[]) {
+  const quenby::app::CommandLine commandLine = quenby::app::readCommandLine(argc, argv);
+  if (commandLine.exitStatus) return *commandLine.exitStatus;
   QApplication app(argc, argv);
   quenby::app::prepareApplication();
   // SIGTERM, SIGINT and SIGHUP end an export in progress and its office first, then the program.

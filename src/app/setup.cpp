@@ -1,13 +1,32 @@
 #include "app/setup.h"
 
 #include <QApplication>
+#include <QLibraryInfo>
+#include <QTranslator>
 
 #include "app/calculators.h"
 #include "shell/appearance.h"
 
 namespace quenby::app {
 
+namespace {
+
+// Qt's own texts (the message boxes' buttons, the fields' context menu) in Chinese like all of
+// the program's, whatever language the system speaks. Without the translation file they stay
+// English and the program runs as before.
+void installQtTranslation() {
+  auto* translator = new QTranslator(qApp);
+  if (translator->load(QStringLiteral("qtbase_zh_CN"), QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+    QCoreApplication::installTranslator(translator);
+  } else {
+    delete translator;
+  }
+}
+
+}  // namespace
+
 void prepareApplication() {
+  installQtTranslation();
   QApplication::setApplicationName(QStringLiteral("Quenby"));
   // The installed desktop entry, so that the desktop shows its name and icon for the windows.
   QGuiApplication::setDesktopFileName(QStringLiteral("quenby"));

@@ -6,7 +6,8 @@ namespace quenby::app {
 
 class Calculators;
 
-// Name, icon, fonts, and no quitting behind the windows' back when the last visible one closes.
+// Name, icon, fonts, Qt's own texts in Chinese, and no quitting behind the windows' back when
+// the last visible one closes.
 void prepareApplication();
 
 // Shows the start-up window and runs the application until a window asks to end it. Ending

@@ -5,6 +5,7 @@
 #include "logtally/log_tally_layout.h"
 
 #include <array>
+#include <string>
 
 #include "logtally/log_tally_sheet.h"
 #include "sheet/layout_builders.h"
@@ -28,6 +29,15 @@ constexpr std::array<int, 3> kColumnWidth = {540, 615, 915};
 
 constexpr int rowTop(int row) { return 2460 + 300 * (row - 1); }
 
+// The captions a group repeats; its fields are named after them ("第1组 第3行 件数").
+constexpr std::array<std::string_view, 3> kHeaders = {"径级", "件数", "材  积"};
+constexpr std::string_view kLengthCaption = "材长";
+constexpr std::string_view kSubtotalCaption = "小计";
+constexpr std::string_view kPriceCaption = "单 价";
+constexpr std::string_view kAmountCaption = "金   额";
+
+std::string groupName(int g) { return ordinal(g + 1, "组") + " "; }
+
 // Per group: length field, its "材长" label, and the crossed subtotal/price/amount indices.
 struct GroupFields {
   FieldId length;
@@ -46,24 +56,24 @@ const std::array<GroupFields, kGroups> kGroupFields = {{
 constexpr std::array<int, kGroups> kLengthLeft = {1725, 3675, 5475, 7575};
 
 void addBillParties(std::vector<Control>& c) {
-  c.push_back(
-      combo({"Combo4"}, {780, 1320, 1095, 300}, {"购货单位", "单位", "地点", "公司名称", "林班小班"}));
-  c.push_back(text({"Text17"}, {1935, 1320, 3525, 315}));
-  c.push_back(
+  addParty(c, combo({"Combo4"}, {780, 1320, 1095, 300}, {"购货单位", "单位", "地点", "公司名称", "林班小班"}),
+           text({"Text17"}, {1935, 1320, 3525, 315}));
+  addParty(
+      c,
       combo({"Combo2"}, {5580, 1320, 1065, 300},
-            {"车号", "联系人", "联系电话", "银行账号", "地址", "部门", "林班小班", "违法行为人", "小地名"}));
-  c.push_back(text({"Text22"}, {6765, 1320, 2775, 315}));
+            {"车号", "联系人", "联系电话", "银行账号", "地址", "部门", "林班小班", "违法行为人", "小地名"}),
+      text({"Text22"}, {6765, 1320, 2775, 315}));
 }
 
 void addGrid(std::vector<Control>& c) {
-  static constexpr std::array<std::string_view, 3> kHeaders = {"径级", "件数", "材  积"};
   static constexpr std::array<std::string_view, 3> kHeaderArrays = {"Label2", "Label3", "Label4"};
   for (int g = 0; g < kGroups; ++g) {
     const GroupFields& group = kGroupFields[g];
     const int lengthLeft = kLengthLeft[g];
-    c.push_back(label(group.lengthLabel, {lengthLeft - 600, 1860, 555, 255}, "材长", Align::Right));
-    c.push_back(
-        text(group.length, {lengthLeft, 1800, 720, 315}, {.fontFamily = kSong, .fontPoints = kLengthPoints}));
+    c.push_back(label(group.lengthLabel, {lengthLeft - 600, 1860, 555, 255}, kLengthCaption, Align::Right));
+    c.push_back(named(groupName(g) + spoken(kLengthCaption),
+                      text(group.length, {lengthLeft, 1800, 720, 315},
+                           {.fontFamily = kSong, .fontPoints = kLengthPoints})));
     for (int k = 0; k < 3; ++k) {
       c.push_back(label({kHeaderArrays[k], g}, {kGroupLeft[g] + kColumnOffset[k], 2220, kColumnWidth[k], 240},
                         kHeaders[k], Align::Center));
@@ -76,8 +86,9 @@ void addGrid(std::vector<Control>& c) {
                                .fontPoints = kCellPoints,
                                .align = k == 0 ? Align::Center : Align::Left,
                                .red = row == 5 || row == 10};
-      c.push_back(text({LogTallySheet::rowArray(row), index},
-                       {kGroupLeft[g] + kColumnOffset[k], rowTop(row), kColumnWidth[k], 315}, style));
+      c.push_back(named(groupName(g) + ordinal(row, "行") + " " + spoken(kHeaders[k]),
+                        text({LogTallySheet::rowArray(row), index},
+                             {kGroupLeft[g] + kColumnOffset[k], rowTop(row), kColumnWidth[k], 315}, style)));
     }
   }
 }
@@ -85,13 +96,18 @@ void addGrid(std::vector<Control>& c) {
 void addGroupFooters(std::vector<Control>& c) {
   for (int g = 0; g < kGroups; ++g) {
     const GroupFields& group = kGroupFields[g];
-    c.push_back(label(group.subtotalLabel, {kGroupLeft[g], 6900, 375, 255}, "小计"));
-    c.push_back(text({"Text16", group.countSubtotal}, {group.countLeft, 6840, 765, 315}, kNumbers));
-    c.push_back(text({"Text16", group.volumeSubtotal}, {group.volumeLeft, 6840, 915, 315}, kNumbers));
-    c.push_back(label(group.priceLabel, {group.priceLeft, 7260, 615, 240}, "单 价", Align::Center));
-    c.push_back(label({"Label12", g}, {group.amountLeft, 7260, 1140, 240}, "金   额", Align::Center));
-    c.push_back(text({"Text18", g}, {group.priceLeft, 7440, 615, 315}, kNumbers));
-    c.push_back(text({"Text19", group.amount}, {group.amountLeft, 7440, 1140, 315}, kNumbers));
+    const std::string name = groupName(g);
+    c.push_back(label(group.subtotalLabel, {kGroupLeft[g], 6900, 375, 255}, kSubtotalCaption));
+    c.push_back(named(name + spoken(kHeaders[1]) + std::string(kSubtotalCaption),
+                      text({"Text16", group.countSubtotal}, {group.countLeft, 6840, 765, 315}, kNumbers)));
+    c.push_back(named(name + spoken(kHeaders[2]) + std::string(kSubtotalCaption),
+                      text({"Text16", group.volumeSubtotal}, {group.volumeLeft, 6840, 915, 315}, kNumbers)));
+    c.push_back(label(group.priceLabel, {group.priceLeft, 7260, 615, 240}, kPriceCaption, Align::Center));
+    c.push_back(label({"Label12", g}, {group.amountLeft, 7260, 1140, 240}, kAmountCaption, Align::Center));
+    c.push_back(named(name + spoken(kPriceCaption),
+                      text({"Text18", g}, {group.priceLeft, 7440, 615, 315}, kNumbers)));
+    c.push_back(named(name + spoken(kAmountCaption),
+                      text({"Text19", group.amount}, {group.amountLeft, 7440, 1140, 315}, kNumbers)));
   }
 }
 
@@ -109,27 +125,29 @@ void addTotals(std::vector<Control>& c) {
       {{"Text29"}, {"Label20"}, "均价总金额", 6720, 1215},
   }};
   for (const Total& t : kTotals) {
-    c.push_back(label(t.caption, {t.left, 7980, t.width, 240}, t.text, Align::Center));
-    c.push_back(text(t.field, {t.left, 8220, t.width, 315}, kNumbers));
+    addCaptioned(c, label(t.caption, {t.left, 7980, t.width, 240}, t.text, Align::Center),
+                 text(t.field, {t.left, 8220, t.width, 315}, kNumbers));
   }
-  c.push_back(combo({"Combo5"}, {585, 8700, 1095, 300},
-                    {"出货单位", "单位", "参加人员", "电话", "银行账号", "联系人", "鉴定人", "小地名",
-                     "公司名称", "林班小班"}));
-  c.push_back(text({"Text20"}, {1770, 8700, 3780, 315}));
-  c.push_back(
-      combo({"Combo1"}, {5700, 8730, 1065, 300},
-            {"联系人", "电话", "银行账号", "地址", "参与人", "见证人", "职称", "小地名", "林班小班"}));
-  c.push_back(text({"Text24"}, {6900, 8700, 2040, 315}));
+  addParty(c,
+           combo({"Combo5"}, {585, 8700, 1095, 300},
+                 {"出货单位", "单位", "参加人员", "电话", "银行账号", "联系人", "鉴定人", "小地名",
+                  "公司名称", "林班小班"}),
+           text({"Text20"}, {1770, 8700, 3780, 315}));
+  addParty(c,
+           combo({"Combo1"}, {5700, 8730, 1065, 300},
+                 {"联系人", "电话", "银行账号", "地址", "参与人", "见证人", "职称", "小地名", "林班小班"}),
+           text({"Text24"}, {6900, 8700, 2040, 315}));
 }
 
 void addRightPanel(std::vector<Control>& c) {
   c.push_back(label({"Label8"}, {8475, 1860, 1665, 405}, "单位：米、厘米、元           立方米"));
-  c.push_back(label({"Label18"}, {9300, 2700, 915, 255}, "树   种"));
-  c.push_back(text({"Text27"}, {9075, 2940, 1170, 315}));
-  c.push_back(label({"Label1"}, {9060, 3420, 855, 375}, "检 尺 员"));
-  c.push_back(text({"Text25"}, {9075, 3660, 1170, 315}));
+  addCaptioned(c, label({"Label18"}, {9300, 2700, 915, 255}, "树   种"),
+               text({"Text27"}, {9075, 2940, 1170, 315}));
+  addCaptioned(c, label({"Label1"}, {9060, 3420, 855, 375}, "检 尺 员"),
+               text({"Text25"}, {9075, 3660, 1170, 315}));
   // The calculator selector: its entries are the application's calculators, handed to Form1.
-  c.push_back(combo({"Combo3"}, {9075, 4140, 1215, 300}, {}, false, Action::SwitchCalculator));
+  c.push_back(
+      named("计算器选择", combo({"Combo3"}, {9075, 4140, 1215, 300}, {}, false, Action::SwitchCalculator)));
   c.push_back(button({"Command7"}, {9060, 4620, 1215, 500}, "计 算", Face::BlueWhite, Action::Calculate));
   c.push_back(button({"Command4"}, {9060, 5280, 1215, 500}, "清除数据", Face::BlueWhite, Action::Clear));
   c.push_back(button({"Command3"}, {9075, 5940, 1215, 500}, "导出表格", Face::BlueWhite, Action::Export));

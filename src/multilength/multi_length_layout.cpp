@@ -6,6 +6,7 @@
 #include "multilength/multi_length_layout.h"
 
 #include <array>
+#include <string>
 
 #include "multilength/multi_length_sheet.h"
 #include "sheet/layout_builders.h"
@@ -28,16 +29,26 @@ constexpr Rect lineRect(int r, int column) {
 }
 constexpr bool redLine(int r) { return r % 4 == 3; }  // lines 3, 7, 11, 15
 
+// The columns' headings, in column order; a line's fields are named after them ("第3行 件数").
+struct Heading {
+  FieldId id;
+  Rect rect;
+  std::string_view caption;
+};
+const std::array<Heading, MultiLengthSheet::kColumns.size()> kHeadings = {{
+    {{"Label1", 0}, {1275, 1545, 495, 375}, "材长"},
+    {{"Label2"}, {1800, 1545, 615, 375}, "径级"},
+    {{"Label3", 0}, {2400, 1545, 615, 375}, "件数"},
+    {{"Label4", 0}, {3120, 1545, 495, 375}, "材积"},
+    {{"Label3", 1}, {3840, 1545, 495, 255}, "单价"},
+    {{"Label4", 1}, {4560, 1545, 975, 375}, "金  额"},
+}};
+
 void addHeader(std::vector<Control>& c) {
-  c.push_back(label({"Label12"}, {480, 1245, 975, 255}, "购货单位"));
-  c.push_back(text({"Text27"}, {1275, 1125, 3255, 315}));
+  addCaptioned(c, label({"Label12"}, {480, 1245, 975, 255}, "购货单位"),
+               text({"Text27"}, {1275, 1125, 3255, 315}));
   c.push_back(label({"Label13"}, {4575, 1185, 2415, 255}, "单位：米、厘米、元、立方米"));
-  c.push_back(label({"Label1", 0}, {1275, 1545, 495, 375}, "材长"));
-  c.push_back(label({"Label2"}, {1800, 1545, 615, 375}, "径级"));
-  c.push_back(label({"Label3", 0}, {2400, 1545, 615, 375}, "件数"));
-  c.push_back(label({"Label4", 0}, {3120, 1545, 495, 375}, "材积"));
-  c.push_back(label({"Label3", 1}, {3840, 1545, 495, 255}, "单价"));
-  c.push_back(label({"Label4", 1}, {4560, 1545, 975, 375}, "金  额"));
+  for (const Heading& h : kHeadings) c.push_back(label(h.id, h.rect, h.caption));
 }
 
 void addLines(std::vector<Control>& c) {
@@ -46,15 +57,16 @@ void addLines(std::vector<Control>& c) {
     style.red = redLine(r);
     for (size_t column = 0; column < MultiLengthSheet::kColumns.size(); ++column)
       c.push_back(
-          text({MultiLengthSheet::kColumns[column], r}, lineRect(r, static_cast<int>(column)), style));
+          named(ordinal(r + 1, "行") + " " + spoken(kHeadings[column].caption),
+                text({MultiLengthSheet::kColumns[column], r}, lineRect(r, static_cast<int>(column)), style)));
   }
 }
 
 void addRightPanel(std::vector<Control>& c) {
-  c.push_back(label({"Label15"}, {6000, 2265, 870, 375}, "树   种"));
-  c.push_back(text({"Text29"}, {5775, 2505, 1140, 315}, {.align = Align::Center}));
-  c.push_back(label({"Label14"}, {5925, 2985, 915, 255}, "检 尺 员"));
-  c.push_back(text({"Text28"}, {5775, 3225, 1140, 315}, {.align = Align::Center}));
+  addCaptioned(c, label({"Label15"}, {6000, 2265, 870, 375}, "树   种"),
+               text({"Text29"}, {5775, 2505, 1140, 315}, {.align = Align::Center}));
+  addCaptioned(c, label({"Label14"}, {5925, 2985, 915, 255}, "检 尺 员"),
+               text({"Text28"}, {5775, 3225, 1140, 315}, {.align = Align::Center}));
   c.push_back(button({"Command6"}, {5700, 3885, 1215, 495}, "返回", Face::BlueWhite, Action::Back));
   c.push_back(button({"Command7"}, {5685, 4545, 1215, 495}, "计算", Face::BlueWhite, Action::Calculate));
   c.push_back(button({"Command1"}, {5685, 5205, 1215, 495}, "清除数据", Face::BlueWhite, Action::Clear));
@@ -63,19 +75,20 @@ void addRightPanel(std::vector<Control>& c) {
 }
 
 void addTotals(std::vector<Control>& c) {
-  c.push_back(label({"Label5", 0}, {540, 7875, 975, 255}, "合计  件数"));
-  c.push_back(text({"Text22", 5}, {1500, 7815, 855, 315}, kNumbers));
+  addCaptioned(c, label({"Label5", 0}, {540, 7875, 975, 255}, "合计  件数"),
+               text({"Text22", 5}, {1500, 7815, 855, 315}, kNumbers));
+  // The total volume's caption leans on the "合计" of the total count before it.
   c.push_back(label({"Label16", 0}, {2550, 7875, 495, 495}, "材积"));
-  c.push_back(text({"Text22", 4}, {2940, 7815, 975, 315}, kNumbers));
-  c.push_back(label({"Label16", 1}, {4050, 7875, 735, 495}, "分级金额"));
-  c.push_back(text({"Text22", 10}, {4860, 7815, 1215, 315}, kNumbers));
-  c.push_back(label({"Label5", 2}, {1125, 8355, 825, 255}, "平均单价"));
-  c.push_back(text({"Text22", 7}, {1860, 8295, 855, 315}, kNumbers));
-  c.push_back(label({"Label5", 1}, {3600, 8355, 855, 255}, "均价金额"));
-  c.push_back(text({"Text22", 6}, {4380, 8295, 1215, 315}, kNumbers));
+  c.push_back(named("合计材积", text({"Text22", 4}, {2940, 7815, 975, 315}, kNumbers)));
+  addCaptioned(c, label({"Label16", 1}, {4050, 7875, 735, 495}, "分级金额"),
+               text({"Text22", 10}, {4860, 7815, 1215, 315}, kNumbers));
+  addCaptioned(c, label({"Label5", 2}, {1125, 8355, 825, 255}, "平均单价"),
+               text({"Text22", 7}, {1860, 8295, 855, 315}, kNumbers));
+  addCaptioned(c, label({"Label5", 1}, {3600, 8355, 855, 255}, "均价金额"),
+               text({"Text22", 6}, {4380, 8295, 1215, 315}, kNumbers));
   c.push_back(plainButton({"Command5"}, {5805, 8280, 1215, 375}, "更多速算器", Face::Grey, Action::WebPage));
-  c.push_back(label({"Label8"}, {1125, 8745, 1095, 375}, "售货单位"));
-  c.push_back(text({"Text23"}, {1860, 8685, 3255, 315}));
+  addCaptioned(c, label({"Label8"}, {1125, 8745, 1095, 375}, "售货单位"),
+               text({"Text23"}, {1860, 8685, 3255, 315}));
 }
 
 // The last line's amount first; the entry fields line by line (the volume skipped); the volumes

@@ -6,6 +6,7 @@
 #include "sawn/sawn_timber_layout.h"
 
 #include <array>
+#include <string>
 
 #include "sawn/sawn_timber_sheet.h"
 #include "sheet/layout_builders.h"
@@ -18,27 +19,29 @@ using namespace layout;
 constexpr TextStyle kCentred = {.fontFamily = kSong, .fontPoints = 10.5, .align = Align::Center};
 constexpr TextStyle kLeft = {.fontFamily = kSong, .fontPoints = 10.5, .align = Align::Left};
 
-// Left edge and width of each column: length, width, thickness, pieces, volume, unit price, amount.
+// Left edge, width and word of each column; a line's fields are named after the word ("第3行 宽").
 struct Column {
   int left, width;
+  std::string_view word;
 };
 constexpr std::array<Column, SawnTimberSheet::kColumns> kColumns = {{
-    {1080, 855},
-    {1800, 855},
-    {2520, 855},
-    {3240, 855},
-    {3960, 975},
-    {4920, 855},
-    {5640, 975},
+    {1080, 855, "长"},
+    {1800, 855, "宽"},
+    {2520, 855, "厚"},
+    {3240, 855, "件数"},
+    {3960, 975, "材积"},
+    {4920, 855, "单价"},
+    {5640, 975, "金额"},
 }};
+constexpr int kVolume = 4, kAmount = 6;  // indices into kColumns
 constexpr int kLines = SawnTimberSheet::kLines;
 constexpr int lineTop(int r) { return 2385 + 360 * r; }
 
 void addTopHeader(std::vector<Control>& c) {
-  c.push_back(combo({"Combo3"}, {585, 1350, 1140, 300}, {"购货单位", "公司名称"}));
-  c.push_back(text({"Text10"}, {1800, 1305, 3525, 375}, kLeft));
-  c.push_back(combo({"Combo2"}, {5445, 1350, 1140, 300}, {"车号", "联系人", "电话", "银行账号", "地址"}));
-  c.push_back(text({"Text11"}, {6615, 1305, 2085, 375}, kLeft));
+  addParty(c, combo({"Combo3"}, {585, 1350, 1140, 300}, {"购货单位", "公司名称"}),
+           text({"Text10"}, {1800, 1305, 3525, 375}, kLeft));
+  addParty(c, combo({"Combo2"}, {5445, 1350, 1140, 300}, {"车号", "联系人", "电话", "银行账号", "地址"}),
+           text({"Text11"}, {6615, 1305, 2085, 375}, kLeft));
 }
 
 void addHeadings(std::vector<Control>& c) {
@@ -54,14 +57,15 @@ void addLines(std::vector<Control>& c) {
   for (int r = 0; r < kLines; ++r)
     for (int column = 1; column <= SawnTimberSheet::kColumns; ++column) {
       const Column& col = kColumns[column - 1];
-      c.push_back(
-          text({SawnTimberSheet::lineArray(column), r}, {col.left, lineTop(r), col.width, 375}, kCentred));
+      c.push_back(named(
+          ordinal(r + 1, "行") + " " + std::string(col.word),
+          text({SawnTimberSheet::lineArray(column), r}, {col.left, lineTop(r), col.width, 375}, kCentred)));
     }
 }
 
 void addRightPanel(std::vector<Control>& c) {
-  c.push_back(label({"Label10"}, {7560, 2310, 615, 375}, "检尺员"));
-  c.push_back(text({"Text14"}, {7200, 2550, 1215, 375}, kCentred));
+  addCaptioned(c, label({"Label10"}, {7560, 2310, 615, 375}, "检尺员"),
+               text({"Text14"}, {7200, 2550, 1215, 375}, kCentred));
   c.push_back(button({"Command5"}, {7200, 3030, 1200, 490}, "返 回", Face::WhiteDark, Action::Back));
   c.push_back(button({"Command3"}, {7200, 3630, 1200, 490}, "计 算", Face::WhiteDark, Action::Calculate));
   c.push_back(button({"Command1"}, {7200, 4230, 1200, 490}, "清除数据", Face::WhiteDark, Action::Clear));
@@ -70,13 +74,17 @@ void addRightPanel(std::vector<Control>& c) {
 }
 
 void addTotalsAndFooter(std::vector<Control>& c) {
-  c.push_back(label({"Label3"}, {3240, 5505, 495, 375}, "合计", Align::Center));
-  c.push_back(text({"Text8"}, {3960, 5385, 975, 375}, kCentred));
-  c.push_back(text({"Text9"}, {5640, 5385, 975, 375}, kCentred));
-  c.push_back(combo({"Combo4"}, {585, 6255, 1140, 300}, {"出货单位", "银行账号", "联系人", "联系电话"}));
-  c.push_back(text({"Text13"}, {1800, 6210, 3525, 375}, kLeft));
-  c.push_back(combo({"Combo1"}, {5445, 6255, 1140, 300}, {"联系人", "车号", "银行账号", "地址", "电话"}));
-  c.push_back(text({"Text12"}, {6615, 6210, 2175, 375}, kLeft));
+  // The totals sit under their columns, after the caption "合计".
+  constexpr std::string_view kTotal = "合计";
+  c.push_back(label({"Label3"}, {3240, 5505, 495, 375}, kTotal, Align::Center));
+  c.push_back(named(std::string(kTotal) + std::string(kColumns[kVolume].word),
+                    text({"Text8"}, {3960, 5385, 975, 375}, kCentred)));
+  c.push_back(named(std::string(kTotal) + std::string(kColumns[kAmount].word),
+                    text({"Text9"}, {5640, 5385, 975, 375}, kCentred)));
+  addParty(c, combo({"Combo4"}, {585, 6255, 1140, 300}, {"出货单位", "银行账号", "联系人", "联系电话"}),
+           text({"Text13"}, {1800, 6210, 3525, 375}, kLeft));
+  addParty(c, combo({"Combo1"}, {5445, 6255, 1140, 300}, {"联系人", "车号", "银行账号", "地址", "电话"}),
+           text({"Text12"}, {6615, 6210, 2175, 375}, kLeft));
 }
 
 // The entry fields line by line (length, width, thickness, pieces, unit price), then volume and

@@ -1,8 +1,9 @@
 #pragma once
 // The layout of a sheet window as data: every control with its address, kind, position in twips,
-// caption, look and role, the background picture, the focus order and the keys of the entry
-// columns. Windows build their widgets from this table; nothing here depends on Qt.
+// caption, look, action and accessible name, the background picture, the focus order and the keys
+// of the entry columns. Windows build their widgets from this table; nothing here depends on Qt.
 
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -62,6 +63,9 @@ struct Control {
   Face face = Face::None;
   bool editable = true;  // combo boxes: the user may type a caption of their own
   Action action = Action::None;
+  // UTF-8: what a screen reader says for the control, its role ("第1组 第3行 件数"), never a
+  // caption the user may change. Empty for labels, which say their caption.
+  std::string accessibleName = {};
 };
 
 // The window's background picture: a title band with the product name across the top and a

@@ -117,6 +117,9 @@ QWidget* SheetWindow::createWidget(const layout::Control& c) {
       break;
   }
   widget->setObjectName(QString::fromStdString(toString(c.id)));
+  widget->setAccessibleName(QString::fromStdString(c.accessibleName));
+  // Qt on Linux names a combo box after the entry it shows: the role goes to its description too.
+  if (c.kind == layout::Kind::ComboBox) widget->setAccessibleDescription(widget->accessibleName());
   applyFont(widget, c);
   applyColours(widget, c);
   widget->setGeometry(pixels(c.rect));

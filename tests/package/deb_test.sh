@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Builds the Debian package from the build tree and checks it as apt would see it: the files it
-# installs, the packages it depends on, and the desktop entry and icons inside it.
+# installs, the packages it depends on, and the desktop entry, icons and manual page inside it.
 #   deb_test.sh <build dir> <source dir>
 set -euo pipefail
 build=$(cd "$1" && pwd)
@@ -35,17 +35,18 @@ sort >"$work/expected" <<'LIST'
 ./usr/share/icons/hicolor/48x48/apps/quenby.png
 ./usr/share/icons/hicolor/64x64/apps/quenby.png
 ./usr/share/icons/hicolor/scalable/apps/quenby.svg
+./usr/share/man/man1/quenby.1.gz
 ./usr/share/quenby/账单明细.xls
 LIST
 diff -u "$work/expected" "$work/files" >"$work/files.diff" || fail "file list: $(cat "$work/files.diff")"
 
 [ "$(dpkg-deb -f "$deb" Package)" = quenby ] || fail "package name $(dpkg-deb -f "$deb" Package)"
-# The runtime: Qt 6 widgets and their window system plugins, Qt SQL's SQLite driver, LibreOffice
-# Calc, the Song-style font, xdg-utils.
+# The runtime: Qt 6 widgets, their window system plugins and Chinese translations, Qt SQL's
+# SQLite driver, LibreOffice Calc, the Song-style font, xdg-utils.
 depends=$(dpkg-deb -f "$deb" Depends)
 echo "Depends: $depends"
 names=$(tr ',' '\n' <<<"$depends" | sed -E 's/^ +//; s/ .*//')
-for needed in libqt6widgets6 qt6-qpa-plugins libqt6sql6-sqlite libreoffice-calc fonts-arphic-uming xdg-utils; do
+for needed in libqt6widgets6 qt6-qpa-plugins qt6-translations-l10n libqt6sql6-sqlite libreoffice-calc fonts-arphic-uming xdg-utils; do
   grep -qx "$needed" <<<"$names" || fail "Depends lacks $needed"
 done
 
@@ -67,9 +68,10 @@ for size in 16 24 32 48 64 128 256; do
     awk '{print $1*16777216+$2*65536+$3*256+$4, $5*16777216+$6*65536+$7*256+$8}')
   [ "$width x $height" = "$size x $size" ] || fail "${size}x${size} icon is $width x $height"
 done
+lexgrog "$work/root/usr/share/man/man1/quenby.1.gz" | grep -qF '"quenby - ' || fail "the manual page has no NAME line for quenby"
 # The office's UNO libraries live in its own program folder.
 readelf -d "$work/root/usr/bin/quenby" | grep -q 'R.*PATH.*/usr/lib/libreoffice/program' ||
   fail "the program does not find the office's libraries"
 
 if [ "$failures" -ne 0 ]; then exit 1; fi
-echo "ok: package file list, Depends, desktop entry and icons"
+echo "ok: package file list, Depends, desktop entry, icons and manual page"
