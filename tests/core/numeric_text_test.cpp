@@ -189,8 +189,8 @@ TEST(FormatPlain, WritesUpToFifteenSignificantDigits) {
 
 TEST(Format, NonFiniteValuesRaiseTheArithmeticError) {
   for (double v : {kInf, -kInf}) {
-    EXPECT_THROW(formatMasked(v, Mask::Decimals2), QuenbyError);
-    EXPECT_THROW(formatPlain(v), QuenbyError);
+    EXPECT_THROW(formatMasked(v, Mask::Decimals2), QuenbyError) << v;
+    EXPECT_THROW(formatPlain(v), QuenbyError) << v;
   }
   try {
     formatMasked(std::nan(""), Mask::Decimals3);

@@ -60,7 +60,7 @@ TEST_P(ShellBehaviourTest, ExitEndsTheApplicationAtOnceAskingNothing) {
     const auto code = runAndDo(*fresh, [&] {
       if (r.fromForm2) {
         choose(*fresh, "多 材 长");
-        EXPECT_EQ(visible(*fresh), std::vector<std::string>{"Form2"});
+        EXPECT_EQ(visible(*fresh), std::vector<std::string>{"Form2"}) << r.what;
       }
       for (auto which : {Calculators::LogTally, Calculators::MultiLength, Calculators::SawnTimber})
         if (fresh->window(which)) recorder.watch(fresh->window(which), kWindowNames[which]);
