@@ -97,8 +97,19 @@ TEST(ExportProcedure, RemindsBeforeAnySpreadsheetActivityOnTheFirstExportOnly) {
 }
 
 TEST(ExportProcedure, OneSilentRestartWritesEveryCellAgainAndSavesOnce) {
-  for (const char* failing : {"new", "open", "cell", "save", "quit", "show"}) {
-    SCOPED_TRACE(failing);
+  const struct {
+    const char* name;
+    const char* failing;
+  } rows[] = {
+      {"the office fails to start", "new"},
+      {"the bill fails to open", "open"},
+      {"writing fails halfway through the cells", "cell"},
+      {"the save fails", "save"},
+      {"the office fails to quit after the save", "quit"},
+      {"the bill fails to be shown after the save", "show"},
+  };
+  for (const auto& [name, failing] : rows) {
+    SCOPED_TRACE(name);
     LogTallySheet sheet;
     sheet.count(3, 1).setText(u"5");
     auto before = texts(sheet);

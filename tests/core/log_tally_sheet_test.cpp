@@ -38,10 +38,15 @@ TEST(LogTallySheet, FreshSheetHasTheStandardDiametersAndLengthFourInGroupZeroOnl
 TEST(LogTallySheet, GroupAccessorsFollowTheCrossedIndices) {
   LogTallySheet s;
   const struct {
+    const char* name;
     const char* length;
     int countSubtotal, volumeSubtotal, amount;
-  } groups[] = {{"Text23", 0, 1, 0}, {"Text15", 2, 3, 1}, {"Text26", 5, 4, 5}, {"Text21", 6, 7, 6}};
+  } groups[] = {{"group 0 takes the first places", "Text23", 0, 1, 0},
+                {"group 1 follows in order", "Text15", 2, 3, 1},
+                {"group 2 has its subtotals crossed", "Text26", 5, 4, 5},
+                {"group 3 has its amount after group 2's", "Text21", 6, 7, 6}};
   for (int g = 0; g < 4; ++g) {
+    SCOPED_TRACE(groups[g].name);
     EXPECT_EQ(&s.length(g), &s.field(groups[g].length));
     EXPECT_EQ(&s.countSubtotal(g), &s.field("Text16", groups[g].countSubtotal));
     EXPECT_EQ(&s.volumeSubtotal(g), &s.field("Text16", groups[g].volumeSubtotal));

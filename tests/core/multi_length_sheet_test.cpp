@@ -75,29 +75,30 @@ TEST(MultiLengthCalculation, OneLineWithCountFiveAndPrice800) {
 // Expected texts worked out by hand from the volume formulas and the masks.
 TEST(MultiLengthCalculation, FullLoadOfMixedLines) {
   struct Line {
+    const char* name;
     const char *length, *diameter, *count, *price;
     const char *volume, *amount;
   };
   const Line lines[] = {
-      {"4", "20", "3", "800", "0.4800", "384.00"},
-      {"6", "26", "7", "650", "2.9610", "1924.65"},
-      {"2", "14", "4", "720.5", "0.1440", "103.75"},
-      {"8", "13", "1", "1000", "0.1770", "177.00"},
-      {"6", "12", "10", "900", "1.0500", "945.00"},
-      {"10", "30", "1", "1200", "1.0120", "1214.40"},
-      {"4", "6", "5", "800", "0.1005", "80.40"},
-      {"2", "4", "2", "", "0.0082", ""},
-      {"1", "6", "2", "500", "0.0068", "3.40"},
-      {"1.5", "8", "1", "0.5", "0.0090", ""},
-      {"12", "24", "1", "950", "0.8640", "820.80"},
-      {"12", "6", "3", "800", "", "0.00"},  // too long, too thin
-      {"4", "20", "0", "800", "", "0.00"},
-      {"8", "14", "1", "1", "0.2140", "0.21"},
-      {"4", "20", "2.5", "800", "0.4000", "320.00"},
-      {"", "", "", "", "", ""},
-      {"", "", "", "", "", ""},
-      {"", "", "", "", "", ""},
-      {"", "", "", "", "", ""},
+      {"large-diameter formula at a whole price", "4", "20", "3", "800", "0.4800", "384.00"},
+      {"seven pieces of 26", "6", "26", "7", "650", "2.9610", "1924.65"},
+      {"length 2 at a price with a fraction", "2", "14", "4", "720.5", "0.1440", "103.75"},
+      {"13 takes the small-diameter formula", "8", "13", "1", "1000", "0.1770", "177.00"},
+      {"rounded before the multiplication", "6", "12", "10", "900", "1.0500", "945.00"},
+      {"length 10 keeps the middle band", "10", "30", "1", "1200", "1.0120", "1214.40"},
+      {"diameter 6 keeps four decimals", "4", "6", "5", "800", "0.1005", "80.40"},
+      {"no price: a volume and no amount", "2", "4", "2", "", "0.0082", ""},
+      {"a short log up to 7 cm", "1", "6", "2", "500", "0.0068", "3.40"},
+      {"a price below 1: no amount", "1.5", "8", "1", "0.5", "0.0090", ""},
+      {"a long log above 7 cm", "12", "24", "1", "950", "0.8640", "820.80"},
+      {"too long, too thin: no volume, amount 0.00", "12", "6", "3", "800", "", "0.00"},
+      {"count 0: no volume, amount 0.00", "4", "20", "0", "800", "", "0.00"},
+      {"price 1 at its threshold", "8", "14", "1", "1", "0.2140", "0.21"},
+      {"a count with a fraction", "4", "20", "2.5", "800", "0.4000", "320.00"},
+      {"an empty line stays empty", "", "", "", "", "", ""},
+      {"an empty line stays empty", "", "", "", "", "", ""},
+      {"an empty line stays empty", "", "", "", "", "", ""},
+      {"an empty line stays empty", "", "", "", "", "", ""},
   };
   MultiLengthSheet s;
   for (int r = 0; r < 19; ++r)
@@ -105,8 +106,8 @@ TEST(MultiLengthCalculation, FullLoadOfMixedLines) {
   s.averageUnitPrice().setText(u"700");
   s.calculate();
   for (int r = 0; r < 19; ++r) {
-    EXPECT_EQ(text(s, "Text4", r), lines[r].volume) << "line " << r;
-    EXPECT_EQ(text(s, "Text6", r), lines[r].amount) << "line " << r;
+    EXPECT_EQ(text(s, "Text4", r), lines[r].volume) << "line " << r << ", " << lines[r].name;
+    EXPECT_EQ(text(s, "Text6", r), lines[r].amount) << "line " << r << ", " << lines[r].name;
   }
   EXPECT_EQ(text(s, "Text22", 5), "43.5");
   EXPECT_EQ(text(s, "Text22", 4), "7.427");  // 7.4265 rounded half away from zero
@@ -227,20 +228,30 @@ TEST(MultiLengthCalculation, OverflowInTheSumOfAmountsComesLast) {
 
 // A rule row: the text of the tested field, whether the cleared field keeps its text.
 struct Boundary {
+  const char* name;
   const char* tested;
   bool kept;
 };
 
 TEST(MultiLengthRules, VolumeIsClearedWhereTheCountSortsBeforeOne) {
   const Boundary rows[] = {
-      {"", false}, {"0", false},  {"0.9", false}, {".5", false}, {"-3", false}, {" 5", false},
-      {"1", true}, {"1.5", true}, {"10", true},   {"2", true},   {"9", true},
+      {"an empty count", "", false},
+      {"count 0", "0", false},
+      {"a count below 1", "0.9", false},
+      {"a full stop sorts before 1", ".5", false},
+      {"a negative count", "-3", false},
+      {"a leading blank sorts before 1", " 5", false},
+      {"count 1 at the threshold", "1", true},
+      {"1 as a proper prefix sorts after", "1.5", true},
+      {"10 sorts after 1", "10", true},
+      {"count 2", "2", true},
+      {"count 9", "9", true},
   };
   for (const Boundary& b : rows) {
     MultiLengthSheet s;
     s.line(4).count.setText(u16(b.tested));
     s.line(4).volume.setText(u"7");  // typed into the volume
-    EXPECT_EQ(text(s, "Text4", 4), b.kept ? "7" : "") << "count '" << b.tested << "'";
+    EXPECT_EQ(text(s, "Text4", 4), b.kept ? "7" : "") << b.name << ": count '" << b.tested << "'";
   }
 }
 
@@ -262,14 +273,16 @@ TEST(MultiLengthRules, AnyVolumeChangeExaminesEveryLine) {
 
 TEST(MultiLengthRules, AmountIsClearedWherePriceSortsBeforeOne) {
   const Boundary rows[] = {
-      {"", false}, {"0.9", false}, {"0.99", false}, {" 800", false},
-      {"1", true}, {"1.5", true},  {"800", true},
+      {"an empty price", "", false},           {"a price below 1", "0.9", false},
+      {"a price just below 1", "0.99", false}, {"a leading blank sorts before 1", " 800", false},
+      {"price 1 at the threshold", "1", true}, {"a price above 1", "1.5", true},
+      {"an ordinary price", "800", true},
   };
   for (const Boundary& b : rows) {
     MultiLengthSheet s;
     s.line(2).unitPrice.setText(u16(b.tested));
     s.line(2).amount.setText(u"12.00");
-    EXPECT_EQ(text(s, "Text6", 2), b.kept ? "12.00" : "") << "price '" << b.tested << "'";
+    EXPECT_EQ(text(s, "Text6", 2), b.kept ? "12.00" : "") << b.name << ": price '" << b.tested << "'";
   }
   // A price change alone triggers nothing; the next change of any amount does.
   MultiLengthSheet s;
@@ -283,22 +296,43 @@ TEST(MultiLengthRules, AmountIsClearedWherePriceSortsBeforeOne) {
 
 TEST(MultiLengthRules, SummaryFieldsBelowTheirThresholdsAreCleared) {
   struct Row {
+    const char* name;
     int index;
     const char* typed;
     bool kept;
   };
   const Row rows[] = {
-      {4, "0.000", false}, {4, "0.0009", false}, {4, "0.001", true}, {4, "0.002", true}, {4, "1.234", true},
-      {5, "0.5", false},   {5, "0", false},      {5, "1", true},     {5, "2", true},     {5, "43.5", true},
-      {6, "0.00", false},  {6, "0.009", false},  {6, "0.01", true},  {6, "0.02", true},  {6, "802.10", true},
-      {7, "0.8", false},   {7, ".8", false},     {7, "1", true},     {7, "12", true},    {7, " 12", false},
-      {10, "0.99", false}, {10, "0.00", false},  {10, "1", true},    {10, "1.5", true},  {10, "80.40", true},
+      {"total volume 0.000", 4, "0.000", false},
+      {"total volume just below 0.001", 4, "0.0009", false},
+      {"total volume at 0.001", 4, "0.001", true},
+      {"total volume just above 0.001", 4, "0.002", true},
+      {"an ordinary total volume", 4, "1.234", true},
+      {"total count below 1", 5, "0.5", false},
+      {"total count 0", 5, "0", false},
+      {"total count at 1", 5, "1", true},
+      {"total count above 1", 5, "2", true},
+      {"a total count with a fraction", 5, "43.5", true},
+      {"amount at the average price 0.00", 6, "0.00", false},
+      {"amount at the average price just below 0.01", 6, "0.009", false},
+      {"amount at the average price at 0.01", 6, "0.01", true},
+      {"amount at the average price just above 0.01", 6, "0.02", true},
+      {"an ordinary amount at the average price", 6, "802.10", true},
+      {"average price below 1", 7, "0.8", false},
+      {"average price with a leading full stop", 7, ".8", false},
+      {"average price at 1", 7, "1", true},
+      {"an ordinary average price", 7, "12", true},
+      {"average price with a leading blank", 7, " 12", false},
+      {"sum of amounts below 1", 10, "0.99", false},
+      {"sum of amounts 0.00", 10, "0.00", false},
+      {"sum of amounts at 1", 10, "1", true},
+      {"sum of amounts above 1", 10, "1.5", true},
+      {"an ordinary sum of amounts", 10, "80.40", true},
   };
   for (const Row& r : rows) {
     MultiLengthSheet s;
     s.field("Text22", r.index).setText(u16(r.typed));
     EXPECT_EQ(text(s, "Text22", r.index), r.kept ? r.typed : "")
-        << "Text22(" << r.index << ") '" << r.typed << "'";
+        << r.name << ": Text22(" << r.index << ") '" << r.typed << "'";
   }
 }
 

@@ -183,12 +183,12 @@ TEST(SawnTimberCalculation, ArithmeticErrorStopsAtItsStepAndKeepsWhatWasWritten)
       // Width times length is 1E400; thickness 1E-200 would have saved a different order.
       {"width times length first", {{2, "1E200", "1E200", "1E-200", "1", ""}}, 6, {{"Text5(1)", ""}}},
       {"width beyond the double range", {{0, "4", "1E400", "50", "10", ""}}, 6, {}},
-      {"amount",
+      {"an amount beyond the double range",
        {{0, "1E10", "1E6", "1", "1", "1E300"}},
        6,
        {{"Text5(0)", "10000000000.0000"}, {"Text5(1)", ""}, {"Text5(7)", ""}}},
       // Two amounts of 1.5E308 each; their sum exceeds the double range.
-      {"total amount",
+      {"a sum of amounts beyond the double range",
        {{0, "1E6", "1", "1E6", "1", "1.5E302"}, {1, "1E6", "1", "1E6", "1", "1.5E302"}},
        6,
        {{"Text5(0)", "1000000.0000"},
@@ -230,6 +230,7 @@ TEST(SawnTimberCalculation, FactorsThatOnlyOverflowInAnotherOrderGoThrough) {
 
 // Against "0.00001" (volumes, Text8) and "0.01" (amounts, Text9), ordinal, not numeric.
 struct RuleRow {
+  const char* name;
   const char* text;
   bool keptAsVolume;
   bool keptAsAmount;
@@ -237,14 +238,28 @@ struct RuleRow {
 
 TEST(SawnTimberRules, ComputedFieldsAreEmptiedBelowTheirThresholds) {
   const RuleRow rows[] = {
-      {"", false, false},        {"0", false, false},        {"0.0000", false, false},
-      {"0.00", false, false},    {"0.000009", false, false}, {"0.00001", true, false},
-      {"0.000011", true, false}, {"0.0001", true, false},    {"0.005", true, false},
-      {"0.009", true, false},    {"0.01", true, true},       {"0.0100", true, true},
-      {"0.011", true, true},     {"0.5", true, true},        {"1", true, true},
-      {"25.00", true, true},     {"-3", false, false},       {"-0.4000", false, false},
-      {".5", false, false},      {" 5", false, false},       {"5 ", true, true},
-      {"abc", true, true},
+      {"the empty text", "", false, false},
+      {"0 is a prefix of both thresholds", "0", false, false},
+      {"a zero volume as masked", "0.0000", false, false},
+      {"a zero amount as masked", "0.00", false, false},
+      {"just below the volume threshold", "0.000009", false, false},
+      {"at the volume threshold", "0.00001", true, false},
+      {"just above the volume threshold", "0.000011", true, false},
+      {"the smallest volume shown", "0.0001", true, false},
+      {"half the amount threshold", "0.005", true, false},
+      {"just below the amount threshold", "0.009", true, false},
+      {"at the amount threshold", "0.01", true, true},
+      {"trailing zeros after the amount threshold", "0.0100", true, true},
+      {"just above the amount threshold", "0.011", true, true},
+      {"a half", "0.5", true, true},
+      {"one", "1", true, true},
+      {"an ordinary amount", "25.00", true, true},
+      {"a minus sign sorts before the digits", "-3", false, false},
+      {"a negative volume", "-0.4000", false, false},
+      {"a leading full stop sorts before 0", ".5", false, false},
+      {"a leading blank sorts before 0", " 5", false, false},
+      {"a trailing blank changes nothing", "5 ", true, true},
+      {"letters sort after the digits", "abc", true, true},
   };
   const std::pair<std::string_view, int> volumes[] = {{"Text5", 0}, {"Text5", 7}, {"Text8", -1}};
   const std::pair<std::string_view, int> amounts[] = {{"Text7", 0}, {"Text7", 4}, {"Text9", -1}};
@@ -254,13 +269,13 @@ TEST(SawnTimberRules, ComputedFieldsAreEmptiedBelowTheirThresholds) {
       s.field(name, index).setText(u"9");
       s.field(name, index).setText(u16(row.text));  // pasted in one piece
       EXPECT_EQ(text(s, name, index), row.keptAsVolume ? row.text : "")
-          << toString({name, index}) << " '" << row.text << "'";
+          << row.name << ": " << toString({name, index}) << " '" << row.text << "'";
     }
     for (auto [name, index] : amounts) {
       s.field(name, index).setText(u"9");
       s.field(name, index).setText(u16(row.text));
       EXPECT_EQ(text(s, name, index), row.keptAsAmount ? row.text : "")
-          << toString({name, index}) << " '" << row.text << "'";
+          << row.name << ": " << toString({name, index}) << " '" << row.text << "'";
     }
   }
 }
@@ -278,20 +293,28 @@ TEST(SawnTimberRules, EntryAndHeaderFieldsHaveNoRules) {
 
 TEST(SawnTimberRules, TypingKeyByKeyIsJudgedAtEveryKey) {
   struct Row {
+    const char* what;
     std::string_view name;
     int index;
     const char* keys;
     const char* left;
   };
   const Row rows[] = {
-      {"Text5", 3, "0.5", "5"},     {"Text7", 3, "0.5", "5"},     {"Text8", -1, "0.5", "5"},
-      {"Text9", -1, "0.5", "5"},    {"Text5", 0, "0.00002", "2"}, {"Text7", 0, "-12", "12"},
-      {"Text5", 0, "12.5", "12.5"}, {"Text6", 3, "0.5", "0.5"},   {"Text10", -1, "0.5", "0.5"},
+      {"a line volume typed from 0 keeps only the 5", "Text5", 3, "0.5", "5"},
+      {"a line amount typed from 0 keeps only the 5", "Text7", 3, "0.5", "5"},
+      {"the total volume typed from 0 keeps only the 5", "Text8", -1, "0.5", "5"},
+      {"the total amount typed from 0 keeps only the 5", "Text9", -1, "0.5", "5"},
+      {"a small volume typed keeps only its last digit", "Text5", 0, "0.00002", "2"},
+      {"a minus sign typed first vanishes", "Text7", 0, "-12", "12"},
+      {"a volume typed from 1 stays whole", "Text5", 0, "12.5", "12.5"},
+      {"a unit price has no rule", "Text6", 3, "0.5", "0.5"},
+      {"a header field has no rule", "Text10", -1, "0.5", "0.5"},
   };
   for (const Row& r : rows) {
     SawnTimberSheet s;
     typeKeys(s.field(r.name, r.index), r.keys);
-    EXPECT_EQ(text(s, r.name, r.index), r.left) << toString({r.name, r.index}) << " typed " << r.keys;
+    EXPECT_EQ(text(s, r.name, r.index), r.left)
+        << r.what << ": " << toString({r.name, r.index}) << " typed " << r.keys;
   }
   // The same texts pasted whole are judged as a whole.
   SawnTimberSheet s;

@@ -93,7 +93,18 @@ INSTANTIATE_TEST_SUITE_P(
 // The three ways a bill cannot be saved. Each is tried at save, after the cells are written.
 enum class Blocker { ReadOnlyMode, Immutable, OpenElsewhere };
 
-void PrintTo(Blocker blocker, std::ostream* os) { *os << static_cast<int>(blocker); }
+const char* nameOf(Blocker blocker) {
+  switch (blocker) {
+    case Blocker::ReadOnlyMode:
+      return "ReadOnlyMode";
+    case Blocker::Immutable:
+      return "Immutable";
+    case Blocker::OpenElsewhere:
+      return "OpenElsewhere";
+  }
+  return "";
+}
+void PrintTo(Blocker blocker, std::ostream* os) { *os << nameOf(blocker); }
 
 class UnsavableBill : public testing::TestWithParam<Blocker> {};
 
@@ -136,17 +147,7 @@ TEST_P(UnsavableBill, SaveSaysWhyAndToCloseItAndChangesNothing) {
 
 INSTANTIATE_TEST_SUITE_P(HostFailure, UnsavableBill,
                          testing::Values(Blocker::ReadOnlyMode, Blocker::Immutable, Blocker::OpenElsewhere),
-                         [](const auto& info) {
-                           switch (info.param) {
-                             case Blocker::ReadOnlyMode:
-                               return "ReadOnlyMode";
-                             case Blocker::Immutable:
-                               return "Immutable";
-                             case Blocker::OpenElsewhere:
-                               return "OpenElsewhere";
-                           }
-                           return "";
-                         });
+                         [](const auto& info) { return std::string(nameOf(info.param)); });
 
 TEST(HostFailure, ABillOpenInAnotherOfficeIsNotSavedAndItsLockSurvives) {
   ScratchBill bill;

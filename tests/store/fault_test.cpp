@@ -44,6 +44,19 @@ class Tmpfs {
 
 enum class Unwritable { FileInPlaceOfFolder, ReadOnlyFolder, FullDisk };
 
+const char* nameOf(Unwritable folder) {
+  switch (folder) {
+    case Unwritable::FileInPlaceOfFolder:
+      return "FileInPlaceOfFolder";
+    case Unwritable::ReadOnlyFolder:
+      return "ReadOnlyFolder";
+    case Unwritable::FullDisk:
+      return "FullDisk";
+  }
+  return "";
+}
+void PrintTo(Unwritable folder, std::ostream* os) { *os << nameOf(folder); }
+
 class UnwritableFolder : public StoreTest, public ::testing::WithParamInterface<Unwritable> {};
 
 TEST_P(UnwritableFolder, IsReportedOnceAndEverythingElseDoesNothing) {
@@ -84,17 +97,7 @@ TEST_P(UnwritableFolder, IsReportedOnceAndEverythingElseDoesNothing) {
 INSTANTIATE_TEST_SUITE_P(Store, UnwritableFolder,
                          ::testing::Values(Unwritable::FileInPlaceOfFolder, Unwritable::ReadOnlyFolder,
                                            Unwritable::FullDisk),
-                         [](const auto& info) -> std::string {
-                           switch (info.param) {
-                             case Unwritable::FileInPlaceOfFolder:
-                               return "FileInPlaceOfFolder";
-                             case Unwritable::ReadOnlyFolder:
-                               return "ReadOnlyFolder";
-                             case Unwritable::FullDisk:
-                               return "FullDisk";
-                           }
-                           return "";
-                         });
+                         [](const auto& info) { return std::string(nameOf(info.param)); });
 
 TEST_F(StoreTest, ADiskThatFillsDuringARunFailsOneSaveAloudAndTheSaveAfterSpaceIsFreedWorks) {
   Tmpfs mount(folder(), 1 << 20);
@@ -123,6 +126,21 @@ TEST_F(StoreTest, ADiskThatFillsDuringARunFailsOneSaveAloudAndTheSaveAfterSpaceI
 // --- a damaged database ------------------------------------------------------------------------
 
 enum class Damage { Truncated, Garbage, PagesOverwritten, NewerSchema };
+
+const char* nameOf(Damage damage) {
+  switch (damage) {
+    case Damage::Truncated:
+      return "Truncated";
+    case Damage::Garbage:
+      return "Garbage";
+    case Damage::PagesOverwritten:
+      return "PagesOverwritten";
+    case Damage::NewerSchema:
+      return "NewerSchema";
+  }
+  return "";
+}
+void PrintTo(Damage damage, std::ostream* os) { *os << nameOf(damage); }
 
 class DamagedDatabase : public StoreTest, public ::testing::WithParamInterface<Damage> {};
 
@@ -183,19 +201,7 @@ TEST_P(DamagedDatabase, IsMovedAsideAndANewOneMade) {
 INSTANTIATE_TEST_SUITE_P(Store, DamagedDatabase,
                          ::testing::Values(Damage::Truncated, Damage::Garbage, Damage::PagesOverwritten,
                                            Damage::NewerSchema),
-                         [](const auto& info) -> std::string {
-                           switch (info.param) {
-                             case Damage::Truncated:
-                               return "Truncated";
-                             case Damage::Garbage:
-                               return "Garbage";
-                             case Damage::PagesOverwritten:
-                               return "PagesOverwritten";
-                             case Damage::NewerSchema:
-                               return "NewerSchema";
-                           }
-                           return "";
-                         });
+                         [](const auto& info) { return std::string(nameOf(info.param)); });
 
 // --- two processes -----------------------------------------------------------------------------
 

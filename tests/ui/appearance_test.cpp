@@ -46,7 +46,7 @@ TEST(ApplicationIcon, EveryWindowCarriesTheLogEndGrainAtTheDesktopsSizes) {
   };
   for (const Point& p : points) {
     const QImage image = icon.pixmap(p.size, p.size).toImage();
-    ASSERT_EQ(image.size(), QSize(p.size, p.size));
+    ASSERT_EQ(image.size(), QSize(p.size, p.size)) << p.what;
     EXPECT_TRUE(near(image.pixelColor(p.at), p.colour))
         << p.what << ": " << image.pixelColor(p.at).name(QColor::HexArgb).toStdString();
   }
@@ -74,24 +74,25 @@ TEST(SheetColours, ADarkDesktopPaletteLeavesEveryWindowDarkOnLight) {
 
   const QColor black(0, 0, 0), white(255, 255, 255), red(255, 0, 0);
   struct Sample {
+    const char* what;
     const char* window;
     FieldId control;
     QPalette::ColorRole role;
     QColor colour;
   };
   const Sample samples[] = {
-      {"Form1", {"Text1", 0}, QPalette::Text, black},
-      {"Form1", {"Text1", 0}, QPalette::Base, white},
-      {"Form1", {"Text5", 3}, QPalette::Text, red},
-      {"Form1", {"Label12", 0}, QPalette::WindowText, black},
-      {"Form1", {"Combo3"}, QPalette::Text, black},
-      {"Form1", {"Combo3"}, QPalette::ButtonText, black},
-      {"Form2", {"Text22", 7}, QPalette::Text, black},
-      {"Form2", {"Text2", 7}, QPalette::Text, red},
-      {"Form2", {"Command5"}, QPalette::ButtonText, black},
-      {"Form3", {"Combo2"}, QPalette::Text, black},
-      {"Form3", {"Combo2"}, QPalette::Base, white},
-      {"Form3", {"Label5"}, QPalette::WindowText, black},
+      {"a field's text stays black", "Form1", {"Text1", 0}, QPalette::Text, black},
+      {"a field stays white", "Form1", {"Text1", 0}, QPalette::Base, white},
+      {"a red column stays red", "Form1", {"Text5", 3}, QPalette::Text, red},
+      {"a label stays black", "Form1", {"Label12", 0}, QPalette::WindowText, black},
+      {"the selector's text stays black", "Form1", {"Combo3"}, QPalette::Text, black},
+      {"the selector's button text stays black", "Form1", {"Combo3"}, QPalette::ButtonText, black},
+      {"a summary field's text stays black", "Form2", {"Text22", 7}, QPalette::Text, black},
+      {"a red line stays red", "Form2", {"Text2", 7}, QPalette::Text, red},
+      {"the plain button's text stays black", "Form2", {"Command5"}, QPalette::ButtonText, black},
+      {"a choice box's text stays black", "Form3", {"Combo2"}, QPalette::Text, black},
+      {"a choice box stays white", "Form3", {"Combo2"}, QPalette::Base, white},
+      {"a label stays black", "Form3", {"Label5"}, QPalette::WindowText, black},
   };
   {
     Form1 form1;
@@ -101,9 +102,9 @@ TEST(SheetColours, ADarkDesktopPaletteLeavesEveryWindowDarkOnLight) {
         {"Form1", &form1}, {"Form2", &form2}, {"Form3", &form3}};
     for (const Sample& s : samples) {
       QWidget* w = windows.at(s.window)->control(s.control);
-      ASSERT_NE(w, nullptr) << s.window << " " << toString(s.control);
+      ASSERT_NE(w, nullptr) << s.what << ": " << s.window << " " << toString(s.control);
       EXPECT_EQ(w->palette().color(s.role), s.colour)
-          << s.window << " " << toString(s.control) << " role " << s.role << ": "
+          << s.what << ": " << s.window << " " << toString(s.control) << " role " << s.role << ": "
           << w->palette().color(s.role).name().toStdString();
     }
   }

@@ -102,20 +102,21 @@ TEST_P(ShellTest, EverySwitchShowsTheTargetFirstAndLeavesOneWindowShown) {
 
 TEST_P(ShellTest, TypedContentSurvivesGoingBackAndForth) {
   struct Row {
+    const char* what;
     QString entry;
     Calculators::Calculator which;
     std::string_view back;
     bool closedInstead;  // closed by the window system rather than by the back button
   };
-  const Row rows[] = {{"多 材 长", Calculators::MultiLength, "Command6", false},
-                      {"锯材计算", Calculators::SawnTimber, "Command5", false},
-                      {"锯材计算", Calculators::SawnTimber, "Command5", true}};
+  const Row rows[] = {
+      {"Form2 left by its back button", "多 材 长", Calculators::MultiLength, "Command6", false},
+      {"Form3 left by its back button", "锯材计算", Calculators::SawnTimber, "Command5", false},
+      {"Form3 closed by the window system", "锯材计算", Calculators::SawnTimber, "Command5", true}};
   for (const Row& r : rows) {
-    const std::string what = kWindowNames[r.which] + std::string(r.closedInstead ? " closed" : " back");
     choose(r.entry);
     shell::SheetWindow* w = window(r.which);
     auto* length = w->control<QLineEdit>({"Text1", 0});
-    ASSERT_NE(length, nullptr) << what;
+    ASSERT_NE(length, nullptr) << r.what;
     length->setFocus();
     length->selectAll();
     QTest::keyClicks(length, "5.8");
@@ -123,28 +124,30 @@ TEST_P(ShellTest, TypedContentSurvivesGoingBackAndForth) {
       w->windowHandle()->close();
     else
       click(r.which, r.back);
-    ASSERT_EQ(visible(), std::vector<std::string>{"Form1"}) << what;
+    ASSERT_EQ(visible(), std::vector<std::string>{"Form1"}) << r.what;
     choose("原木计算");
     choose(r.entry);
-    EXPECT_EQ(window(r.which), w) << what;
-    EXPECT_EQ(length->text(), "5.8") << what;
-    EXPECT_EQ(visible(), std::vector<std::string>{kWindowNames[r.which]}) << what;
+    EXPECT_EQ(window(r.which), w) << r.what;
+    EXPECT_EQ(length->text(), "5.8") << r.what;
+    EXPECT_EQ(visible(), std::vector<std::string>{kWindowNames[r.which]}) << r.what;
     click(r.which, r.back);
   }
 }
 
 TEST_P(ShellTest, BackButtonsLeaveCombo3ShowingTheLastChoice) {
   struct Row {
+    const char* what;
     QString entry;
     Calculators::Calculator from;
     std::string_view back;
   };
-  const Row rows[] = {{"多 材 长", Calculators::MultiLength, "Command6"},
-                      {"锯材计算", Calculators::SawnTimber, "Command5"}};
+  const Row rows[] = {{"back from Form2 leaves 多 材 长", "多 材 长", Calculators::MultiLength, "Command6"},
+                      {"back from Form3 leaves 锯材计算", "锯材计算", Calculators::SawnTimber, "Command5"}};
   for (const Row& r : rows) {
+    SCOPED_TRACE(r.what);
     choose(r.entry);
     click(r.from, r.back);
-    EXPECT_EQ(visible(), std::vector<std::string>{"Form1"}) << r.entry.toStdString();
+    EXPECT_EQ(visible(), std::vector<std::string>{"Form1"});
     EXPECT_EQ(combo3(), r.entry);
   }
 }
@@ -155,26 +158,27 @@ TEST(Application, EachWindowRemindsOnItsOwnFirstExport) {
   Calculators calculators(testing::recordingServices(rec), [](const QUrl&) {});
   calculators.window(Calculators::LogTally)->show();
   struct Step {
+    const char* what;
     const char* entry;
     Calculators::Calculator which;
     std::string_view button;
     size_t reminders;
   };
   const Step steps[] = {
-      {"原木计算", Calculators::LogTally, "Command3", 1},
-      {"多 材 长", Calculators::MultiLength, "Command2", 1},
-      {"锯材计算", Calculators::SawnTimber, "Command4", 1},
-      {"多 材 长", Calculators::MultiLength, "Command2", 0},
-      {"原木计算", Calculators::LogTally, "Command3", 0},
-      {"锯材计算", Calculators::SawnTimber, "Command4", 0},
+      {"Form1's first export reminds", "原木计算", Calculators::LogTally, "Command3", 1},
+      {"Form2's first export reminds after Form1's", "多 材 长", Calculators::MultiLength, "Command2", 1},
+      {"Form3's first export reminds after the others'", "锯材计算", Calculators::SawnTimber, "Command4", 1},
+      {"Form2's second export does not", "多 材 长", Calculators::MultiLength, "Command2", 0},
+      {"Form1's second export does not", "原木计算", Calculators::LogTally, "Command3", 0},
+      {"Form3's second export does not", "锯材计算", Calculators::SawnTimber, "Command4", 0},
   };
   for (const Step& step : steps) {
     calculators.switchTo(step.entry);
     testing::MessageBoxAnswerer answerer;
     QTest::mouseClick(calculators.window(step.which)->control({step.button}), Qt::LeftButton);
-    ASSERT_EQ(answerer.all().size(), step.reminders) << step.entry;
+    ASSERT_EQ(answerer.all().size(), step.reminders) << step.what;
     if (step.reminders) {
-      EXPECT_EQ(answerer.seen().text, "每次打印前请先关闭*账单明细*") << step.entry;
+      EXPECT_EQ(answerer.seen().text, "每次打印前请先关闭*账单明细*") << step.what;
     }
   }
   EXPECT_EQ(rec.worksheets, (std::vector<std::u16string>{u"原木一", u"原木二", u"锯材账单", u"原木二",

@@ -53,21 +53,32 @@ class CommaLocaleTest : public ::testing::Test {
 
 TEST_F(CommaLocaleTest, ConversionsKeepTheFullStop) {
   const struct {
+    const char* name;
     const char16_t* text;
     double value;
-  } reads[] = {{u"12.5", 12.5},  {u"4,5", 4},     {u".5", 0.5},
-               {u"1.5E3", 1500}, {u"3.4.5", 3.4}, {u"-0.25", -0.25}};
-  for (const auto& r : reads) EXPECT_EQ(leadingNumber(r.text), r.value) << u8(r.text);
+  } reads[] = {
+      {"a full stop is the decimal point", u"12.5", 12.5}, {"a comma still ends the number", u"4,5", 4},
+      {"no digit before the point", u".5", 0.5},           {"an exponent after a fraction", u"1.5E3", 1500},
+      {"a second point ends the number", u"3.4.5", 3.4},   {"a negative fraction", u"-0.25", -0.25},
+  };
+  for (const auto& r : reads) EXPECT_EQ(leadingNumber(r.text), r.value) << r.name << ": " << u8(r.text);
   EXPECT_EQ(strictNumber(u"0.4800"), 0.48);
 
   const struct {
+    const char* name;
     double value;
     Mask mask;
     const char16_t* text;
-  } masked[] = {{0.48, Mask::Decimals4, u"0.4800"},  {1.0005, Mask::Decimals3, u"1.001"},
-                {516.8, Mask::Decimals2, u"516.80"}, {0.125, Mask::Decimals2, u"0.13"},
-                {-2.5, Mask::Decimals3, u"-2.500"},  {1234567.891, Mask::Decimals2, u"1234567.89"}};
-  for (const auto& m : masked) EXPECT_EQ(u8(formatMasked(m.value, m.mask)), u8(m.text)) << m.value;
+  } masked[] = {
+      {"four decimals after a full stop", 0.48, Mask::Decimals4, u"0.4800"},
+      {"rounding on the decimal form", 1.0005, Mask::Decimals3, u"1.001"},
+      {"two decimals with a trailing zero", 516.8, Mask::Decimals2, u"516.80"},
+      {"a half rounds away from zero", 0.125, Mask::Decimals2, u"0.13"},
+      {"a negative value", -2.5, Mask::Decimals3, u"-2.500"},
+      {"no thousands separator", 1234567.891, Mask::Decimals2, u"1234567.89"},
+  };
+  for (const auto& m : masked)
+    EXPECT_EQ(u8(formatMasked(m.value, m.mask)), u8(m.text)) << m.name << ": " << m.value;
 
   EXPECT_EQ(u8(formatPlain(12.5)), "12.5");
   EXPECT_EQ(u8(formatPlain(1e16)), "1E+16");

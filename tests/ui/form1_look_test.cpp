@@ -49,7 +49,7 @@ TEST_F(Form1LookTest, RowsFiveAndTenAreRedInAllTwelveColumnsAndNoOtherRowIs) {
   }
   // Red is the grid's alone: the lengths and the totals keep the default colour.
   for (const char* name : {"Text23", "Text28", "Text17"})
-    EXPECT_NE(edit(name)->palette().color(QPalette::Text), red);
+    EXPECT_NE(edit(name)->palette().color(QPalette::Text), red) << name;
 }
 
 TEST_F(Form1LookTest, GridAsksForSongAtTenAndAHalfPointsAndTheLengthsForTwelve) {

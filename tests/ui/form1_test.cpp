@@ -117,7 +117,7 @@ TEST_F(Form1Test, ControlsStandAtTheirTwipPositionsInPixels) {
   };
   for (const Row& r : rows) {
     QWidget* w = form->control({r.name, r.index});
-    ASSERT_NE(w, nullptr) << r.name;
+    ASSERT_NE(w, nullptr) << toString({r.name, r.index});
     EXPECT_EQ(w->geometry(), r.pixels) << toString({r.name, r.index});
   }
   EXPECT_LT(edit("Text16", 5)->x(), edit("Text16", 4)->x());
@@ -182,18 +182,23 @@ TEST_F(Form1Test, TabWalksTheFocusChainAndComesBackToText23) {
 
 TEST_F(Form1Test, UpAndDownMoveAlongTheRowWithWrapAround) {
   struct Row {
+    const char* what;
     int row, index;
     Qt::Key key;
     int expectedIndex;
   };
   const Row rows[] = {
-      {5, 11, Qt::Key_Down, 0}, {11, 0, Qt::Key_Up, 11},    {1, 5, Qt::Key_Up, 4},
-      {3, 2, Qt::Key_Down, 3},  {14, 10, Qt::Key_Down, 11},
+      {"Down from the last cell of a row wraps to the first", 5, 11, Qt::Key_Down, 0},
+      {"Up from the first cell of a row wraps to the last", 11, 0, Qt::Key_Up, 11},
+      {"Up moves one cell back", 1, 5, Qt::Key_Up, 4},
+      {"Down moves on into the next group", 3, 2, Qt::Key_Down, 3},
+      {"Down in the last row", 14, 10, Qt::Key_Down, 11},
   };
   for (const Row& r : rows) {
     cell(r.row, r.index)->setFocus();
     QTest::keyClick(cell(r.row, r.index), r.key);
-    EXPECT_EQ(focusName(), cellName(r.row, r.expectedIndex)) << "from " << cellName(r.row, r.index);
+    EXPECT_EQ(focusName(), cellName(r.row, r.expectedIndex))
+        << r.what << ": from " << cellName(r.row, r.index);
   }
   // Arriving by arrow selects the whole text too: Text5(0) holds the diameter class 12.
   cell(5, 11)->setFocus();

@@ -188,22 +188,27 @@ TEST_F(Form2Test, FocusStartsInTheLastAmountAndTabWalksTheWholeChain) {
 
 TEST_F(Form2Test, UpAndDownMoveWithinTheEntryColumnsWithWrapAround) {
   struct Row {
+    const char* what;
     std::string_view column;
     int from;
     Qt::Key key;
     std::string expected;
   };
   const Row rows[] = {
-      {"Text2", 18, Qt::Key_Down, "Text2(0)"},  {"Text5", 0, Qt::Key_Up, "Text5(18)"},
-      {"Text1", 4, Qt::Key_Down, "Text1(5)"},   {"Text3", 9, Qt::Key_Up, "Text3(8)"},
-      {"Text4", 17, Qt::Key_Down, "Text4(18)"}, {"Text4", 0, Qt::Key_Up, "Text4(18)"},
-      {"Text6", 3, Qt::Key_Down, "Text6(3)"},   {"Text6", 0, Qt::Key_Up, "Text6(0)"},
-      {"Text6", 18, Qt::Key_Down, "Text6(18)"},
+      {"Down from the last line wraps to the first", "Text2", 18, Qt::Key_Down, "Text2(0)"},
+      {"Up from the first line wraps to the last", "Text5", 0, Qt::Key_Up, "Text5(18)"},
+      {"Down moves one line on", "Text1", 4, Qt::Key_Down, "Text1(5)"},
+      {"Up moves one line back", "Text3", 9, Qt::Key_Up, "Text3(8)"},
+      {"the volume column moves too", "Text4", 17, Qt::Key_Down, "Text4(18)"},
+      {"the volume column wraps too", "Text4", 0, Qt::Key_Up, "Text4(18)"},
+      {"the amount column does not move", "Text6", 3, Qt::Key_Down, "Text6(3)"},
+      {"the amount column does not wrap upwards", "Text6", 0, Qt::Key_Up, "Text6(0)"},
+      {"the amount column does not wrap downwards", "Text6", 18, Qt::Key_Down, "Text6(18)"},
   };
   for (const Row& r : rows) {
     edit(r.column, r.from)->setFocus();
     QTest::keyClick(edit(r.column, r.from), r.key, Qt::ShiftModifier);  // modifiers play no part
-    EXPECT_EQ(focusName(), r.expected) << toString({r.column, r.from});
+    EXPECT_EQ(focusName(), r.expected) << r.what << ": from " << toString({r.column, r.from});
   }
   form->sheet().line(0).diameter.setText(u"24");
   edit("Text2", 18)->setFocus();
@@ -218,12 +223,19 @@ TEST_F(Form2Test, UpAndDownMoveWithinTheEntryColumnsWithWrapAround) {
 
 TEST_F(Form2Test, EnteringAnEntryFieldByMouseSelectsItsText) {
   struct Row {
+    const char* what;
     std::string_view column;
     int index;
     bool selects;
   };
-  const Row rows[] = {{"Text1", 2, true},  {"Text3", 6, true},   {"Text4", 9, true},
-                      {"Text5", 12, true}, {"Text6", 12, false}, {"Text22", 7, false}};
+  const Row rows[] = {
+      {"a length selects its whole text", "Text1", 2, true},
+      {"a count selects its whole text", "Text3", 6, true},
+      {"a volume selects its whole text", "Text4", 9, true},
+      {"a unit price selects its whole text", "Text5", 12, true},
+      {"an amount keeps the ordinary click", "Text6", 12, false},
+      {"the average price keeps the ordinary click", "Text22", 7, false},
+  };
   for (int r = 0; r < 19; ++r) {  // so that volumes and amounts keep what is set
     form->sheet().line(r).count.setText(u"5");
     form->sheet().line(r).unitPrice.setText(u"800");
@@ -233,8 +245,8 @@ TEST_F(Form2Test, EnteringAnEntryFieldByMouseSelectsItsText) {
     form->sheet().field(r.column, r.index).setText(u"12345");
     QLineEdit* e = edit(r.column, r.index);
     QTest::mouseClick(e, Qt::LeftButton, {}, QPoint(e->width() / 2, e->height() / 2));
-    ASSERT_EQ(focusName(), toString({r.column, r.index}));
-    EXPECT_EQ(e->selectedText(), r.selects ? "12345" : "") << toString({r.column, r.index});
+    ASSERT_EQ(focusName(), toString({r.column, r.index})) << r.what;
+    EXPECT_EQ(e->selectedText(), r.selects ? "12345" : "") << r.what << ": " << toString({r.column, r.index});
   }
 }
 

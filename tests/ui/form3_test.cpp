@@ -191,6 +191,7 @@ TEST_F(Form3Test, TabWalksTheEntryColumnsLineByLineThenTheRestAndComesBack) {
 TEST_F(Form3Test, UpAndDownMoveWithinTheEntryColumnsWithWrapAround) {
   form->sheet().field("Text1", 0).setText(u"4");
   struct Row {
+    const char* what;
     std::string_view name;
     int index;
     Qt::Key key;
@@ -198,24 +199,25 @@ TEST_F(Form3Test, UpAndDownMoveWithinTheEntryColumnsWithWrapAround) {
     const char* to;
   };
   const Row rows[] = {
-      {"Text1", 7, Qt::Key_Down, Qt::NoModifier, "Text1(0)"},
-      {"Text6", 0, Qt::Key_Up, Qt::NoModifier, "Text6(7)"},
-      {"Text2", 3, Qt::Key_Down, Qt::NoModifier, "Text2(4)"},
-      {"Text3", 5, Qt::Key_Up, Qt::NoModifier, "Text3(4)"},
-      {"Text4", 7, Qt::Key_Down, Qt::NoModifier, "Text4(0)"},
-      {"Text6", 4, Qt::Key_Down, Qt::ShiftModifier | Qt::ControlModifier, "Text6(5)"},
-      {"Text5", 2, Qt::Key_Down, Qt::NoModifier, "Text5(2)"},
-      {"Text5", 7, Qt::Key_Down, Qt::NoModifier, "Text5(7)"},
-      {"Text7", 0, Qt::Key_Up, Qt::NoModifier, "Text7(0)"},
-      {"Text8", -1, Qt::Key_Down, Qt::NoModifier, "Text8"},
-      {"Text14", -1, Qt::Key_Up, Qt::NoModifier, "Text14"},
-      {"Text2", 1, Qt::Key_Return, Qt::NoModifier, "Text2(1)"},
+      {"Down from the last line wraps to the first", "Text1", 7, Qt::Key_Down, Qt::NoModifier, "Text1(0)"},
+      {"Up from the first line wraps to the last", "Text6", 0, Qt::Key_Up, Qt::NoModifier, "Text6(7)"},
+      {"Down moves one line on", "Text2", 3, Qt::Key_Down, Qt::NoModifier, "Text2(4)"},
+      {"Up moves one line back", "Text3", 5, Qt::Key_Up, Qt::NoModifier, "Text3(4)"},
+      {"the pieces column wraps too", "Text4", 7, Qt::Key_Down, Qt::NoModifier, "Text4(0)"},
+      {"modifiers play no part", "Text6", 4, Qt::Key_Down, Qt::ShiftModifier | Qt::ControlModifier,
+       "Text6(5)"},
+      {"the volume column does not move", "Text5", 2, Qt::Key_Down, Qt::NoModifier, "Text5(2)"},
+      {"the volume column does not wrap", "Text5", 7, Qt::Key_Down, Qt::NoModifier, "Text5(7)"},
+      {"the amount column does not wrap", "Text7", 0, Qt::Key_Up, Qt::NoModifier, "Text7(0)"},
+      {"the total volume does not move", "Text8", -1, Qt::Key_Down, Qt::NoModifier, "Text8"},
+      {"a header field does not move", "Text14", -1, Qt::Key_Up, Qt::NoModifier, "Text14"},
+      {"Enter moves nowhere", "Text2", 1, Qt::Key_Return, Qt::NoModifier, "Text2(1)"},
   };
   for (const Row& r : rows) {
     QLineEdit* from = edit(r.name, r.index);
     from->setFocus();
     QTest::keyClick(from, r.key, r.modifiers);
-    EXPECT_EQ(focusName(), r.to) << "from " << toString({r.name, r.index});
+    EXPECT_EQ(focusName(), r.to) << r.what << ": from " << toString({r.name, r.index});
   }
   // Arriving by arrow selects the whole text.
   edit("Text1", 7)->setFocus();

@@ -60,7 +60,7 @@ TEST_P(ShellBehaviourTest, ExitEndsTheApplicationAtOnceAskingNothing) {
     const auto code = runAndDo(*fresh, [&] {
       if (r.fromForm2) {
         choose(*fresh, "多 材 长");
-        EXPECT_EQ(visible(*fresh), std::vector<std::string>{"Form2"});
+        EXPECT_EQ(visible(*fresh), std::vector<std::string>{"Form2"}) << r.what;
       }
       for (auto which : {Calculators::LogTally, Calculators::MultiLength, Calculators::SawnTimber})
         if (fresh->window(which)) recorder.watch(fresh->window(which), kWindowNames[which]);
@@ -177,10 +177,11 @@ TEST_P(ShellBehaviourTest, WebPageButtonsHandTheirAddressToTheDesktop) {
       {"锯材计算", Calculators::SawnTimber, "Command2", "https://quenby.example.com/calculators/"},
   };
   for (const Row& r : rows) {
+    SCOPED_TRACE(kWindowNames[r.which]);
     choose(r.entry);
     opened.clear();
     click(r.which, r.button);
-    EXPECT_EQ(opened, std::vector<std::string>{r.address}) << kWindowNames[r.which];
+    EXPECT_EQ(opened, std::vector<std::string>{r.address});
     EXPECT_EQ(visible(), std::vector<std::string>{kWindowNames[r.which]});
   }
 }
@@ -207,6 +208,7 @@ TEST_P(ShellBehaviourTest, WebPageRefusedByTheDesktopIsReportedAndTheWindowStays
        "https://quenby.example.com/calculators/：本机没有可用的网页浏览器，请安装浏览器后再试"},
   };
   for (const Row& r : rows) {
+    SCOPED_TRACE(kWindowNames[r.which]);
     choose(r.entry);
     shell::SheetWindow* w = window(r.which);
     auto* length = w->control<QLineEdit>({"Text1", 0});
@@ -214,7 +216,7 @@ TEST_P(ShellBehaviourTest, WebPageRefusedByTheDesktopIsReportedAndTheWindowStays
     w->move(120, 80);
     testing::MessageBoxAnswerer answerer;
     click(r.which, r.button);
-    EXPECT_EQ(answerer.seen().title, "Quenby") << kWindowNames[r.which];
+    EXPECT_EQ(answerer.seen().title, "Quenby");
     EXPECT_EQ(answerer.seen().text, r.message);
     EXPECT_EQ(answerer.all().size(), 1u);
     EXPECT_EQ(visible(), std::vector<std::string>{kWindowNames[r.which]});
