@@ -92,7 +92,7 @@ class BillFolder {
 class BillDiskTest : public testing::TestWithParam<Case> {};
 
 TEST_P(BillDiskTest, SaysTheCauseThatHoldsAndLeavesTheBillAsItWas) {
-  if (::geteuid() != 0) GTEST_SKIP() << "mounting a small tmpfs for the bill needs root";
+  if (::geteuid() != 0) GTEST_SKIP() << "filling, mounting or locking a folder for the bill needs root";
   const Obstacle obstacle = GetParam().obstacle;
   BillFolder folder(obstacle != Obstacle::ImmutableFolder);
   if (!folder.usable()) GTEST_SKIP() << "cannot mount a tmpfs here: " << folder.mountError();
