@@ -1,7 +1,9 @@
 #include "app/desktop_services.h"
 
+#include <QCoreApplication>
 #include <QDesktopServices>
 #include <QDir>
+#include <QFileInfo>
 #include <QProcess>
 #include <QStandardPaths>
 #include <optional>
@@ -60,6 +62,18 @@ std::string billWorkbookPath() {
 #endif
 }
 
+std::string billTemplatePath() {
+  const QString program = QCoreApplication::applicationDirPath();
+  const QString name = QStringLiteral("quenby/") + kBillFileName;
+  for (const QString& candidate : {program + QStringLiteral("/../share/") + name,
+                                   QStandardPaths::locate(QStandardPaths::GenericDataLocation, name),
+                                   program + QStringLiteral("/resources/") + kBillFileName}) {
+    if (!candidate.isEmpty() && QFileInfo(candidate).isFile())
+      return QDir::cleanPath(candidate).toStdString();
+  }
+  return {};
+}
+
 void DesktopBillViewer::show(const std::string& pathUtf8, const std::u16string&) {
   const QString path = QString::fromStdString(pathUtf8);
   if (!desktopHasApplicationFor(path) || !QDesktopServices::openUrl(QUrl::fromLocalFile(path)))
@@ -70,7 +84,7 @@ void DesktopBillViewer::show(const std::string& pathUtf8, const std::u16string&)
 
 ExportServices desktopExportServices() {
   return {billWorkbookPath(), [] { return std::make_unique<LibreOfficeHost>(); },
-          [] { return std::make_unique<DesktopBillViewer>(); }};
+          [] { return std::make_unique<DesktopBillViewer>(); }, billTemplatePath};
 }
 
 const char kWebPageA[] = "https://quenby.example.com/calculators/";

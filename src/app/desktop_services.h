@@ -1,6 +1,7 @@
 #pragma once
-// What the application takes from the desktop: where the bill workbook lives, how the saved bill
-// is shown, the private office every export runs on, and the web pages of further calculators.
+// What the application takes from the desktop: where the bill workbook and its template live, how
+// the saved bill is shown, the private office every export runs on, and the web pages of further
+// calculators.
 
 #include <QUrl>
 #include <string>
@@ -17,6 +18,11 @@ enum class DesktopError : int {
 // On Windows d:\账单明细.xls; elsewhere 账单明细.xls in the user's documents folder.
 std::string billWorkbookPath();
 
+// The bill template Quenby ships, for a bill that is missing: installed beside the program
+// (<prefix>/share/quenby) or in the desktop's data folders, or in the build tree the program runs
+// from. "" when there is none.
+std::string billTemplatePath();
+
 // Opens the saved workbook with the desktop's default application for it. When the desktop has
 // no application for the file, or refuses to start it, the export fails with BillNotShown.
 class DesktopBillViewer final : public BillViewer {
@@ -24,7 +30,8 @@ class DesktopBillViewer final : public BillViewer {
   void show(const std::string& pathUtf8, const std::u16string& sheetName) override;
 };
 
-// The bill in the documents folder, a private LibreOffice per click, the desktop's viewer.
+// The bill in the documents folder, a private LibreOffice per click, the desktop's viewer, the
+// installed template.
 ExportServices desktopExportServices();
 
 // The product's web pages of further calculators, the only addresses the program knows: A, all

@@ -16,6 +16,9 @@ enum class ExportError : int {
   WorkbookUnreadable = 1008,  // the bill is there but is not a workbook (empty, text, damaged)
   TextTooLong = 1009,         // a field holds more than a cell of the bill can
   ExportAbandoned = 1010,     // Quenby is ending; the export was broken off
+  BillDiskFull = 1011,        // the bill's disk has no room for a saved copy of it
+  BillFolderReadOnly = 1012,  // the bill's folder, or its whole file system, may not be written
+  BillNotCreated = 1013,      // the missing bill could not be copied from its template
 };
 
 }  // namespace quenby

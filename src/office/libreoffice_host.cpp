@@ -1,8 +1,5 @@
 #include "office/libreoffice_host.h"
 
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <filesystem>
 #include <fstream>
 #include <set>
@@ -34,6 +31,7 @@
 #include <com/sun/star/text/XText.hpp>
 #include <com/sun/star/util/XCloseable.hpp>
 
+#include "office/bill_file_check.h"
 #include "office/bill_lock.h"
 #include "office/file_url.h"
 #include "office/office_names.h"
@@ -86,13 +84,6 @@ std::set<fs::path> saveTemporaries(const fs::path& dir, pid_t office) {
       found.insert(it->path());
   }
   return found;
-}
-
-bool isReadOnlyFile(const std::string& path) {
-  struct stat st {};
-  if (::stat(path.c_str(), &st) != 0) return false;
-  // Write bits are honoured even for root, who may write anyway: a file marked read-only stays so.
-  return (st.st_mode & 0222) == 0 || ::access(path.c_str(), W_OK) != 0;
 }
 
 // The first bytes of the workbook formats the office reads: an Excel 97 workbook is an OLE2
@@ -154,6 +145,8 @@ void LibreOfficeHost::openWorkbook(const std::string& pathUtf8) {
                            " 不是可以读取的电子表格工作簿（文件是空的、是文本文件或已经损坏）。请用完好的账单"
                            "工作簿替换它，再重新导出");
   };
+  // An office that cannot write its lock file beside the bill does not load it either.
+  auto notLoaded = [&] { return billFailureCause(path, shown, BillStep::Open).value_or(unreadable()); };
   if (ec || !fs::is_regular_file(path, ec)) throw missing();
   if (!startsLikeAWorkbook(path)) throw unreadable();
 
@@ -181,7 +174,7 @@ void LibreOfficeHost::openWorkbook(const std::string& pathUtf8) {
       try {
         return office_->desktop()->loadComponentFromURL(fileUrl(doc->path), "_blank", 0, args);
       } catch (const css::lang::IllegalArgumentException&) {
-        throw unreadable();  // no filter of the office knows the file
+        throw notLoaded();  // no filter of the office knows the file
       }
     });
   } catch (const QuenbyError&) {
@@ -190,7 +183,7 @@ void LibreOfficeHost::openWorkbook(const std::string& pathUtf8) {
   }
   if (!component.is()) {
     if (!fs::is_regular_file(path, ec)) throw missing();
-    throw unreadable();
+    throw notLoaded();
   }
   doc->component = component;
   if (!doc->lockedElsewhere) noteLockIfOurs(doc->lockFile, office_->profileDirectory());
@@ -267,11 +260,11 @@ void LibreOfficeHost::save() {
     throw QuenbyError(ExportError::WorkbookNotSaved,
                       "账单工作簿 " + path + " 正被其他程序打开（有锁定文件 " + lockName +
                           "），无法保存。请先关闭打开它的程序或窗口，再重新导出");
-  if (isReadOnlyFile(path))
-    throw QuenbyError(
-        ExportError::WorkbookNotSaved,
-        "账单工作簿 " + path + " 是只读文件，无法保存。请取消它的只读属性并关闭正在使用它的程序，再重新导出");
-  const fs::path dir = pathFromUtf8(path).parent_path();
+  const fs::path bill = pathFromUtf8(path);
+  // The office would store over a read-only bill where the file system lets it (as for root).
+  if (isReadOnlyFile(bill))
+    if (std::optional<QuenbyError> cause = billFailureCause(bill, path, BillStep::Save)) throw *cause;
+  const fs::path dir = bill.parent_path();
   const std::set<fs::path> temporariesBefore = saveTemporaries(dir, office_->officePid());
   office_->beginSave(document_->loadAndSaveTimeout, path);
   try {
@@ -287,13 +280,16 @@ void LibreOfficeHost::save() {
                 "：文件是只读的，或正被其他程序打开。请关闭打开它的程序并检查文件属性，再重新导出");
       }
     });
-  } catch (const QuenbyError&) {
+  } catch (const QuenbyError& e) {
     office_->endSave();
     // An office ended in the middle of a save leaves its unfinished copy beside the bill.
     office_->kill();
     std::error_code ec;
     for (const fs::path& file : saveTemporaries(dir, office_->officePid()))
       if (!temporariesBefore.count(file)) fs::remove(file, ec);
+    // Asked once the unfinished copy is gone, so that the room it took counts as free.
+    if (e.is(ExportError::WorkbookNotSaved))
+      if (std::optional<QuenbyError> cause = billFailureCause(bill, path, BillStep::Save)) throw *cause;
     throw;
   }
   office_->endSave();

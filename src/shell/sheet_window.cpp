@@ -176,8 +176,8 @@ void SheetWindow::wire(const layout::Control& c) {
       break;
     case layout::Action::Export:
       onClick(c.id, [this] {
-        exportFromWindow(this, exportJob(*exportSpec_, *sheet_, services_.workbookPath), exportCount_,
-                         services_);
+        exportOnClick(this, exportJob(*exportSpec_, *sheet_, services_.workbookPath), exportCount_,
+                      services_);
       });
       break;
     case layout::Action::Minimise:

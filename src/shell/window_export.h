@@ -1,6 +1,7 @@
 #pragma once
 // A sheet window's side of an export: the reminder box, the busy cursor, the window's input held
-// back while the export blocks it, and the services the application hands each window.
+// back while the export blocks it, the offer to create a missing bill from its template, and the
+// services the application hands each window.
 
 #include <QWidget>
 #include <functional>
@@ -11,12 +12,15 @@
 
 namespace quenby {
 
-// What an export talks to: the bill's path, a fresh spreadsheet host per click, and the viewer
-// that shows the saved bill. The application hands the desktop's to each window; tests their own.
+// What an export talks to: the bill's path, a fresh spreadsheet host per click, the viewer that
+// shows the saved bill, and where a missing bill may be copied from. The application hands the
+// desktop's to each window; tests their own.
 struct ExportServices {
   std::string workbookPath;
   std::function<std::unique_ptr<SpreadsheetHost>()> newHost;
   std::function<std::unique_ptr<BillViewer>()> newViewer;
+  // The bill template's path (UTF-8), "" when there is none. Unset: no template.
+  std::function<std::string()> billTemplate = {};
 };
 
 // The modal reminder: text, OK only, no icon, caption "Quenby".
@@ -33,5 +37,18 @@ class MessageBoxPrompter final : public Prompter {
 // including what queued up meanwhile. Errors reach the caller (the window's error guard).
 void exportFromWindow(QWidget* window, const ExportJob& job, ExportCounter& exportCount,
                       const ExportServices& services);
+
+extern const char16_t kBillTemplateOffer[];  // "账单明细.xls 不存在。要从模板创建它并重新导出吗？"
+
+// Once an export has failed for good because the bill is missing, and its error is shown: when
+// there is a template, asks whether to create the bill from it (创建并导出, the default, or 取消).
+// Accepted, creates the bill's folder and copies the template there, never over a file, and
+// returns true: the caller exports again. Raises BillNotCreated when the copy fails.
+bool offerBillTemplate(QWidget* window, const ExportServices& services);
+
+// A click of a window's export button: the export inside the window's error guard and, when it
+// failed for want of the bill, the offer and one export more, each inside the guard too.
+void exportOnClick(QWidget* window, const ExportJob& job, ExportCounter& exportCount,
+                   const ExportServices& services) noexcept;
 
 }  // namespace quenby
