@@ -36,4 +36,10 @@ if(TARGET quenby_office)
   # Start-up probe: shows Form1 and returns once the window is exposed (see bench/startup.sh).
   add_executable(startup_probe bench/startup_probe.cpp)
   target_link_libraries(startup_probe PRIVATE quenby_app)
+  target_include_directories(startup_probe PRIVATE bench)
 endif()
+
+# The start-up probe's yardstick: the same widgets in a plain Qt window (see bench/startup.sh).
+add_executable(plain_window_probe bench/plain_window_probe.cpp)
+target_link_libraries(plain_window_probe PRIVATE Qt6::Widgets)
+target_include_directories(plain_window_probe PRIVATE bench)
