@@ -11,11 +11,12 @@
 # - instructions, free of the machine's noise, counted by callgrind (when valgrind is installed).
 # To see where the instructions go, keep the profiles and read them by function:
 #   QUENBY_PROBE_TIMEOUT=300 xvfb-run -a valgrind --tool=callgrind \
-#     --callgrind-out-file=/tmp/cg.quenby build/startup_probe
+#     --callgrind-out-file=/tmp/cg.quenby.%p build/startup_probe
 #   QUENBY_PROBE_TIMEOUT=300 xvfb-run -a valgrind --tool=callgrind \
-#     --callgrind-out-file=/tmp/cg.plain build/plain_window_probe
-#   callgrind_annotate --inclusive=yes /tmp/cg.quenby | head -60
-# (a fork in Qt's start writes a second, smaller profile: /tmp/cg.quenby is the program's own).
+#     --callgrind-out-file=/tmp/cg.plain.%p build/plain_window_probe
+#   callgrind_annotate --inclusive=yes /tmp/cg.quenby.<pid> | head -60
+# A process that Qt forks early in its start leaves a second, smaller profile: the larger one is
+# the program's own.
 set -euo pipefail
 build=${1:-build}
 probe="$build/startup_probe"
