@@ -15,7 +15,7 @@ set(QUENBY_ROOT ${CMAKE_CURRENT_LIST_DIR}/..)
 
 # --- desktop entry and icon ------------------------------------------------------------------
 add_executable(render_icon ${QUENBY_ROOT}/resources/render_icon.cpp)
-target_link_libraries(render_icon PRIVATE quenby_ui)
+target_link_libraries(render_icon PRIVATE quenby_icon_picture)
 set(QUENBY_ICONS ${CMAKE_BINARY_DIR}/icons)
 set(QUENBY_ICON_PNGS)
 foreach(size 16 24 32 48 64 128 256)

@@ -4,6 +4,29 @@
 # the same code.
 find_package(Qt6 REQUIRED COMPONENTS Widgets Svg)
 
+# The icon's one picture, built in and installed for the desktop as it is, and the code that draws
+# it with Qt SVG: for the build tools and the tests. The program shows the pixels drawn from it
+# at build time (render_icon_pixels), so it neither draws the picture at each start nor loads
+# Qt SVG.
+add_library(quenby_icon_picture STATIC src/shell/icon_picture.cpp)
+target_include_directories(quenby_icon_picture PUBLIC src)
+target_link_libraries(quenby_icon_picture PUBLIC Qt6::Gui PRIVATE Qt6::Svg)
+qt_add_resources(quenby_icon_picture artwork PREFIX /quenby BASE resources FILES resources/quenby.svg)
+
+add_executable(render_icon_pixels resources/render_icon_pixels.cpp)
+target_link_libraries(render_icon_pixels PRIVATE quenby_icon_picture)
+set(QUENBY_ICON_PIXELS)
+foreach(size 16 24 32 48 64 128 256)
+  list(APPEND QUENBY_ICON_PIXELS ${CMAKE_BINARY_DIR}/icon_pixels/${size})
+endforeach()
+add_custom_command(
+  OUTPUT ${QUENBY_ICON_PIXELS}
+  COMMAND ${CMAKE_COMMAND} -E env QT_QPA_PLATFORM=offscreen $<TARGET_FILE:render_icon_pixels>
+          ${CMAKE_BINARY_DIR}/icon_pixels
+  DEPENDS render_icon_pixels resources/quenby.svg
+  COMMENT "Drawing the application icon's pixels"
+  VERBATIM)
+
 add_library(quenby_ui STATIC
   src/shell/appearance.cpp
   src/shell/error_guard.cpp
@@ -17,9 +40,10 @@ add_library(quenby_ui STATIC
 )
 set_target_properties(quenby_ui PROPERTIES AUTOMOC ON)
 target_include_directories(quenby_ui PUBLIC src)
-target_link_libraries(quenby_ui PUBLIC quenby_core Qt6::Widgets PRIVATE Qt6::Svg)
-# The icon's one picture: built into the program, and installed for the desktop as it is.
-qt_add_resources(quenby_ui artwork PREFIX /quenby BASE resources FILES resources/quenby.svg)
+target_link_libraries(quenby_ui PUBLIC quenby_core Qt6::Widgets)
+# Stored as they are: the icon reads them in place, with no unpacking.
+qt_add_resources(quenby_ui icon_pixels PREFIX /quenby/icon BASE ${CMAKE_BINARY_DIR}/icon_pixels
+                 FILES ${QUENBY_ICON_PIXELS} OPTIONS --no-compress)
 
 if(TARGET quenby_office)
   add_library(quenby_app STATIC
@@ -35,9 +59,19 @@ if(TARGET quenby_office)
 
   add_executable(quenby src/app/main.cpp)
   target_link_libraries(quenby PRIVATE quenby_app)
+  # The program shows the icon's pixels as the build drew them: drawing the picture at a start
+  # would bring Qt SVG back in.
+  add_test(NAME program_loads_no_svg
+           COMMAND sh -c "! readelf -d \"$1\" | grep -q libQt6Svg" sh $<TARGET_FILE:quenby>)
   install(TARGETS quenby RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 
   # Start-up probe: shows Form1 and returns once the window is exposed (see bench/startup.sh).
   add_executable(startup_probe bench/startup_probe.cpp)
   target_link_libraries(startup_probe PRIVATE quenby_app)
+  target_include_directories(startup_probe PRIVATE bench)
 endif()
+
+# The start-up probe's yardstick: the same widgets in a plain Qt window (see bench/startup.sh).
+add_executable(plain_window_probe bench/plain_window_probe.cpp)
+target_link_libraries(plain_window_probe PRIVATE Qt6::Widgets)
+target_include_directories(plain_window_probe PRIVATE bench)

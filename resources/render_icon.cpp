@@ -6,7 +6,7 @@
 #include <QGuiApplication>
 #include <cstdio>
 
-#include "shell/appearance.h"
+#include "shell/icon_picture.h"
 
 int main(int argc, char* argv[]) {
   if (argc != 2) {

@@ -6,7 +6,7 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QPixmap>
-#include <QSvgRenderer>
+#include <QResource>
 
 #include "shell/twips.h"
 
@@ -94,18 +94,17 @@ QColor inkColour(layout::Face face) {
                                                                        : QColor(40, 32, 24);
 }
 
-QImage applicationIconImage(int size) {
-  QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
-  image.fill(Qt::transparent);
-  QSvgRenderer artwork(QStringLiteral(":/quenby/quenby.svg"));
-  QPainter painter(&image);
-  artwork.render(&painter);
-  return image;
-}
-
 QIcon applicationIcon() {
   QIcon icon;
-  for (int size : kIconSizes) icon.addPixmap(QPixmap::fromImage(applicationIconImage(size)));
+  for (int size : kIconSizes) {
+    // The pixmaps show the pixels where the program holds them, without a copy of their own,
+    // unless the rows would not start on word boundaries.
+    const QResource pixels(QStringLiteral(":/quenby/icon/%1").arg(size));
+    if (pixels.size() != qint64{4} * size * size) continue;
+    QImage image(pixels.data(), size, size, 4 * size, QImage::Format_ARGB32_Premultiplied);
+    if (reinterpret_cast<quintptr>(pixels.data()) % alignof(quint32) != 0) image = image.copy();
+    icon.addPixmap(QPixmap::fromImage(image));
+  }
   return icon;
 }
 

@@ -4,10 +4,10 @@
 
 #include <QColor>
 #include <QIcon>
-#include <QImage>
 #include <QPalette>
 
 #include "sheet/layout.h"
+#include "shell/icon_picture.h"
 
 class QPainter;
 
@@ -23,11 +23,10 @@ QFont sheetFont();
 // white fields and on light-grey buttons.
 QPalette sheetPalette();
 
-// The application icon, a log's end grain, from the one picture of it (resources/quenby.svg) that
-// the desktop gets too: at the sizes the desktop asks for, and at any size for the build.
-constexpr int kIconSizes[] = {16, 24, 32, 48, 64, 128, 256};
+// The application icon at the sizes the desktop asks for: the pixels the build drew from the
+// picture (icon_picture.h), since drawing it at every start cost more than drawing the window's
+// background.
 QIcon applicationIcon();
-QImage applicationIconImage(int size);
 
 // The face colour of a button, and the colour of the word on it.
 QColor faceColour(layout::Face face);

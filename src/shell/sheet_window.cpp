@@ -46,9 +46,8 @@ void applyFont(QWidget* widget, const layout::Control& c) {
 }
 
 void applyColours(QWidget* widget, const layout::Control& c) {
+  if (!c.red && c.kind != layout::Kind::PlainButton) return;
   QPalette palette = widget->palette();
-  if (c.kind == layout::Kind::TextField || c.kind == layout::Kind::ComboBox)
-    palette.setColor(QPalette::Base, Qt::white);
   if (c.red) {
     palette.setColor(QPalette::Text, QColor(255, 0, 0));
     palette.setColor(QPalette::WindowText, QColor(255, 0, 0));
