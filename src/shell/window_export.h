@@ -17,6 +17,9 @@ struct ExportServices {
   std::string workbookPath;
   std::function<std::unique_ptr<SpreadsheetHost>()> newHost;
   std::function<std::unique_ptr<BillViewer>()> newViewer;
+  // Runs at the click, on the window's thread, before the reminder and the export: the
+  // application keeps the sheets there first. May be empty.
+  std::function<void()> beforeExport = {};
 };
 
 // The modal reminder: text, OK only, no icon, caption "Quenby".
