@@ -21,6 +21,7 @@ test: build
 
 bench: build
 	@$(BUILD)/bench/core_bench
+	@$(BUILD)/bench/store_bench
 
 # libFuzzer over the conversions, built with clang: make fuzz FUZZ_SECONDS=300
 FUZZ_SECONDS ?= 60

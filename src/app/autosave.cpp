@@ -24,7 +24,7 @@ Autosave::Autosave(const QString& path) {
   QElapsedTimer opening;
   opening.start();
   store_ = std::make_unique<store::Store>(path);
-  storeMs_ = opening.elapsed();
+  storeUs_ = opening.nsecsElapsed() / 1000;
   testLog_ = TestLog::fromEnvironment();
   timer_.setSingleShot(true);
   timer_.setInterval(kDelay);
@@ -45,7 +45,7 @@ bool Autosave::keep(Calculators& calculators) {
   QElapsedTimer recovering;
   recovering.start();
   const bool recovered = recover();
-  const qint64 recoverMs = recovering.elapsed();
+  const qint64 recoverUs = recovering.nsecsElapsed() / 1000;
 
   for (Calculators::Calculator which : Calculators::all())
     if (shell::SheetWindow* window = calculators.window(which)) watch(window);
@@ -61,8 +61,8 @@ bool Autosave::keep(Calculators& calculators) {
     if (!ended_) saveNow();
   });
 
-  QTimer::singleShot(0, this, [this, recovered, recoverMs] {
-    if (testLog_) testLog_->started(*calculators_, recovered, storeMs_, recoverMs);
+  QTimer::singleShot(0, this, [this, recovered, recoverUs] {
+    if (testLog_) testLog_->started(*calculators_, recovered, storeUs_, recoverUs);
     reportErrors();
     if (!recovered) return;
     QMessageBox box(QMessageBox::Information, QStringLiteral("Quenby"), QString::fromUtf8(kRecovered),

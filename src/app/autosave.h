@@ -72,7 +72,7 @@ class Autosave : public QObject {
   void reportErrors();
   QWidget* shownWindow() const;
 
-  qint64 storeMs_ = 0;  // how long opening the store took, for the test log
+  qint64 storeUs_ = 0;  // how long opening the store took (microseconds), for the test log
   std::unique_ptr<store::Store> store_;
   std::unique_ptr<TestLog> testLog_;
   Calculators* calculators_ = nullptr;

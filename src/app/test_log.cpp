@@ -43,7 +43,7 @@ void TestLog::saved(const store::Snapshot& snapshot) {
   append({{"saved", ++saves_}, {"shown", key(snapshot.shown)}, {"sheets", sheets}});
 }
 
-void TestLog::started(const Calculators& calculators, bool recovered, qint64 storeMs, qint64 recoverMs) {
+void TestLog::started(const Calculators& calculators, bool recovered, qint64 storeUs, qint64 recoverUs) {
   QJsonObject windows;
   for (Calculators::Calculator which : Calculators::all()) {
     const shell::SheetWindow* window = calculators.window(which);
@@ -54,8 +54,8 @@ void TestLog::started(const Calculators& calculators, bool recovered, qint64 sto
     windows[key(Calculators::storeKey(which))] = widgets;
   }
   append({{"start", recovered ? "recovered" : "fresh"},
-          {"storeMs", storeMs},
-          {"recoverMs", recoverMs},
+          {"storeUs", storeUs},
+          {"recoverUs", recoverUs},
           {"shown", shownKey(calculators)},
           {"windows", windows}});
 }

@@ -3,7 +3,7 @@
 // appends one JSON line to that file after each save it waited for,
 //   {"saved": n, "shown": key, "sheets": {key: {"Text1(0)": text, …}, …}}
 // (with this mode every save is waited for), and one when the windows are up at start,
-//   {"start": "fresh" | "recovered", "storeMs": …, "recoverMs": …, "shown": key,
+//   {"start": "fresh" | "recovered", "storeUs": …, "recoverUs": …, "shown": key,
 //    "windows": {key: {"Text1(0)": the text its widget shows, …}, …}},
 // so that a test of the real program can wait for a save and read back what a start shows.
 
@@ -23,7 +23,7 @@ class TestLog {
   static std::unique_ptr<TestLog> fromEnvironment();
 
   void saved(const store::Snapshot& snapshot);
-  void started(const Calculators& calculators, bool recovered, qint64 storeMs, qint64 recoverMs);
+  void started(const Calculators& calculators, bool recovered, qint64 storeUs, qint64 recoverUs);
 
  private:
   explicit TestLog(QString path) : path_(std::move(path)) {}
