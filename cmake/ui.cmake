@@ -51,11 +51,13 @@ if(TARGET quenby_office)
     src/app/setup.cpp
     src/app/desktop_services.cpp
     src/app/command_line.cpp
+    src/app/autosave.cpp
+    src/app/test_log.cpp
   )
   set_source_files_properties(src/app/command_line.cpp PROPERTIES
     COMPILE_DEFINITIONS QUENBY_VERSION="${PROJECT_VERSION}")
   set_target_properties(quenby_app PROPERTIES AUTOMOC ON)
-  target_link_libraries(quenby_app PUBLIC quenby_ui quenby_office)
+  target_link_libraries(quenby_app PUBLIC quenby_ui quenby_office quenby_store)
 
   add_executable(quenby src/app/main.cpp)
   target_link_libraries(quenby PRIVATE quenby_app)

@@ -6,6 +6,7 @@
 #include "logtally/form1.h"
 #include "multilength/form2.h"
 #include "sawn/form3.h"
+#include "store/snapshot.h"
 
 namespace quenby::app {
 
@@ -19,21 +20,22 @@ struct CalculatorEntry {
   Calculators::Calculator id;
   const char16_t* selectorText;  // compared exactly, character by character
   const char* webPage;           // the page of further calculators its window opens
+  std::string_view storeKey;     // its sheet's key in the user's store: never changed once used
   MakeWindow make;
 };
 
 // A new calculator is one row here, with its id in Calculators::Calculator. The first row is the
 // start-up calculator, the one the back buttons return to; its window has the selector.
 const CalculatorEntry kCalculators[] = {
-    {Calculators::LogTally, u"原木计算", kWebPageA,
+    {Calculators::LogTally, u"原木计算", kWebPageA, store::kLogTally,
      [](ExportServices services, const QStringList& selector) -> std::unique_ptr<shell::SheetWindow> {
        return std::make_unique<Form1>(std::move(services), selector);
      }},
-    {Calculators::MultiLength, u"多 材 长", kWebPageB,
+    {Calculators::MultiLength, u"多 材 长", kWebPageB, store::kMultiLength,
      [](ExportServices services, const QStringList&) -> std::unique_ptr<shell::SheetWindow> {
        return std::make_unique<Form2>(std::move(services));
      }},
-    {Calculators::SawnTimber, u"锯材计算", kWebPageA,
+    {Calculators::SawnTimber, u"锯材计算", kWebPageA, store::kSawnTimber,
      [](ExportServices services, const QStringList&) -> std::unique_ptr<shell::SheetWindow> {
        return std::make_unique<Form3>(std::move(services));
      }},
@@ -68,6 +70,34 @@ shell::SheetWindow* Calculators::window(Calculator which) const {
 
 shell::SheetWindow* Calculators::startWindow() const { return windows_[0].get(); }
 
+shell::SheetWindow* Calculators::create(Calculator which) {
+  const size_t row = rowOf(which);
+  return row < kCount ? ensure(row) : nullptr;
+}
+
+std::optional<Calculators::Calculator> Calculators::shown() const {
+  for (size_t row = 0; row < kCount; ++row)
+    if (windows_[row] && windows_[row]->isVisible()) return kCalculators[row].id;
+  return std::nullopt;
+}
+
+std::vector<Calculators::Calculator> Calculators::all() {
+  std::vector<Calculator> ids;
+  for (const CalculatorEntry& c : kCalculators) ids.push_back(c.id);
+  return ids;
+}
+
+std::string_view Calculators::storeKey(Calculator which) {
+  const size_t row = rowOf(which);
+  return row < kCount ? kCalculators[row].storeKey : std::string_view();
+}
+
+std::optional<Calculators::Calculator> Calculators::byStoreKey(std::string_view key) {
+  for (const CalculatorEntry& c : kCalculators)
+    if (c.storeKey == key) return c.id;
+  return std::nullopt;
+}
+
 shell::SheetWindow* Calculators::ensure(size_t row) {
   if (windows_[row]) return windows_[row].get();
   return adoptAt(row, kCalculators[row].make(services_, selectorEntries()));
@@ -87,6 +117,7 @@ shell::SheetWindow* Calculators::adoptAt(size_t row, std::unique_ptr<shell::Shee
   connect(w, &shell::SheetWindow::webPageRequested, this,
           [this, row] { openUrl_(QUrl(QString::fromLatin1(kCalculators[row].webPage))); });
   windows_[row] = std::move(window);
+  emit windowCreated(w);
   return w;
 }
 
@@ -100,6 +131,7 @@ void Calculators::switchTo(const QString& entry) {
     show(target);
     for (size_t other = 0; other < kCount; ++other)
       if (other != target) hide(other);
+    emit switched();
     return;
   }
 }
@@ -107,6 +139,7 @@ void Calculators::switchTo(const QString& entry) {
 void Calculators::back() {
   show(0);
   for (size_t other = 1; other < kCount; ++other) hide(other);
+  emit switched();
 }
 
 }  // namespace quenby::app

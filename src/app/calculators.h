@@ -13,6 +13,8 @@
 #include <QUrl>
 #include <functional>
 #include <memory>
+#include <optional>
+#include <string_view>
 #include <vector>
 
 #include "shell/sheet_window.h"
@@ -38,6 +40,16 @@ class Calculators : public QObject {
   shell::SheetWindow* window(Calculator which) const;
   // The first calculator's window, the one shown at start.
   shell::SheetWindow* startWindow() const;
+  // The calculator's window, created hidden when it has none yet.
+  shell::SheetWindow* create(Calculator which);
+  // The first calculator in the table's order whose window is visible (minimised counts).
+  std::optional<Calculator> shown() const;
+
+  // Every calculator, in the table's order.
+  static std::vector<Calculator> all();
+  // The key the user's store keeps a calculator's sheet under, and back.
+  static std::string_view storeKey(Calculator which);
+  static std::optional<Calculator> byStoreKey(std::string_view key);
 
   // The selector's algorithm: compare the text exactly with each calculator's entry, in the
   // table's order; show the target, then hide the others, creating them as named; any other text
@@ -54,6 +66,10 @@ class Calculators : public QObject {
  signals:
   // A window asked to end the application (its exit button, or closing a window that ends it).
   void quitRequested();
+  // A window was created; it is not shown yet.
+  void windowCreated(shell::SheetWindow* window);
+  // The selector or a back button switched the windows.
+  void switched();
 
  private:
   // Rows of the table are addressed by their position in it.

@@ -3,6 +3,7 @@
 
 #include <QApplication>
 
+#include "app/autosave.h"
 #include "app/calculators.h"
 #include "app/command_line.h"
 #include "app/desktop_services.h"
@@ -14,11 +15,16 @@ int main(int argc, char* argv[]) {
   if (commandLine.exitStatus) return *commandLine.exitStatus;
   QApplication app(argc, argv);
   quenby::app::prepareApplication();
+  // The user's store: this run's sheets are kept there, and those of a run that ended otherwise
+  // than by the user's own exit come back. Ends before the application does.
+  quenby::app::Autosave autosave;
   // SIGTERM, SIGINT and SIGHUP end an export in progress and its office first, then the program.
   quenby::installTerminationHandling([] {
     QMetaObject::invokeMethod(
         qApp, [] { QCoreApplication::exit(0); }, Qt::QueuedConnection);
   });
-  quenby::app::Calculators calculators(quenby::app::desktopExportServices(), quenby::app::openWebPage);
+  quenby::app::Calculators calculators(autosave.withSaveBeforeExport(quenby::app::desktopExportServices()),
+                                       quenby::app::openWebPage);
+  autosave.keep(calculators);
   return quenby::app::run(calculators);
 }

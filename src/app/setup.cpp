@@ -40,7 +40,8 @@ int run(Calculators& calculators) {
   // itself a request (to end, or to go back), which may show a window again or refuse. exit()
   // leaves every running event loop as it stands.
   QObject::connect(&calculators, &Calculators::quitRequested, qApp, [] { QCoreApplication::exit(0); });
-  calculators.startWindow()->show();
+  // The start-up window, unless a window brought back from the last run is shown already.
+  if (!calculators.shown()) calculators.startWindow()->show();
   return QApplication::exec();
 }
 

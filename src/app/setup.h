@@ -10,8 +10,8 @@ class Calculators;
 // the last visible one closes.
 void prepareApplication();
 
-// Shows the start-up window and runs the application until a window asks to end it. Ending
-// leaves the event loop at once: no window is asked anything and no further handler runs.
+// Shows the start-up window (unless another is shown already) and runs the application until a window asks to
+// end it. Ending leaves the event loop at once: no window is asked anything and no further handler runs.
 int run(Calculators& calculators);
 
 }  // namespace quenby::app

@@ -33,6 +33,9 @@ class Field {
 
   // Replaces the text; when it differs, runs every listener in order of subscription.
   void setText(std::u16string_view text);
+  // Replaces the text and runs no listener: a saved sheet is put back as it was, with no rule
+  // acting on the half-restored state and no widget updated until the window refreshes.
+  void restore(std::u16string_view text) { text_.assign(text); }
 
   // Listeners read the field's current text; they may write fields themselves.
   void onChange(Listener listener) { listeners_.push_back(std::move(listener)); }

@@ -21,6 +21,13 @@ Field& Sheet::field(FieldId id) {
 
 const Field& Sheet::field(FieldId id) const { return const_cast<Sheet*>(this)->field(id); }
 
+bool Sheet::restore(FieldId id, std::u16string_view text) {
+  auto it = byId_.find({id.name, id.index});
+  if (it == byId_.end()) return false;
+  it->second->restore(text);
+  return true;
+}
+
 Field& Sheet::add(FieldId id, std::u16string initial) {
   Field& f = storage_.emplace_back(std::move(initial));
   if (!byId_.emplace(std::pair{id.name, id.index}, &f).second)

@@ -43,6 +43,9 @@ class Sheet {
   Field& field(std::string_view name, int index = -1) { return field(FieldId{name, index}); }
   // Every field with its address, in the order the sheet added them.
   const std::vector<NamedField>& fields() const { return named_; }
+  // Puts back a saved text without running any listener (Field::restore); false, and nothing
+  // done, for an address this sheet does not have, such as a field a later layout dropped.
+  bool restore(FieldId id, std::u16string_view text);
 
   virtual void calculate() = 0;
   virtual void clear() = 0;

@@ -25,26 +25,32 @@ void showInCombo(QComboBox* combo, const QString& text) {
 
 }  // namespace
 
+void showField(QLineEdit* edit, const Field& field) {
+  const QString text = qt(field.text());
+  if (edit->text() != text) edit->setText(text);
+}
+
+void showField(QComboBox* combo, const Field& field) { showInCombo(combo, qt(field.text())); }
+
 void bindLineEdit(QLineEdit* edit, Field& field, QWidget* guardParent) {
-  edit->setText(qt(field.text()));
+  showField(edit, field);
   QObject::connect(edit, &QLineEdit::textEdited, edit, [&field, guardParent](const QString& text) {
     guarded(guardParent, [&] { field.setText(text.toStdU16String()); });
   });
   field.onChange([widget = QPointer<QLineEdit>(edit), &field] {
-    const QString text = qt(field.text());
-    if (widget && widget->text() != text) widget->setText(text);
+    if (widget) showField(widget, field);
   });
 }
 
 void bindComboBox(QComboBox* combo, Field& field, QWidget* guardParent) {
-  showInCombo(combo, qt(field.text()));
+  showField(combo, field);
   auto write = [&field, guardParent](const QString& text) {
     guarded(guardParent, [&] { field.setText(text.toStdU16String()); });
   };
   if (combo->isEditable()) QObject::connect(combo->lineEdit(), &QLineEdit::textEdited, combo, write);
   QObject::connect(combo, &QComboBox::textActivated, combo, write);
   field.onChange([widget = QPointer<QComboBox>(combo), &field] {
-    if (widget) showInCombo(widget, qt(field.text()));
+    if (widget) showField(widget, field);
   });
 }
 

@@ -15,4 +15,9 @@ namespace quenby::shell {
 void bindLineEdit(QLineEdit* edit, Field& field, QWidget* guardParent);
 void bindComboBox(QComboBox* combo, Field& field, QWidget* guardParent);
 
+// Shows the field's text in its widget as a change of the field does; the field hears nothing
+// of it (a programmatic set emits neither textEdited nor textActivated).
+void showField(QLineEdit* edit, const Field& field);
+void showField(QComboBox* combo, const Field& field);
+
 }  // namespace quenby::shell

@@ -163,6 +163,18 @@ void SheetWindow::attach(Sheet& sheet, const SheetExport& exportSpec, ExportServ
   for (const layout::Control& c : table_.controls) wire(c);
 }
 
+void SheetWindow::refreshFromSheet() {
+  if (!sheet_) return;
+  for (const NamedField& named : sheet_->fields()) {
+    QWidget* widget = control(named.id);
+    if (auto* edit = qobject_cast<QLineEdit*>(widget)) {
+      showField(edit, *named.field);
+    } else if (auto* combo = qobject_cast<QComboBox*>(widget)) {
+      showField(combo, *named.field);
+    }
+  }
+}
+
 void SheetWindow::wire(const layout::Control& c) {
   switch (c.action) {
     case layout::Action::None:

@@ -45,6 +45,11 @@ class SheetWindow : public QWidget {
 
   const layout::Window& table() const { return table_; }
   QSize fixedClientSize() const;
+  // The sheet attach() bound, or nullptr before.
+  Sheet* attachedSheet() const { return sheet_; }
+  // Shows every field's text in its widget, after the sheet's texts were put back with
+  // Sheet::restore (which updates no widget). The sheet hears nothing of it.
+  void refreshFromSheet();
   // Export attempts of this window in this run.
   const ExportCounter& exportCount() const { return exportCount_; }
 

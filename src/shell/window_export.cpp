@@ -90,6 +90,7 @@ void exportFromWindow(QWidget* window, const ExportJob& job, ExportCounter& expo
                       const ExportServices& services) {
   if (!services.newHost || !services.newViewer)
     throw QuenbyError(ErrorCode::Unexpected, "这个窗口没有可用的导出服务");
+  if (services.beforeExport) services.beforeExport();
   MessageBoxPrompter prompter(window);
   BusyCursor busy;
   InputBlocker blocker(window);

@@ -21,6 +21,9 @@ struct ExportServices {
   std::function<std::unique_ptr<BillViewer>()> newViewer;
   // The bill template's path (UTF-8), "" when there is none. Unset: no template.
   std::function<std::string()> billTemplate = {};
+  // Runs at the click, on the window's thread, before the reminder and the export: the
+  // application keeps the sheets there first. May be empty.
+  std::function<void()> beforeExport = {};
 };
 
 // The modal reminder: text, OK only, no icon, caption "Quenby".

@@ -16,4 +16,8 @@ SheetState capture(std::string_view key, const Sheet& sheet) {
   return state;
 }
 
+void restore(const SheetState& state, Sheet& sheet) {
+  for (const FieldText& f : state.fields) sheet.restore({f.name, f.index}, f.text);
+}
+
 }  // namespace quenby::store

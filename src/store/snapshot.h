@@ -39,5 +39,8 @@ struct Snapshot {
 
 // Every field of `sheet` with its text, in the sheet's own order.
 SheetState capture(std::string_view key, const Sheet& sheet);
+// Puts the texts of `state` back into `sheet` with Sheet::restore: no rule runs, and fields the
+// sheet no longer has are passed over.
+void restore(const SheetState& state, Sheet& sheet);
 
 }  // namespace quenby::store

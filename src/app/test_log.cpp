@@ -1,0 +1,69 @@
+#include "app/test_log.h"
+
+#include <QComboBox>
+#include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QLineEdit>
+
+#include "app/calculators.h"
+
+namespace quenby::app {
+
+namespace {
+
+QString key(std::string_view k) { return QString::fromUtf8(k.data(), static_cast<qsizetype>(k.size())); }
+
+QString shownKey(const Calculators& calculators) {
+  return key(Calculators::storeKey(calculators.shown().value_or(Calculators::LogTally)));
+}
+
+QString widgetText(const QWidget* widget) {
+  if (auto* edit = qobject_cast<const QLineEdit*>(widget)) return edit->text();
+  if (auto* combo = qobject_cast<const QComboBox*>(widget)) return combo->currentText();
+  return {};
+}
+
+}  // namespace
+
+std::unique_ptr<TestLog> TestLog::fromEnvironment() {
+  const QString path = qEnvironmentVariable("QUENBY_TEST_LOG");
+  if (path.isEmpty()) return nullptr;
+  return std::unique_ptr<TestLog>(new TestLog(path));
+}
+
+void TestLog::saved(const store::Snapshot& snapshot) {
+  QJsonObject sheets;
+  for (const store::SheetState& sheet : snapshot.sheets) {
+    QJsonObject fields;
+    for (const store::FieldText& f : sheet.fields)
+      fields[QString::fromStdString(toString({f.name, f.index}))] = QString::fromStdU16String(f.text);
+    sheets[key(sheet.key)] = fields;
+  }
+  append({{"saved", ++saves_}, {"shown", key(snapshot.shown)}, {"sheets", sheets}});
+}
+
+void TestLog::started(const Calculators& calculators, bool recovered, qint64 storeUs, qint64 recoverUs) {
+  QJsonObject windows;
+  for (Calculators::Calculator which : Calculators::all()) {
+    const shell::SheetWindow* window = calculators.window(which);
+    if (!window || !window->attachedSheet()) continue;
+    QJsonObject widgets;
+    for (const NamedField& f : window->attachedSheet()->fields())
+      widgets[QString::fromStdString(toString(f.id))] = widgetText(window->control(f.id));
+    windows[key(Calculators::storeKey(which))] = widgets;
+  }
+  append({{"start", recovered ? "recovered" : "fresh"},
+          {"storeUs", storeUs},
+          {"recoverUs", recoverUs},
+          {"shown", shownKey(calculators)},
+          {"windows", windows}});
+}
+
+void TestLog::append(const QJsonObject& line) {
+  QFile file(path_);
+  if (!file.open(QIODevice::Append)) return;
+  file.write(QJsonDocument(line).toJson(QJsonDocument::Compact) + '\n');
+}
+
+}  // namespace quenby::app

@@ -1,0 +1,36 @@
+#pragma once
+// Test mode, inert unless the environment variable QUENBY_TEST_LOG names a file. The program then
+// appends one JSON line to that file after each save it waited for,
+//   {"saved": n, "shown": key, "sheets": {key: {"Text1(0)": text, …}, …}}
+// (with this mode every save is waited for), and one when the windows are up at start,
+//   {"start": "fresh" | "recovered", "storeUs": …, "recoverUs": …, "shown": key,
+//    "windows": {key: {"Text1(0)": the text its widget shows, …}, …}},
+// so that a test of the real program can wait for a save and read back what a start shows.
+
+#include <QJsonObject>
+#include <QString>
+#include <memory>
+
+#include "store/snapshot.h"
+
+namespace quenby::app {
+
+class Calculators;
+
+class TestLog {
+ public:
+  // Nothing unless QUENBY_TEST_LOG is set.
+  static std::unique_ptr<TestLog> fromEnvironment();
+
+  void saved(const store::Snapshot& snapshot);
+  void started(const Calculators& calculators, bool recovered, qint64 storeUs, qint64 recoverUs);
+
+ private:
+  explicit TestLog(QString path) : path_(std::move(path)) {}
+  void append(const QJsonObject& line);
+
+  QString path_;
+  int saves_ = 0;
+};
+
+}  // namespace quenby::app
