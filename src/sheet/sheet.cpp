@@ -28,8 +28,9 @@ bool Sheet::restore(FieldId id, std::u16string_view text) {
   return true;
 }
 
-Field& Sheet::add(FieldId id, std::u16string initial) {
-  Field& f = storage_.emplace_back(std::move(initial));
+Field& Sheet::add(FieldId id, std::u16string_view initial) {
+  Field& f = storage_.emplace_back();
+  f.restore(initial);  // no listener exists yet
   if (!byId_.emplace(std::pair{id.name, id.index}, &f).second)
     throw std::logic_error("field " + toString(id) + " added twice");
   named_.push_back({id, &f});

@@ -54,7 +54,7 @@ class Sheet {
   Sheet() = default;
 
   // Adds a field; `id.name` must outlive the sheet (a literal or a static table).
-  Field& add(FieldId id, std::u16string initial = {});
+  Field& add(FieldId id, std::u16string_view initial = {});
   void addArray(std::string_view name, int count);
   // Whenever one of `triggers` changes, runs `rules` in order.
   void addRules(const std::vector<FieldId>& triggers, const std::vector<ClearingRule>& rules);
