@@ -52,6 +52,8 @@ if(TARGET quenby_office)
     src/app/desktop_services.cpp
     src/app/command_line.cpp
     src/app/autosave.cpp
+    src/app/ledger_access.cpp
+    src/app/sheet_records.cpp
     src/app/test_log.cpp
   )
   set_source_files_properties(src/app/command_line.cpp PROPERTIES
