@@ -83,7 +83,9 @@ void Ledger::ensureOpen() const {
 }
 
 Ledger::Where Ledger::where(const Filter& filter, qint64 lastId) const {
-  Where w{QStringLiteral(" WHERE id <= ?"), {lastId}};
+  // The records up to lastId, written as an expression: a plain range of ids would have SQLite read
+  // the table in id order and sort what it finds, where the time index finds the newest at once.
+  Where w{QStringLiteral(" WHERE id - ? <= 0"), {lastId}};
   if (filter.from && filter.to) {
     const auto [from, to] = localDays(*filter.from, *filter.to);
     w.sql += QStringLiteral(" AND at_ms >= ? AND at_ms < ?");

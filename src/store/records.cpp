@@ -138,34 +138,18 @@ RecordColumns columnsOf(const SheetState& state) {
           empty};
 }
 
-qint64 insertRecord(const QSqlDatabase& db, const LedgerRecord& record, const QString& run) {
+qint64 insertRecord(const QSqlDatabase& db, const LedgerRecord& record) {
   const RecordColumns c = columnsOf(record.sheet);
-  QSqlQuery insert = exec(
-      db,
-      QStringLiteral("INSERT INTO records (at_ms, run, sheet, worksheet, state, buyer_caption, buyer_text, "
-                     "seller_caption, seller_text, species, pieces, pieces_units, pieces_scale, volume, "
-                     "volume_units, volume_scale, amount, amount_units, amount_scale, search) "
-                     "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"),
-      {record.atMs,
-       run,
-       QString::fromStdString(record.sheet.key),
-       c.worksheet,
-       static_cast<int>(record.state),
-       c.buyer.caption,
-       c.buyer.text,
-       c.seller.caption,
-       c.seller.text,
-       c.species,
-       c.pieces.text,
-       unitsOf(c.pieces),
-       scaleOf(c.pieces),
-       c.volume.text,
-       unitsOf(c.volume),
-       scaleOf(c.volume),
-       c.amount.text,
-       unitsOf(c.amount),
-       scaleOf(c.amount),
-       c.search});
+  QSqlQuery insert =
+      exec(db,
+           QStringLiteral("INSERT INTO records (at_ms, sheet, worksheet, state, buyer_caption, buyer_text, "
+                          "seller_caption, seller_text, species, pieces, pieces_units, pieces_scale, volume, "
+                          "volume_units, volume_scale, amount, amount_units, amount_scale, search) "
+                          "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"),
+           {record.atMs, QString::fromStdString(record.sheet.key), c.worksheet,
+            static_cast<int>(record.state), c.buyer.caption, c.buyer.text, c.seller.caption, c.seller.text,
+            c.species, c.pieces.text, unitsOf(c.pieces), scaleOf(c.pieces), c.volume.text, unitsOf(c.volume),
+            scaleOf(c.volume), c.amount.text, unitsOf(c.amount), scaleOf(c.amount), c.search});
   const qint64 id = insert.lastInsertId().toLongLong();
   exec(db, QStringLiteral("INSERT INTO record_fields (record_id, fields) VALUES (?, ?)"),
        {id, packFields(record.sheet.fields)});

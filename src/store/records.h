@@ -55,9 +55,8 @@ struct RecordColumns {
 // as the worksheet and nothing else.
 RecordColumns columnsOf(const SheetState& state);
 
-// Adds `record`, made by the run `run`, inside the caller's transaction; returns its id. Throws
-// SqlError.
-qint64 insertRecord(const QSqlDatabase& db, const LedgerRecord& record, const QString& run);
+// Adds `record` inside the caller's transaction; returns its id. Throws SqlError.
+qint64 insertRecord(const QSqlDatabase& db, const LedgerRecord& record);
 
 // The fields of a record as kept, and back; nothing when the bytes are not such a record.
 QByteArray packFields(const std::vector<FieldText>& fields);

@@ -46,7 +46,6 @@ class Runs {
   void setBeforeCommit(std::function<void()> hook) { beforeCommit_ = std::move(hook); }
 
   const QSqlDatabase& database() const { return db_; }
-  const QString& token() const { return token_; }
 
  private:
   qint64 ensureRow();  // inside a transaction

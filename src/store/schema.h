@@ -13,8 +13,8 @@
 //           UTF-16LE code units in a blob (lossless: lone surrogates and NULs stay as typed).
 //
 // Version 2, the ledger (records.h):
-//   records        one row per record: when (at_ms, UTC milliseconds), the run that made it, the
-//                  sheet's key and worksheet, exported or draft (RecordState), the header lines'
+//   records        one row per record: when (at_ms, UTC milliseconds), the sheet's key and
+//                  worksheet, exported or draft (RecordState), the header lines'
 //                  captions and texts and the species as shown, each total's text as shown with
 //                  its value in ten-thousandths (NULL when the text is no plain decimal) and its
 //                  decimals, and the header texts in searchable form (searchable.h).

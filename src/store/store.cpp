@@ -45,7 +45,7 @@ void Store::markUserExit(const std::vector<LedgerRecord>& drafts) {
   writer_->call<bool>(
       [&drafts](Runs& runs) {
         runs.markUserExit([&] {
-          for (const LedgerRecord& draft : drafts) insertRecord(runs.database(), draft, runs.token());
+          for (const LedgerRecord& draft : drafts) insertRecord(runs.database(), draft);
         });
         return true;
       },
@@ -61,7 +61,7 @@ void Store::record(const LedgerRecord& record) {
           retryWhileBusy(
               [&] {
                 Transaction transaction(runs.database());
-                insertRecord(runs.database(), record, runs.token());
+                insertRecord(runs.database(), record);
                 transaction.commit();
               },
               kBusyGiveUp);
