@@ -63,6 +63,8 @@ void LedgerAccess::reopen(qint64 recordId) {
   target->refreshFromSheet();
   records_.reopened(*which);
   calculators_.showOnly(*which);
+  target->raise();  // in front of the ledger, ready for typing
+  target->activateWindow();
   if (testLog_) testLog_->reopened(calculators_, Calculators::storeKey(*which));
 }
 
