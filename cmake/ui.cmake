@@ -32,6 +32,7 @@ add_library(quenby_ui STATIC
   src/shell/error_guard.cpp
   src/shell/field_binding.cpp
   src/shell/picture_button.cpp
+  src/shell/question.cpp
   src/shell/sheet_window.cpp
   src/shell/window_export.cpp
   src/logtally/form1.cpp

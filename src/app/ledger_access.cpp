@@ -1,14 +1,13 @@
 #include "app/ledger_access.h"
 
 #include <QDir>
-#include <QMessageBox>
-#include <QPushButton>
 #include <QShortcut>
 
 #include "app/sheet_records.h"
 #include "app/test_log.h"
 #include "ledger/ledger_model.h"
 #include "shell/error_guard.h"
+#include "shell/question.h"
 #include "store/store_error.h"
 
 namespace quenby::app {
@@ -69,18 +68,13 @@ void LedgerAccess::reopen(qint64 recordId) {
 }
 
 bool LedgerAccess::replaceAllowed(Calculators::Calculator which) {
-  const QString name = Calculators::name(which);
-  QMessageBox box(QMessageBox::Question, QStringLiteral("Quenby"),
-                  QStringLiteral("“%1”中已有输入的内容。要用这条账单记录替换它吗？\n"
-                                 "替换前，现有的内容会作为未导出的记录保存在账单记录中。")
-                      .arg(name),
-                  QMessageBox::NoButton, window_.get());
-  QPushButton* replace = box.addButton(QStringLiteral("替换"), QMessageBox::AcceptRole);
-  QPushButton* cancel = box.addButton(QStringLiteral("取消"), QMessageBox::RejectRole);
-  box.setDefaultButton(replace);
-  box.setEscapeButton(cancel);
-  box.exec();
-  if (box.clickedButton() != replace) return false;
+  const QString question = QStringLiteral(
+                               "“%1”中已有输入的内容。要用这条账单记录替换它吗？\n"
+                               "替换前，现有的内容会作为未导出的记录保存在账单记录中。")
+                               .arg(Calculators::name(which));
+  if (shell::ask(window_.get(), question, QStringLiteral("替换"), QStringLiteral("取消"),
+                 shell::Answer::Act) != shell::Answer::Act)
+    return false;
   // Nothing is replaced unless it is in the ledger first: a draft that fails stops here.
   if (records_.unrecorded(which)) records_.recordDraft(which);
   return true;

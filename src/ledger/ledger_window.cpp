@@ -10,7 +10,6 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMessageBox>
 #include <QPushButton>
 #include <QShortcut>
 #include <QStandardPaths>
@@ -20,6 +19,7 @@
 
 #include "ledger/ledger_model.h"
 #include "shell/error_guard.h"
+#include "shell/question.h"
 #include "store/ledger_csv.h"
 
 namespace quenby::ledger {
@@ -49,7 +49,7 @@ LedgerWindow::LedgerWindow(const QString& storePath, Today today, QWidget* paren
       ledger_, [this](const QuenbyError& e) { reportLater(e); }, this);
   buildControls();
   connectControls();
-  resize(960, 560);
+  resize(1000, 560);
 }
 
 LedgerWindow::~LedgerWindow() = default;
@@ -96,7 +96,7 @@ void LedgerWindow::buildControls() {
   // Newest first. Enabling the sort reads the list for the first time.
   table_->horizontalHeader()->setSortIndicator(0, Qt::DescendingOrder);
   table_->setSortingEnabled(true);
-  const int widths[store::kColumnCount] = {130, 70, 180, 180, 70, 70, 110, 110, 60};
+  const int widths[store::kColumnCount] = {125, 70, 170, 170, 70, 60, 110, 100, 60};
   for (int c = 0; c < store::kColumnCount; ++c) table_->setColumnWidth(c, widths[c]);
 
   totals_ = new QLabel(this);
@@ -260,17 +260,12 @@ void LedgerWindow::deleteSelected() {
   const qint64 id = row < 0 ? 0 : model_->recordId(row);
   if (!id) return;
   auto cell = [&](store::Column c) { return model_->index(row, static_cast<int>(c)).data().toString(); };
-  QMessageBox box(
-      QMessageBox::Question, QStringLiteral("Quenby"),
+  const QString question =
       QStringLiteral("删除这条账单记录吗？删除后无法恢复。\n\n%1　%2　%3")
-          .arg(cell(store::Column::At), cell(store::Column::Worksheet), cell(store::Column::Buyer)),
-      QMessageBox::NoButton, this);
-  QPushButton* remove = box.addButton(QStringLiteral("删除"), QMessageBox::DestructiveRole);
-  QPushButton* keep = box.addButton(QStringLiteral("保留"), QMessageBox::RejectRole);
-  box.setDefaultButton(keep);
-  box.setEscapeButton(keep);
-  box.exec();
-  if (box.clickedButton() != remove) return;
+          .arg(cell(store::Column::At), cell(store::Column::Worksheet), cell(store::Column::Buyer));
+  if (shell::ask(this, question, QStringLiteral("删除"), QStringLiteral("保留"), shell::Answer::Refrain) !=
+      shell::Answer::Act)
+    return;
   shell::guarded(this, [&] {
     ledger_.remove(id);
     model_->refresh();

@@ -56,7 +56,7 @@ start
 form1=$(window 727x646)
 click "$form1" 246 98
 xdotool key ctrl+l
-window 960x560 >/dev/null
+window 1000x560 >/dev/null
 expect ledger ledger=2 "first/2=购货单位：Li Timber" "first/8=未导出"
 echo "ok: Ctrl+L opens the ledger, newest first, with both drafts of the exit button"
 xdotool key ctrl+f
@@ -71,7 +71,7 @@ click "$(window 727x646)" 644 500  # exit: the reopened sheet is in the ledger a
 ends_at_once "the exit button"
 
 start --ledger
-window 960x560 >/dev/null
+window 1000x560 >/dev/null
 expect ledger ledger=2 search=
 [ "$(visible_count)" -eq 1 ] || fail "quenby --ledger shows $(visible_count) windows"
 echo "ok: quenby --ledger shows the ledger alone, nothing recorded twice"
