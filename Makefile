@@ -22,6 +22,7 @@ test: build
 bench: build
 	@$(BUILD)/bench/core_bench
 	@$(BUILD)/bench/store_bench
+	@$(BUILD)/bench/ledger_bench
 
 # libFuzzer, built with clang: make fuzz FUZZ_SECONDS=300 [FUZZ_TARGET=sheets_fuzz]
 # conversions_fuzz: the text <-> number conversions; sheets_fuzz: the three sheets driven by

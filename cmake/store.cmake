@@ -5,9 +5,15 @@ find_package(Qt6 REQUIRED COMPONENTS Core Sql)
 
 add_library(quenby_store STATIC
   src/store/database.cpp
+  src/store/decimal.cpp
+  src/store/ledger.cpp
+  src/store/ledger_csv.cpp
+  src/store/ledger_rows.cpp
+  src/store/records.cpp
   src/store/run_lock.cpp
   src/store/runs.cpp
   src/store/schema.cpp
+  src/store/searchable.cpp
   src/store/snapshot.cpp
   src/store/sql.cpp
   src/store/store.cpp

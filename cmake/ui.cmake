@@ -32,6 +32,7 @@ add_library(quenby_ui STATIC
   src/shell/error_guard.cpp
   src/shell/field_binding.cpp
   src/shell/picture_button.cpp
+  src/shell/question.cpp
   src/shell/sheet_window.cpp
   src/shell/window_export.cpp
   src/logtally/form1.cpp
@@ -52,6 +53,8 @@ if(TARGET quenby_office)
     src/app/desktop_services.cpp
     src/app/command_line.cpp
     src/app/autosave.cpp
+    src/app/ledger_access.cpp
+    src/app/sheet_records.cpp
     src/app/test_log.cpp
   )
   set_source_files_properties(src/app/command_line.cpp PROPERTIES

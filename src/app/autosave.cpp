@@ -149,7 +149,7 @@ void Autosave::quitRequested() {
   if (sessionEnding()) return;  // saved when the event loop ends, and left for the next start
   saveNow();
   ended_ = true;
-  store_->markUserExit();
+  store_->markUserExit(draftsAtExit_ ? draftsAtExit_() : std::vector<store::LedgerRecord>());
 }
 
 void Autosave::reportErrors() {

@@ -10,13 +10,16 @@
 // than the user's own exit (a signal, the desktop session ending), the save is made at once and
 // waited for, and the run is left for the next start to recover. The user's own exit (the exit
 // buttons, closing Form1 or Form2, unless the session is ending or a signal came first) saves,
-// then marks the run so that the next start is fresh. The store's failures are shown once each in
+// then marks the run so that the next start is fresh, keeping the sheets' drafts in the ledger in
+// the same transaction. The store's failures are shown once each in
 // the numbered error box; the program goes on without saving.
 
 #include <QObject>
 #include <QTimer>
 #include <chrono>
+#include <functional>
 #include <memory>
+#include <vector>
 
 #include "shell/window_export.h"
 #include "store/store.h"
@@ -58,6 +61,11 @@ class Autosave : public QObject {
 
   store::Store& store() { return *store_; }
 
+  // What the user's own exit adds to the ledger, written in the same transaction as the exit.
+  void setDraftsAtExit(std::function<std::vector<store::LedgerRecord>()> drafts) {
+    draftsAtExit_ = std::move(drafts);
+  }
+
  private:
   void watch(shell::SheetWindow* window);
   void changed();
@@ -76,6 +84,7 @@ class Autosave : public QObject {
   std::unique_ptr<store::Store> store_;
   std::unique_ptr<TestLog> testLog_;
   Calculators* calculators_ = nullptr;
+  std::function<std::vector<store::LedgerRecord>()> draftsAtExit_;
   QTimer timer_;
   bool sessionEnding_ = false;  // the desktop asked to save: what follows is no user's exit
   bool ended_ = false;          // the user's own exit is written: nothing more is saved

@@ -57,7 +57,7 @@ QStringList selectorEntries() {
 }
 
 Calculators::Calculators(ExportServices services, std::function<void(const QUrl&)> openUrl)
-    : services_(std::move(services)), openUrl_(std::move(openUrl)), windows_(kCount) {
+    : services_(std::move(services)), openUrl_(std::move(openUrl)), windows_(kCount), fresh_(kCount) {
   ensure(0);
 }
 
@@ -87,6 +87,11 @@ std::vector<Calculators::Calculator> Calculators::all() {
   return ids;
 }
 
+QString Calculators::name(Calculator which) {
+  const size_t row = rowOf(which);
+  return row < kCount ? QString::fromUtf16(kCalculators[row].selectorText) : QString();
+}
+
 std::string_view Calculators::storeKey(Calculator which) {
   const size_t row = rowOf(which);
   return row < kCount ? kCalculators[row].storeKey : std::string_view();
@@ -100,7 +105,51 @@ std::optional<Calculators::Calculator> Calculators::byStoreKey(std::string_view 
 
 shell::SheetWindow* Calculators::ensure(size_t row) {
   if (windows_[row]) return windows_[row].get();
-  return adoptAt(row, kCalculators[row].make(services_, selectorEntries()));
+  return adoptAt(row, kCalculators[row].make(servicesFor(row), selectorEntries()));
+}
+
+ExportServices Calculators::servicesFor(size_t row) {
+  ExportServices services = services_;
+  const Calculator id = kCalculators[row].id;
+  services.beforeExport = [this, id, before = services_.beforeExport] {
+    if (before) before();
+    if (atClick_) atClick_(id);
+  };
+  services.afterExport = [this, id, after = services_.afterExport] {
+    if (after) after();
+    if (exported_) exported_(id);
+  };
+  return services;
+}
+
+void Calculators::setExportHooks(std::function<void(Calculator)> atClick,
+                                 std::function<void(Calculator)> exported) {
+  atClick_ = std::move(atClick);
+  exported_ = std::move(exported);
+}
+
+store::SheetState Calculators::content(Calculator which) const {
+  const size_t row = rowOf(which);
+  const shell::SheetWindow* w = window(which);
+  if (!w || !w->attachedSheet()) return {std::string(storeKey(which)), {}};
+  store::SheetState state = store::capture(kCalculators[row].storeKey, *w->attachedSheet());
+  for (const layout::Control& c : w->table().controls) {
+    if (c.action != layout::Action::SwitchCalculator) continue;
+    std::erase_if(state.fields,
+                  [&](const store::FieldText& f) { return f.name == c.id.name && f.index == c.id.index; });
+  }
+  return state;
+}
+
+const store::SheetState& Calculators::freshContent(Calculator which) const {
+  static const store::SheetState kNone;
+  const size_t row = rowOf(which);
+  return row < kCount ? fresh_[row] : kNone;
+}
+
+bool Calculators::holdsTypedText(Calculator which) const {
+  const size_t row = rowOf(which);
+  return row < kCount && windows_[row] && content(which) != fresh_[row];
 }
 
 shell::SheetWindow* Calculators::adopt(Calculator which, std::unique_ptr<shell::SheetWindow> window) {
@@ -117,6 +166,7 @@ shell::SheetWindow* Calculators::adoptAt(size_t row, std::unique_ptr<shell::Shee
   connect(w, &shell::SheetWindow::webPageRequested, this,
           [this, row] { openUrl_(QUrl(QString::fromLatin1(kCalculators[row].webPage))); });
   windows_[row] = std::move(window);
+  fresh_[row] = content(kCalculators[row].id);
   emit windowCreated(w);
   return w;
 }
@@ -128,17 +178,22 @@ void Calculators::hide(size_t row) { ensure(row)->hide(); }
 void Calculators::switchTo(const QString& entry) {
   for (size_t target = 0; target < kCount; ++target) {
     if (entry != QStringView(kCalculators[target].selectorText)) continue;
-    show(target);
-    for (size_t other = 0; other < kCount; ++other)
-      if (other != target) hide(other);
-    emit switched();
+    showOnlyRow(target);
     return;
   }
 }
 
-void Calculators::back() {
-  show(0);
-  for (size_t other = 1; other < kCount; ++other) hide(other);
+void Calculators::back() { showOnlyRow(0); }
+
+void Calculators::showOnly(Calculator which) {
+  const size_t row = rowOf(which);
+  if (row < kCount) showOnlyRow(row);
+}
+
+void Calculators::showOnlyRow(size_t target) {
+  show(target);
+  for (size_t other = 0; other < kCount; ++other)
+    if (other != target) hide(other);
   emit switched();
 }
 

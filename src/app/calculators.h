@@ -19,6 +19,7 @@
 
 #include "shell/sheet_window.h"
 #include "shell/window_export.h"
+#include "store/snapshot.h"
 
 namespace quenby::app {
 
@@ -47,6 +48,8 @@ class Calculators : public QObject {
 
   // Every calculator, in the table's order.
   static std::vector<Calculator> all();
+  // The calculator's entry in the selector, its name for the user.
+  static QString name(Calculator which);
   // The key the user's store keeps a calculator's sheet under, and back.
   static std::string_view storeKey(Calculator which);
   static std::optional<Calculator> byStoreKey(std::string_view key);
@@ -57,6 +60,20 @@ class Calculators : public QObject {
   void switchTo(const QString& entry);
   // Back to the start-up window: show it, hide the others.
   void back();
+  // Shows the calculator's window (created if need be), then hides the others.
+  void showOnly(Calculator which);
+
+  // The texts of a calculator's sheet, the calculator selector aside (it says which window is
+  // shown, not what the sheet holds); an empty state while the calculator has no window.
+  store::SheetState content(Calculator which) const;
+  // What the calculator's window held when it was created (empty while it has none).
+  const store::SheetState& freshContent(Calculator which) const;
+  // Whether the sheet holds anything but what its window was created with.
+  bool holdsTypedText(Calculator which) const;
+
+  // Called with the calculator whose export button was clicked (before the export) and whose
+  // export succeeded (after the bill was shown), on top of the services' own hooks.
+  void setExportHooks(std::function<void(Calculator)> atClick, std::function<void(Calculator)> exported);
 
   // Stands `window` in for a calculator that has no window yet, wired as the windows the selector
   // creates are; returns it. The switching does not depend on the make of the windows, and the
@@ -78,10 +95,16 @@ class Calculators : public QObject {
   // The row's window, created on first use.
   shell::SheetWindow* ensure(size_t row);
   shell::SheetWindow* adoptAt(size_t row, std::unique_ptr<shell::SheetWindow> window);
+  // The services with the export hooks of the row's calculator.
+  ExportServices servicesFor(size_t row);
+  void showOnlyRow(size_t target);
 
   ExportServices services_;
   std::function<void(const QUrl&)> openUrl_;
   std::vector<std::unique_ptr<shell::SheetWindow>> windows_;  // one per row of the table
+  std::vector<store::SheetState> fresh_;                      // each window's content when created
+  std::function<void(Calculator)> atClick_;
+  std::function<void(Calculator)> exported_;
 };
 
 }  // namespace quenby::app

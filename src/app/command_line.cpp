@@ -24,6 +24,7 @@ const std::vector<ProgramOption>& programOptions() {
   static const std::vector<ProgramOption> options = {
       {{"h", "help"}, "显示本帮助并退出", &CommandLine::help},
       {{"v", "version"}, "显示版本号并退出", &CommandLine::version},
+      {{"ledger"}, "只打开账单记录，重新打开一条记录时才显示计算窗口", &CommandLine::ledger},
   };
   return options;
 }

@@ -10,6 +10,7 @@ namespace quenby::app {
 struct CommandLine {
   bool help = false;     // -h, --help
   bool version = false;  // -v, --version
+  bool ledger = false;   // --ledger: the ledger window alone
   // Set when the command line has been answered or refused: the program ends with this status
   // and shows no window.
   std::optional<int> exitStatus;

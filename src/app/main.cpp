@@ -1,5 +1,6 @@
-// Quenby starts with the log tally window; the other calculators come when the selector names
-// them. The command line is read first: --help and --version need no display.
+// Quenby starts with the log tally window, or with the ledger alone (--ledger); the other
+// calculators come when the selector names them. The command line is read first: --help and
+// --version need no display.
 
 #include <QApplication>
 
@@ -7,7 +8,9 @@
 #include "app/calculators.h"
 #include "app/command_line.h"
 #include "app/desktop_services.h"
+#include "app/ledger_access.h"
 #include "app/setup.h"
+#include "app/sheet_records.h"
 #include "office/termination.h"
 
 int main(int argc, char* argv[]) {
@@ -25,6 +28,11 @@ int main(int argc, char* argv[]) {
   });
   quenby::app::Calculators calculators(autosave.withSaveBeforeExport(quenby::app::desktopExportServices()),
                                        quenby::app::openWebPage);
+  // The ledger: every export recorded, the sheets' drafts kept at the user's exit, Ctrl+L.
+  quenby::app::SheetRecords records(autosave.store(), calculators);
+  autosave.setDraftsAtExit([&records] { return records.draftsAtExit(); });
+  quenby::app::LedgerAccess ledger(calculators, records, autosave.store().path());
   autosave.keep(calculators);
-  return quenby::app::run(calculators);
+  if (commandLine.ledger) ledger.open();
+  return quenby::app::run(calculators, !commandLine.ledger);
 }

@@ -35,13 +35,13 @@ void prepareApplication() {
   shell::installFontSubstitutions();
 }
 
-int run(Calculators& calculators) {
+int run(Calculators& calculators, bool showStartWindow) {
   // Not quit(): since Qt 6 it first asks every window to close, and here closing a window is
   // itself a request (to end, or to go back), which may show a window again or refuse. exit()
   // leaves every running event loop as it stands.
   QObject::connect(&calculators, &Calculators::quitRequested, qApp, [] { QCoreApplication::exit(0); });
   // The start-up window, unless a window brought back from the last run is shown already.
-  if (!calculators.shown()) calculators.startWindow()->show();
+  if (showStartWindow && !calculators.shown()) calculators.startWindow()->show();
   return QApplication::exec();
 }
 

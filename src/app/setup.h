@@ -10,8 +10,9 @@ class Calculators;
 // the last visible one closes.
 void prepareApplication();
 
-// Shows the start-up window (unless another is shown already) and runs the application until a window asks to
-// end it. Ending leaves the event loop at once: no window is asked anything and no further handler runs.
-int run(Calculators& calculators);
+// Shows the start-up window (unless another is shown already, or `showStartWindow` is false) and runs the
+// application until a window asks to end it. Ending leaves the event loop at once: no window is asked
+// anything and no further handler runs.
+int run(Calculators& calculators, bool showStartWindow = true);
 
 }  // namespace quenby::app

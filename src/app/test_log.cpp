@@ -2,11 +2,14 @@
 
 #include <QComboBox>
 #include <QFile>
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QLineEdit>
 
 #include "app/calculators.h"
+#include "ledger/ledger_model.h"
+#include "ledger/ledger_window.h"
 
 namespace quenby::app {
 
@@ -22,6 +25,20 @@ QString widgetText(const QWidget* widget) {
   if (auto* edit = qobject_cast<const QLineEdit*>(widget)) return edit->text();
   if (auto* combo = qobject_cast<const QComboBox*>(widget)) return combo->currentText();
   return {};
+}
+
+// What the widgets of every window show, by sheet and field.
+QJsonObject shownTexts(const Calculators& calculators) {
+  QJsonObject windows;
+  for (Calculators::Calculator which : Calculators::all()) {
+    const shell::SheetWindow* window = calculators.window(which);
+    if (!window || !window->attachedSheet()) continue;
+    QJsonObject widgets;
+    for (const NamedField& f : window->attachedSheet()->fields())
+      widgets[QString::fromStdString(toString(f.id))] = widgetText(window->control(f.id));
+    windows[key(Calculators::storeKey(which))] = widgets;
+  }
+  return windows;
 }
 
 }  // namespace
@@ -44,20 +61,26 @@ void TestLog::saved(const store::Snapshot& snapshot) {
 }
 
 void TestLog::started(const Calculators& calculators, bool recovered, qint64 storeUs, qint64 recoverUs) {
-  QJsonObject windows;
-  for (Calculators::Calculator which : Calculators::all()) {
-    const shell::SheetWindow* window = calculators.window(which);
-    if (!window || !window->attachedSheet()) continue;
-    QJsonObject widgets;
-    for (const NamedField& f : window->attachedSheet()->fields())
-      widgets[QString::fromStdString(toString(f.id))] = widgetText(window->control(f.id));
-    windows[key(Calculators::storeKey(which))] = widgets;
-  }
   append({{"start", recovered ? "recovered" : "fresh"},
           {"storeUs", storeUs},
           {"recoverUs", recoverUs},
           {"shown", shownKey(calculators)},
-          {"windows", windows}});
+          {"windows", shownTexts(calculators)}});
+}
+
+void TestLog::listed(const ledger::LedgerWindow& window) {
+  const ledger::LedgerModel& model = window.model();
+  QJsonArray first;
+  for (int c = 0; model.rowCount() > 0 && c < model.columnCount(); ++c)
+    first.append(model.index(0, c).data().toString());
+  append({{"ledger", model.rowCount()},
+          {"search", model.filter().text},
+          {"totals", window.totalsText()},
+          {"first", first}});
+}
+
+void TestLog::reopened(const Calculators& calculators, std::string_view sheet) {
+  append({{"reopened", key(sheet)}, {"shown", shownKey(calculators)}, {"windows", shownTexts(calculators)}});
 }
 
 void TestLog::append(const QJsonObject& line) {

@@ -5,13 +5,20 @@
 // (with this mode every save is waited for), and one when the windows are up at start,
 //   {"start": "fresh" | "recovered", "storeUs": …, "recoverUs": …, "shown": key,
 //    "windows": {key: {"Text1(0)": the text its widget shows, …}, …}},
-// so that a test of the real program can wait for a save and read back what a start shows.
+// one each time the ledger window has read its list,
+//   {"ledger": rows, "search": text, "totals": the line under the list, "first": [cells of row 0]},
+// and one after a record was reopened, {"reopened": key, "shown": key, "windows": {…}}, so that
+// a test of the real program can wait for a save and read back what a start or the ledger shows.
 
 #include <QJsonObject>
 #include <QString>
 #include <memory>
 
 #include "store/snapshot.h"
+
+namespace quenby::ledger {
+class LedgerWindow;
+}
 
 namespace quenby::app {
 
@@ -24,6 +31,8 @@ class TestLog {
 
   void saved(const store::Snapshot& snapshot);
   void started(const Calculators& calculators, bool recovered, qint64 storeUs, qint64 recoverUs);
+  void listed(const ledger::LedgerWindow& window);
+  void reopened(const Calculators& calculators, std::string_view key);
 
  private:
   explicit TestLog(QString path) : path_(std::move(path)) {}

@@ -116,7 +116,10 @@ bool offerBillTemplate(QWidget* window, const ExportServices& services) {
 
 void exportOnClick(QWidget* window, const ExportJob& job, ExportCounter& exportCount,
                    const ExportServices& services) noexcept {
-  auto exportOnce = [&] { exportFromWindow(window, job, exportCount, services); };
+  auto exportOnce = [&] {
+    exportFromWindow(window, job, exportCount, services);
+    if (services.afterExport) services.afterExport();
+  };
   bool billMissing = false;
   shell::guarded(window, [&] {
     try {

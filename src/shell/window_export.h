@@ -24,6 +24,10 @@ struct ExportServices {
   // Runs at the click, on the window's thread, before the reminder and the export: the
   // application keeps the sheets there first. May be empty.
   std::function<void()> beforeExport = {};
+  // Runs on the window's thread once an export has succeeded, after the bill was handed to the
+  // desktop: the application records the sheet as it stood at the click (at beforeExport). An
+  // error it raises is shown like any other, the bill being saved and shown already. May be empty.
+  std::function<void()> afterExport = {};
 };
 
 // The modal reminder: text, OK only, no icon, caption "Quenby".

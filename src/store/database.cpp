@@ -73,6 +73,28 @@ OpenOutcome openDatabase(const QString& name, const QString& path) {
   return outcome;
 }
 
+OpenOutcome openLedgerDatabase(const QString& name, const QString& path) {
+  OpenOutcome outcome{OpenResult::Ready, {}};
+  {
+    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+    db.setDatabaseName(path);
+    db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(kSetUpBusyMs));
+    try {
+      if (!QFile::exists(path)) throw SqlError(static_cast<int>(SqlCode::CannotOpen), QString());
+      if (!db.open()) raise(db.lastError());
+      exec(db, QStringLiteral("PRAGMA case_sensitive_like = ON"));
+      const int version = scalar(db, QStringLiteral("PRAGMA user_version")).toInt();
+      if (version != schemaVersion())
+        outcome = {OpenResult::Newer,
+                   QStringLiteral("版本 %1，本程序的版本是 %2").arg(version).arg(schemaVersion())};
+    } catch (const SqlError& e) {
+      outcome = {e.damaged() ? OpenResult::Damaged : OpenResult::Failed, e.reason()};
+    }
+  }
+  if (outcome.result != OpenResult::Ready) closeDatabase(name);
+  return outcome;
+}
+
 void closeDatabase(const QString& name) {
   QSqlDatabase::database(name, false).close();
   QSqlDatabase::removeDatabase(name);

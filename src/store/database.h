@@ -22,6 +22,14 @@ struct OpenOutcome {
 
 // Opens connection `name` on `path`. On anything but Ready the connection is closed and removed.
 OpenOutcome openDatabase(const QString& name, const QString& path);
+
+// Opens connection `name` for the ledger's reads and deletes on a database the writer has set up
+// already: no checks, no migrations, and LIKE set to tell capitals from small letters, as other
+// databases do. A file that does not exist is not made. On failure the connection is removed.
+OpenOutcome openLedgerDatabase(const QString& name, const QString& path);
+
+// The longest LIKE pattern SQLite matches, in bytes of UTF-8 (its compiled-in limit).
+inline constexpr int kLikePatternBytes = 50'000;
 void closeDatabase(const QString& name);
 
 // Moves `path` and its -wal and -shm files aside to <path>.damaged-<local time>; returns the

@@ -77,9 +77,10 @@ void Runs::save(const Snapshot& snapshot) {
   transaction.commit();
 }
 
-void Runs::markUserExit() {
+void Runs::markUserExit(const std::function<void()>& alsoInTransaction) {
   Transaction transaction(db_);
   const qint64 id = ensureRow();
+  if (alsoInTransaction) alsoInTransaction();
   exec(db_, QStringLiteral("UPDATE runs SET seq = (SELECT MAX(seq) FROM runs) + 1, state = ? WHERE id = ?"),
        {static_cast<int>(RunState::UserExit), id});
   transaction.commit();

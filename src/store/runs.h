@@ -21,7 +21,9 @@ class Runs {
 
   // Replaces this run's snapshot with `snapshot`.
   void save(const Snapshot& snapshot);
-  void markUserExit();
+  // Marks the user's own exit; `alsoInTransaction` runs in the same transaction first, so that
+  // what it writes and the mark are kept together or not at all.
+  void markUserExit(const std::function<void()>& alsoInTransaction = {});
 
   struct Other {
     qint64 id;
@@ -42,6 +44,8 @@ class Runs {
 
   // Runs inside each save's transaction just before the commit (tests stop the writer there).
   void setBeforeCommit(std::function<void()> hook) { beforeCommit_ = std::move(hook); }
+
+  const QSqlDatabase& database() const { return db_; }
 
  private:
   qint64 ensureRow();  // inside a transaction

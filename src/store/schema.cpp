@@ -23,6 +23,36 @@ const std::vector<Migration>& migrations() {
                           " text BLOB NOT NULL,"
                           " PRIMARY KEY (run_id, sheet, name, idx))"),
        }},
+      {2,
+       {
+           QStringLiteral("CREATE TABLE records ("
+                          " id INTEGER PRIMARY KEY,"
+                          " at_ms BIGINT NOT NULL,"
+                          " sheet VARCHAR(32) NOT NULL,"
+                          " worksheet VARCHAR(32) NOT NULL,"
+                          " state INTEGER NOT NULL,"
+                          " buyer_caption TEXT NOT NULL,"
+                          " buyer_text TEXT NOT NULL,"
+                          " seller_caption TEXT NOT NULL,"
+                          " seller_text TEXT NOT NULL,"
+                          " species TEXT NOT NULL,"
+                          " pieces TEXT NOT NULL,"
+                          " pieces_units BIGINT,"
+                          " pieces_scale INTEGER NOT NULL,"
+                          " volume TEXT NOT NULL,"
+                          " volume_units BIGINT,"
+                          " volume_scale INTEGER NOT NULL,"
+                          " amount TEXT NOT NULL,"
+                          " amount_units BIGINT,"
+                          " amount_scale INTEGER NOT NULL,"
+                          " search TEXT NOT NULL)"),
+           // Newest first and a range of days read the index alone; so does a search in that order.
+           QStringLiteral("CREATE INDEX records_by_time ON records (at_ms, search)"),
+           // Apart from the list's columns, so that a search reads only those.
+           QStringLiteral("CREATE TABLE record_fields ("
+                          " record_id INTEGER PRIMARY KEY REFERENCES records (id) ON DELETE CASCADE,"
+                          " fields BLOB NOT NULL)"),
+       }},
   };
   return kMigrations;
 }

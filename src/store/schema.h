@@ -11,6 +11,14 @@
 //           of the sheet whose window was shown.
 //   fields  the run's last snapshot: one row per field of each sheet that existed, the text as
 //           UTF-16LE code units in a blob (lossless: lone surrogates and NULs stay as typed).
+//
+// Version 2, the ledger (records.h):
+//   records        one row per record: when (at_ms, UTC milliseconds), the sheet's key and
+//                  worksheet, exported or draft (RecordState), the header lines'
+//                  captions and texts and the species as shown, each total's text as shown with
+//                  its value in ten-thousandths (NULL when the text is no plain decimal) and its
+//                  decimals, and the header texts in searchable form (searchable.h).
+//   record_fields  the record's fields as kept (packFields), one row per record.
 
 #include <QString>
 #include <vector>

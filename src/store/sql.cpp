@@ -1,5 +1,7 @@
 #include "store/sql.h"
 
+#include <thread>
+
 namespace quenby::store {
 
 SqlError::SqlError(int code, const QString& message)
@@ -33,12 +35,30 @@ void raise(const QSqlError& error) {
 }
 
 QSqlQuery exec(const QSqlDatabase& db, const QString& sql, std::initializer_list<QVariant> values) {
+  return exec(db, sql, QVariantList(values));
+}
+
+QSqlQuery exec(const QSqlDatabase& db, const QString& sql, const QVariantList& values) {
   QSqlQuery query(db);
   query.setForwardOnly(true);
   if (!query.prepare(sql)) raise(query.lastError());
   for (const QVariant& v : values) query.addBindValue(v);
   if (!query.exec()) raise(query.lastError());
   return query;
+}
+
+void retryWhileBusy(const std::function<void()>& work, std::chrono::milliseconds giveUp) {
+  constexpr auto kPause = std::chrono::milliseconds(50);
+  const auto start = std::chrono::steady_clock::now();
+  for (;;) {
+    try {
+      work();
+      return;
+    } catch (const SqlError& e) {
+      if (!e.busy() || std::chrono::steady_clock::now() - start > giveUp) throw;
+    }
+    std::this_thread::sleep_for(kPause);
+  }
 }
 
 QVariant scalar(const QSqlDatabase& db, const QString& sql, std::initializer_list<QVariant> values) {

@@ -8,6 +8,8 @@
 #include <QSqlQuery>
 #include <QString>
 #include <QVariant>
+#include <chrono>
+#include <functional>
 #include <initializer_list>
 #include <stdexcept>
 
@@ -47,6 +49,12 @@ class SqlError : public std::runtime_error {
 QSqlQuery exec(const QSqlDatabase& db, const QString& sql, std::initializer_list<QVariant> values = {});
 // The first column of the first row of `sql`, or an invalid QVariant when there is no row.
 QVariant scalar(const QSqlDatabase& db, const QString& sql, std::initializer_list<QVariant> values = {});
+// The same with values known only at run time.
+QSqlQuery exec(const QSqlDatabase& db, const QString& sql, const QVariantList& values);
+
+// Runs `work`, one transaction, again while another process holds the database, for at most
+// `giveUp`; throws the last SqlError.
+void retryWhileBusy(const std::function<void()>& work, std::chrono::milliseconds giveUp);
 
 class Transaction {
  public:

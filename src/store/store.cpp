@@ -5,9 +5,18 @@
 #include <QUuid>
 
 #include "store/run_lock.h"
+#include "store/sql.h"
+#include "store/store_error.h"
 #include "store/writer.h"
 
 namespace quenby::store {
+
+namespace {
+
+// A record waits this long for another process that is writing.
+constexpr auto kBusyGiveUp = std::chrono::seconds(2);
+
+}  // namespace
 
 QString Store::defaultPath() {
   return QDir(QStandardPaths::writableLocation(QStandardPaths::AppDataLocation))
@@ -16,6 +25,7 @@ QString Store::defaultPath() {
 
 Store::Store(const QString& path)
     : runId_(QUuid::createUuid().toString(QUuid::WithoutBraces)),
+      path_(path),
       writer_(std::make_unique<Writer>(path, runId_)) {
   open_ = writer_->isOpen();
 }
@@ -30,14 +40,38 @@ void Store::flush() {
   if (open_) writer_->call<bool>([](Runs&) { return true; }, StoreError::SaveFailed);
 }
 
-void Store::markUserExit() {
+void Store::markUserExit(const std::vector<LedgerRecord>& drafts) {
   if (!open_) return;
   writer_->call<bool>(
-      [](Runs& runs) {
-        runs.markUserExit();
+      [&drafts](Runs& runs) {
+        runs.markUserExit([&] {
+          for (const LedgerRecord& draft : drafts) insertRecord(runs.database(), draft);
+        });
         return true;
       },
       StoreError::SaveFailed);
+}
+
+void Store::record(const LedgerRecord& record) {
+  const QString where = QDir::toNativeSeparators(path_);
+  if (!open_) throw storeError(StoreError::RecordFailed, where, QStringLiteral("数据文件夹无法写入"));
+  const std::optional<QString> failure = writer_->call<std::optional<QString>>(
+      [&record](Runs& runs) -> std::optional<QString> {
+        try {
+          retryWhileBusy(
+              [&] {
+                Transaction transaction(runs.database());
+                insertRecord(runs.database(), record);
+                transaction.commit();
+              },
+              kBusyGiveUp);
+          return std::nullopt;
+        } catch (const SqlError& e) {
+          return e.reason();
+        }
+      },
+      StoreError::RecordFailed);
+  if (failure) throw storeError(StoreError::RecordFailed, where, *failure);
 }
 
 std::optional<Snapshot> Store::recover() {

@@ -16,6 +16,7 @@
 #include <optional>
 
 #include "calc/error.h"
+#include "store/records.h"
 #include "store/snapshot.h"
 
 namespace quenby::store {
@@ -38,6 +39,8 @@ class Store {
 
   // This run's name in the store (its lock file is runs/<runId>.lock beside the database).
   const QString& runId() const { return runId_; }
+  // The database file, as given.
+  const QString& path() const { return path_; }
   // False when the folder could not be written: every call below then does nothing.
   bool isOpen() const { return open_; }
 
@@ -46,8 +49,13 @@ class Store {
   void save(Snapshot snapshot);
   // Waits until everything handed over so far has been written (or has failed).
   void flush();
-  // The user's own exit: writes what is pending, then marks the run so the next start is fresh.
-  void markUserExit();
+  // The user's own exit: writes what is pending, then marks the run so the next start is fresh,
+  // adding `drafts` to the ledger in the same transaction (neither happens without the other).
+  void markUserExit(const std::vector<LedgerRecord>& drafts = {});
+
+  // Adds `record` to the ledger and waits until it is written; raises RecordFailed when it
+  // cannot be (another process writing is waited for a while first).
+  void record(const LedgerRecord& record);
 
   // At start: the sheets of the most recently saved other run, when that run is no longer
   // alive and did not end by the user's own exit, and no run recovered them yet. The run is
@@ -62,6 +70,7 @@ class Store {
 
  private:
   QString runId_;
+  QString path_;
   bool open_ = false;
   std::unique_ptr<Writer> writer_;
 };

@@ -20,6 +20,18 @@ QuenbyError storeError(StoreError code, const QString& where, const QString& rea
     case StoreError::ReadFailed:
       text = QStringLiteral("无法读取“%1”中上次保存的数据%2，本次从空白表格开始。");
       break;
+    case StoreError::RecordFailed:
+      text = QStringLiteral("账单已导出，但没有记入账单记录：无法写入“%1”%2。");
+      break;
+    case StoreError::LedgerUnreadable:
+      text = QStringLiteral("无法读取账单记录“%1”%2。计算和导出照常使用。");
+      break;
+    case StoreError::RecordNotDeleted:
+      text = QStringLiteral("无法从“%1”中删除这条账单记录%2。");
+      break;
+    case StoreError::CsvNotWritten:
+      text = QStringLiteral("无法把账单记录写入文件“%1”%2。");
+      break;
   }
   const QString because = reason.isEmpty() ? QString() : QStringLiteral("（%1）").arg(reason);
   return QuenbyError(code, text.arg(where, because).toStdString());

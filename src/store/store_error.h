@@ -14,6 +14,10 @@ enum class StoreError : int {
   NewerVersion = 1203,      // the database was written by a newer Quenby; moved aside likewise
   SaveFailed = 1204,        // one autosave failed (a full disk); later saves try again
   ReadFailed = 1205,        // the store could not be read at start: nothing is brought back
+  RecordFailed = 1206,      // a bill was exported but could not be kept in the ledger
+  LedgerUnreadable = 1207,  // the ledger cannot be read (or a record of it is damaged)
+  RecordNotDeleted = 1208,  // a record could not be deleted from the ledger
+  CsvNotWritten = 1209,     // the ledger's rows could not be written to the chosen file
 };
 
 // `where` is the folder or file concerned; `reason` the system's own words, may be empty.

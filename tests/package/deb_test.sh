@@ -55,7 +55,8 @@ entry="$work/root/usr/share/applications/quenby.desktop"
 desktop-file-validate "$entry" >"$work/validate.log" 2>&1 || fail "desktop entry: $(cat "$work/validate.log")"
 for line in 'Type=Application' 'Name=Quenby 木材计算器' 'GenericName=木材材积计算器' \
   'Comment=原木、多材长和锯材的材积与金额计算，结果导出到账单明细表格' 'Exec=quenby' 'Icon=quenby' \
-  'Terminal=false' 'Categories=Office;'; do
+  'Terminal=false' 'Categories=Office;' 'Actions=ledger;' '[Desktop Action ledger]' 'Name=账单记录' \
+  'Exec=quenby --ledger'; do
   grep -qxF "$line" "$entry" || fail "desktop entry lacks '$line'"
 done
 cmp -s "$work/root/usr/share/icons/hicolor/scalable/apps/quenby.svg" "$source/resources/quenby.svg" ||

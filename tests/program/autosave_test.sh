@@ -9,9 +9,8 @@ set -euo pipefail
 quenby=$1
 # shellcheck source=SCRIPTDIR/x_session.sh
 source "$(dirname "$0")/x_session.sh"
-export XDG_DATA_HOME="$work/data" QUENBY_TEST_LOG="$work/test.log"
-export LANG=C.UTF-8 LC_ALL=C.UTF-8  # so that xdotool types Chinese
-touch "$QUENBY_TEST_LOG"
+# shellcheck source=SCRIPTDIR/test_log_session.sh
+source "$(dirname "$0")/test_log_session.sh"
 
 # log WHAT ARGS…: reads the test log (see the commands at the bottom of the program).
 log() {
@@ -38,8 +37,6 @@ def mismatches(entry, expected):  # expected: "key:Field=text"
 
 if command == "field":  # the last save holds this text (key:Field=text)
     sys.exit(0 if saves and not mismatches(saves[-1], args) else 1)
-elif command == "starts":
-    print(len(starts))
 elif command == "saved":  # the last save holds the texts and the shown window
     shown, expected = args[0], args[1:]
     if not saves:
@@ -68,42 +65,6 @@ elif command == "start":  # the last start: fresh or recovered, the shown window
 PY
 }
 
-# start: runs the program and waits for its start line.
-start() {
-  local before
-  before=$(log starts)
-  "$quenby" >"$work/quenby.log" 2>&1 &
-  quenby_pid=$!
-  for _ in $(seq 300); do
-    [ "$(log starts)" -gt "$before" ] && return
-    kill -0 "$quenby_pid" 2>/dev/null || fail "the program ended at start"
-    sleep 0.1
-  done
-  fail "no start line in the test log"
-}
-# window WxH: the program's visible window of that size (Form1 727x646, Form2 500x643, Form3
-# 628x482; a message box is none of these).
-window() {
-  for _ in $(seq 100); do
-    for w in $(xdotool search --onlyvisible --pid "$quenby_pid" 2>/dev/null); do
-      [ "$(xdotool getwindowgeometry "$w" | awk '/Geometry/ {print $2}')" = "$1" ] && { echo "$w"; return; }
-    done
-    sleep 0.1
-  done
-  fail "no visible window of $1"
-}
-visible_count() { xdotool search --onlyvisible --pid "$quenby_pid" 2>/dev/null | wc -l; }
-# click WINDOW X Y: the left button at X,Y inside the window.
-click() {
-  xdotool mousemove --window "$1" "$2" "$3" click 1
-  sleep 0.2
-}
-# type_into WINDOW X Y TEXT: clicks the field at X,Y, replaces its text by TEXT.
-type_into() {
-  click "$1" "$2" "$3"
-  xdotool key ctrl+a
-  xdotool type --delay 20 "$4"
-}
 # type_chinese WINDOW X Y KEY:FIELD TEXT: as type_into, then waits until a save holds the text. A
 # character outside the keyboard's map is typed by remapping a spare key first, and on a loaded
 # machine the program now and then receives the key before the new map: such a text is typed

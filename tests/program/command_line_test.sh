@@ -41,7 +41,7 @@ check() {
 
 check "--version" 0 "quenby $version" "" --version
 check "--help" 0 "用法：quenby [选项]" "" --help
-for option in "-h, --help" "-v, --version"; do
+for option in "-h, --help" "-v, --version" "--ledger"; do
   grep -qF -- "  $option  " "$work/out" || { echo "FAILED: --help does not list $option"; failures=$((failures + 1)); }
 done
 check "an unknown option" 2 "" "quenby: 未知选项 --frobnicate" --frobnicate

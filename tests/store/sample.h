@@ -7,6 +7,7 @@
 #include <ostream>
 #include <string>
 
+#include "store/records.h"
 #include "store/snapshot.h"
 
 namespace quenby::store::testing {
@@ -24,6 +25,12 @@ inline Snapshot sample(const std::u16string& tag, int fieldsPerSheet = 200) {
   }
   snapshot.shown = std::string(kMultiLength);
   return snapshot;
+}
+
+// A record of the sheet `key` holding only `fields` (the ledger takes absent fields as empty).
+inline LedgerRecord record(std::string_view key, qint64 atMs, std::vector<FieldText> fields,
+                           RecordState state = RecordState::Exported) {
+  return {atMs, state, {std::string(key), std::move(fields)}};
 }
 
 // The store hands sheets back by key and fields by address; this puts a sample in that order.

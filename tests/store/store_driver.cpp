@@ -4,9 +4,13 @@
 //   store_driver hang <database>         saves sample("A"), then stops inside the transaction
 //                                        that writes sample("B"), just before its commit, prints
 //                                        "committing" and waits there to be killed
+//   store_driver record <database> <tag> <n>
+//                                        records n sawn-timber bills whose Text10 is <tag>, then
+//                                        prints "recorded"
 #include <QCoreApplication>
 #include <QThread>
 #include <cstdio>
+#include <cstdlib>
 #include <iostream>
 #include <string>
 
@@ -32,6 +36,20 @@ int main(int argc, char** argv) {
     std::string line;
     while (std::getline(std::cin, line)) {
     }
+    return 0;
+  }
+  if (mode == "record" && argc == 5) {
+    const std::u16string tag = QString::fromLocal8Bit(argv[3]).toStdU16String();
+    const int count = std::atoi(argv[4]);
+    try {
+      for (int i = 0; i < count; ++i)
+        store.record(quenby::store::testing::record(quenby::store::kSawnTimber, i, {{"Text10", -1, tag}}));
+    } catch (const quenby::QuenbyError& e) {
+      std::fprintf(stderr, "%s\n", e.description().c_str());
+      return 4;
+    }
+    std::printf("recorded\n");
+    std::fflush(stdout);
     return 0;
   }
   if (mode == "hang") {

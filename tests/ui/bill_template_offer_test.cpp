@@ -30,55 +30,6 @@ const QString kReminder = QStringLiteral("每次打印前请先关闭*账单明�
 const QString kOffer = QStringLiteral("账单明细.xls 不存在。要从模板创建它并重新导出吗？");
 const QByteArray kTemplateBytes("\xD0\xCF\x11\xE0 账单模板", 17);
 
-// Answers every message box as it shows: OK where the box has one, else the key `key`. Records
-// each box's text and, for the others, caption, buttons and default button.
-class KeyAnswerer {
- public:
-  struct Seen {
-    QString text, title;
-    QStringList buttons;
-    QString defaultButton;
-  };
-
-  explicit KeyAnswerer(Qt::Key key) : key_(key) {
-    timer_.setInterval(5);
-    QObject::connect(&timer_, &QTimer::timeout, [this] { poll(); });
-    timer_.start();
-  }
-  const std::vector<Seen>& seen() const { return seen_; }
-  // The text of each box, or `starts[i]` where the text begins with it.
-  std::vector<std::string> texts(const QStringList& starts) const {
-    std::vector<std::string> all;
-    for (std::size_t i = 0; i < seen_.size(); ++i) {
-      const bool begins = i < static_cast<std::size_t>(starts.size()) && seen_[i].text.startsWith(starts[i]);
-      all.push_back((begins ? starts[i] : seen_[i].text).toStdString());
-    }
-    return all;
-  }
-
- private:
-  void poll() {
-    QMessageBox* box = testing::unansweredBox();
-    if (!box) return;
-    box->setProperty(testing::kAnsweredProperty, true);
-    if (QAbstractButton* ok = box->button(QMessageBox::Ok)) {
-      seen_.push_back({box->text(), box->windowTitle(), {}, {}});
-      ok->click();
-      return;
-    }
-    Seen s{
-        box->text(), box->windowTitle(), {}, box->defaultButton() ? box->defaultButton()->text() : QString()};
-    for (QAbstractButton* b : box->buttons()) s.buttons << b->text();
-    s.buttons.sort();
-    seen_.push_back(s);
-    QTest::keyClick(box, key_);
-  }
-
-  Qt::Key key_;
-  QTimer timer_;
-  std::vector<Seen> seen_;
-};
-
 struct OfferCase {
   const char* name;
   bool withTemplate;
@@ -124,13 +75,13 @@ TEST_P(BillTemplateOfferTest, FollowsTheMissingBillError) {
   form.show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
 
-  KeyAnswerer answerer(c.answer);
+  testing::KeyAnswerer answerer(c.answer);
   QTest::mouseClick(form.control({"Command3"}), Qt::LeftButton);
 
   std::vector<std::string> expected;
   for (const QString& box : c.boxes) expected.push_back(box.toStdString());
   EXPECT_EQ(answerer.texts(c.boxes), expected);
-  for (const KeyAnswerer::Seen& box : answerer.seen()) {
+  for (const testing::KeyAnswerer::Seen& box : answerer.seen()) {
     EXPECT_EQ(box.title, "Quenby");
     if (box.text != kOffer) continue;
     EXPECT_EQ(box.buttons, QStringList({QStringLiteral("创建并导出"), QStringLiteral("取消")}));

@@ -15,6 +15,7 @@
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QPointer>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -78,6 +79,55 @@ class MessageBoxAnswerer {
   QTimer timer_;
   std::vector<Seen> all_;
   Seen none_;
+};
+
+// Answers every message box as it shows: OK where the box has one, else the key `key`. Records
+// each box's text and, for the others, caption, buttons and default button.
+class KeyAnswerer {
+ public:
+  struct Seen {
+    QString text, title;
+    QStringList buttons;
+    QString defaultButton;
+  };
+
+  explicit KeyAnswerer(Qt::Key key) : key_(key) {
+    timer_.setInterval(5);
+    QObject::connect(&timer_, &QTimer::timeout, [this] { poll(); });
+    timer_.start();
+  }
+  const std::vector<Seen>& seen() const { return seen_; }
+  // The text of each box, or `starts[i]` where the text begins with it.
+  std::vector<std::string> texts(const QStringList& starts) const {
+    std::vector<std::string> all;
+    for (std::size_t i = 0; i < seen_.size(); ++i) {
+      const bool begins = i < static_cast<std::size_t>(starts.size()) && seen_[i].text.startsWith(starts[i]);
+      all.push_back((begins ? starts[i] : seen_[i].text).toStdString());
+    }
+    return all;
+  }
+
+ private:
+  void poll() {
+    QMessageBox* box = unansweredBox();
+    if (!box) return;
+    box->setProperty(kAnsweredProperty, true);
+    if (QAbstractButton* ok = box->button(QMessageBox::Ok)) {
+      seen_.push_back({box->text(), box->windowTitle(), {}, {}});
+      ok->click();
+      return;
+    }
+    Seen s{
+        box->text(), box->windowTitle(), {}, box->defaultButton() ? box->defaultButton()->text() : QString()};
+    for (QAbstractButton* b : box->buttons()) s.buttons << b->text();
+    s.buttons.sort();
+    seen_.push_back(s);
+    QTest::keyClick(box, key_);
+  }
+
+  Qt::Key key_;
+  QTimer timer_;
+  std::vector<Seen> seen_;
 };
 
 // The address of the control of `window` that holds the focus, e.g. "Text1(0)".

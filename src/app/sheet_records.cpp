@@ -1,0 +1,50 @@
+#include "app/sheet_records.h"
+
+#include <QDateTime>
+
+namespace quenby::app {
+
+SheetRecords::SheetRecords(store::Store& store, Calculators& calculators, Clock now)
+    : store_(store),
+      calculators_(calculators),
+      now_(now ? std::move(now) : &QDateTime::currentMSecsSinceEpoch) {
+  calculators_.setExportHooks([this](Calculators::Calculator which) { atClick(which); },
+                              [this](Calculators::Calculator which) { exported(which); });
+}
+
+void SheetRecords::atClick(Calculators::Calculator which) { atClick_[which] = calculators_.content(which); }
+
+void SheetRecords::exported(Calculators::Calculator which) {
+  auto taken = atClick_.find(which);
+  const store::SheetState texts = taken != atClick_.end() ? taken->second : calculators_.content(which);
+  record(store::RecordState::Exported, texts);
+  inLedger_[which] = texts;
+}
+
+bool SheetRecords::unrecorded(Calculators::Calculator which) const {
+  auto kept = inLedger_.find(which);
+  return kept == inLedger_.end() || kept->second != calculators_.content(which);
+}
+
+std::vector<store::LedgerRecord> SheetRecords::draftsAtExit() const {
+  std::vector<store::LedgerRecord> drafts;
+  for (Calculators::Calculator which : Calculators::all())
+    if (calculators_.holdsTypedText(which) && unrecorded(which))
+      drafts.push_back({now_(), store::RecordState::Draft, calculators_.content(which)});
+  return drafts;
+}
+
+void SheetRecords::recordDraft(Calculators::Calculator which) {
+  const store::SheetState texts = calculators_.content(which);
+  record(store::RecordState::Draft, texts);
+  inLedger_[which] = texts;
+}
+
+void SheetRecords::reopened(Calculators::Calculator which) { inLedger_[which] = calculators_.content(which); }
+
+void SheetRecords::record(store::RecordState state, const store::SheetState& texts) {
+  store_.record({now_(), state, texts});
+  if (recorded_) recorded_();
+}
+
+}  // namespace quenby::app

@@ -1,0 +1,102 @@
+#include "ledger/ledger_model.h"
+
+#include <algorithm>
+
+namespace quenby::ledger {
+
+using store::Column;
+
+LedgerModel::LedgerModel(store::Ledger& ledger, std::function<void(const QuenbyError&)> report,
+                         QObject* parent)
+    : QAbstractTableModel(parent), ledger_(ledger), report_(std::move(report)) {}
+
+int LedgerModel::rowCount(const QModelIndex& parent) const {
+  return parent.isValid() ? 0 : static_cast<int>(totals_.rows);
+}
+
+int LedgerModel::columnCount(const QModelIndex& parent) const {
+  return parent.isValid() ? 0 : store::kColumnCount;
+}
+
+const store::LedgerRow* LedgerModel::row(int row) const {
+  if (row < 0 || row >= totals_.rows) return nullptr;
+  const int page = row / kPageRows;
+  auto found = pages_.find(page);
+  if (found == pages_.end()) {
+    std::vector<store::LedgerRow> rows;
+    try {
+      rows = ledger_.rows(filter_, sort_, lastId_, page * kPageRows, kPageRows);
+    } catch (const QuenbyError& e) {
+      report_(e);
+    }
+    if (static_cast<int>(pageOrder_.size()) >= kPagesKept) {
+      pages_.remove(pageOrder_.front());
+      pageOrder_.erase(pageOrder_.begin());
+    }
+    pageOrder_.push_back(page);
+    found = pages_.insert(page, std::move(rows));
+  }
+  const size_t at = static_cast<size_t>(row % kPageRows);
+  return at < found->size() ? &(*found)[at] : nullptr;
+}
+
+QVariant LedgerModel::data(const QModelIndex& index, int role) const {
+  if (!index.isValid()) return {};
+  const auto column = static_cast<Column>(index.column());
+  if (role == Qt::TextAlignmentRole)
+    return QVariant::fromValue(Qt::AlignVCenter | (store::isTotal(column) ? Qt::AlignRight : Qt::AlignLeft));
+  if (role != Qt::DisplayRole && role != Qt::ToolTipRole) return {};
+  const store::LedgerRow* r = row(index.row());
+  return r ? store::shownText(*r, column) : QString();
+}
+
+QVariant LedgerModel::headerData(int section, Qt::Orientation orientation, int role) const {
+  if (orientation != Qt::Horizontal || role != Qt::DisplayRole || section < 0 ||
+      section >= store::kColumnCount)
+    return QAbstractTableModel::headerData(section, orientation, role);
+  return store::columnTitle(static_cast<Column>(section));
+}
+
+qint64 LedgerModel::recordId(int r) const {
+  const store::LedgerRow* found = row(r);
+  return found ? found->id : 0;
+}
+
+void LedgerModel::sort(int column, Qt::SortOrder order) {
+  if (column < 0 || column >= store::kColumnCount) return;
+  try {
+    readAnew([&] { sort_ = {static_cast<Column>(column), order == Qt::DescendingOrder}; });
+  } catch (const QuenbyError& e) {
+    report_(e);
+  }
+}
+
+void LedgerModel::setFilter(const store::Filter& filter) {
+  readAnew([&] { filter_ = filter; });
+}
+
+void LedgerModel::refresh() {
+  readAnew([] {});
+}
+
+void LedgerModel::readAnew(const std::function<void()>& change) {
+  beginResetModel();
+  change();
+  pages_.clear();
+  pageOrder_.clear();
+  totals_ = {};
+  lastId_ = 0;
+  try {
+    lastId_ = ledger_.lastId();
+    totals_ = ledger_.totals(filter_, lastId_);
+  } catch (...) {
+    totals_ = {};
+    endResetModel();
+    emit listRead();
+    throw;
+  }
+  endResetModel();
+  emit listRead();
+}
+
+}  // namespace quenby::ledger

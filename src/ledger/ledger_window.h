@@ -1,0 +1,100 @@
+#pragma once
+// LedgerWindow (账单记录): the list of the bills kept in the store, a standard Qt window that
+// follows the desktop's look. A search field and a range of days filter the list, the header or
+// the sort box sorts it, the line under it sums the rows shown; a record can be reopened in its
+// sheet (the application does that on reopenRequested), deleted after a question, and the rows
+// shown written to a CSV file. Every action has a key: the list holds the focus with its newest
+// row selected, Enter reopens, Delete deletes, Ctrl+F goes to the search, Escape closes.
+//
+// The window reads through a Ledger of its own; a store that cannot be read is told in the
+// numbered error box and the list stays empty. Closing only hides the window.
+
+#include <QDate>
+#include <QWidget>
+#include <functional>
+#include <memory>
+
+#include "calc/error.h"
+#include "store/ledger.h"
+
+class QCheckBox;
+class QComboBox;
+class QDateEdit;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QTableView;
+
+namespace quenby::ledger {
+
+class LedgerModel;
+
+class LedgerWindow : public QWidget {
+  Q_OBJECT
+
+ public:
+  using Today = std::function<QDate()>;
+  using ChooseFile = std::function<QString(QWidget* parent)>;  // "" when the user cancels
+
+  // The ledger of the store at `storePath`; `today` tells the date for the period buttons.
+  explicit LedgerWindow(const QString& storePath, Today today = &QDate::currentDate,
+                        QWidget* parent = nullptr);
+  ~LedgerWindow() override;
+
+  // Reads the list anew (records made since, here or by another Quenby), with its first row
+  // selected; the filter and the sort stay.
+  void refresh();
+  // Reads the list anew and shows the window in front, the list holding the focus.
+  void present();
+  // Where the CSV file goes; by default a save dialog.
+  void setCsvFileChooser(ChooseFile choose) { chooseCsv_ = std::move(choose); }
+
+  const LedgerModel& model() const { return *model_; }
+  const store::Ledger& ledger() const { return ledger_; }
+  QString totalsText() const;
+
+ signals:
+  void reopenRequested(qint64 recordId);
+  // The user closed the window (it is hidden).
+  void closed();
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  void buildControls();
+  void connectControls();
+  void applyFilter();
+  void setPeriod(store::Period period);
+  void sortBy(int column, bool descending);
+  void reopenSelected();
+  void deleteSelected();
+  void exportCsv();
+  void listRead();
+  void selectRow(int row);
+  int selectedRow() const;
+  // Shows `error` in the numbered box once the event loop runs (a view may ask for rows while it
+  // paints, when no box may open).
+  void reportLater(const QuenbyError& error);
+
+  store::Ledger ledger_;
+  Today today_;
+  ChooseFile chooseCsv_;
+  LedgerModel* model_ = nullptr;
+  QLineEdit* search_ = nullptr;
+  QCheckBox* dated_ = nullptr;
+  QDateEdit* from_ = nullptr;
+  QDateEdit* to_ = nullptr;
+  QComboBox* sortColumn_ = nullptr;
+  QPushButton* sortDescending_ = nullptr;
+  QTableView* table_ = nullptr;
+  QLabel* totals_ = nullptr;
+  QPushButton* reopen_ = nullptr;
+  QPushButton* delete_ = nullptr;
+  QPushButton* csv_ = nullptr;
+  QPushButton* close_ = nullptr;
+  bool reportPending_ = false;
+};
+
+}  // namespace quenby::ledger

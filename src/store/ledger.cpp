@@ -1,0 +1,196 @@
+#include "store/ledger.h"
+
+#include <QDir>
+#include <QSqlQuery>
+#include <QUuid>
+
+#include "store/database.h"
+#include "store/searchable.h"
+#include "store/sql.h"
+#include "store/store_error.h"
+
+namespace quenby::store {
+
+namespace {
+
+const QString kRowColumns = QStringLiteral(
+    "id, at_ms, worksheet, buyer_caption, buyer_text, seller_caption, seller_text, species, pieces, volume, "
+    "amount, state");
+
+// The ORDER BY of each column; rows without a number sort last either way.
+QString orderBy(const Sort& sort) {
+  const QString dir = sort.descending ? QStringLiteral(" DESC") : QStringLiteral(" ASC");
+  auto numeric = [&](const char* units) {
+    return QStringLiteral("CASE WHEN %1 IS NULL THEN 1 ELSE 0 END, %1").arg(QLatin1String(units)) + dir;
+  };
+  QString key;
+  switch (sort.column) {
+    case Column::At:
+      key = QStringLiteral("at_ms") + dir;
+      break;
+    case Column::Worksheet:
+      key = QStringLiteral("worksheet") + dir;
+      break;
+    case Column::Buyer:
+      key = QStringLiteral("buyer_text") + dir + QStringLiteral(", buyer_caption") + dir;
+      break;
+    case Column::Seller:
+      key = QStringLiteral("seller_text") + dir + QStringLiteral(", seller_caption") + dir;
+      break;
+    case Column::Species:
+      key = QStringLiteral("species") + dir;
+      break;
+    case Column::Pieces:
+      key = numeric("pieces_units");
+      break;
+    case Column::Volume:
+      key = numeric("volume_units");
+      break;
+    case Column::Amount:
+      key = numeric("amount_units");
+      break;
+    case Column::State:
+      key = QStringLiteral("state") + dir;
+      break;
+  }
+  return key + QStringLiteral(", id") + dir;
+}
+
+Sum sumOf(const QSqlQuery& query, int units, int scale) {
+  if (query.value(units).isNull()) return {};
+  return {query.value(units).toLongLong(), query.value(scale).toInt()};
+}
+
+}  // namespace
+
+Ledger::Ledger(const QString& path)
+    : path_(path),
+      connection_(QStringLiteral("ledger-") + QUuid::createUuid().toString(QUuid::WithoutBraces)) {
+  const OpenOutcome outcome = openLedgerDatabase(connection_, path);
+  if (outcome.result != OpenResult::Ready) openFailure_ = outcome.reason;
+}
+
+Ledger::~Ledger() {
+  if (!openFailure_) closeDatabase(connection_);
+}
+
+void Ledger::unreadable(const QString& reason) const {
+  throw storeError(StoreError::LedgerUnreadable, QDir::toNativeSeparators(path_), reason);
+}
+
+void Ledger::ensureOpen() const {
+  if (openFailure_) unreadable(*openFailure_);
+}
+
+Ledger::Where Ledger::where(const Filter& filter, qint64 lastId) const {
+  // The records up to lastId, written as an expression: a plain range of ids would have SQLite read
+  // the table in id order and sort what it finds, where the time index finds the newest at once.
+  Where w{QStringLiteral(" WHERE id - ? <= 0"), {lastId}};
+  if (filter.from && filter.to) {
+    const auto [from, to] = localDays(*filter.from, *filter.to);
+    w.sql += QStringLiteral(" AND at_ms >= ? AND at_ms < ?");
+    w.values << from << to;
+  }
+  if (!filter.text.isEmpty()) {
+    const QString pattern = likePattern(filter.text.toStdU16String());
+    w.tooLong = pattern.toUtf8().size() > kLikePatternBytes;
+    w.sql += QStringLiteral(" AND search LIKE ? ESCAPE '\\'");
+    w.values << pattern;
+  }
+  return w;
+}
+
+qint64 Ledger::lastId() const {
+  ensureOpen();
+  try {
+    return scalar(QSqlDatabase::database(connection_, false), QStringLiteral("SELECT MAX(id) FROM records"))
+        .toLongLong();
+  } catch (const SqlError& e) {
+    unreadable(e.reason());
+  }
+}
+
+Totals Ledger::totals(const Filter& filter, qint64 lastId) const {
+  ensureOpen();
+  const Where w = where(filter, lastId);
+  if (w.tooLong) return Totals{0, {}, {}, {}, true};
+  try {
+    QSqlQuery query = exec(
+        QSqlDatabase::database(connection_, false),
+        QStringLiteral("SELECT COUNT(*),"
+                       " SUM(pieces_units), MAX(CASE WHEN pieces_units IS NOT NULL THEN pieces_scale END),"
+                       " SUM(volume_units), MAX(CASE WHEN volume_units IS NOT NULL THEN volume_scale END),"
+                       " SUM(amount_units), MAX(CASE WHEN amount_units IS NOT NULL THEN amount_scale END)"
+                       " FROM records") +
+            w.sql,
+        w.values);
+    if (!query.next()) return {};
+    return {query.value(0).toLongLong(), sumOf(query, 1, 2), sumOf(query, 3, 4), sumOf(query, 5, 6), false};
+  } catch (const SqlError& e) {
+    unreadable(e.reason());
+  }
+}
+
+std::vector<LedgerRow> Ledger::rows(const Filter& filter, const Sort& sort, qint64 lastId, int offset,
+                                    int limit) const {
+  ensureOpen();
+  Where w = where(filter, lastId);
+  if (w.tooLong) return {};
+  w.values << limit << offset;
+  std::vector<LedgerRow> rows;
+  try {
+    QSqlQuery query =
+        exec(QSqlDatabase::database(connection_, false),
+             QStringLiteral("SELECT ") + kRowColumns + QStringLiteral(" FROM records") + w.sql +
+                 QStringLiteral(" ORDER BY ") + orderBy(sort) + QStringLiteral(" LIMIT ? OFFSET ?"),
+             w.values);
+    while (query.next())
+      rows.push_back({query.value(0).toLongLong(),
+                      query.value(1).toLongLong(),
+                      query.value(2).toString(),
+                      {query.value(3).toString(), query.value(4).toString()},
+                      {query.value(5).toString(), query.value(6).toString()},
+                      query.value(7).toString(),
+                      query.value(8).toString(),
+                      query.value(9).toString(),
+                      query.value(10).toString(),
+                      static_cast<RecordState>(query.value(11).toInt())});
+  } catch (const SqlError& e) {
+    unreadable(e.reason());
+  }
+  return rows;
+}
+
+LedgerRecord Ledger::record(qint64 id) const {
+  ensureOpen();
+  try {
+    QSqlQuery query = exec(QSqlDatabase::database(connection_, false),
+                           QStringLiteral("SELECT r.at_ms, r.state, r.sheet, f.fields FROM records r"
+                                          " JOIN record_fields f ON f.record_id = r.id WHERE r.id = ?"),
+                           {id});
+    if (!query.next()) unreadable(QStringLiteral("这条记录已被删除"));
+    std::optional<std::vector<FieldText>> fields = unpackFields(query.value(3).toByteArray());
+    if (!fields) unreadable(QStringLiteral("这条记录的内容已损坏"));
+    return {query.value(0).toLongLong(),
+            static_cast<RecordState>(query.value(1).toInt()),
+            {query.value(2).toString().toStdString(), std::move(*fields)}};
+  } catch (const SqlError& e) {
+    unreadable(e.reason());
+  }
+}
+
+void Ledger::remove(qint64 id) {
+  if (openFailure_)
+    throw storeError(StoreError::RecordNotDeleted, QDir::toNativeSeparators(path_), *openFailure_);
+  const QSqlDatabase db = QSqlDatabase::database(connection_, false);
+  try {
+    Transaction transaction(db);
+    exec(db, QStringLiteral("DELETE FROM record_fields WHERE record_id = ?"), {id});
+    exec(db, QStringLiteral("DELETE FROM records WHERE id = ?"), {id});
+    transaction.commit();
+  } catch (const SqlError& e) {
+    throw storeError(StoreError::RecordNotDeleted, QDir::toNativeSeparators(path_), e.reason());
+  }
+}
+
+}  // namespace quenby::store

@@ -1,0 +1,63 @@
+#pragma once
+// Ledger: the ledger's records read, summed and deleted through a connection of its own on the
+// calling thread (the window's), beside the store's writer: SQLite's write-ahead log lets one
+// read while the other writes. Filtering, sorting, paging and the totals all run in SQL, with the
+// user's texts always as bound values and the sort chosen from a fixed list of expressions. The
+// queries are plain SQL that another database reached through Qt SQL would run as well; what is
+// SQLite's own stays in database.cpp.
+//
+// A list is read against a fixed newest record (lastId), so that its pages agree with its totals
+// while other runs keep recording. Every failure raises QuenbyError: LedgerUnreadable,
+// RecordNotDeleted.
+
+#include <QString>
+#include <optional>
+#include <vector>
+
+#include "calc/error.h"
+#include "store/ledger_rows.h"
+#include "store/records.h"
+
+namespace quenby::store {
+
+class Ledger {
+ public:
+  // Opens the ledger in the store at `path`. A store that cannot be opened makes a ledger whose
+  // every call raises LedgerUnreadable, saying why.
+  explicit Ledger(const QString& path);
+  ~Ledger();
+  Ledger(const Ledger&) = delete;
+  Ledger& operator=(const Ledger&) = delete;
+
+  bool isOpen() const { return !openFailure_; }
+
+  // The id of the newest record now, 0 when there is none.
+  qint64 lastId() const;
+  // The count and sums of the records `filter` shows, up to record `lastId`.
+  Totals totals(const Filter& filter, qint64 lastId) const;
+  // The rows `offset` … `offset + limit - 1` of that list in the order `sort`.
+  std::vector<LedgerRow> rows(const Filter& filter, const Sort& sort, qint64 lastId, int offset,
+                              int limit) const;
+  // A record with every field as kept.
+  LedgerRecord record(qint64 id) const;
+  // Deletes a record; one already gone is no error.
+  void remove(qint64 id);
+
+  const QString& path() const { return path_; }
+
+ private:
+  struct Where {
+    QString sql;
+    QVariantList values;
+    bool tooLong = false;
+  };
+  Where where(const Filter& filter, qint64 lastId) const;
+  [[noreturn]] void unreadable(const QString& reason) const;
+  void ensureOpen() const;
+
+  QString path_;
+  QString connection_;
+  std::optional<QString> openFailure_;
+};
+
+}  // namespace quenby::store

@@ -1,0 +1,191 @@
+#include "store/records.h"
+
+#include <QDataStream>
+#include <QIODevice>
+#include <QSqlQuery>
+#include <QVariant>
+
+#include "logtally/log_tally_export.h"
+#include "multilength/multi_length_export.h"
+#include "sawn/sawn_timber_export.h"
+#include "store/searchable.h"
+#include "store/sql.h"
+
+namespace quenby::store {
+
+namespace {
+
+// A header line's source: the combo box whose text captions the field, or the sheet's fixed label.
+struct LineSource {
+  FieldId caption;  // name empty: the fixed label
+  std::u16string_view label;
+  FieldId text;
+};
+
+struct SheetColumns {
+  std::string_view key;
+  const SheetExport& (*sheetExport)();
+  LineSource buyer;
+  LineSource seller;
+  FieldId species;  // name empty: the sheet has none
+  FieldId pieces;   // name empty: the sheet has none
+  FieldId volume;
+  FieldId amount;
+  FieldId amountAtAverage;  // shown when `amount` is empty; name empty: none
+  std::initializer_list<FieldId> searched;
+};
+
+// Which field feeds which column of the list, per sheet.
+const SheetColumns kSheets[] = {
+    {kLogTally,
+     logTallyExport,
+     {{"Combo4"}, {}, {"Text17"}},
+     {{"Combo5"}, {}, {"Text20"}},
+     {"Text27"},
+     {"Text19", 4},
+     {"Text19", 3},
+     {"Text19", 2},
+     {"Text29"},
+     {{"Text17"}, {"Text22"}, {"Text20"}, {"Text24"}, {"Text27"}, {"Text25"}}},
+    // The multi-length sheet's header fields have fixed labels: Label12 and Label8.
+    {kMultiLength,
+     multiLengthExport,
+     {{}, u"购货单位", {"Text27"}},
+     {{}, u"售货单位", {"Text23"}},
+     {"Text29"},
+     {"Text22", 5},
+     {"Text22", 4},
+     {"Text22", 10},
+     {"Text22", 6},
+     {{"Text27"}, {"Text23"}, {"Text29"}, {"Text28"}}},
+    {kSawnTimber,
+     sawnTimberExport,
+     {{"Combo3"}, {}, {"Text10"}},
+     {{"Combo4"}, {}, {"Text13"}},
+     {},
+     {},
+     {"Text8"},
+     {"Text9"},
+     {},
+     {{"Text10"}, {"Text11"}, {"Text13"}, {"Text12"}, {"Text14"}}},
+};
+
+constexpr quint8 kPackVersion = 1;
+
+bool isSurrogate(char16_t c) { return c >= 0xD800 && c <= 0xDFFF; }
+
+// Qt binds a null QString as SQL NULL; the record's texts are never NULL, only empty.
+QString notNull(const QString& text) { return text.isNull() ? QStringLiteral("") : text; }
+
+// A text for showing: a lone surrogate, which the database's text cannot hold, as U+FFFD.
+QString shown(std::u16string_view text) {
+  QString out = QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size()));
+  for (qsizetype i = 0; i < out.size(); ++i) {
+    if (out[i].isHighSurrogate() && i + 1 < out.size() && out[i + 1].isLowSurrogate()) {
+      ++i;
+    } else if (isSurrogate(out[i].unicode())) {
+      out[i] = QChar::ReplacementCharacter;
+    }
+  }
+  return notNull(out);
+}
+
+std::u16string_view textOf(const SheetState& state, FieldId id) {
+  if (id.name.empty()) return {};
+  for (const FieldText& f : state.fields)
+    if (f.name == id.name && f.index == id.index) return f.text;
+  return {};
+}
+
+HeaderLine lineOf(const SheetState& state, const LineSource& source) {
+  return {source.caption.name.empty() ? shown(source.label) : shown(textOf(state, source.caption)),
+          shown(textOf(state, source.text))};
+}
+
+ShownTotal totalOf(std::u16string_view text) { return {shown(text), plainDecimal(text)}; }
+
+QVariant unitsOf(const ShownTotal& total) {
+  return total.value ? QVariant(total.value->units) : QVariant(QMetaType::fromType<qint64>());
+}
+int scaleOf(const ShownTotal& total) { return total.value ? total.value->scale : 0; }
+
+}  // namespace
+
+RecordColumns columnsOf(const SheetState& state) {
+  for (const SheetColumns& s : kSheets) {
+    if (s.key != state.key) continue;
+    std::u16string_view amount = textOf(state, s.amount);
+    if (amount.empty()) amount = textOf(state, s.amountAtAverage);
+    std::vector<std::u16string_view> searched;
+    for (FieldId id : s.searched) searched.push_back(textOf(state, id));
+    return {QString::fromStdU16String(s.sheetExport().worksheet),
+            lineOf(state, s.buyer),
+            lineOf(state, s.seller),
+            shown(textOf(state, s.species)),
+            totalOf(textOf(state, s.pieces)),
+            totalOf(textOf(state, s.volume)),
+            totalOf(amount),
+            notNull(searchable(searched))};
+  }
+  const QString empty = notNull({});
+  return {QString::fromStdString(state.key),
+          {empty, empty},
+          {empty, empty},
+          empty,
+          {empty, {}},
+          {empty, {}},
+          {empty, {}},
+          empty};
+}
+
+qint64 insertRecord(const QSqlDatabase& db, const LedgerRecord& record) {
+  const RecordColumns c = columnsOf(record.sheet);
+  QSqlQuery insert =
+      exec(db,
+           QStringLiteral("INSERT INTO records (at_ms, sheet, worksheet, state, buyer_caption, buyer_text, "
+                          "seller_caption, seller_text, species, pieces, pieces_units, pieces_scale, volume, "
+                          "volume_units, volume_scale, amount, amount_units, amount_scale, search) "
+                          "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"),
+           {record.atMs, QString::fromStdString(record.sheet.key), c.worksheet,
+            static_cast<int>(record.state), c.buyer.caption, c.buyer.text, c.seller.caption, c.seller.text,
+            c.species, c.pieces.text, unitsOf(c.pieces), scaleOf(c.pieces), c.volume.text, unitsOf(c.volume),
+            scaleOf(c.volume), c.amount.text, unitsOf(c.amount), scaleOf(c.amount), c.search});
+  const qint64 id = insert.lastInsertId().toLongLong();
+  exec(db, QStringLiteral("INSERT INTO record_fields (record_id, fields) VALUES (?, ?)"),
+       {id, packFields(record.sheet.fields)});
+  return id;
+}
+
+QByteArray packFields(const std::vector<FieldText>& fields) {
+  QByteArray bytes;
+  QDataStream out(&bytes, QIODevice::WriteOnly);
+  out.setVersion(QDataStream::Qt_6_0);
+  out << kPackVersion << static_cast<quint32>(fields.size());
+  // QString keeps the UTF-16 code units as they are: lone surrogates and NULs included.
+  for (const FieldText& f : fields)
+    out << QByteArray::fromStdString(f.name) << static_cast<qint32>(f.index)
+        << QString::fromStdU16String(f.text);
+  return qCompress(bytes);
+}
+
+std::optional<std::vector<FieldText>> unpackFields(const QByteArray& packed) {
+  const QByteArray bytes = qUncompress(packed);
+  QDataStream in(bytes);
+  in.setVersion(QDataStream::Qt_6_0);
+  quint8 version = 0;
+  quint32 count = 0;
+  in >> version >> count;
+  if (in.status() != QDataStream::Ok || version != kPackVersion) return std::nullopt;
+  std::vector<FieldText> fields;
+  for (quint32 i = 0; i < count && in.status() == QDataStream::Ok; ++i) {
+    QByteArray name;
+    qint32 index = 0;
+    QString text;
+    in >> name >> index >> text;
+    fields.push_back({name.toStdString(), index, text.toStdU16String()});
+  }
+  if (in.status() != QDataStream::Ok) return std::nullopt;
+  return fields;
+}
+
+}  // namespace quenby::store

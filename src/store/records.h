@@ -1,0 +1,65 @@
+#pragma once
+// The ledger's records: one per bill exported, and one per sheet left with unexported typing at
+// the user's exit (a draft). A record keeps every field of its sheet as it stood (the calculator
+// selector aside), losslessly, for reopening, and the list's columns taken from those fields by
+// the table in records.cpp: the worksheet, the buyer's and the seller's header lines (each caption
+// with its text), the species, and the totals as shown, each with its exact value when it is a
+// plain decimal. Records are written once and never changed; deleting one is the user's act.
+
+#include <QSqlDatabase>
+#include <QString>
+#include <optional>
+#include <string_view>
+
+#include "store/decimal.h"
+#include "store/snapshot.h"
+
+namespace quenby::store {
+
+enum class RecordState : int {
+  Exported = 0,
+  Draft = 1,  // 未导出: kept at the user's exit, or before a reopened record replaced it
+};
+
+struct LedgerRecord {
+  qint64 atMs = 0;  // when, in milliseconds since 1970-01-01 UTC
+  RecordState state = RecordState::Exported;
+  SheetState sheet;  // the sheet's key and its fields
+};
+
+// A header line: the caption the user chose (or the sheet's fixed label) and the field's text.
+struct HeaderLine {
+  QString caption;
+  QString text;
+};
+
+// A total as shown, and its value when the text is a plain decimal.
+struct ShownTotal {
+  QString text;
+  std::optional<Decimal> value;
+};
+
+// The list's columns of a record.
+struct RecordColumns {
+  QString worksheet;  // "原木一", "原木二", "锯材账单"
+  HeaderLine buyer;   // the first header line
+  HeaderLine seller;  // the bottom-left header line
+  QString species;    // empty on the sawn-timber sheet, which has none
+  ShownTotal pieces;  // empty on the sawn-timber sheet, which has no piece total
+  ShownTotal volume;
+  ShownTotal amount;  // the graded total, or the amount at the average price when that is empty
+  QString search;     // every header text, in searchable form (searchable.h)
+};
+
+// The columns of a record of the sheet `state.key`. A sheet the ledger does not know shows its key
+// as the worksheet and nothing else.
+RecordColumns columnsOf(const SheetState& state);
+
+// Adds `record` inside the caller's transaction; returns its id. Throws SqlError.
+qint64 insertRecord(const QSqlDatabase& db, const LedgerRecord& record);
+
+// The fields of a record as kept, and back; nothing when the bytes are not such a record.
+QByteArray packFields(const std::vector<FieldText>& fields);
+std::optional<std::vector<FieldText>> unpackFields(const QByteArray& bytes);
+
+}  // namespace quenby::store

@@ -1,0 +1,69 @@
+#include "store/searchable.h"
+
+namespace quenby::store {
+
+namespace {
+
+constexpr char16_t kEscape = u'\xFFFD';
+constexpr char16_t kFirstDigit = u'\xE000';
+constexpr char16_t kSeparator = u'\n';
+
+bool isHigh(char16_t c) { return c >= 0xD800 && c <= 0xDBFF; }
+bool isLow(char16_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
+
+bool written(char16_t c) {
+  return c == u'\0' || c == kSeparator || c == kEscape || (c >= kFirstDigit && c <= kFirstDigit + 0xF);
+}
+
+void writeEscaped(QString& out, char16_t c) {
+  out += QChar(kEscape);
+  for (int shift = 12; shift >= 0; shift -= 4)
+    out += QChar(static_cast<char16_t>(kFirstDigit + ((c >> shift) & 0xF)));
+}
+
+void append(QString& out, std::u16string_view text) {
+  for (size_t i = 0; i < text.size(); ++i) {
+    const char16_t c = text[i];
+    if (isHigh(c) && i + 1 < text.size() && isLow(text[i + 1])) {
+      out += QChar(c);
+      out += QChar(text[++i]);
+    } else if (isHigh(c) || isLow(c) || written(c)) {
+      writeEscaped(out, c);
+    } else {
+      out += QChar(c);
+    }
+  }
+}
+
+}  // namespace
+
+QString searchable(std::u16string_view text) {
+  QString out;
+  out.reserve(static_cast<qsizetype>(text.size()));
+  append(out, text);
+  return out;
+}
+
+QString searchable(const std::vector<std::u16string_view>& texts) {
+  QString out;
+  for (size_t i = 0; i < texts.size(); ++i) {
+    if (i > 0) out += QChar(kSeparator);
+    append(out, texts[i]);
+  }
+  return out;
+}
+
+QString likePattern(std::u16string_view term) {
+  const QString form = searchable(term);
+  QString pattern;
+  pattern.reserve(form.size() + 2);
+  pattern += u'%';
+  for (QChar c : form) {
+    if (c == u'%' || c == u'_' || c == u'\\') pattern += u'\\';
+    pattern += c;
+  }
+  pattern += u'%';
+  return pattern;
+}
+
+}  // namespace quenby::store

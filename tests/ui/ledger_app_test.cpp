@@ -1,0 +1,224 @@
+// The application's side of the ledger: what an export of each sheet records and how the list
+// shows it; the drafts the user's exit keeps; a record reopened into its sheet and exported again;
+// an export that cannot be recorded. Each case runs on a store of its own, a recording spreadsheet
+// host, a fixed clock and the local time of Shanghai.
+#include <time.h>
+
+#include <gtest/gtest.h>
+
+#include <QComboBox>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "app/autosave.h"
+#include "app/calculators.h"
+#include "app/ledger_access.h"
+#include "app/sheet_records.h"
+#include "ledger/ledger_model.h"
+#include "recording_host.h"
+#include "store/ledger.h"
+#include "ui_test_support.h"
+
+namespace quenby {
+namespace {
+
+using app::Calculators;
+
+const qint64 kNow =
+    QDateTime::fromString(QStringLiteral("2024-03-31T10:00:00+08:00"), Qt::ISODate).toMSecsSinceEpoch();
+
+// One run of the program on the store at `path`: Form1 shown, exports into `r`.
+struct Session {
+  Session(const QString& path, testing::Recording& r)
+      : autosave(path),
+        calculators(autosave.withSaveBeforeExport(testing::recordingServices(r)), [](const QUrl&) {}),
+        records(autosave.store(), calculators, [] { return kNow; }),
+        ledger(calculators, records, path, [] { return QDate(2024, 3, 31); }) {
+    autosave.setDraftsAtExit([this] { return records.draftsAtExit(); });
+    autosave.keep(calculators);
+    calculators.startWindow()->show();
+  }
+  // Replaces the text of a field or a combo box's caption, committed at once as by an input method.
+  void put(Calculators::Calculator which, std::string_view name, int index, const QString& text) {
+    QWidget* w = calculators.window(which)->control({name, index});
+    QLineEdit* edit =
+        qobject_cast<QComboBox*>(w) ? qobject_cast<QComboBox*>(w)->lineEdit() : qobject_cast<QLineEdit*>(w);
+    edit->setFocus();
+    edit->selectAll();
+    if (text.isEmpty()) {
+      QTest::keyClick(edit, Qt::Key_Backspace);
+      return;
+    }
+    QKeyEvent typed(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, text);
+    QApplication::sendEvent(edit, &typed);
+  }
+  // Chooses entry `entry` of Form1's calculator selector, as from its list.
+  void choose(int entry) {
+    QComboBox* selector = calculators.startWindow()->control<QComboBox>({"Combo3"});
+    selector->setCurrentIndex(entry);
+    emit selector->textActivated(selector->currentText());
+  }
+  void click(Calculators::Calculator which, std::string_view button) {
+    QTest::mouseClick(calculators.window(which)->control({button}), Qt::LeftButton);
+  }
+
+  app::Autosave autosave;  // outlives the windows, as in the program
+  Calculators calculators;
+  app::SheetRecords records;
+  app::LedgerAccess ledger;
+};
+
+// Every row of the ledger in the store at `path`, newest first, each as its cells joined by " | ".
+std::vector<std::string> listed(const QString& path) {
+  store::Ledger ledger(path);
+  std::vector<std::string> rows;
+  for (const store::LedgerRow& row : ledger.rows({}, {}, ledger.lastId(), 0, 100)) {
+    QStringList cells;
+    for (int c = 0; c < store::kColumnCount; ++c)
+      cells << store::shownText(row, static_cast<store::Column>(c));
+    rows.push_back(cells.join(QStringLiteral(" | ")).toStdString());
+  }
+  return rows;
+}
+
+class LedgerAppTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    qputenv("TZ", "Asia/Shanghai");
+    ::tzset();
+  }
+  QTemporaryDir dir;
+  const QString path = dir.filePath("quenby.sqlite");
+  testing::Recording rec;
+};
+
+TEST_F(LedgerAppTest, AnExportOfEachSheetIsRecordedAsTheListShowsIt) {
+  Session run(path, rec);
+  testing::MessageBoxAnswerer reminders;
+  run.put(Calculators::LogTally, "Text17", -1, "王家林场");
+  run.put(Calculators::LogTally, "Text20", -1, "李四木材");
+  run.put(Calculators::LogTally, "Text27", -1, "杉木");
+  run.put(Calculators::LogTally, "Text19", 4, "12");
+  run.put(Calculators::LogTally, "Text19", 3, "0.136");
+  run.put(Calculators::LogTally, "Text19", 2, "68.00");
+  run.click(Calculators::LogTally, "Command3");
+  run.calculators.switchTo("多 材 长");
+  run.put(Calculators::MultiLength, "Text27", -1, "赵六");
+  run.put(Calculators::MultiLength, "Text23", -1, "钱七林场");
+  run.put(Calculators::MultiLength, "Text29", -1, "松木");
+  run.put(Calculators::MultiLength, "Text22", 5, "30");
+  run.put(Calculators::MultiLength, "Text22", 4, "2.500");
+  run.put(Calculators::MultiLength, "Text22", 6, "1500.00");  // priced at the average price only
+  run.click(Calculators::MultiLength, "Command2");
+  run.calculators.switchTo("锯材计算");
+  run.put(Calculators::SawnTimber, "Combo3", -1, "公司名称");
+  run.put(Calculators::SawnTimber, "Text10", -1, "新华木业");
+  run.put(Calculators::SawnTimber, "Text13", -1, "孙八");
+  run.put(Calculators::SawnTimber, "Text8", -1, "1.2345");
+  run.put(Calculators::SawnTimber, "Text9", -1, "3000.50");
+  run.click(Calculators::SawnTimber, "Command4");
+  ASSERT_EQ(rec.shown, 3);
+
+  EXPECT_EQ(listed(path), (std::vector<std::string>{
+                              "2024-03-31 10:00 | 锯材账单 | 公司名称：新华木业 | 出货单位：孙八 |  |  | "
+                              "1.2345 | 3000.50 | 已导出",
+                              "2024-03-31 10:00 | 原木二 | 购货单位：赵六 | 售货单位：钱七林场 | 松木 | 30 | "
+                              "2.500 | 1500.00 | 已导出",
+                              "2024-03-31 10:00 | 原木一 | 购货单位：王家林场 | 出货单位：李四木材 | 杉木 | "
+                              "12 | 0.136 | 68.00 | 已导出",
+                          }));
+  shell::SheetWindow* form3 = run.calculators.window(Calculators::SawnTimber);
+  form3->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(form3));
+  QTest::keyClick(form3, Qt::Key_L, Qt::ControlModifier);
+  ASSERT_TRUE(run.ledger.window() && run.ledger.window()->isVisible()) << "Ctrl+L on a sheet window";
+  EXPECT_EQ(run.ledger.window()->totalsText(),
+            "共 3 条记录　件数合计 42　材积合计 3.8705 立方米　金额合计 4568.50 元");
+}
+
+TEST_F(LedgerAppTest, TheUsersExitKeepsEveryTypedSheetNotInTheLedgerAsADraft) {
+  {
+    Session run(path, rec);
+    testing::MessageBoxAnswerer reminders;
+    run.choose(2);  // 锯材计算: Form1's selector changes, which is no typing
+    run.click(Calculators::SawnTimber, "Command5");  // back
+    EXPECT_TRUE(run.records.draftsAtExit().empty()) << "switching windows is no typing";
+    run.put(Calculators::LogTally, "Text17", -1, "草稿一");
+    run.calculators.switchTo("多 材 长");
+    run.put(Calculators::MultiLength, "Text27", -1, "typed, then taken back");
+    run.put(Calculators::MultiLength, "Text27", -1, "");
+    run.calculators.switchTo("锯材计算");
+    run.put(Calculators::SawnTimber, "Text10", -1, "已导出");
+    run.click(Calculators::SawnTimber, "Command4");
+    run.calculators.back();
+    run.click(Calculators::LogTally, "Command6");  // exit
+  }
+  EXPECT_EQ(listed(path), (std::vector<std::string>{
+                              "2024-03-31 10:00 | 原木一 | 购货单位：草稿一 |  |  |  |  |  | 未导出",
+                              "2024-03-31 10:00 | 锯材账单 | 购货单位：已导出 |  |  |  |  |  | 已导出",
+                          }));
+  EXPECT_FALSE(store::Store(path).recover()) << "the next start is fresh";
+}
+
+TEST_F(LedgerAppTest, AReopenedRecordAsksBeforeReplacingTypedTextAndExportsTheSameBill) {
+  Session run(path, rec);
+  run.put(Calculators::LogTally, "Combo2", -1, "车牌");
+  run.put(Calculators::LogTally, "Text22", -1, "辽A12345");
+  run.put(Calculators::LogTally, "Text1", 1, "12");
+  run.put(Calculators::LogTally, "Text2", 0, "");
+  run.put(Calculators::LogTally, "Text25", -1, "=1+1");
+  {
+    testing::MessageBoxAnswerer reminder;
+    run.click(Calculators::LogTally, "Command3");
+  }
+  ASSERT_EQ(rec.shown, 1);
+  const auto firstBill = rec.cells;
+
+  run.put(Calculators::LogTally, "Text1", 1, "99");
+  run.put(Calculators::LogTally, "Combo2", -1, "联系人");
+  run.choose(2);  // 锯材计算
+  run.ledger.open();
+  ledger::LedgerWindow* window = run.ledger.window();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(window));
+  testing::KeyAnswerer question(Qt::Key_Return);
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);  // the list: its newest row
+  ASSERT_EQ(question.seen().size(), 1u);
+  EXPECT_EQ(question.seen()[0].defaultButton, "替换");
+  EXPECT_EQ(question.seen()[0].buttons, (QStringList{"取消", "替换"}));
+
+  shell::SheetWindow* form1 = run.calculators.window(Calculators::LogTally);
+  EXPECT_EQ(run.calculators.shown(), Calculators::LogTally);
+  EXPECT_FALSE(run.calculators.window(Calculators::SawnTimber)->isVisible());
+  EXPECT_EQ(form1->control<QLineEdit>({"Text1", 1})->text(), "12");
+  EXPECT_EQ(form1->control<QLineEdit>({"Text2", 0})->text(), "");
+  EXPECT_EQ(form1->control<QComboBox>({"Combo2"})->currentText(), "车牌");
+  EXPECT_EQ(form1->control<QComboBox>({"Combo3"})->currentText(), "锯材计算")
+      << "the selector is left as it is";
+  EXPECT_EQ(window->model().rowCount(), 2) << "what was replaced is kept as a draft";
+
+  rec.cells.clear();
+  run.click(Calculators::LogTally, "Command3");
+  ASSERT_EQ(rec.shown, 2);
+  EXPECT_EQ(rec.cells, firstBill);
+  EXPECT_EQ(window->model().rowCount(), 3);
+}
+
+TEST_F(LedgerAppTest, AnExportThatCannotBeRecordedShowsTheBillAndThenSaysSo) {
+  QFile inTheWay(dir.filePath("data"));
+  ASSERT_TRUE(inTheWay.open(QIODevice::WriteOnly));  // the store's folder cannot be made
+  testing::MessageBoxAnswerer boxes;
+  Session run(dir.filePath("data/quenby.sqlite"), rec);
+  QTest::qWait(20);  // the store's own failure is told first
+  run.click(Calculators::LogTally, "Command3");
+  EXPECT_EQ(rec.saves, 1);
+  EXPECT_EQ(rec.shown, 1);
+  ASSERT_FALSE(boxes.all().empty());
+  EXPECT_TRUE(boxes.all().back().text.startsWith("错误 1206：账单已导出，但没有记入账单记录"))
+      << boxes.all().back().text.toStdString();
+}
+
+}  // namespace
+}  // namespace quenby

@@ -1,0 +1,173 @@
+// The ledger window through its widgets: every action by the keyboard (the list focused with its
+// newest row selected, arrows, Enter, Delete with keeping as the default, Ctrl+F, Escape), sorting
+// by a column of numbers, the period buttons on a fixed day, the CSV button, and a store that
+// cannot be read.
+#include <time.h>
+
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFile>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "ledger/ledger_model.h"
+#include "ledger/ledger_window.h"
+#include "store/store.h"
+#include "ui_test_support.h"
+
+namespace quenby {
+namespace {
+
+using ledger::LedgerWindow;
+
+qint64 at(const char* localTime) {
+  return QDateTime::fromString(QString::fromLatin1(localTime) + "+08:00", Qt::ISODate).toMSecsSinceEpoch();
+}
+
+store::LedgerRecord sawn(const char* localTime, std::u16string buyer, std::u16string amount) {
+  return {at(localTime),
+          store::RecordState::Exported,
+          {"sawn", {{"Combo3", -1, u"购货单位"}, {"Text10", -1, buyer}, {"Text9", -1, amount}}}};
+}
+
+class LedgerWindowTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    qputenv("TZ", "Asia/Shanghai");
+    ::tzset();
+    store::Store(path).markUserExit({sawn("2024-02-29T18:00:00", u"甲", u"10.00"),
+                                     sawn("2024-03-30T09:00:00", u"乙", u""),
+                                     sawn("2024-03-31T07:30:00", u"丙", u"9.5")});
+  }
+  // Opens the window as Ctrl+L does; today is 2024-03-31.
+  std::unique_ptr<LedgerWindow> open() {
+    auto w = std::make_unique<LedgerWindow>(path, [] { return QDate(2024, 3, 31); });
+    w->present();
+    EXPECT_TRUE(QTest::qWaitForWindowActive(w.get()));
+    return w;
+  }
+  // The buyer column of every row, top to bottom.
+  static std::string buyers(const LedgerWindow& w) {
+    QStringList shown;
+    for (int r = 0; r < w.model().rowCount(); ++r) shown << w.model().index(r, 2).data().toString();
+    return shown.join(" | ").toStdString();
+  }
+  // What the window system does when a question over the window closes.
+  static void reactivate(LedgerWindow& w) {
+    w.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
+  }
+  static void typeKeys(const QString& text) {
+    QKeyEvent typed(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, text);
+    QApplication::sendEvent(QApplication::focusWidget(), &typed);
+  }
+
+  QTemporaryDir dir;
+  const QString path = dir.filePath("quenby.sqlite");
+};
+
+TEST_F(LedgerWindowTest, EveryActionIsReachedByTheKeyboard) {
+  auto w = open();
+  auto* table = w->findChild<QTableView*>();
+  ASSERT_EQ(QApplication::focusWidget(), table) << "the list has the focus";
+  EXPECT_EQ(table->currentIndex().row(), 0);
+  EXPECT_TRUE(table->selectionModel()->isRowSelected(0));
+  EXPECT_EQ(buyers(*w), "购货单位：丙 | 购货单位：乙 | 购货单位：甲") << "newest first";
+
+  QSignalSpy reopened(w.get(), &LedgerWindow::reopenRequested);
+  QTest::keyClick(table, Qt::Key_Down);
+  QTest::keyClick(table, Qt::Key_Return);
+  ASSERT_EQ(reopened.size(), 1);
+  EXPECT_EQ(reopened[0][0].toLongLong(), w->model().recordId(1));
+
+  {
+    testing::KeyAnswerer keep(Qt::Key_Return);
+    QTest::keyClick(table, Qt::Key_Delete);
+    ASSERT_EQ(keep.seen().size(), 1u);
+    EXPECT_EQ(keep.seen()[0].defaultButton, "保留");
+    EXPECT_EQ(w->model().rowCount(), 3) << "Enter keeps the record";
+  }
+  reactivate(*w);
+  {
+    testing::KeyAnswerer remove(Qt::Key_Tab);  // not answered by a key: clicked below
+    QTimer::singleShot(50, [] {
+      for (QAbstractButton* b : qobject_cast<QMessageBox*>(QApplication::activeModalWidget())->buttons())
+        if (b->text() == "删除") b->click();
+    });
+    QTest::keyClick(table, Qt::Key_Delete);
+  }
+  EXPECT_EQ(buyers(*w), "购货单位：丙 | 购货单位：甲");
+  EXPECT_EQ(table->currentIndex().row(), 1) << "the row after the deleted one";
+  reactivate(*w);
+
+  QTest::keyClick(w.get(), Qt::Key_F, Qt::ControlModifier);
+  ASSERT_EQ(QApplication::focusWidget(), w->findChild<QLineEdit*>()) << "Ctrl+F";
+  typeKeys("甲");
+  EXPECT_EQ(buyers(*w), "购货单位：甲");
+  EXPECT_EQ(w->totalsText(), "共 1 条记录　件数合计 0　材积合计 0 立方米　金额合计 10.00 元");
+  const QString csv = dir.filePath("shown.csv");
+  w->setCsvFileChooser([&](QWidget*) { return csv; });
+  for (QPushButton* b : w->findChildren<QPushButton*>())
+    if (b->text().startsWith("导出 CSV")) b->click();
+  QFile written(csv);
+  ASSERT_TRUE(written.open(QIODevice::ReadOnly));
+  EXPECT_EQ(written.readAll().count("\r\n"), 2) << "the title line and the one row shown";
+
+  QSignalSpy closed(w.get(), &LedgerWindow::closed);
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+  EXPECT_FALSE(w->isVisible());
+  EXPECT_EQ(closed.size(), 1);
+}
+
+TEST_F(LedgerWindowTest, ANumberColumnSortsByValueWithEmptyCellsLast) {
+  auto w = open();
+  auto* column = w->findChild<QComboBox*>();
+  column->setFocus();
+  column->setCurrentIndex(static_cast<int>(store::Column::Amount));
+  EXPECT_EQ(buyers(*w), "购货单位：甲 | 购货单位：丙 | 购货单位：乙") << "from the largest";
+  for (QPushButton* b : w->findChildren<QPushButton*>())
+    if (b->isCheckable()) QTest::keyClick(b, Qt::Key_Space);
+  EXPECT_EQ(buyers(*w), "购货单位：丙 | 购货单位：甲 | 购货单位：乙") << "from the smallest";
+}
+
+TEST_F(LedgerWindowTest, ThePeriodButtonsShowLocalDaysOfTheirPeriod) {
+  auto w = open();
+  struct Row {
+    const char* button;
+    std::string shown;
+  };
+  const Row rows[] = {
+      {"今天(&T)", "购货单位：丙"},
+      {"本月(&M)", "购货单位：丙 | 购货单位：乙"},
+      {"上月(&L)", "购货单位：甲"},
+  };
+  for (const Row& row : rows) {
+    for (QPushButton* b : w->findChildren<QPushButton*>())
+      if (b->text() == row.button) QTest::mouseClick(b, Qt::LeftButton);
+    EXPECT_EQ(buyers(*w), row.shown) << row.button;
+  }
+  w->findChild<QCheckBox*>()->setChecked(false);
+  EXPECT_EQ(w->model().rowCount(), 3) << "no dates: every record";
+}
+
+TEST_F(LedgerWindowTest, AStoreThatCannotBeReadIsToldAndTheListIsEmpty) {
+  QFile garbage(dir.filePath("garbage.sqlite"));
+  ASSERT_TRUE(garbage.open(QIODevice::WriteOnly));
+  garbage.write(QByteArray(8192, 'x'));
+  garbage.close();
+  testing::MessageBoxAnswerer boxes;
+  LedgerWindow w(garbage.fileName());
+  w.present();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !boxes.all().empty(); }, 2000));
+  EXPECT_TRUE(boxes.seen().text.startsWith("错误 1207：无法读取账单记录")) << boxes.seen().text.toStdString();
+  EXPECT_EQ(w.model().rowCount(), 0);
+}
+
+}  // namespace
+}  // namespace quenby
