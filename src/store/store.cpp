@@ -16,22 +16,22 @@ QString Store::defaultPath() {
 
 Store::Store(const QString& path)
     : runId_(QUuid::createUuid().toString(QUuid::WithoutBraces)),
-      writer_(std::make_unique<Writer>(path, runId_)) {
-  open_ = writer_->isOpen();
-}
+      writer_(std::make_unique<Writer>(path, runId_)) {}
 
 Store::~Store() = default;
 
+bool Store::isOpen() const { return writer_->isOpen(); }
+
 void Store::save(Snapshot snapshot) {
-  if (open_) writer_->save(std::move(snapshot));
+  if (isOpen()) writer_->save(std::move(snapshot));
 }
 
 void Store::flush() {
-  if (open_) writer_->call<bool>([](Runs&) { return true; }, StoreError::SaveFailed);
+  if (isOpen()) writer_->call<bool>([](Runs&) { return true; }, StoreError::SaveFailed);
 }
 
 void Store::markUserExit() {
-  if (!open_) return;
+  if (!isOpen()) return;
   writer_->call<bool>(
       [](Runs& runs) {
         runs.markUserExit();
@@ -41,7 +41,7 @@ void Store::markUserExit() {
 }
 
 std::optional<Snapshot> Store::recover() {
-  if (!open_) return std::nullopt;
+  if (!isOpen()) return std::nullopt;
   const QString folder = writer_->folder();
   return writer_->call<std::optional<Snapshot>>(
       [&folder](Runs& runs) -> std::optional<Snapshot> {
@@ -59,7 +59,7 @@ std::optional<Snapshot> Store::recover() {
 std::optional<QuenbyError> Store::takeError() { return writer_->takeError(); }
 
 void Store::setBeforeCommit(std::function<void()> hook) {
-  if (!open_) return;
+  if (!isOpen()) return;
   writer_->call<bool>(
       [&hook](Runs& runs) {
         runs.setBeforeCommit(std::move(hook));
