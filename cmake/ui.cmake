@@ -37,7 +37,7 @@ target_include_directories(quenby_artwork PUBLIC src)
 target_link_libraries(quenby_artwork PUBLIC quenby_core Qt6::Gui)
 
 # The pictures the windows show as the build drew them (shell/built_pictures.h): the tool writes
-# them and their list, rcc stores them as they are, so that they are shown in place.
+# them and their list (which says how rcc stores each), rcc builds them in.
 add_executable(render_pictures resources/render_pictures.cpp)
 target_link_libraries(render_pictures PRIVATE quenby_artwork)
 set(QUENBY_PICTURES ${CMAKE_BINARY_DIR}/window_pictures)
@@ -54,7 +54,7 @@ foreach(ratio 1 2)
 endforeach()
 add_custom_command(
   OUTPUT ${CMAKE_BINARY_DIR}/qrc_window_pictures.cpp
-  COMMAND Qt6::rcc --name window_pictures --no-compress ${QUENBY_PICTURE_LISTS}
+  COMMAND Qt6::rcc --name window_pictures ${QUENBY_PICTURE_LISTS}
           -o ${CMAKE_BINARY_DIR}/qrc_window_pictures.cpp
   DEPENDS ${QUENBY_PICTURE_LISTS}
   VERBATIM)

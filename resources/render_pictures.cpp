@@ -60,7 +60,9 @@ class Writer {
       std::fprintf(stderr, "render_pictures: cannot write %s\n", qPrintable(f.fileName()));
       return false;
     }
-    qrc_ += QStringLiteral("    <file>%1</file>\n").arg(file);
+    // Stored as they are for the ratio of most screens, shown without unpacking; compressed for 2.
+    qrc_ += QStringLiteral("    <file compression-algorithm=\"%1\">%2</file>\n")
+                .arg(ratio_ == 1 ? QLatin1String("none") : QLatin1String("zstd"), file);
     return true;
   }
   bool finish() {

@@ -113,8 +113,8 @@ QIcon applicationIcon() {
     // unless the rows would not start on word boundaries.
     const QResource pixels(QStringLiteral(":/quenby/icon/%1").arg(size));
     if (pixels.size() != qint64{4} * size * size) continue;
-    icon.addPixmap(
-        QPixmap::fromImage(resourceImage(pixels, 0, QSize(size, size), QImage::Format_ARGB32_Premultiplied)));
+    icon.addPixmap(QPixmap::fromImage(
+        imageOf(pixels.uncompressedData(), 0, QSize(size, size), QImage::Format_ARGB32_Premultiplied)));
   }
   return icon;
 }

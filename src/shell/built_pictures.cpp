@@ -38,14 +38,14 @@ QString pictureFile(const QString& name, int ratio) {
 
 std::optional<Picture> builtPicture(const QString& name, int ratio) {
   const QResource resource(QStringLiteral(":/quenby/pictures/") + pictureFile(name, ratio));
-  if (!resource.isValid() || resource.compressionAlgorithm() != QResource::NoCompression ||
-      resource.size() < qint64{sizeof(Place)})
-    return std::nullopt;
+  if (!resource.isValid()) return std::nullopt;
+  const QByteArray bytes = resource.uncompressedData();
+  if (bytes.size() < qsizetype{sizeof(Place)}) return std::nullopt;
   Place place;
-  std::memcpy(place.data(), resource.data(), sizeof place);
+  std::memcpy(place.data(), bytes.constData(), sizeof place);
   Picture picture{QRect(place[0], place[1], place[2], place[3]), {}};
-  picture.image = resourceImage(resource, sizeof place, picture.place.size() * ratio, QImage::Format_RGB32);
-  if (picture.image.isNull() || resource.size() != qint64{sizeof place} + picture.image.sizeInBytes())
+  picture.image = imageOf(bytes, sizeof place, picture.place.size() * ratio, QImage::Format_RGB32);
+  if (picture.image.isNull() || bytes.size() != qsizetype{sizeof place} + picture.image.sizeInBytes())
     return std::nullopt;
   picture.image.setDevicePixelRatio(ratio);
   return picture;
@@ -60,13 +60,17 @@ QByteArray pictureBytes(const Picture& picture) {
   return bytes;
 }
 
-QImage resourceImage(const QResource& resource, qint64 offset, QSize size, QImage::Format format) {
-  const qint64 bytesPerLine = qint64{4} * size.width();
-  if (size.isEmpty() || resource.size() < offset + bytesPerLine * size.height()) return {};
-  const uchar* pixels = resource.data() + offset;
-  QImage image(pixels, size.width(), size.height(), static_cast<qsizetype>(bytesPerLine), format);
-  if (reinterpret_cast<quintptr>(pixels) % alignof(quint32) != 0) image = image.copy();
-  return image;
+QImage imageOf(const QByteArray& bytes, qsizetype offset, QSize size, QImage::Format format) {
+  const qsizetype bytesPerLine = qsizetype{4} * size.width();
+  if (size.isEmpty() || bytes.size() < offset + bytesPerLine * size.height()) return {};
+  const auto* pixels = reinterpret_cast<const uchar*>(bytes.constData() + offset);
+  if (reinterpret_cast<quintptr>(pixels) % alignof(quint32) != 0)
+    return QImage(pixels, size.width(), size.height(), bytesPerLine, format).copy();
+  // The image holds on to the bytes: those unpacked from a compressed picture live as long as it.
+  auto* kept = new QByteArray(bytes);
+  return QImage(
+      pixels, size.width(), size.height(), bytesPerLine, format,
+      [](void* held) { delete static_cast<QByteArray*>(held); }, kept);
 }
 
 }  // namespace quenby::shell

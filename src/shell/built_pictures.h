@@ -8,7 +8,9 @@
 //
 // A picture is filed as :/quenby/pictures/<window>/<name>@<ratio>: its place in the widget that
 // shows it (four 32-bit integers, logical pixels: x, y, width, height), then its opaque pixels,
-// RGB32 rows as they lie in a QImage of this machine.
+// RGB32 rows as they lie in a QImage of this machine. Those for the ratio 1 are stored as they
+// are and shown in place; those for 2, four times the size, are stored compressed, since the
+// pages of whatever the program holds near a page it reads count as its memory too.
 
 #include <QImage>
 #include <QRect>
@@ -19,7 +21,6 @@
 #include "calc/field.h"
 
 class QPainter;
-class QResource;
 
 namespace quenby::shell {
 
@@ -46,8 +47,8 @@ std::optional<Picture> builtPicture(const QString& name, int ratio);
 // A picture as the build files it.
 QByteArray pictureBytes(const Picture& picture);
 
-// The pixels a resource holds at `offset`, in place unless their rows would not start on word
-// boundaries; a null image when the resource is smaller.
-QImage resourceImage(const QResource& resource, qint64 offset, QSize size, QImage::Format format);
+// The pixels `bytes` hold at `offset` (a resource's uncompressed data), in place unless their
+// rows would not start on word boundaries; a null image when there are fewer bytes.
+QImage imageOf(const QByteArray& bytes, qsizetype offset, QSize size, QImage::Format format);
 
 }  // namespace quenby::shell
