@@ -12,6 +12,7 @@
 #include <QWindow>
 #include <cstdlib>
 #include <fstream>
+#include <functional>
 #include <iostream>
 #include <string>
 
@@ -27,31 +28,37 @@ inline std::string residentMemory() {
 
 class FirstFrame : public QObject {
  public:
-  using QObject::QObject;
+  FirstFrame(QObject* parent, std::function<void()> then) : QObject(parent), then_(std::move(then)) {}
   bool eventFilter(QObject* watched, QEvent* event) override {
     if (event->type() == QEvent::Paint && !seen_) {
       auto* widget = static_cast<QWidget*>(watched);
       if (widget->windowHandle() && widget->windowHandle()->isExposed()) {
         seen_ = true;
-        QTimer::singleShot(0, qApp, [] {  // after this paint has completed
-          std::cout << residentMemory() << std::endl;
-          std::_Exit(0);
-        });
+        QTimer::singleShot(0, qApp, then_);  // after this paint has completed
       }
     }
     return false;
   }
 
  private:
+  std::function<void()> then_;
   bool seen_ = false;
 };
 
-// Watches the window for its first frame; call before showing it.
-inline void leaveAtFirstFrame(QWidget* window) {
-  window->installEventFilter(new FirstFrame(window));
+// Runs `then` once the window's first frame is painted; call before showing it.
+inline void atFirstFrame(QWidget* window, std::function<void()> then) {
+  window->installEventFilter(new FirstFrame(window, std::move(then)));
   const char* seconds = std::getenv("QUENBY_PROBE_TIMEOUT");
   const int timeout = seconds && std::atoi(seconds) > 0 ? std::atoi(seconds) : 10;
   QTimer::singleShot(timeout * 1000, qApp, [] { QCoreApplication::exit(1); });  // never exposed
+}
+
+// Prints the resident memory at the window's first frame and leaves at once.
+inline void leaveAtFirstFrame(QWidget* window) {
+  atFirstFrame(window, [] {
+    std::cout << residentMemory() << std::endl;
+    std::_Exit(0);
+  });
 }
 
 }  // namespace bench

@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
-# What the store adds to the program's start, measured in the real program under Xvfb: opening
-# the store (with this run's lock), and the recovery check with the sheets put back, as the
-# program's test mode (QUENBY_TEST_LOG) reports them; median and largest of N starts each, with
-# no database yet, an empty store, and a run to bring back (three windows, ended by SIGKILL).
+# What the store adds to the program's start on its window thread, measured in the real program
+# under Xvfb: making the store (which opens the database and takes this run's lock on its own
+# thread while the windows are built), and the recovery check, which waits for the rest of the
+# opening, with the sheets put back, as the program's test mode (QUENBY_TEST_LOG) reports them;
+# median and largest of N starts each, with no database yet, an empty store, and a run to bring
+# back (three windows, ended by SIGKILL).
 #   bench/recovery_start.sh [build directory, default build] [starts, default 20]
 set -euo pipefail
 build=${1:-build}

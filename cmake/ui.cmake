@@ -27,8 +27,40 @@ add_custom_command(
   COMMENT "Drawing the application icon's pixels"
   VERBATIM)
 
-add_library(quenby_ui STATIC
+# The windows' painting code (the look, and the pictures the build draws with it), shared by the
+# windows and the build tool that draws the pictures; Qt GUI only.
+add_library(quenby_artwork STATIC
   src/shell/appearance.cpp
+  src/shell/built_pictures.cpp
+)
+target_include_directories(quenby_artwork PUBLIC src)
+target_link_libraries(quenby_artwork PUBLIC quenby_core Qt6::Gui)
+
+# The pictures the windows show as the build drew them (shell/built_pictures.h): the tool writes
+# them and their list (which says how rcc stores each), rcc builds them in.
+add_executable(render_pictures resources/render_pictures.cpp)
+target_link_libraries(render_pictures PRIVATE quenby_artwork)
+set(QUENBY_PICTURES ${CMAKE_BINARY_DIR}/window_pictures)
+set(QUENBY_PICTURE_LISTS)
+foreach(ratio 1 2)
+  add_custom_command(
+    OUTPUT ${QUENBY_PICTURES}/pictures@${ratio}.qrc
+    COMMAND ${CMAKE_COMMAND} -E env QT_QPA_PLATFORM=offscreen QT_SCALE_FACTOR=${ratio}
+            $<TARGET_FILE:render_pictures> ${QUENBY_PICTURES}
+    DEPENDS render_pictures
+    COMMENT "Drawing the windows' button faces and titles for the pixel ratio ${ratio}"
+    VERBATIM)
+  list(APPEND QUENBY_PICTURE_LISTS ${QUENBY_PICTURES}/pictures@${ratio}.qrc)
+endforeach()
+add_custom_command(
+  OUTPUT ${CMAKE_BINARY_DIR}/qrc_window_pictures.cpp
+  COMMAND Qt6::rcc --name window_pictures ${QUENBY_PICTURE_LISTS}
+          -o ${CMAKE_BINARY_DIR}/qrc_window_pictures.cpp
+  DEPENDS ${QUENBY_PICTURE_LISTS}
+  VERBATIM)
+
+add_library(quenby_ui STATIC
+  ${CMAKE_BINARY_DIR}/qrc_window_pictures.cpp
   src/shell/error_guard.cpp
   src/shell/field_binding.cpp
   src/shell/picture_button.cpp
@@ -40,8 +72,9 @@ add_library(quenby_ui STATIC
   src/sawn/form3.cpp
 )
 set_target_properties(quenby_ui PROPERTIES AUTOMOC ON)
+set_source_files_properties(${CMAKE_BINARY_DIR}/qrc_window_pictures.cpp PROPERTIES SKIP_AUTOGEN ON)
 target_include_directories(quenby_ui PUBLIC src)
-target_link_libraries(quenby_ui PUBLIC quenby_core Qt6::Widgets)
+target_link_libraries(quenby_ui PUBLIC quenby_artwork Qt6::Widgets)
 # Stored as they are: the icon reads them in place, with no unpacking.
 qt_add_resources(quenby_ui icon_pixels PREFIX /quenby/icon BASE ${CMAKE_BINARY_DIR}/icon_pixels
                  FILES ${QUENBY_ICON_PIXELS} OPTIONS --no-compress)

@@ -40,7 +40,8 @@ class Autosave : public QObject {
   // How long after the first unsaved change the sheets are saved.
   static constexpr std::chrono::milliseconds kDelay{1000};
 
-  // Opens the store at `path` (the user's own by default) and takes this run's lock.
+  // Opens the store at `path` (the user's own by default) and takes this run's lock, on the
+  // store's thread while the windows are built; keep() waits for it.
   explicit Autosave(const QString& path = store::Store::defaultPath());
   ~Autosave() override;
 
@@ -80,7 +81,9 @@ class Autosave : public QObject {
   void reportErrors();
   QWidget* shownWindow() const;
 
-  qint64 storeUs_ = 0;  // how long opening the store took (microseconds), for the test log
+  // How long making the store held up the start (microseconds), for the test log; its opening
+  // goes on meanwhile and recover() waits for the rest.
+  qint64 storeUs_ = 0;
   std::unique_ptr<store::Store> store_;
   std::unique_ptr<TestLog> testLog_;
   Calculators* calculators_ = nullptr;

@@ -190,6 +190,7 @@ std::vector<FieldId> tabOrder() {
 
 layout::Window build() {
   layout::Window w;
+  w.name = "Form1";
   w.clientWidth = 10900;
   w.clientHeight = 9690;
   w.caption = "Quenby";

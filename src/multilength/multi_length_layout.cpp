@@ -117,6 +117,7 @@ std::vector<FieldId> tabOrder() {
 
 layout::Window build() {
   layout::Window w;
+  w.name = "Form2";
   w.clientWidth = 7500;
   w.clientHeight = 9645;
   w.caption = "";

@@ -107,6 +107,7 @@ std::vector<FieldId> tabOrder() {
 
 layout::Window build() {
   layout::Window w;
+  w.name = "Form3";
   w.clientWidth = 9425;
   w.clientHeight = 7230;
   w.caption = "Marlo";

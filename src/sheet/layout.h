@@ -96,6 +96,8 @@ enum class CloseAction {
 };
 
 struct Window {
+  // The window's own name ("Form1"); the pictures the build draws for it are filed under it.
+  std::string_view name;
   int clientWidth = 0;  // twips: the window's size
   int clientHeight = 0;
   std::string_view caption;

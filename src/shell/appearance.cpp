@@ -1,6 +1,5 @@
 #include "shell/appearance.h"
 
-#include <QApplication>
 #include <QFont>
 #include <QLinearGradient>
 #include <QPainter>
@@ -8,6 +7,7 @@
 #include <QPixmap>
 #include <QResource>
 
+#include "shell/built_pictures.h"
 #include "shell/twips.h"
 
 namespace quenby::shell {
@@ -27,26 +27,31 @@ const QColor kGreyFrame(70, 80, 100);
 
 QRectF px(const layout::Rect& r) { return QRectF(pixels(r)); }
 
-void paintBand(QPainter& p, const layout::Backdrop& b, double width) {
+QString qt(std::string_view utf8) {
+  return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
+}
+
+}  // namespace
+
+void paintBand(QPainter& p, const layout::Backdrop& b, double width, bool withTitle) {
   const double band = pixels(b.bandHeight);
   QLinearGradient blue(0, 0, 0, band);
   blue.setColorAt(0, kBandTop);
   blue.setColorAt(1, kBandBottom);
   p.fillRect(QRectF(0, 0, width, band), blue);
   p.fillRect(QRectF(0, band - 2, width, 2), b.style == layout::PanelStyle::Dotted ? kGreyFrame : kWarmFrame);
+  if (!withTitle) return;
   QFont titleFont(QStringLiteral("DejaVu Serif"));
   titleFont.setPixelSize(static_cast<int>(band * 0.5));
   titleFont.setBold(true);
   titleFont.setItalic(true);
   p.setFont(titleFont);
-  const QString title = QString::fromUtf8(b.title.data(), static_cast<qsizetype>(b.title.size()));
+  const QString title = qt(b.title);
   p.setPen(QColor(0, 0, 0, 90));
   p.drawText(QRectF(26, 2, width, band), Qt::AlignLeft | Qt::AlignVCenter, title);
   p.setPen(Qt::white);
   p.drawText(QRectF(24, 0, width, band), Qt::AlignLeft | Qt::AlignVCenter, title);
 }
-
-}  // namespace
 
 void installFontSubstitutions() {
   // The first installed face of the list wins; fonts-arphic-uming is the one the project installs.
@@ -59,6 +64,13 @@ void installFontSubstitutions() {
 QFont sheetFont() {
   QFont font(QStringLiteral("宋体"));
   font.setPointSizeF(9);
+  return font;
+}
+
+QFont controlFont(const layout::Control& c, const QFont& windowFont) {
+  QFont font = windowFont;
+  if (!c.fontFamily.empty()) font.setFamily(qt(c.fontFamily));
+  if (c.fontPoints > 0) font.setPointSizeF(c.fontPoints);
   return font;
 }
 
@@ -101,14 +113,40 @@ QIcon applicationIcon() {
     // unless the rows would not start on word boundaries.
     const QResource pixels(QStringLiteral(":/quenby/icon/%1").arg(size));
     if (pixels.size() != qint64{4} * size * size) continue;
-    QImage image(pixels.data(), size, size, 4 * size, QImage::Format_ARGB32_Premultiplied);
-    if (reinterpret_cast<quintptr>(pixels.data()) % alignof(quint32) != 0) image = image.copy();
-    icon.addPixmap(QPixmap::fromImage(image));
+    icon.addPixmap(QPixmap::fromImage(
+        imageOf(pixels.uncompressedData(), 0, QSize(size, size), QImage::Format_ARGB32_Premultiplied)));
   }
   return icon;
 }
 
-void paintBackdrop(QPainter& p, const layout::Backdrop& b, int width, int height) {
+// Two pictures of the same word: the face at rest, and while pressed a darker face with the word
+// sunk by a pixel.
+void paintButtonFace(QPainter& p, QSize size, const QString& word, layout::Face face, const QFont& font,
+                     bool down) {
+  p.save();
+  p.setRenderHint(QPainter::Antialiasing);
+  const QColor colour = faceColour(face);
+  const QRectF r = QRectF(QPointF(0, 0), QSizeF(size)).adjusted(0.5, 0.5, -0.5, -0.5);
+
+  p.setPen(QPen(colour.darker(170), 1));
+  p.setBrush(down ? colour.darker(125) : colour);
+  p.drawRoundedRect(r, 4, 4);
+  if (!down) {  // highlight along the upper edge
+    p.setPen(QPen(QColor(255, 255, 255, 150), 1));
+    p.drawLine(QPointF(r.left() + 4, r.top() + 1.5), QPointF(r.right() - 4, r.top() + 1.5));
+  }
+
+  QFont wordFont = font;
+  wordFont.setBold(face == layout::Face::BlueWhite);
+  wordFont.setPixelSize(std::max(11, std::min(15, size.height() - 16)));
+  p.setFont(wordFont);
+  p.setPen(inkColour(face));
+  p.drawText(down ? r.translated(1, 1) : r, Qt::AlignCenter, word);
+  p.restore();
+}
+
+void paintBackdrop(QPainter& p, const layout::Window& window, int width, int height) {
+  const layout::Backdrop& b = window.backdrop;
   const bool dotted = b.style == layout::PanelStyle::Dotted;
   const double pictureWidth = b.width > 0 ? pixels(b.width) : width;
   const double pictureHeight = b.height > 0 ? pixels(b.height) : height;
@@ -118,7 +156,11 @@ void paintBackdrop(QPainter& p, const layout::Backdrop& b, int width, int height
   p.fillRect(0, 0, width, height, surround);
   p.save();
   p.setClipRect(QRectF(0, 0, pictureWidth, pictureHeight));
-  paintBand(p, b, pictureWidth);
+  const int ratio = pictureRatio(p);
+  const std::optional<Picture> title =
+      ratio ? builtPicture(titlePictureName(window.name), ratio) : std::nullopt;
+  paintBand(p, b, pictureWidth, !title);
+  if (title) p.drawImage(title->place.topLeft(), title->image);
 
   p.setRenderHint(QPainter::Antialiasing);
   const QRectF panel = px(b.panel);

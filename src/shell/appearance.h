@@ -1,6 +1,7 @@
 #pragma once
 // The look shared by the sheet windows: fonts, button faces, the application icon and the
-// background artwork, all drawn by the program itself.
+// background artwork, all drawn by the program's own code (the build draws some of it ahead: see
+// built_pictures.h).
 
 #include <QColor>
 #include <QIcon>
@@ -18,6 +19,8 @@ void installFontSubstitutions();
 
 // The default font of a sheet window: "宋体", 9 pt.
 QFont sheetFont();
+// The font of a control in a window of `windowFont`: the family and size its table gives, if any.
+QFont controlFont(const layout::Control& control, const QFont& windowFont);
 
 // The colours of a sheet window, whatever the desktop's: black words on the light artwork, in
 // white fields and on light-grey buttons.
@@ -32,8 +35,15 @@ QIcon applicationIcon();
 QColor faceColour(layout::Face face);
 QColor inkColour(layout::Face face);
 
-// A sheet window's background picture, drawn from the top left corner at its own size; the rest
-// of the window is the panel's surround.
-void paintBackdrop(QPainter& painter, const layout::Backdrop& backdrop, int width, int height);
+// A picture button's face of `size` with its word, at rest or pressed.
+void paintButtonFace(QPainter& painter, QSize size, const QString& word, layout::Face face, const QFont& font,
+                     bool down);
+
+// A window's background picture, drawn from the top left corner at its own size; the rest of the
+// window is the panel's surround. The title on the band is the one the build drew for the window,
+// where there is one.
+void paintBackdrop(QPainter& painter, const layout::Window& window, int width, int height);
+// The band across the top of a backdrop `width` wide, with its title or without.
+void paintBand(QPainter& painter, const layout::Backdrop& backdrop, double width, bool withTitle);
 
 }  // namespace quenby::shell

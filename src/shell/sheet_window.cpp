@@ -17,6 +17,9 @@
 #include "shell/picture_button.h"
 #include "shell/twips.h"
 
+// The pictures the build drew for the windows, in this library.
+static void registerBuiltPictures() { Q_INIT_RESOURCE(window_pictures); }
+
 namespace quenby::shell {
 
 namespace {
@@ -39,10 +42,7 @@ Qt::Alignment horizontal(layout::Align align) {
 
 void applyFont(QWidget* widget, const layout::Control& c) {
   if (c.fontFamily.empty() && c.fontPoints == 0) return;
-  QFont font = widget->font();
-  if (!c.fontFamily.empty()) font.setFamily(qt(c.fontFamily));
-  if (c.fontPoints > 0) font.setPointSizeF(c.fontPoints);
-  widget->setFont(font);
+  widget->setFont(controlFont(c, widget->font()));
 }
 
 void applyColours(QWidget* widget, const layout::Control& c) {
@@ -60,6 +60,8 @@ void applyColours(QWidget* widget, const layout::Control& c) {
 
 SheetWindow::SheetWindow(const layout::Window& table, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::FramelessWindowHint | Qt::WindowMinimizeButtonHint), table_(table) {
+  static const bool registered = (registerBuiltPictures(), true);
+  Q_UNUSED(registered);
   setWindowTitle(qt(table.caption));  // the icon is the application's
   setFont(sheetFont());
   setPalette(sheetPalette());
@@ -108,9 +110,12 @@ QWidget* SheetWindow::createWidget(const layout::Control& c) {
       widget = label;
       break;
     }
-    case layout::Kind::PictureButton:
-      widget = new PictureButton(qt(c.caption), c.face, this);
+    case layout::Kind::PictureButton: {
+      auto* button = new PictureButton(qt(c.caption), c.face, this);
+      button->usePictures(table_.name, c.id);
+      widget = button;
       break;
+    }
     case layout::Kind::PlainButton:
       widget = new QPushButton(qt(c.caption), this);
       break;
@@ -289,7 +294,7 @@ void SheetWindow::moveWithinArray(const EntryCell& from, int step) {
 
 void SheetWindow::paintEvent(QPaintEvent*) {
   QPainter painter(this);
-  paintBackdrop(painter, table_.backdrop, width(), height());
+  paintBackdrop(painter, table_, width(), height());
 }
 
 // Any mouse button on the background itself moves the window, as a title bar would; a press on a

@@ -49,9 +49,11 @@ bool RunLock::alive(const QString& folder, const QString& token) {
 }
 
 void RunLock::removeLeftovers(const QString& folder) {
-  const QStringList locks =
-      QDir(QDir(folder).filePath(kRuns)).entryList({QLatin1Char('*') + kSuffix}, QDir::Files);
-  for (const QString& name : locks) alive(folder, name.chopped(kSuffix.size()));
+  // Picked by their ending rather than by a name filter, which would compile a regular
+  // expression (and load its library's code) at every start.
+  const QStringList files = QDir(QDir(folder).filePath(kRuns)).entryList(QDir::Files);
+  for (const QString& name : files)
+    if (name.endsWith(kSuffix)) alive(folder, name.chopped(kSuffix.size()));
 }
 
 }  // namespace quenby::store

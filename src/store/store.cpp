@@ -26,22 +26,22 @@ QString Store::defaultPath() {
 Store::Store(const QString& path)
     : runId_(QUuid::createUuid().toString(QUuid::WithoutBraces)),
       path_(path),
-      writer_(std::make_unique<Writer>(path, runId_)) {
-  open_ = writer_->isOpen();
-}
+      writer_(std::make_unique<Writer>(path, runId_)) {}
 
 Store::~Store() = default;
 
+bool Store::isOpen() const { return writer_->isOpen(); }
+
 void Store::save(Snapshot snapshot) {
-  if (open_) writer_->save(std::move(snapshot));
+  if (isOpen()) writer_->save(std::move(snapshot));
 }
 
 void Store::flush() {
-  if (open_) writer_->call<bool>([](Runs&) { return true; }, StoreError::SaveFailed);
+  if (isOpen()) writer_->call<bool>([](Runs&) { return true; }, StoreError::SaveFailed);
 }
 
 void Store::markUserExit(const std::vector<LedgerRecord>& drafts) {
-  if (!open_) return;
+  if (!isOpen()) return;
   writer_->call<bool>(
       [&drafts](Runs& runs) {
         runs.markUserExit([&] {
@@ -54,7 +54,7 @@ void Store::markUserExit(const std::vector<LedgerRecord>& drafts) {
 
 void Store::record(const LedgerRecord& record) {
   const QString where = QDir::toNativeSeparators(path_);
-  if (!open_) throw storeError(StoreError::RecordFailed, where, QStringLiteral("数据文件夹无法写入"));
+  if (!isOpen()) throw storeError(StoreError::RecordFailed, where, QStringLiteral("数据文件夹无法写入"));
   const std::optional<QString> failure = writer_->call<std::optional<QString>>(
       [&record](Runs& runs) -> std::optional<QString> {
         try {
@@ -75,7 +75,7 @@ void Store::record(const LedgerRecord& record) {
 }
 
 std::optional<Snapshot> Store::recover() {
-  if (!open_) return std::nullopt;
+  if (!isOpen()) return std::nullopt;
   const QString folder = writer_->folder();
   return writer_->call<std::optional<Snapshot>>(
       [&folder](Runs& runs) -> std::optional<Snapshot> {
@@ -93,7 +93,7 @@ std::optional<Snapshot> Store::recover() {
 std::optional<QuenbyError> Store::takeError() { return writer_->takeError(); }
 
 void Store::setBeforeCommit(std::function<void()> hook) {
-  if (!open_) return;
+  if (!isOpen()) return;
   writer_->call<bool>(
       [&hook](Runs& runs) {
         runs.setBeforeCommit(std::move(hook));

@@ -28,8 +28,9 @@ class Store {
   // ~/.local/share/Quenby/quenby.sqlite for the application name "Quenby".
   static QString defaultPath();
 
-  // Opens (or makes) the database at `path` and takes this run's lock; returns when both are
-  // done. A damaged database is moved aside and a new one made (takeError says where).
+  // Opens (or makes) the database at `path` and takes this run's lock, on the store's thread:
+  // returns at once, and every call below waits until both are done. A damaged database is
+  // moved aside and a new one made (takeError says where).
   explicit Store(const QString& path = defaultPath());
   // Writes what is still pending, closes the database, ends the writer thread and releases the
   // lock. A store destroyed without markUserExit() leaves a run that the next start recovers.
@@ -42,7 +43,7 @@ class Store {
   // The database file, as given.
   const QString& path() const { return path_; }
   // False when the folder could not be written: every call below then does nothing.
-  bool isOpen() const { return open_; }
+  bool isOpen() const;
 
   // Hands the snapshot to the writer and returns at once. Snapshots handed over faster than
   // they are written replace each other: only the newest is written.
@@ -71,7 +72,6 @@ class Store {
  private:
   QString runId_;
   QString path_;
-  bool open_ = false;
   std::unique_ptr<Writer> writer_;
 };
 

@@ -25,10 +25,7 @@ Writer::Writer(QString path, QString token)
     : path_(QFileInfo(path).absoluteFilePath()),
       folder_(QFileInfo(path).absolutePath()),
       token_(std::move(token)),
-      thread_([this] { run(); }) {
-  std::unique_lock lock(mutex_);
-  wake_.wait(lock, [this] { return started_; });
-}
+      thread_([this] { run(); }) {}
 
 Writer::~Writer() {
   {
@@ -37,6 +34,12 @@ Writer::~Writer() {
   }
   wake_.notify_all();
   thread_.join();
+}
+
+bool Writer::isOpen() const {
+  std::unique_lock lock(mutex_);
+  wake_.wait(lock, [this] { return started_; });
+  return open_;
 }
 
 void Writer::run() {
@@ -158,7 +161,8 @@ void Writer::report(const QuenbyError& error) {
 }
 
 std::optional<QuenbyError> Writer::takeError() {
-  std::lock_guard lock(mutex_);
+  std::unique_lock lock(mutex_);
+  wake_.wait(lock, [this] { return started_; });  // the opening's failures too
   if (errors_.empty()) return std::nullopt;
   QuenbyError error = errors_.front();
   errors_.pop_front();

@@ -3,7 +3,8 @@
 // the caller's thread hands it the newest snapshot (a newer one replaces one not yet written)
 // or a task to run and wait for. A pending snapshot is always written before the next task, so
 // a task sees every save handed over before it. Failures are kept for the caller, each kind
-// told once.
+// told once. The opening goes on while the caller's thread does other work (at the program's
+// start, building the windows); what needs it done waits for it.
 
 #include <QString>
 #include <condition_variable>
@@ -28,12 +29,13 @@ class RunLock;
 
 class Writer {
  public:
-  // Starts the thread and waits until it has opened the database at `path` for run `token`.
+  // Starts the thread, which opens the database at `path` for run `token` and takes the run's lock.
   Writer(QString path, QString token);
   // Writes what is pending, closes the database, joins the thread.
   ~Writer();
 
-  bool isOpen() const { return open_; }
+  // Waits until the opening is done; whether the database is open.
+  bool isOpen() const;
   void save(Snapshot snapshot);
 
   // Runs `fn` on the writer thread with the run's records, after any pending snapshot, and
@@ -58,8 +60,8 @@ class Writer {
   const QString token_;
   bool open_ = false;
 
-  std::mutex mutex_;
-  std::condition_variable wake_;
+  mutable std::mutex mutex_;
+  mutable std::condition_variable wake_;
   bool started_ = false;
   bool stopping_ = false;
   std::optional<Snapshot> pending_;

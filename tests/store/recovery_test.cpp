@@ -1,5 +1,6 @@
 // What comes back at start: the sheets of the last run that ended without the user's own exit,
 // character for character, once, and never a live run's nor a mix of two runs.
+#include <QDir>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <atomic>
@@ -46,6 +47,26 @@ std::set<QString> column(const QString& path, const QString& sql) {
   }
   QSqlDatabase::removeDatabase(QStringLiteral("probe"));
   return values;
+}
+
+// The program builds its windows while the store opens: making it does not wait for the opening,
+// its calls do. Here the test's own connection holds the new file's exclusive lock, which the
+// opening waits for (a second at the most): a store made like that opens once the lock is let go.
+TEST_F(StoreTest, MakingTheStoreLeavesTheOpeningToItsThreadAndItsCallsWaitForIt) {
+  const QString holder = QStringLiteral("holder");
+  ASSERT_TRUE(QDir().mkpath(folder()));
+  {
+    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), holder);
+    db.setDatabaseName(path());
+    ASSERT_TRUE(db.open());
+    ASSERT_TRUE(QSqlQuery(QStringLiteral("BEGIN EXCLUSIVE"), db).isActive());
+    Store store(path());
+    ASSERT_TRUE(QSqlQuery(QStringLiteral("ROLLBACK"), db).isActive());
+    db.close();
+    EXPECT_TRUE(store.isOpen());
+    EXPECT_FALSE(store.takeError());
+  }
+  QSqlDatabase::removeDatabase(holder);
 }
 
 TEST_F(StoreTest, EveryFieldOfAFullLogTallySheetComesBackAsTyped) {
