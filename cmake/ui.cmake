@@ -92,8 +92,12 @@ if(TARGET quenby_office)
   )
   set_source_files_properties(src/app/command_line.cpp PROPERTIES
     COMPILE_DEFINITIONS QUENBY_VERSION="${PROJECT_VERSION}")
+  set_source_files_properties(src/app/desktop_services.cpp PROPERTIES
+    COMPILE_DEFINITIONS QUENBY_OFFICE_MODULE_DIR="${QUENBY_OFFICE_MODULE_DIR}")
   set_target_properties(quenby_app PROPERTIES AUTOMOC ON)
-  target_link_libraries(quenby_app PUBLIC quenby_ui quenby_office quenby_store)
+  target_link_libraries(quenby_app PUBLIC quenby_ui quenby_termination quenby_store)
+  # The office host comes as a module at the first export: the program links no UNO.
+  add_dependencies(quenby_app quenby_office_host)
 
   add_executable(quenby src/app/main.cpp)
   target_link_libraries(quenby PRIVATE quenby_app)
@@ -101,6 +105,8 @@ if(TARGET quenby_office)
   # would bring Qt SVG back in.
   add_test(NAME program_loads_no_svg
            COMMAND sh -c "! readelf -d \"$1\" | grep -q libQt6Svg" sh $<TARGET_FILE:quenby>)
+  add_test(NAME program_links_no_uno
+           COMMAND sh -c "! readelf -d \"$1\" | grep -q libuno" sh $<TARGET_FILE:quenby>)
   install(TARGETS quenby RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 
   # Start-up probe: shows Form1 and returns once the window is exposed (see bench/startup.sh).

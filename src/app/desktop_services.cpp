@@ -4,12 +4,14 @@
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
+#include <QLibrary>
 #include <QProcess>
 #include <QStandardPaths>
 #include <optional>
 
 #include "export/export_error.h"
-#include "office/libreoffice_host.h"
+#include "office/office_module.h"
+#include "office/termination.h"
 
 namespace quenby::app {
 
@@ -82,8 +84,35 @@ void DesktopBillViewer::show(const std::string& pathUtf8, const std::u16string&)
                           "，但本机没有能打开它的电子表格程序。请安装 LibreOffice Calc 后再导出。");
 }
 
+QStringList officeModuleFolders() {
+  const QString program = QCoreApplication::applicationDirPath();
+  return {program + QStringLiteral("/../" QUENBY_OFFICE_MODULE_DIR), program};
+}
+
+std::unique_ptr<SpreadsheetHost> loadOfficeHost(const QStringList& folders) {
+  static const OfficeModuleLinks links{terminationRequested, live_offices::add, live_offices::remove,
+                                       live_offices::beginSave, live_offices::endSave};
+  QString tried;
+  for (const QString& folder : folders) {
+    const QString path = QDir(folder).filePath(QString::fromLatin1(kOfficeModuleFile));
+    if (!QFileInfo::exists(path)) continue;
+    // Loaded once for the rest of the run: QLibrary never unloads on its own.
+    QLibrary module(path);
+    auto entry = reinterpret_cast<NewOfficeHost>(module.resolve(kOfficeModuleEntry));
+    if (entry) return std::unique_ptr<SpreadsheetHost>(entry(&links));
+    tried = module.errorString();
+    break;
+  }
+  if (tried.isEmpty())
+    tried = QStringLiteral("%1 不在 %2")
+                .arg(QString::fromLatin1(kOfficeModuleFile), folders.join(QStringLiteral("、")));
+  throw QuenbyError(ExportError::SpreadsheetMissing, "无法载入 Quenby 的 LibreOffice Calc 接口（" +
+                                                         QDir::toNativeSeparators(tried).toStdString() +
+                                                         "）。请确认 LibreOffice Calc 与 Quenby 已正确安装");
+}
+
 ExportServices desktopExportServices() {
-  return {billWorkbookPath(), [] { return std::make_unique<LibreOfficeHost>(); },
+  return {billWorkbookPath(), [] { return loadOfficeHost(officeModuleFolders()); },
           [] { return std::make_unique<DesktopBillViewer>(); }, billTemplatePath};
 }
 

@@ -3,7 +3,9 @@
 // the saved bill is shown, the private office every export runs on, and the web pages of further
 // calculators.
 
+#include <QStringList>
 #include <QUrl>
+#include <memory>
 #include <string>
 
 #include "export/spreadsheet_host.h"
@@ -29,6 +31,15 @@ class DesktopBillViewer final : public BillViewer {
  public:
   void show(const std::string& pathUtf8, const std::u16string& sheetName) override;
 };
+
+// The folders the office host module is looked for in: installed (<prefix>/lib/quenby), then beside
+// the program (the build tree).
+QStringList officeModuleFolders();
+
+// A LibreOffice host from the office host module, loaded from the first of `folders` that holds
+// it (office_module.h). Raises SpreadsheetMissing when none does, or when it does not load (its
+// UNO runtime missing, say).
+std::unique_ptr<SpreadsheetHost> loadOfficeHost(const QStringList& folders);
 
 // The bill in the documents folder, a private LibreOffice per click, the desktop's viewer, the
 // installed template.

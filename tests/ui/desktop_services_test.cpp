@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QUrl>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -139,6 +140,26 @@ TEST(BillWorkbookPath, IsTheBillInTheUsersDocumentsFolder) {
     const std::string expected = (home.path() + QStringLiteral("/文档/账单明细.xls")).toStdString();
     EXPECT_EQ(app::billWorkbookPath(), expected);
     EXPECT_EQ(app::desktopExportServices().workbookPath, expected);
+  }
+}
+
+// The office host comes from its module at the first export; the program links no UNO itself.
+TEST(OfficeHostModule, IsLoadedFromTheFirstFolderThatHoldsIt) {
+  QTemporaryDir empty;
+  std::unique_ptr<SpreadsheetHost> host =
+      app::loadOfficeHost({empty.path(), QStringLiteral(QUENBY_OFFICE_MODULE_BUILT)});
+  ASSERT_NE(host, nullptr);
+  host->release();  // no office was started: nothing to end
+}
+
+TEST(OfficeHostModule, NoneInTheFoldersIsError1001NamingTheModule) {
+  QTemporaryDir empty;
+  try {
+    app::loadOfficeHost({empty.path()});
+    ADD_FAILURE() << "no error";
+  } catch (const QuenbyError& e) {
+    EXPECT_EQ(e.number(), 1001);
+    EXPECT_NE(e.description().find("quenby_office_host.so"), std::string::npos) << e.description();
   }
 }
 
