@@ -41,7 +41,7 @@ target_link_libraries(quenby_artwork PUBLIC quenby_core Qt6::Gui)
 add_executable(render_pictures resources/render_pictures.cpp)
 target_link_libraries(render_pictures PRIVATE quenby_artwork)
 set(QUENBY_PICTURES ${CMAKE_BINARY_DIR}/window_pictures)
-set(QUENBY_PICTURE_LISTS)
+set(QUENBY_PICTURE_SOURCES)
 foreach(ratio 1 2)
   add_custom_command(
     OUTPUT ${QUENBY_PICTURES}/pictures@${ratio}.qrc
@@ -50,17 +50,20 @@ foreach(ratio 1 2)
     DEPENDS render_pictures
     COMMENT "Drawing the windows' button faces and titles for the pixel ratio ${ratio}"
     VERBATIM)
-  list(APPEND QUENBY_PICTURE_LISTS ${QUENBY_PICTURES}/pictures@${ratio}.qrc)
+  # One resource per ratio: the pictures stored as they are then follow each other with no
+  # compressed picture of odd length between them, so that every one starts on a word boundary
+  # and is shown in place, not copied.
+  add_custom_command(
+    OUTPUT ${CMAKE_BINARY_DIR}/qrc_window_pictures_${ratio}.cpp
+    COMMAND Qt6::rcc --name window_pictures_${ratio} ${QUENBY_PICTURES}/pictures@${ratio}.qrc
+            -o ${CMAKE_BINARY_DIR}/qrc_window_pictures_${ratio}.cpp
+    DEPENDS ${QUENBY_PICTURES}/pictures@${ratio}.qrc
+    VERBATIM)
+  list(APPEND QUENBY_PICTURE_SOURCES ${CMAKE_BINARY_DIR}/qrc_window_pictures_${ratio}.cpp)
 endforeach()
-add_custom_command(
-  OUTPUT ${CMAKE_BINARY_DIR}/qrc_window_pictures.cpp
-  COMMAND Qt6::rcc --name window_pictures ${QUENBY_PICTURE_LISTS}
-          -o ${CMAKE_BINARY_DIR}/qrc_window_pictures.cpp
-  DEPENDS ${QUENBY_PICTURE_LISTS}
-  VERBATIM)
 
 add_library(quenby_ui STATIC
-  ${CMAKE_BINARY_DIR}/qrc_window_pictures.cpp
+  ${QUENBY_PICTURE_SOURCES}
   src/shell/error_guard.cpp
   src/shell/field_binding.cpp
   src/shell/picture_button.cpp
@@ -72,7 +75,7 @@ add_library(quenby_ui STATIC
   src/sawn/form3.cpp
 )
 set_target_properties(quenby_ui PROPERTIES AUTOMOC ON)
-set_source_files_properties(${CMAKE_BINARY_DIR}/qrc_window_pictures.cpp PROPERTIES SKIP_AUTOGEN ON)
+set_source_files_properties(${QUENBY_PICTURE_SOURCES} PROPERTIES SKIP_AUTOGEN ON)
 target_include_directories(quenby_ui PUBLIC src)
 target_link_libraries(quenby_ui PUBLIC quenby_artwork Qt6::Widgets)
 # Stored as they are: the icon reads them in place, with no unpacking.
