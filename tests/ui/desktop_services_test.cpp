@@ -144,12 +144,19 @@ TEST(BillWorkbookPath, IsTheBillInTheUsersDocumentsFolder) {
 }
 
 // The office host comes from its module at the first export; the program links no UNO itself.
-TEST(OfficeHostModule, IsLoadedFromTheFirstFolderThatHoldsIt) {
+TEST(OfficeHostModule, IsLoadedFromTheFirstFolderThatHoldsItAndRaisesTheProgramsErrors) {
   QTemporaryDir empty;
   std::unique_ptr<SpreadsheetHost> host =
       app::loadOfficeHost({empty.path(), QStringLiteral(QUENBY_OFFICE_MODULE_BUILT)});
   ASSERT_NE(host, nullptr);
-  host->release();  // no office was started: nothing to end
+  // The module's errors are the program's own type, caught as such: no office is started here.
+  try {
+    host->openWorkbook("/nowhere/bill.xls");
+    ADD_FAILURE() << "no error";
+  } catch (const QuenbyError& e) {
+    EXPECT_EQ(e.number(), 1007) << e.description();
+  }
+  host->release();
 }
 
 TEST(OfficeHostModule, NoneInTheFoldersIsError1001NamingTheModule) {
