@@ -34,8 +34,10 @@
 #include "office/bill_file_check.h"
 #include "office/bill_lock.h"
 #include "office/file_url.h"
+#include "office/office_interrupt.h"
 #include "office/office_names.h"
 #include "office/office_process.h"
+#include "office/office_reserve.h"
 #include "office/termination.h"
 
 namespace quenby {
@@ -116,8 +118,13 @@ css::beans::PropertyValue property(const char* name, const css::uno::Any& value)
 
 }  // namespace
 
-LibreOfficeHost::LibreOfficeHost() = default;
-LibreOfficeHost::LibreOfficeHost(OfficeOptions options) : options_(std::move(options)) {}
+LibreOfficeHost::LibreOfficeHost() : LibreOfficeHost(OfficeOptions{}) {}
+LibreOfficeHost::LibreOfficeHost(OfficeOptions options)
+    : interrupt_(std::make_shared<OfficeInterrupt>()), options_(std::move(options)) {}
+LibreOfficeHost::LibreOfficeHost(std::shared_ptr<OfficeReserve> reserve)
+    : LibreOfficeHost(reserve->options()) {
+  reserve_ = std::move(reserve);
+}
 LibreOfficeHost::~LibreOfficeHost() { release(); }
 
 pid_t LibreOfficeHost::officeProcessId() const noexcept { return office_ ? office_->pid() : 0; }
@@ -128,7 +135,18 @@ std::string LibreOfficeHost::profileDirectory() const {
 
 void LibreOfficeHost::newInstance() {
   release();
-  office_ = std::make_unique<OfficeProcess>(options_);
+  if (interrupt_->requested()) throw exportCancelled();
+  if (reserve_) office_ = reserve_->take(interrupt_);
+  if (!office_) office_ = std::make_unique<OfficeProcess>(options_, interrupt_);
+}
+
+void LibreOfficeHost::interrupt() noexcept { interrupt_->interrupt(); }
+
+void LibreOfficeHost::officeEnded() noexcept {
+  try {
+    if (reserve_) reserve_->refill();
+  } catch (...) {
+  }
 }
 
 void LibreOfficeHost::openWorkbook(const std::string& pathUtf8) {
@@ -325,6 +343,7 @@ void LibreOfficeHost::quit() {
   }
   office_->terminate();
   office_.reset();
+  officeEnded();
   // The bill is saved; while Quenby ends it is not shown any more.
   if (terminationRequested()) raiseAbandoned();
 }
@@ -339,7 +358,10 @@ void LibreOfficeHost::release() noexcept {
     } catch (...) {
     }
   }
-  office_.reset();
+  if (office_) {
+    office_.reset();
+    officeEnded();
+  }
 }
 
 }  // namespace quenby

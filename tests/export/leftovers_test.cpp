@@ -91,7 +91,7 @@ TEST_P(LeftoverOffice, IsRemovedOnlyWhenItsOwnerHasEndedOnThisHost) {
   std::ofstream(lock) << lockText;
   const std::string before = test::fileBytes(bill.bill());
 
-  LibreOfficeHost host;
+  LibreOfficeHost host = test::officeHost();
   host.newInstance();
   // Starting an office clears what an ended owner left, whether or not its bill comes up again.
   EXPECT_EQ(fs::exists(profile), !GetParam().removed);
@@ -151,7 +151,7 @@ TEST(Leftovers, ALockOfAnOfficeWhoseProfileIsGoneIsRemovedOnlyOnItsOwnHost) {
                                  ",08.12.2026 01:35,file://" + (bill.dir() / "quenby-office-gone").string() +
                                  ";";
     std::ofstream(lock) << lockText;
-    LibreOfficeHost host;
+    LibreOfficeHost host = test::officeHost();
     test::openSheet(host, bill, u"原木一");
     host.setCellText(7, 2, u"5");
     if (ownHost) {
@@ -201,7 +201,7 @@ TEST(Leftovers, AnOwnLockCutShortGoesWithItsOfficeAForeignOneStays) {
     ScratchBill bill;
     const fs::path lock = bill.dir() / u8".~lock.账单明细.xls#";
     if (r.foreignLock) std::ofstream(lock, std::ios::binary) << r.foreignLock;
-    LibreOfficeHost host;
+    LibreOfficeHost host = test::officeHost();
     test::openSheet(host, bill, u"原木一");
     ASSERT_TRUE(fs::exists(lock)) << r.what;
     std::ofstream(lock, std::ios::binary | std::ios::trunc).flush();  // what a save cut off leaves

@@ -150,7 +150,7 @@ TEST_P(QuenbyEnding, WhileWritingCellsLeavesNothingAndTheNextExportWorks) {
   EXPECT_TRUE(test::fileBytes(bill.bill()) == before) << "the bill changed";
 
   test::ScopedTmpdir tmpdir(bill.dir() / "tmp");
-  LibreOfficeHost host;
+  LibreOfficeHost host = test::officeHost();
   test::Silent silent;
   LogTallySheet sheet;
   ExportCounter exportCount;
