@@ -2,11 +2,15 @@
 // them. The command line is read first: --help and --version need no display.
 
 #include <QApplication>
+#include <memory>
+#include <optional>
 
 #include "app/calculators.h"
 #include "app/command_line.h"
 #include "app/desktop_services.h"
+#include "app/office_warm_up.h"
 #include "app/setup.h"
+#include "office/office_reserve.h"
 #include "office/termination.h"
 
 int main(int argc, char* argv[]) {
@@ -19,6 +23,10 @@ int main(int argc, char* argv[]) {
     QMetaObject::invokeMethod(
         qApp, [] { QCoreApplication::exit(0); }, Qt::QueuedConnection);
   });
-  quenby::app::Calculators calculators(quenby::app::desktopExportServices(), quenby::app::openWebPage);
+  // Ended after the windows: the reserve ends its office and its thread when the last of them goes.
+  const std::shared_ptr<quenby::OfficeReserve> reserve = quenby::app::officeReserve();
+  std::optional<quenby::app::OfficeWarmUp> warmUp;
+  if (reserve) warmUp.emplace(*reserve);
+  quenby::app::Calculators calculators(quenby::app::desktopExportServices(reserve), quenby::app::openWebPage);
   return quenby::app::run(calculators);
 }

@@ -57,11 +57,12 @@ std::unique_ptr<OfficeProcess> OfficeReserve::take(const std::shared_ptr<OfficeI
   std::unique_lock lock(mutex_);
   bool waited = false;
   ++waiting_;
-  while (starting_) {
+  // A start asked for and not yet begun counts as begun.
+  while (starting_ || (wanted_ && !office_ && !stopping_)) {
     waited = true;
     if (caller->requested()) {
       // Given up with the export: an office the user gave up on waiting for is not kept.
-      startInterrupt_->interrupt();
+      if (startInterrupt_) startInterrupt_->interrupt();
       wanted_ = false;
       --waiting_;
       throw exportCancelled();
@@ -107,6 +108,11 @@ int OfficeReserve::starts() const {
   return starts_;
 }
 
+pid_t OfficeReserve::lastStarted() const {
+  std::lock_guard lock(mutex_);
+  return lastStarted_;
+}
+
 void OfficeReserve::run() {
   // On Linux the niceness is the thread's own, and what the thread starts inherits it: the office
   // and its watchdog run niced, while the windows keep theirs.
@@ -124,7 +130,6 @@ void OfficeReserve::run() {
       changed_.wait(lock);
     }
   }
-  if (office_) end(lock);
 }
 
 void OfficeReserve::start(std::unique_lock<std::mutex>& lock) {
@@ -145,6 +150,7 @@ void OfficeReserve::start(std::unique_lock<std::mutex>& lock) {
   startInterrupt_.reset();
   startError_ = error;
   if (office) {
+    lastStarted_ = office->pid();
     office_ = std::move(office);
   } else {
     // An office that cannot start is not tried again at every key: the next export tries.

@@ -30,7 +30,7 @@ class OfficeReserve {
   static constexpr int kNiceness = 10;
 
   explicit OfficeReserve(OfficeOptions options = {}, std::chrono::milliseconds idleTime = kIdleTime);
-  ~OfficeReserve();  // ends the office, then the thread
+  ~OfficeReserve();  // ends the thread, and the office it holds
   OfficeReserve(const OfficeReserve&) = delete;
   OfficeReserve& operator=(const OfficeReserve&) = delete;
 
@@ -52,10 +52,12 @@ class OfficeReserve {
   std::unique_ptr<OfficeProcess> take(const std::shared_ptr<OfficeInterrupt>& caller);
 
   // For tests and measurements: the process group of the idle office (0 when there is none),
-  // waiting until one is ready (false when none came in time), and how many starts were begun.
+  // waiting until one is ready (false when none came in time), how many starts were begun, and
+  // the process group of the office the last start that succeeded brought up.
   pid_t readyOffice() const;
   bool waitUntilReady(std::chrono::milliseconds timeout);
   int starts() const;
+  pid_t lastStarted() const;
 
  private:
   using Clock = std::chrono::steady_clock;
@@ -77,6 +79,7 @@ class OfficeReserve {
   std::unique_ptr<OfficeProcess> office_;            // ready and idle
   Clock::time_point touched_ = Clock::now();
   int starts_ = 0;
+  pid_t lastStarted_ = 0;
   std::thread thread_;  // last: it starts once everything above is there
 };
 

@@ -32,6 +32,7 @@ struct ForwardingHost : SpreadsheetHost {
   LibreOfficeHost office = officeHost();
   ForwardingHost() = default;
   explicit ForwardingHost(const OfficeOptions& options) : office(officeHost(options)) {}
+  explicit ForwardingHost(std::shared_ptr<OfficeReserve> reserve) : office(std::move(reserve)) {}
   void newInstance() override { office.newInstance(); }
   void openWorkbook(const std::string& path) override { office.openWorkbook(path); }
   void selectWorksheet(const std::u16string& name) override { office.selectWorksheet(name); }

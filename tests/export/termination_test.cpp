@@ -20,6 +20,7 @@
 #include "forwarding_host.h"
 #include "logtally/log_tally_export.h"
 #include "office/office_process.h"
+#include "office/office_reserve.h"
 #include "office/process_group.h"
 #include "office_test_support.h"
 #include "workbook_reader.h"
@@ -165,6 +166,36 @@ INSTANTIATE_TEST_SUITE_P(Termination, QuenbyEnding,
                          testing::Values(Ending{"SIGTERM", SIGTERM},
                                          Ending{"SIGINT", SIGINT, {"--no-restart"}}, Ending{"SIGHUP", SIGHUP},
                                          Ending{"SIGKILL", SIGKILL}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// Quenby ends while it holds an office started ahead, idle: on SIGTERM the termination handling
+// ends it and the program exits in order; on SIGKILL its watchdog ends it. Nothing is left.
+class EndingWhileIdle : public testing::TestWithParam<Ending> {
+ protected:
+  void SetUp() override {
+    if (prestartOffInEnvironment()) GTEST_SKIP() << "runs with pre-starting on";
+  }
+};
+
+TEST_P(EndingWhileIdle, LeavesNoOfficeStartedAhead) {
+  ScratchBill bill;
+  Driver driver(bill, {"--idle"});
+  ASSERT_TRUE(driver.waitFor("idle", milliseconds(60000))) << driver.output();
+  const std::set<std::string> sockets = socketsOfOfficesUnder(driver.tmp());
+  EXPECT_EQ(sockets.size(), 2u) << "the office's own pipe and the one we connect on";
+  ASSERT_EQ(::kill(-driver.pid(), GetParam().signal), 0);
+  const int status = driver.waitForEnd(milliseconds(30000));
+  if (GetParam().signal == SIGKILL) {
+    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL) << status;
+  } else {
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status << "\n" << driver.output();
+    EXPECT_TRUE(driver.waitFor("quit", milliseconds(0))) << driver.output();
+  }
+  expectNothingLeft(driver, bill, sockets);
+}
+
+INSTANTIATE_TEST_SUITE_P(Termination, EndingWhileIdle,
+                         testing::Values(Ending{"SIGTERM", SIGTERM}, Ending{"SIGKILL", SIGKILL}),
                          [](const auto& info) { return std::string(info.param.name); });
 
 // Quenby ends while the office writes the bill (held still meanwhile, so that the end surely
