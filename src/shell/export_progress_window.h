@@ -32,6 +32,9 @@ class ExportProgressWindow final : public QDialog {
   // Shows the step now, ahead of work that blocks this thread.
   void refresh();
 
+  // 取消, when it is offered.
+  void pressCancel();
+
   // What the window says for `progress`, e.g. "正在写入第 3 / 203 个单元格…".
   static QString describe(const ExportProgress& progress);
 
@@ -40,8 +43,6 @@ class ExportProgressWindow final : public QDialog {
   void showEvent(QShowEvent* event) override;
 
  private:
-  void pressCancel();
-
   const ExportProgress& progress_;
   std::function<void()> cancel_;
   bool cancelPressed_ = false;

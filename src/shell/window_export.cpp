@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QKeyEvent>
 #include <QMessageBox>
 #include <QPushButton>
 
@@ -33,10 +34,18 @@ class InputBlocker final : public QObject {
  protected:
   bool eventFilter(QObject* receiver, QEvent* event) override {
     switch (event->type()) {
+      case QEvent::KeyPress:
+        if (!blocked(receiver)) return false;
+        // Escape presses 取消 wherever the focus is: a click on a sheet window takes it there.
+        if (static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape)
+          for (QWidget* window : QApplication::topLevelWidgets())
+            if (auto* progress = qobject_cast<ExportProgressWindow*>(window);
+                progress && progress->isVisible())
+              progress->pressCancel();
+        return true;
       case QEvent::MouseButtonPress:
       case QEvent::MouseButtonRelease:
       case QEvent::MouseButtonDblClick:
-      case QEvent::KeyPress:
       case QEvent::KeyRelease:
       case QEvent::Wheel:
       case QEvent::Shortcut:

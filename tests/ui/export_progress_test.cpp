@@ -1,8 +1,8 @@
 // An export as the user lives it while the office works on a thread of its own: no window of the
 // program takes a click, a key or a close until the click is over, and nothing queued meanwhile
 // fires after it; a stalled export shows its progress window with the step it is stuck on and a
-// fast one shows none; 取消 and Escape end the export before the save without a box, a restart or
-// a save, and the next export works; during the save 取消 is greyed out and the save completes.
+// fast one shows none; 取消 and Escape (wherever the focus is) end the export before the save without a box,
+// a restart or a save, and the next export works; during the save 取消 is greyed out and the save completes.
 
 #include <gtest/gtest.h>
 
@@ -157,9 +157,10 @@ TEST_F(ProgressWindowTest, AStalledExportShowsWhatItIsStuckOnAndAFastOneShowsNot
   EXPECT_EQ(rec.saves, 2);
 }
 
+enum class Way { Click, EscapeInIt, EscapeInTheSheetWindow };
 struct CancelWay {
   const char* name;
-  bool escape;  // or a click on 取消
+  Way way;
 };
 void PrintTo(const CancelWay& way, std::ostream* os) { *os << way.name; }
 
@@ -170,10 +171,16 @@ TEST_P(CancelInTheWindow, EndsTheExportWithoutABoxARestartOrASave) {
     QTest::qWait(400);
     ExportProgressWindow* window = progressWindow();
     ASSERT_NE(window, nullptr);
-    if (GetParam().escape) {
-      QTest::keyClick(window, Qt::Key_Escape);
-    } else {
-      QTest::mouseClick(cancelButton(window), Qt::LeftButton);
+    switch (GetParam().way) {
+      case Way::Click:
+        QTest::mouseClick(cancelButton(window), Qt::LeftButton);
+        break;
+      case Way::EscapeInIt:
+        QTest::keyClick(window, Qt::Key_Escape);
+        break;
+      case Way::EscapeInTheSheetWindow:  // where a click left the focus
+        QTest::keyClick(form->control({"Text17"}), Qt::Key_Escape);
+        break;
     }
     EXPECT_EQ(rec.interrupts, 1) << "the office was not ended";
     EXPECT_FALSE(cancelButton(window)->isEnabled());
@@ -194,7 +201,9 @@ TEST_P(CancelInTheWindow, EndsTheExportWithoutABoxARestartOrASave) {
 }
 
 INSTANTIATE_TEST_SUITE_P(ProgressWindow, CancelInTheWindow,
-                         ::testing::Values(CancelWay{"Click", false}, CancelWay{"Escape", true}),
+                         ::testing::Values(CancelWay{"Click", Way::Click},
+                                           CancelWay{"Escape", Way::EscapeInIt},
+                                           CancelWay{"EscapeInTheSheetWindow", Way::EscapeInTheSheetWindow}),
                          [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(ProgressWindowTest, DuringTheSaveCancelIsGreyedOutAndTheSaveCompletes) {
