@@ -20,6 +20,8 @@
 
 #include <benchmark/benchmark.h>
 
+#include "scratch_bill.h"
+
 #include "app/calculators.h"
 #include "app/office_warm_up.h"
 #include "logtally/form1.h"
@@ -33,25 +35,6 @@ using Clock = std::chrono::steady_clock;
 static std::string gTemplate;
 
 namespace {
-
-// A copy of the bill template in a directory of its own, removed again at the end.
-class ScratchBill {
- public:
-  ScratchBill() {
-    std::string pattern = (fs::temp_directory_path() / "quenby-bench-XXXXXX").string();
-    dir_ = ::mkdtemp(pattern.data());
-    const fs::path bill = dir_ / u8"账单明细.xls";
-    fs::copy_file(fs::path(std::u8string(gTemplate.begin(), gTemplate.end())), bill);
-    const std::u8string u8 = bill.u8string();
-    path_.assign(u8.begin(), u8.end());
-  }
-  ~ScratchBill() { fs::remove_all(dir_); }
-  const std::string& path() const { return path_; }
-
- private:
-  fs::path dir_;
-  std::string path_;
-};
 
 // Notes when the desktop is asked to show the bill; shows nothing.
 struct TimedViewer final : quenby::BillViewer {
@@ -71,7 +54,7 @@ long residentKb(pid_t pid) {
 }
 
 void clickToBill(benchmark::State& state, Case which) {
-  ScratchBill bill;
+  quenby::bench::ScratchBill bill(gTemplate);
   std::shared_ptr<quenby::OfficeReserve> reserve;
   if (which != Case::NoPrestart) reserve = std::make_shared<quenby::OfficeReserve>();
   std::optional<quenby::app::OfficeWarmUp> warmUp;
@@ -142,14 +125,8 @@ BENCHMARK(BM_ClickToBill_NoPrestart)
     ->ReportAggregatesOnly(true);
 
 int main(int argc, char** argv) {
-  if (argc < 2 || argv[1][0] == '-') {
-    std::fprintf(stderr, "usage: %s <bill template .xls> [benchmark flags]\n", argv[0]);
-    return 2;
-  }
-  gTemplate = argv[1];
-  argv[1] = argv[0];
-  ++argv;
-  --argc;
+  gTemplate = quenby::bench::takeTemplateArgument(argc, argv);
+  if (gTemplate.empty()) return 2;
   qputenv("QT_QPA_PLATFORM", "offscreen");
   QApplication app(argc, argv);
   benchmark::Initialize(&argc, argv);
