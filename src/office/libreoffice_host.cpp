@@ -255,14 +255,13 @@ void LibreOfficeHost::setCellText(int row, int column, const std::u16string& tex
     throw QuenbyError(ExportError::SpreadsheetFailed,
                       "单元格位置无效（行 " + std::to_string(row) + "，列 " + std::to_string(column) + "）");
   office_->call("写入单元格 " + columnName(column) + std::to_string(row), options_.callTimeout, [&] {
+    // Each call here is a round trip to the office: three per cell.
     Reference<css::table::XCell> cell = document_->sheet->getCellByPosition(column - 1, row - 1);
     if (text.empty()) {
       // An empty text empties the cell's content and keeps its formatting.
-      Reference<css::sheet::XSheetOperation> range(
-          document_->sheet->getCellRangeByPosition(column - 1, row - 1, column - 1, row - 1),
-          UNO_QUERY_THROW);
-      range->clearContents(css::sheet::CellFlags::VALUE | css::sheet::CellFlags::DATETIME |
-                           css::sheet::CellFlags::STRING | css::sheet::CellFlags::FORMULA);
+      Reference<css::sheet::XSheetOperation>(cell, UNO_QUERY_THROW)
+          ->clearContents(css::sheet::CellFlags::VALUE | css::sheet::CellFlags::DATETIME |
+                          css::sheet::CellFlags::STRING | css::sheet::CellFlags::FORMULA);
     } else {
       // Through XText the text is stored as it stands: "=1+1" stays text, "12" is not a number.
       Reference<css::text::XText>(cell, UNO_QUERY_THROW)->setString(toOUString(text));
