@@ -96,9 +96,10 @@ TEST(OfficeWarmUp, PrestartIsOffByEnvironmentOrSettingAndTheIdleTimeShortens) {
     }
     const std::shared_ptr<OfficeReserve> reserve = app::officeReserve();
     EXPECT_EQ(reserve != nullptr, row.on);
-    if (reserve)
+    if (reserve) {
       EXPECT_EQ(std::chrono::duration_cast<std::chrono::seconds>(reserve->idleTime()).count(),
                 row.idleSeconds);
+    }
   }
   QSettings(QStringLiteral("Quenby"), QStringLiteral("Quenby")).clear();
 }
