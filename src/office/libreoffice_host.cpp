@@ -340,8 +340,14 @@ void LibreOfficeHost::quit() {
     doc->sheet.clear();
     doc->component.clear();
   }
-  office_->terminate();
-  office_.reset();
+  if (reserve_) {
+    // The bill is closed: the office's exit is awaited by the reserve, not by the export.
+    const bool agreed = office_->askToEnd();
+    reserve_->retire(std::move(office_), agreed);
+  } else {
+    office_->terminate();
+    office_.reset();
+  }
   officeEnded();
   // The bill is saved; while Quenby ends it is not shown any more.
   if (terminationRequested()) raiseAbandoned();

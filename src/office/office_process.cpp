@@ -224,27 +224,32 @@ void OfficeProcess::leaveWatchers() noexcept {
   deadline_.stop();
 }
 
-void OfficeProcess::terminate() noexcept {
-  if (pid_ != 0) {
-    if (registered_) {
-      live_offices::remove(registeredGroup_);
-      registered_ = false;
-    }
-    bool agreed = true;
-    try {
-      if (desktop_.is()) agreed = call("退出", options_.quitTimeout, [&] { return desktop_->terminate(); });
-    } catch (...) {
-      // The office often drops the connection while it shuts down.
-    }
-    leaveWatchers();
-    dropConnection();
-    // An office that refuses to end (a listener vetoed) is not waited for.
-    if (!agreed || !waitForExit(options_.quitTimeout)) killGroup();
+bool OfficeProcess::askToEnd() noexcept {
+  if (pid_ == 0) return true;
+  if (registered_) {
+    live_offices::remove(registeredGroup_);
+    registered_ = false;
   }
+  bool agreed = true;
+  try {
+    if (desktop_.is()) agreed = call("退出", options_.quitTimeout, [&] { return desktop_->terminate(); });
+  } catch (...) {
+    // The office often drops the connection while it shuts down.
+  }
+  leaveWatchers();
+  dropConnection();
+  return agreed;
+}
+
+void OfficeProcess::finishEnding(bool agreed) noexcept {
+  // An office that refuses to end (a listener vetoed) is not waited for.
+  if (pid_ != 0 && (!agreed || !waitForExit(options_.quitTimeout))) killGroup();
   leaveWatchers();
   dropConnection();
   finishWatchdog();
 }
+
+void OfficeProcess::terminate() noexcept { finishEnding(askToEnd()); }
 
 void OfficeProcess::kill() noexcept {
   leaveWatchers();

@@ -82,6 +82,10 @@ class OfficeProcess {
 
   // Asks the office to end, waits for it within quitTimeout, kills it if it does not.
   void terminate() noexcept;
+  // The two halves of terminate(), for another thread to wait: asking (false when the office
+  // refused), then waiting, or killing an office that refused.
+  bool askToEnd() noexcept;
+  void finishEnding(bool agreed) noexcept;
   // Ends the office at once.
   void kill() noexcept;
 

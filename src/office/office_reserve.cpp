@@ -44,6 +44,14 @@ void OfficeReserve::refill() {
   changed_.notify_all();
 }
 
+void OfficeReserve::retire(std::unique_ptr<OfficeProcess> office, bool agreed) {
+  {
+    std::lock_guard lock(mutex_);
+    retired_.emplace_back(std::move(office), agreed);
+  }
+  changed_.notify_all();
+}
+
 void OfficeReserve::endOffice() {
   {
     std::lock_guard lock(mutex_);
@@ -120,7 +128,9 @@ void OfficeReserve::run() {
   std::unique_lock lock(mutex_);
   while (!stopping_) {
     const bool idleTooLong = Clock::now() >= touched_ + idleTime_;
-    if (wanted_ && !office_) {
+    if (!retired_.empty()) {
+      endRetired(lock);
+    } else if (wanted_ && !office_) {
       start(lock);
     } else if (office_ && waiting_ == 0 && (!wanted_ || idleTooLong)) {
       end(lock);
@@ -130,6 +140,7 @@ void OfficeReserve::run() {
       changed_.wait(lock);
     }
   }
+  endRetired(lock);
 }
 
 void OfficeReserve::start(std::unique_lock<std::mutex>& lock) {
@@ -157,6 +168,16 @@ void OfficeReserve::start(std::unique_lock<std::mutex>& lock) {
     failed_ = !interrupt->requested();
     wanted_ = false;
   }
+  changed_.notify_all();
+}
+
+void OfficeReserve::endRetired(std::unique_lock<std::mutex>& lock) {
+  auto retired = std::move(retired_);
+  retired_.clear();
+  lock.unlock();
+  for (auto& [office, agreed] : retired) office->finishEnding(agreed);
+  retired.clear();
+  lock.lock();
   changed_.notify_all();
 }
 

@@ -2,8 +2,9 @@
 // At most one private office started ahead of the next export, so that the export finds it
 // running and connected. The office starts on a thread of the reserve's own that runs at a lower
 // scheduling priority than the windows, which the office's processes inherit; then it waits idle.
-// An export's host takes it (waiting for one that is starting, never starting a second) and, once
-// the export's office has ended, has the next one started. An idle office is ended after the idle
+// An export's host takes it (waiting for one that is starting, never starting a second), hands it
+// back asked to end for the reserve to await its exit, and has the next one started after it.
+// An idle office is ended after the idle
 // time without a touch, and when the reserve is destroyed. Like every office of ours it is listed
 // for the termination handling and has its watchdog, so it never outlives Quenby. No Qt.
 
@@ -15,6 +16,8 @@
 #include <memory>
 #include <mutex>
 #include <thread>
+#include <utility>
+#include <vector>
 
 #include "office/libreoffice_host.h"
 
@@ -43,6 +46,9 @@ class OfficeReserve {
   void touch();
   // An export's office has ended: the next one is started. Returns at once.
   void refill();
+  // An export's office that was asked to end (askToEnd): its end is awaited here, so that the
+  // export need not wait, and before the next office starts. Returns at once.
+  void retire(std::unique_ptr<OfficeProcess> office, bool agreed);
   // Ends the office held, or the start in progress, in the background.
   void endOffice();
 
@@ -65,6 +71,7 @@ class OfficeReserve {
   void run();
   void start(std::unique_lock<std::mutex>& lock);
   void end(std::unique_lock<std::mutex>& lock);
+  void endRetired(std::unique_lock<std::mutex>& lock);
 
   const OfficeOptions options_;
   const std::chrono::milliseconds idleTime_;
@@ -78,6 +85,7 @@ class OfficeReserve {
   std::shared_ptr<OfficeInterrupt> startInterrupt_;  // of the start in progress
   std::exception_ptr startError_;                    // of the last start
   std::unique_ptr<OfficeProcess> office_;            // ready and idle
+  std::vector<std::pair<std::unique_ptr<OfficeProcess>, bool>> retired_;  // with whether it agreed
   Clock::time_point touched_ = Clock::now();
   int starts_ = 0;
   pid_t lastStarted_ = 0;
