@@ -52,15 +52,6 @@ void OfficeReserve::retire(std::unique_ptr<OfficeProcess> office, bool agreed) {
   changed_.notify_all();
 }
 
-void OfficeReserve::endOffice() {
-  {
-    std::lock_guard lock(mutex_);
-    wanted_ = false;
-    if (startInterrupt_) startInterrupt_->interrupt();
-  }
-  changed_.notify_all();
-}
-
 std::unique_ptr<OfficeProcess> OfficeReserve::take(const std::shared_ptr<OfficeInterrupt>& caller) {
   std::unique_lock lock(mutex_);
   bool waited = false;
@@ -89,7 +80,7 @@ std::unique_ptr<OfficeProcess> OfficeReserve::take(const std::shared_ptr<OfficeI
       try {
         std::rethrow_exception(error);
       } catch (const QuenbyError& e) {
-        // Ended by the reserve itself (endOffice): the export starts its own.
+        // Given up by the reserve itself, as it ends: the export starts its own.
         if (!e.is(ExportError::ExportCancelled)) throw;
       }
     }
@@ -114,11 +105,6 @@ bool OfficeReserve::waitUntilReady(std::chrono::milliseconds timeout) {
 int OfficeReserve::starts() const {
   std::lock_guard lock(mutex_);
   return starts_;
-}
-
-pid_t OfficeReserve::lastStarted() const {
-  std::lock_guard lock(mutex_);
-  return lastStarted_;
 }
 
 void OfficeReserve::run() {
@@ -161,7 +147,6 @@ void OfficeReserve::start(std::unique_lock<std::mutex>& lock) {
   startInterrupt_.reset();
   startError_ = error;
   if (office) {
-    lastStarted_ = office->pid();
     office_ = std::move(office);
   } else {
     // An office that cannot start is not tried again at every key: the next export tries.

@@ -49,8 +49,6 @@ class OfficeReserve {
   // An export's office that was asked to end (askToEnd): its end is awaited here, so that the
   // export need not wait, and before the next office starts. Returns at once.
   void retire(std::unique_ptr<OfficeProcess> office, bool agreed);
-  // Ends the office held, or the start in progress, in the background.
-  void endOffice();
 
   // For an export's host: the office once it is ready, watched by `caller` from then on; null when
   // there is none (the host starts its own) or it died waiting. A start that the caller waited for
@@ -59,12 +57,10 @@ class OfficeReserve {
   std::unique_ptr<OfficeProcess> take(const std::shared_ptr<OfficeInterrupt>& caller);
 
   // For tests and measurements: the process group of the idle office (0 when there is none),
-  // waiting until one is ready (false when none came in time), how many starts were begun, and
-  // the process group of the office the last start that succeeded brought up.
+  // waiting until one is ready (false when none came in time), and how many starts were begun.
   pid_t readyOffice() const;
   bool waitUntilReady(std::chrono::milliseconds timeout);
   int starts() const;
-  pid_t lastStarted() const;
 
  private:
   using Clock = std::chrono::steady_clock;
@@ -88,7 +84,6 @@ class OfficeReserve {
   std::vector<std::pair<std::unique_ptr<OfficeProcess>, bool>> retired_;  // with whether it agreed
   Clock::time_point touched_ = Clock::now();
   int starts_ = 0;
-  pid_t lastStarted_ = 0;
   std::thread thread_;  // last: it starts once everything above is there
 };
 
