@@ -2,8 +2,7 @@
 // on a real private LibreOffice, its export button clicked as the user does, the time taken when
 // the viewer (which would ask the desktop to show the bill) is called. Three cases side by side:
 //   Prestarted  the office started ahead and ready before each click (touched, waited for);
-//   FirstClick  pre-starting on, but the click is the first input: no office is ready, and the
-//               export starts its own (the next one is started after it);
+//   FirstClick  pre-starting on, but the click is the first input: the office starts with it;
 //   NoPrestart  pre-starting off (QUENBY_PRESTART=0): the export starts its own office.
 // Also the resident memory of the idle office started ahead: soffice.bin and its start process.
 //   export_click_bench <template.xls> [Google Benchmark flags]

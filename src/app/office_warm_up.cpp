@@ -3,7 +3,6 @@
 #include <QApplication>
 #include <QEvent>
 #include <QSettings>
-#include <optional>
 
 #include "office/office_reserve.h"
 #include "shell/sheet_window.h"
@@ -25,26 +24,10 @@ OfficeWarmUp::OfficeWarmUp(OfficeReserve& reserve) : reserve_(reserve) { qApp->i
 
 OfficeWarmUp::~OfficeWarmUp() { qApp->removeEventFilter(this); }
 
-namespace {
-
-// Whether `widget` is, or is inside, an export button of `window`.
-bool isExportButton(const shell::SheetWindow& window, const QWidget* widget) {
-  const std::optional<FieldId> id = window.addressOf(widget);
-  if (!id) return false;
-  for (const layout::Control& c : window.table().controls)
-    if (c.id == *id) return c.action == layout::Action::Export;
-  return false;
-}
-
-}  // namespace
-
 bool OfficeWarmUp::eventFilter(QObject* receiver, QEvent* event) {
   if (event->type() != QEvent::KeyPress && event->type() != QEvent::MouseButtonPress) return false;
   auto* widget = qobject_cast<QWidget*>(receiver);
-  auto* window = widget ? qobject_cast<shell::SheetWindow*>(widget->window()) : nullptr;
-  // The export button is left to the export, which needs its office at once: an office started
-  // for it now would start at the lower priority and be waited for. The next one comes after it.
-  if (window && !isExportButton(*window, widget)) reserve_.touch();
+  if (widget && qobject_cast<shell::SheetWindow*>(widget->window())) reserve_.touch();
   return false;
 }
 

@@ -1,8 +1,7 @@
 #pragma once
 // The private office started ahead of the first export, so that the export finds it ready: the
-// first key or click in a sheet window asks the reserve for one (but the press of an export button
-// itself, which starts its own office at once), and every key and click keeps it from being ended
-// as idle (after five minutes). Nothing starts with the program itself, so that a
+// first key or click in a sheet window asks the reserve for one, and every key and click keeps it
+// from being ended as idle (after five minutes). Nothing starts with the program itself, so that a
 // calculator opened for one sum pays for no office. Pre-starting is off with QUENBY_PRESTART=0 in
 // the environment or prestart=false under [office] in the user's Quenby.conf.
 
