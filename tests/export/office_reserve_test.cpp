@@ -51,15 +51,7 @@ std::u16string exportAndRead(SpreadsheetHost& host, const ScratchBill& bill, con
 
 bool runs(pid_t group) { return group != 0 && !runningMembers(group).empty(); }
 
-// The reserve itself, with pre-starting on or off: once is enough.
-class OfficeReserveTest : public testing::Test {
- protected:
-  void SetUp() override {
-    if (prestartOffInEnvironment()) GTEST_SKIP() << "runs with pre-starting on";
-  }
-};
-
-TEST_F(OfficeReserveTest, EachExportRunsInAnOfficeStartedAheadAndTheNextOneStartsAfterIt) {
+TEST(OfficeReserve, EachExportRunsInAnOfficeStartedAheadAndTheNextOneStartsAfterIt) {
   ScratchBill bill;
   auto reserve = std::make_shared<OfficeReserve>();
   WatchedHost host(reserve);
@@ -81,7 +73,7 @@ TEST_F(OfficeReserveTest, EachExportRunsInAnOfficeStartedAheadAndTheNextOneStart
       << "the second export's office still runs";
 }
 
-TEST_F(OfficeReserveTest, AnOfficeThatDiedWaitingIsReplacedByOneOfTheExportsOwn) {
+TEST(OfficeReserve, AnOfficeThatDiedWaitingIsReplacedByOneOfTheExportsOwn) {
   ScratchBill bill;
   auto reserve = std::make_shared<OfficeReserve>();
   WatchedHost host(reserve);
@@ -96,7 +88,7 @@ TEST_F(OfficeReserveTest, AnOfficeThatDiedWaitingIsReplacedByOneOfTheExportsOwn)
   EXPECT_EQ(host.startsSoFar[0], 1);
 }
 
-TEST_F(OfficeReserveTest, AnIdleOfficeIsEndedAfterTheIdleTimeWhichEveryTouchBeginsAnew) {
+TEST(OfficeReserve, AnIdleOfficeIsEndedAfterTheIdleTimeWhichEveryTouchBeginsAnew) {
   ScratchBill bill;
   test::ScopedTmpdir tmpdir(bill.dir() / "tmp");
   OfficeReserve reserve(OfficeOptions{}, milliseconds(3000));
@@ -121,12 +113,7 @@ struct Ending {
 };
 void PrintTo(const Ending& row, std::ostream* os) { *os << row.name; }
 
-class ReserveEnding : public testing::TestWithParam<Ending> {
- protected:
-  void SetUp() override {
-    if (prestartOffInEnvironment()) GTEST_SKIP() << "runs with pre-starting on";
-  }
-};
+class ReserveEnding : public testing::TestWithParam<Ending> {};
 
 TEST_P(ReserveEnding, EndsItsOfficeAndLeavesNothing) {
   ScratchBill bill;
@@ -150,7 +137,7 @@ INSTANTIATE_TEST_SUITE_P(OfficeReserve, ReserveEnding,
                          [](const auto& info) { return std::string(info.param.name); });
 
 // No office installed: one try at the first touch, none at the touches after, one after an export.
-TEST_F(OfficeReserveTest, AnOfficeThatCannotStartIsTriedAgainOnlyAfterTheNextExport) {
+TEST(OfficeReserve, AnOfficeThatCannotStartIsTriedAgainOnlyAfterTheNextExport) {
   ScratchBill scratch;
   OfficeOptions options;
   options.sofficePath = test::utf8(scratch.dir() / "no-such-soffice");

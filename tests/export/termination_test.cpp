@@ -20,7 +20,6 @@
 #include "forwarding_host.h"
 #include "logtally/log_tally_export.h"
 #include "office/office_process.h"
-#include "office/office_reserve.h"
 #include "office/process_group.h"
 #include "office_test_support.h"
 #include "workbook_reader.h"
@@ -126,7 +125,6 @@ class QuenbyEnding : public testing::TestWithParam<Ending> {};
 
 TEST_P(QuenbyEnding, LeavesNothingAndTheNextExportWorks) {
   const bool idle = GetParam().ready == std::string("idle");
-  if (idle && prestartOffInEnvironment()) GTEST_SKIP() << "runs with pre-starting on";
   ScratchBill bill;
   const std::string before = test::fileBytes(bill.bill());
   std::set<std::string> sockets;
