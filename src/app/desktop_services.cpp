@@ -82,9 +82,13 @@ void DesktopBillViewer::show(const std::string& pathUtf8, const std::u16string&)
                           "，但本机没有能打开它的电子表格程序。请安装 LibreOffice Calc 后再导出。");
 }
 
-ExportServices desktopExportServices() {
-  return {billWorkbookPath(), [] { return std::make_unique<LibreOfficeHost>(); },
-          [] { return std::make_unique<DesktopBillViewer>(); }, billTemplatePath};
+ExportServices desktopExportServices(std::shared_ptr<OfficeReserve> reserve) {
+  auto newHost = [reserve]() -> std::unique_ptr<SpreadsheetHost> {
+    if (reserve) return std::make_unique<LibreOfficeHost>(reserve);
+    return std::make_unique<LibreOfficeHost>();
+  };
+  return {billWorkbookPath(), newHost, [] { return std::make_unique<DesktopBillViewer>(); },
+          billTemplatePath};
 }
 
 const char kWebPageA[] = "https://quenby.example.com/calculators/";

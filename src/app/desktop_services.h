@@ -4,10 +4,15 @@
 // calculators.
 
 #include <QUrl>
+#include <memory>
 #include <string>
 
 #include "export/spreadsheet_host.h"
 #include "shell/window_export.h"
+
+namespace quenby {
+class OfficeReserve;
+}
 
 namespace quenby::app {
 
@@ -30,9 +35,9 @@ class DesktopBillViewer final : public BillViewer {
   void show(const std::string& pathUtf8, const std::u16string& sheetName) override;
 };
 
-// The bill in the documents folder, a private LibreOffice per click, the desktop's viewer, the
-// installed template.
-ExportServices desktopExportServices();
+// The bill in the documents folder, a private LibreOffice per click (taken from `reserve` when
+// there is one), the desktop's viewer, the installed template.
+ExportServices desktopExportServices(std::shared_ptr<OfficeReserve> reserve = nullptr);
 
 // The product's web pages of further calculators, the only addresses the program knows: A, all
 // calculators, from the log tally and sawn-timber windows; B, those for logs of many lengths, from

@@ -3,14 +3,18 @@
 // --version need no display.
 
 #include <QApplication>
+#include <memory>
+#include <optional>
 
 #include "app/autosave.h"
 #include "app/calculators.h"
 #include "app/command_line.h"
 #include "app/desktop_services.h"
 #include "app/ledger_access.h"
+#include "app/office_warm_up.h"
 #include "app/setup.h"
 #include "app/sheet_records.h"
+#include "office/office_reserve.h"
 #include "office/termination.h"
 
 int main(int argc, char* argv[]) {
@@ -26,8 +30,12 @@ int main(int argc, char* argv[]) {
     QMetaObject::invokeMethod(
         qApp, [] { QCoreApplication::exit(0); }, Qt::QueuedConnection);
   });
-  quenby::app::Calculators calculators(autosave.withSaveBeforeExport(quenby::app::desktopExportServices()),
-                                       quenby::app::openWebPage);
+  // Ended after the windows: the reserve ends its office and its thread when the last of them goes.
+  const std::shared_ptr<quenby::OfficeReserve> reserve = quenby::app::officeReserve();
+  std::optional<quenby::app::OfficeWarmUp> warmUp;
+  if (reserve) warmUp.emplace(*reserve);
+  quenby::app::Calculators calculators(
+      autosave.withSaveBeforeExport(quenby::app::desktopExportServices(reserve)), quenby::app::openWebPage);
   // The ledger: every export recorded, the sheets' drafts kept at the user's exit, Ctrl+L.
   quenby::app::SheetRecords records(autosave.store(), calculators);
   autosave.setDraftsAtExit([&records] { return records.draftsAtExit(); });
