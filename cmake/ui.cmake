@@ -92,6 +92,7 @@ if(TARGET quenby_office)
     src/app/ledger_access.cpp
     src/app/sheet_records.cpp
     src/app/test_log.cpp
+    src/app/program.cpp
   )
   set_source_files_properties(src/app/command_line.cpp PROPERTIES
     COMPILE_DEFINITIONS QUENBY_VERSION="${PROJECT_VERSION}")
