@@ -17,6 +17,8 @@
 
 #include <benchmark/benchmark.h>
 
+#include "scratch_bill.h"
+
 #include "calc/error.h"
 #include "logtally/log_tally_export.h"
 #include "logtally/log_tally_sheet.h"
@@ -30,25 +32,6 @@ namespace fs = std::filesystem;
 static std::string gTemplate;
 
 namespace {
-
-// A copy of the bill template in a directory of its own, removed again at the end.
-class ScratchBill {
- public:
-  ScratchBill() {
-    std::string pattern = (fs::temp_directory_path() / "quenby-bench-XXXXXX").string();
-    dir_ = ::mkdtemp(pattern.data());
-    const fs::path bill = dir_ / u8"账单明细.xls";
-    fs::copy_file(fs::path(std::u8string(gTemplate.begin(), gTemplate.end())), bill);
-    const std::u8string u8 = bill.u8string();
-    path_.assign(u8.begin(), u8.end());
-  }
-  ~ScratchBill() { fs::remove_all(dir_); }
-  const std::string& path() const { return path_; }
-
- private:
-  fs::path dir_;
-  std::string path_;
-};
 
 // The click's own procedure, minus the reminder box and the window that shows the bill.
 void runRoundTrips(benchmark::State& state, const quenby::ExportJob& job) {
@@ -67,7 +50,7 @@ void runRoundTrips(benchmark::State& state, const quenby::ExportJob& job) {
 }  // namespace
 
 static void BM_LogTallyRoundTrip(benchmark::State& state) {
-  ScratchBill bill;
+  quenby::bench::ScratchBill bill(gTemplate);
   quenby::LogTallySheet sheet;
   for (int row = 1; row <= quenby::LogTallySheet::kRows; ++row)
     for (int group = 0; group < quenby::LogTallySheet::kGroups; ++group) {
@@ -79,7 +62,7 @@ static void BM_LogTallyRoundTrip(benchmark::State& state) {
 BENCHMARK(BM_LogTallyRoundTrip)->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(7)->UseRealTime();
 
 static void BM_MultiLengthRoundTrip(benchmark::State& state) {
-  ScratchBill bill;
+  quenby::bench::ScratchBill bill(gTemplate);
   quenby::MultiLengthSheet sheet;
   for (int r = 0; r < quenby::MultiLengthSheet::kLines; ++r) {
     quenby::MultiLengthRow l = sheet.line(r);
@@ -98,7 +81,7 @@ BENCHMARK(BM_MultiLengthRoundTrip)
     ->UseRealTime();
 
 static void BM_SawnTimberRoundTrip(benchmark::State& state) {
-  ScratchBill bill;
+  quenby::bench::ScratchBill bill(gTemplate);
   quenby::SawnTimberSheet sheet;
   for (int r = 0; r < quenby::SawnTimberSheet::kLines; ++r) {
     quenby::SawnTimberRow line = sheet.line(r);
@@ -140,7 +123,7 @@ struct StallingHost final : quenby::SpreadsheetHost {
 }  // namespace
 
 static void BM_StalledOfficeToError(benchmark::State& state) {
-  ScratchBill scratch;
+  quenby::bench::ScratchBill scratch(gTemplate);
   for (auto _ : state) {
     quenby::LibreOfficeHost host;
     host.newInstance();
@@ -165,7 +148,7 @@ BENCHMARK(BM_StalledOfficeToError)
     ->UseManualTime();
 
 static void BM_StalledExportClickToError(benchmark::State& state) {
-  ScratchBill scratch;
+  quenby::bench::ScratchBill scratch(gTemplate);
   quenby::LogTallySheet sheet;
   const quenby::ExportJob job = quenby::logTallyExportJob(sheet, scratch.path());
   struct Silent final : quenby::BillViewer, quenby::Prompter {
@@ -190,14 +173,8 @@ BENCHMARK(BM_StalledExportClickToError)
     ->UseRealTime();
 
 int main(int argc, char** argv) {
-  if (argc < 2 || argv[1][0] == '-') {
-    std::fprintf(stderr, "usage: %s <bill template .xls> [benchmark flags]\n", argv[0]);
-    return 2;
-  }
-  gTemplate = argv[1];
-  argv[1] = argv[0];
-  ++argv;
-  --argc;
+  gTemplate = quenby::bench::takeTemplateArgument(argc, argv);
+  if (gTemplate.empty()) return 2;
   benchmark::Initialize(&argc, argv);
   benchmark::RunSpecifiedBenchmarks();
   return 0;

@@ -1,36 +1,28 @@
-// Start-up probe: the program's own start, made as src/app/main.cpp makes it (keep the two in
-// step): the command line, the application, the user's store and its recovery check, the
-// calculators with Form1, up to the first frame of the shown window on an exposed screen (see
-// first_frame.h). The store is the one XDG_DATA_HOME names: bench/startup.sh gives the probe a
-// private one, never the user's.
-// With QUENBY_PROBE_USER_EXIT=1 the probe leaves by the window's exit button instead, the way a
-// user ends the program, so that the next start finds a store as a user's start does.
+// Start-up probe: the program's own start, made as src/app/main.cpp makes it (the same Program):
+// the command line, the application, the user's store and its recovery check, the office's
+// reserve, the calculators with Form1, the ledger's records, up to the first frame of the shown
+// window on an exposed screen (see first_frame.h). The store is the one XDG_DATA_HOME names: bench/startup.sh
+// gives the probe a private one, never the user's. With QUENBY_PROBE_USER_EXIT=1 the probe leaves by the
+// window's exit button instead, the way a user ends the program, so that the next start finds a store as a
+// user's start does.
 
 #include <QAbstractButton>
 #include <QApplication>
 
 #include "first_frame.h"
 
-#include "app/autosave.h"
 #include "app/calculators.h"
 #include "app/command_line.h"
-#include "app/desktop_services.h"
+#include "app/program.h"
 #include "app/setup.h"
-#include "office/termination.h"
 
 int main(int argc, char* argv[]) {
   const quenby::app::CommandLine commandLine = quenby::app::readCommandLine(argc, argv);
   if (commandLine.exitStatus) return *commandLine.exitStatus;
   QApplication app(argc, argv);
   quenby::app::prepareApplication();
-  quenby::app::Autosave autosave;
-  quenby::installTerminationHandling([] {
-    QMetaObject::invokeMethod(
-        qApp, [] { QCoreApplication::exit(0); }, Qt::QueuedConnection);
-  });
-  quenby::app::Calculators calculators(autosave.withSaveBeforeExport(quenby::app::desktopExportServices()),
-                                       quenby::app::openWebPage);
-  autosave.keep(calculators);
+  quenby::app::Program program(commandLine);
+  quenby::app::Calculators& calculators = program.calculators();
   const auto shown = calculators.shown();
   QWidget* first = shown ? calculators.window(*shown) : calculators.startWindow();
   if (qEnvironmentVariableIntValue("QUENBY_PROBE_USER_EXIT") == 1) {
@@ -40,5 +32,5 @@ int main(int argc, char* argv[]) {
   } else {
     bench::leaveAtFirstFrame(first);
   }
-  return quenby::app::run(calculators);
+  return program.run();
 }

@@ -75,6 +75,7 @@ bool Autosave::keep(Calculators& calculators) {
 bool Autosave::recover() {
   std::optional<store::Snapshot> saved = store_->recover();
   if (!saved || saved->sheets.empty()) return false;
+  bool typed = false;
   for (const store::SheetState& sheet : saved->sheets) {
     const std::optional<Calculators::Calculator> which = Calculators::byStoreKey(sheet.key);
     if (!which) continue;  // a calculator this version does not have
@@ -83,7 +84,10 @@ bool Autosave::recover() {
     // Every text first, with no rule run, then the widgets: what was shown comes back as it was.
     store::restore(sheet, *window->attachedSheet());
     window->refreshFromSheet();
+    typed = typed || calculators_->holdsTypedText(*which);
   }
+  // A run that ended before anything was typed left nothing to bring back: a fresh start.
+  if (!typed) return false;
   const std::optional<Calculators::Calculator> shown = Calculators::byStoreKey(saved->shown);
   if (shown && calculators_->window(*shown)) calculators_->window(*shown)->show();
   return true;

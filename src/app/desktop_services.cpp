@@ -10,6 +10,7 @@
 #include <optional>
 
 #include "export/export_error.h"
+#include "office/libreoffice_host.h"
 #include "office/office_module.h"
 #include "office/termination.h"
 
@@ -111,9 +112,13 @@ std::unique_ptr<SpreadsheetHost> loadOfficeHost(const QStringList& folders) {
                                                          "）。请确认 LibreOffice Calc 与 Quenby 已正确安装");
 }
 
-ExportServices desktopExportServices() {
-  return {billWorkbookPath(), [] { return loadOfficeHost(officeModuleFolders()); },
-          [] { return std::make_unique<DesktopBillViewer>(); }, billTemplatePath};
+ExportServices desktopExportServices(std::shared_ptr<OfficeReserve> reserve) {
+  auto newHost = [reserve]() -> std::unique_ptr<SpreadsheetHost> {
+    if (reserve) return std::make_unique<LibreOfficeHost>(reserve);
+    return loadOfficeHost(officeModuleFolders());
+  };
+  return {billWorkbookPath(), newHost, [] { return std::make_unique<DesktopBillViewer>(); },
+          billTemplatePath};
 }
 
 const char kWebPageA[] = "https://quenby.example.com/calculators/";

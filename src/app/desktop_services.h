@@ -11,6 +11,10 @@
 #include "export/spreadsheet_host.h"
 #include "shell/window_export.h"
 
+namespace quenby {
+class OfficeReserve;
+}
+
 namespace quenby::app {
 
 enum class DesktopError : int {
@@ -41,9 +45,9 @@ QStringList officeModuleFolders();
 // UNO runtime missing, say).
 std::unique_ptr<SpreadsheetHost> loadOfficeHost(const QStringList& folders);
 
-// The bill in the documents folder, a private LibreOffice per click, the desktop's viewer, the
-// installed template.
-ExportServices desktopExportServices();
+// The bill in the documents folder, a private LibreOffice per click (taken from `reserve` when
+// there is one), the desktop's viewer, the installed template.
+ExportServices desktopExportServices(std::shared_ptr<OfficeReserve> reserve = nullptr);
 
 // The product's web pages of further calculators, the only addresses the program knows: A, all
 // calculators, from the log tally and sawn-timber windows; B, those for logs of many lengths, from

@@ -4,35 +4,15 @@
 
 #include <QApplication>
 
-#include "app/autosave.h"
-#include "app/calculators.h"
 #include "app/command_line.h"
-#include "app/desktop_services.h"
-#include "app/ledger_access.h"
+#include "app/program.h"
 #include "app/setup.h"
-#include "app/sheet_records.h"
-#include "office/termination.h"
 
 int main(int argc, char* argv[]) {
   const quenby::app::CommandLine commandLine = quenby::app::readCommandLine(argc, argv);
   if (commandLine.exitStatus) return *commandLine.exitStatus;
   QApplication app(argc, argv);
   quenby::app::prepareApplication();
-  // The user's store: this run's sheets are kept there, and those of a run that ended otherwise
-  // than by the user's own exit come back. Ends before the application does.
-  quenby::app::Autosave autosave;
-  // SIGTERM, SIGINT and SIGHUP end an export in progress and its office first, then the program.
-  quenby::installTerminationHandling([] {
-    QMetaObject::invokeMethod(
-        qApp, [] { QCoreApplication::exit(0); }, Qt::QueuedConnection);
-  });
-  quenby::app::Calculators calculators(autosave.withSaveBeforeExport(quenby::app::desktopExportServices()),
-                                       quenby::app::openWebPage);
-  // The ledger: every export recorded, the sheets' drafts kept at the user's exit, Ctrl+L.
-  quenby::app::SheetRecords records(autosave.store(), calculators);
-  autosave.setDraftsAtExit([&records] { return records.draftsAtExit(); });
-  quenby::app::LedgerAccess ledger(calculators, records, autosave.store().path());
-  autosave.keep(calculators);
-  if (commandLine.ledger) ledger.open();
-  return quenby::app::run(calculators, !commandLine.ledger);
+  quenby::app::Program program(commandLine);
+  return program.run();
 }

@@ -19,6 +19,10 @@ enum class ExportError : int {
   BillDiskFull = 1011,        // the bill's disk has no room for a saved copy of it
   BillFolderReadOnly = 1012,  // the bill's folder, or its whole file system, may not be written
   BillNotCreated = 1013,      // the missing bill could not be copied from its template
+  ExportCancelled = 1014,     // the user cancelled the export; never reported
 };
+
+// The error a cancelled export ends with.
+inline QuenbyError exportCancelled() { return QuenbyError(ExportError::ExportCancelled, "导出已取消"); }
 
 }  // namespace quenby

@@ -23,7 +23,7 @@ namespace {
 // Refused before anything starts: a restart would only meet the same text again.
 void checkTextsFit(const ExportJob& job) {
   for (const CellSource& c : job.cells) {
-    const std::size_t length = c.field->text().size();
+    const std::size_t length = c.text.size();
     if (length > kMaxCellTextLength)
       throw QuenbyError(ExportError::TextTooLong,
                         "字段 " + toString(c.id) + " 有 " + std::to_string(length) +
@@ -32,38 +32,72 @@ void checkTextsFit(const ExportJob& job) {
   }
 }
 
-void attempt(const ExportJob& job, ExportCounter& exportCount, SpreadsheetHost& host, BillViewer& viewer,
-             Prompter& prompter) {
-  if (exportCount.countAttempt()) prompter.remind(kExportReminder);
-  host.newInstance();
-  host.openWorkbook(job.workbookPath);
-  host.selectWorksheet(job.sheetName);
-  // Nothing is saved before the last cell is written, so a failure leaves the file as it was.
-  for (const CellSource& c : job.cells) host.setCellText(c.row, c.column, c.field->text());
-  host.save();
-  host.closeAllWorkbooks();
-  host.quit();
-  host.release();
-  viewer.show(job.workbookPath, job.sheetName);
+using Step = ExportProgress::Step;
+
+// From starting the instance to releasing it. A failed part releases its instance before it
+// returns, on the thread that drove it.
+void officePart(const ExportJob& job, SpreadsheetHost& host, ExportProgress& progress) {
+  try {
+    progress.enter(Step::Starting);
+    host.newInstance();
+    progress.enter(Step::Opening);
+    host.openWorkbook(job.workbookPath);
+    host.selectWorksheet(job.sheetName);
+    progress.enter(Step::Writing);
+    // Nothing is saved before the last cell is written, so a failure leaves the file as it was.
+    for (const CellSource& c : job.cells) {
+      host.setCellText(c.row, c.column, c.text);
+      progress.cellWritten();
+    }
+    progress.enter(Step::Saving);
+    host.save();
+    host.closeAllWorkbooks();
+    host.quit();
+    host.release();
+  } catch (...) {
+    host.release();
+    throw;
+  }
+}
+
+void attempt(const ExportJob& job, ExportCounter& exportCount, const ExportParties& parties,
+             ExportProgress& progress) {
+  if (exportCount.countAttempt()) parties.prompter.remind(kExportReminder);
+  auto part = [&] { officePart(job, parties.host, progress); };
+  if (parties.runOffice) {
+    parties.runOffice(part);
+  } else {
+    part();
+  }
+  progress.enter(Step::Showing);
+  parties.viewer.show(job.workbookPath, job.sheetName);
 }
 
 }  // namespace
 
-void runExport(const ExportJob& job, ExportCounter& exportCount, SpreadsheetHost& host, BillViewer& viewer,
-               Prompter& prompter) {
+void runExport(const ExportJob& job, ExportCounter& exportCount, const ExportParties& parties) {
   checkTextsFit(job);
+  ExportProgress own(static_cast<int>(job.cells.size()));
+  ExportProgress& progress = parties.progress ? *parties.progress : own;
   const int attempts = job.restart == RestartPolicy::OnceSilently ? 2 : 1;
   for (int i = 1;; ++i) {
     try {
-      attempt(job, exportCount, host, viewer, prompter);
+      attempt(job, exportCount, parties, progress);
       return;
     } catch (const QuenbyError& e) {
       // An abandoned attempt is neither saved nor closed; its instance is ended all the same.
-      host.release();
+      parties.host.release();
+      // What a cancel broke off is the user's choice, not a fault.
+      if (progress.cancelled()) throw exportCancelled();
       // While Quenby ends, no new office is started.
       if (i == attempts || e.is(ExportError::ExportAbandoned)) throw;
     }
   }
+}
+
+void runExport(const ExportJob& job, ExportCounter& exportCount, SpreadsheetHost& host, BillViewer& viewer,
+               Prompter& prompter) {
+  runExport(job, exportCount, ExportParties{host, viewer, prompter});
 }
 
 }  // namespace quenby

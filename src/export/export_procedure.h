@@ -4,9 +4,11 @@
 // where the window's policy says so.
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
+#include "export/export_progress.h"
 #include "export/spreadsheet_host.h"
 #include "sheet/cell_map.h"
 #include "sheet/sheet.h"
@@ -46,9 +48,26 @@ ExportJob exportJob(const SheetExport& spec, const Sheet& sheet, const std::stri
 
 extern const char16_t kExportReminder[];  // "每次打印前请先关闭*账单明细*"
 
+// Runs the office's part of an attempt (from starting the instance to releasing it) and returns
+// once that part has ended, raising what it raised. The windows run it on a thread of their own
+// and keep their event loop going meanwhile.
+using OfficeRunner = std::function<void(const std::function<void()>& officePart)>;
+
+// What one click's export talks to besides its job and its count. The count, the reminder and
+// showing the bill stay on the calling thread; only the host's calls go to the runner.
+struct ExportParties {
+  SpreadsheetHost& host;
+  BillViewer& viewer;
+  Prompter& prompter;
+  ExportProgress* progress = nullptr;  // where the export reports its steps and meets a cancel
+  OfficeRunner runOffice = {};         // unset: on the calling thread
+};
+
 // Runs one click's export. Raises the error of the last failed attempt. A field longer than a cell
 // holds (TextTooLong) is refused before the attempt is counted; an export abandoned because
-// Quenby ends (ExportAbandoned) is not restarted.
+// Quenby ends (ExportAbandoned) is not restarted, nor is one the user cancelled, which ends with
+// ExportCancelled whatever its broken call raised.
+void runExport(const ExportJob& job, ExportCounter& exportCount, const ExportParties& parties);
 void runExport(const ExportJob& job, ExportCounter& exportCount, SpreadsheetHost& host, BillViewer& viewer,
                Prompter& prompter);
 

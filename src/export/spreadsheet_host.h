@@ -26,6 +26,10 @@ class SpreadsheetHost {
   virtual void quit() = 0;               // end the instance
   // Drop the instance: ends it without saving when it is still running. Also after a failure.
   virtual void release() noexcept = 0;
+  // The user's cancel, from another thread while a call runs: ends the instance so that the call
+  // returns at once with an error. A host that cannot do so lets the export notice the cancel
+  // between its calls.
+  virtual void interrupt() noexcept {}
 };
 
 // Shows the saved bill to the user for printing.

@@ -34,8 +34,10 @@
 #include "office/bill_file_check.h"
 #include "office/bill_lock.h"
 #include "office/file_url.h"
+#include "office/office_interrupt.h"
 #include "office/office_names.h"
 #include "office/office_process.h"
+#include "office/office_reserve.h"
 #include "office/termination.h"
 
 namespace quenby {
@@ -116,8 +118,13 @@ css::beans::PropertyValue property(const char* name, const css::uno::Any& value)
 
 }  // namespace
 
-LibreOfficeHost::LibreOfficeHost() = default;
-LibreOfficeHost::LibreOfficeHost(OfficeOptions options) : options_(std::move(options)) {}
+LibreOfficeHost::LibreOfficeHost() : LibreOfficeHost(OfficeOptions{}) {}
+LibreOfficeHost::LibreOfficeHost(OfficeOptions options)
+    : interrupt_(std::make_shared<OfficeInterrupt>()), options_(std::move(options)) {}
+LibreOfficeHost::LibreOfficeHost(std::shared_ptr<OfficeReserve> reserve)
+    : LibreOfficeHost(reserve->options()) {
+  reserve_ = std::move(reserve);
+}
 LibreOfficeHost::~LibreOfficeHost() { release(); }
 
 pid_t LibreOfficeHost::officeProcessId() const noexcept { return office_ ? office_->pid() : 0; }
@@ -128,7 +135,18 @@ std::string LibreOfficeHost::profileDirectory() const {
 
 void LibreOfficeHost::newInstance() {
   release();
-  office_ = std::make_unique<OfficeProcess>(options_);
+  if (interrupt_->requested()) throw exportCancelled();
+  if (reserve_) office_ = reserve_->take(interrupt_);
+  if (!office_) office_ = std::make_unique<OfficeProcess>(options_, interrupt_);
+}
+
+void LibreOfficeHost::interrupt() noexcept { interrupt_->interrupt(); }
+
+void LibreOfficeHost::officeEnded() noexcept {
+  try {
+    if (reserve_) reserve_->refill();
+  } catch (...) {
+  }
 }
 
 void LibreOfficeHost::openWorkbook(const std::string& pathUtf8) {
@@ -237,14 +255,13 @@ void LibreOfficeHost::setCellText(int row, int column, const std::u16string& tex
     throw QuenbyError(ExportError::SpreadsheetFailed,
                       "单元格位置无效（行 " + std::to_string(row) + "，列 " + std::to_string(column) + "）");
   office_->call("写入单元格 " + columnName(column) + std::to_string(row), options_.callTimeout, [&] {
+    // Each call here is a round trip to the office: three per cell.
     Reference<css::table::XCell> cell = document_->sheet->getCellByPosition(column - 1, row - 1);
     if (text.empty()) {
       // An empty text empties the cell's content and keeps its formatting.
-      Reference<css::sheet::XSheetOperation> range(
-          document_->sheet->getCellRangeByPosition(column - 1, row - 1, column - 1, row - 1),
-          UNO_QUERY_THROW);
-      range->clearContents(css::sheet::CellFlags::VALUE | css::sheet::CellFlags::DATETIME |
-                           css::sheet::CellFlags::STRING | css::sheet::CellFlags::FORMULA);
+      Reference<css::sheet::XSheetOperation>(cell, UNO_QUERY_THROW)
+          ->clearContents(css::sheet::CellFlags::VALUE | css::sheet::CellFlags::DATETIME |
+                          css::sheet::CellFlags::STRING | css::sheet::CellFlags::FORMULA);
     } else {
       // Through XText the text is stored as it stands: "=1+1" stays text, "12" is not a number.
       Reference<css::text::XText>(cell, UNO_QUERY_THROW)->setString(toOUString(text));
@@ -323,8 +340,15 @@ void LibreOfficeHost::quit() {
     doc->sheet.clear();
     doc->component.clear();
   }
-  office_->terminate();
-  office_.reset();
+  if (reserve_) {
+    // The bill is closed: the office's exit is awaited by the reserve, not by the export.
+    const bool agreed = office_->askToEnd();
+    reserve_->retire(std::move(office_), agreed);
+  } else {
+    office_->terminate();
+    office_.reset();
+  }
+  officeEnded();
   // The bill is saved; while Quenby ends it is not shown any more.
   if (terminationRequested()) raiseAbandoned();
 }
@@ -339,7 +363,10 @@ void LibreOfficeHost::release() noexcept {
     } catch (...) {
     }
   }
-  office_.reset();
+  if (office_) {
+    office_.reset();
+    officeEnded();
+  }
 }
 
 }  // namespace quenby

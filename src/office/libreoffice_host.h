@@ -1,8 +1,9 @@
 #pragma once
-// The spreadsheet host on LibreOffice Calc. Every instance is a private headless office that
-// this host starts itself (own temporary profile, own pipe, own process group), drives through
-// UNO and ends again: no office process outlives the host, also after a failure, a call that
-// passes its deadline, or the end of the program (see office_process.h and termination.h).
+// The spreadsheet host on LibreOffice Calc. Every instance is a private headless office (own
+// temporary profile, own pipe, own process group) that this host starts itself, or takes ready
+// from a reserve of offices started ahead (office_reserve.h); the host drives it through UNO and
+// ends it again: no office process outlives the host, also after a failure, a call that passes its
+// deadline, a cancel, or the end of the program (see office_process.h and termination.h).
 
 #include <sys/types.h>
 
@@ -29,12 +30,17 @@ struct OfficeOptions {
   std::chrono::milliseconds timeoutPerMegabyte{5000};
 };
 
+class OfficeInterrupt;
 class OfficeProcess;
+class OfficeReserve;
 
 class LibreOfficeHost final : public SpreadsheetHost {
  public:
   LibreOfficeHost();
   explicit LibreOfficeHost(OfficeOptions options);
+  // Takes its offices from `reserve`, with the reserve's options, and has the reserve start the
+  // next one once an office of its has ended.
+  explicit LibreOfficeHost(std::shared_ptr<OfficeReserve> reserve);
   ~LibreOfficeHost() override;
   LibreOfficeHost(const LibreOfficeHost&) = delete;
   LibreOfficeHost& operator=(const LibreOfficeHost&) = delete;
@@ -47,6 +53,10 @@ class LibreOfficeHost final : public SpreadsheetHost {
   void closeAllWorkbooks() override;
   void quit() override;
   void release() noexcept override;
+  // Any thread: ends the office at once, also one that is starting or that the host waits for
+  // from the reserve; the blocked call raises ExportCancelled, and so does every later one. A host
+  // that was interrupted is not used again.
+  void interrupt() noexcept override;
 
   // The running office: its process id (0 when none) and its temporary profile directory
   // (empty when none). For tests and diagnostics.
@@ -55,6 +65,10 @@ class LibreOfficeHost final : public SpreadsheetHost {
 
  private:
   struct Document;
+  void officeEnded() noexcept;
+
+  std::shared_ptr<OfficeReserve> reserve_;
+  std::shared_ptr<OfficeInterrupt> interrupt_;
   OfficeOptions options_;
   std::unique_ptr<OfficeProcess> office_;
   std::unique_ptr<Document> document_;

@@ -30,7 +30,9 @@ using css::uno::UNO_QUERY;
 using css::uno::UNO_QUERY_THROW;
 using Clock = std::chrono::steady_clock;
 
-OfficeProcess::OfficeProcess(const OfficeOptions& options) : options_(options) {
+OfficeProcess::OfficeProcess(const OfficeOptions& options, std::shared_ptr<OfficeInterrupt> interrupt)
+    : options_(options), interrupt_(std::move(interrupt)) {
+  if (interrupt_ && interrupt_->requested()) throw exportCancelled();
   std::string soffice = findOffice(options.sofficePath);
   if (soffice.empty()) {
     std::string description = "没有找到电子表格程序 LibreOffice Calc";
@@ -68,6 +70,8 @@ void OfficeProcess::spawn(const std::string& soffice) {
   watchdog_.start(pid_, profileDir_);
   registered_ = live_offices::add(pid_);
   if (!registered_) raiseAbandoned();
+  registeredGroup_ = pid_;
+  if (interrupt_ && !interrupt_->watch(pid_)) throw exportCancelled();
   deadline_.start(pid_);
 }
 
@@ -97,6 +101,7 @@ void OfficeProcess::connect(std::chrono::milliseconds timeout) {
         return connector->connect(description);
       } catch (const css::connection::NoConnectException&) {
       }
+      if (interrupt_ && interrupt_->requested()) throw exportCancelled();
       if (waitForExit(std::chrono::milliseconds(0)))
         throw QuenbyError(ExportError::SpreadsheetNoAnswer,
                           "电子表格程序（LibreOffice）启动后立即退出了，没有响应");
@@ -132,6 +137,19 @@ void OfficeProcess::recordSockets() noexcept {
       if (recordedSockets_.insert(path).second) appendToOwnerRecord(profileDir_, kKeySocket, path);
   } catch (...) {
   }
+}
+
+bool OfficeProcess::running() const {
+  if (pid_ == 0 || officePid_ == 0) return false;
+  for (pid_t member : runningMembers(pid_))
+    if (member == officePid_) return true;
+  return false;
+}
+
+void OfficeProcess::watchedBy(std::shared_ptr<OfficeInterrupt> interrupt) {
+  if (interrupt_) interrupt_->unwatch();
+  interrupt_ = std::move(interrupt);
+  if (interrupt_ && pid_ != 0 && !interrupt_->watch(pid_)) throw exportCancelled();
 }
 
 void OfficeProcess::noteWorkbook(const std::string& billPath) {
@@ -199,33 +217,39 @@ void OfficeProcess::killGroup() noexcept {
 // touch its group once we begin to reap it.
 void OfficeProcess::leaveWatchers() noexcept {
   if (registered_) {
-    live_offices::remove(pid_);
+    live_offices::remove(registeredGroup_);
     registered_ = false;
   }
+  if (interrupt_) interrupt_->unwatch();
   deadline_.stop();
 }
 
-void OfficeProcess::terminate() noexcept {
-  if (pid_ != 0) {
-    if (registered_) {
-      live_offices::remove(pid_);
-      registered_ = false;
-    }
-    bool agreed = true;
-    try {
-      if (desktop_.is()) agreed = call("退出", options_.quitTimeout, [&] { return desktop_->terminate(); });
-    } catch (...) {
-      // The office often drops the connection while it shuts down.
-    }
-    leaveWatchers();
-    dropConnection();
-    // An office that refuses to end (a listener vetoed) is not waited for.
-    if (!agreed || !waitForExit(options_.quitTimeout)) killGroup();
+bool OfficeProcess::askToEnd() noexcept {
+  if (pid_ == 0) return true;
+  if (registered_) {
+    live_offices::remove(registeredGroup_);
+    registered_ = false;
   }
+  bool agreed = true;
+  try {
+    if (desktop_.is()) agreed = call("退出", options_.quitTimeout, [&] { return desktop_->terminate(); });
+  } catch (...) {
+    // The office often drops the connection while it shuts down.
+  }
+  leaveWatchers();
+  dropConnection();
+  return agreed;
+}
+
+void OfficeProcess::finishEnding(bool agreed) noexcept {
+  // An office that refuses to end (a listener vetoed) is not waited for.
+  if (pid_ != 0 && (!agreed || !waitForExit(options_.quitTimeout))) killGroup();
   leaveWatchers();
   dropConnection();
   finishWatchdog();
 }
+
+void OfficeProcess::terminate() noexcept { finishEnding(askToEnd()); }
 
 void OfficeProcess::kill() noexcept {
   leaveWatchers();
@@ -236,6 +260,7 @@ void OfficeProcess::kill() noexcept {
 
 void OfficeProcess::raiseIfCutOff(const std::string& doing, std::chrono::milliseconds timeout) {
   if (terminationRequested()) raiseAbandoned();
+  if (interrupt_ && interrupt_->requested()) throw exportCancelled();
   if (deadline_.passed()) {
     const auto seconds = (timeout.count() + 999) / 1000;
     throw QuenbyError(ExportError::SpreadsheetNoAnswer,

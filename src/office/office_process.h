@@ -8,7 +8,8 @@
 // host). A watchdog process holds the other end of a pipe only we write to: when we end, however
 // we end, it ends the office and removes what the office leaves (profile, sockets, the bill's lock).
 // Ending the office here (terminate or kill) reaps it and lets the watchdog clean up at once.
-// Every call on the office has a deadline; when it passes, the office is killed.
+// Every call on the office has a deadline; when it passes, the office is killed. Another thread may
+// end the office through its interrupt (office_interrupt.h); otherwise one thread at a time uses it.
 // This class starts, connects, ends and kills; the profile (office_profile.h), the watchdog
 // (office_watchdog.h), the deadline (call_deadline.h) and the command line (office_launch.h) are
 // each a file of their own.
@@ -16,6 +17,7 @@
 #include <sys/types.h>
 
 #include <chrono>
+#include <memory>
 #include <set>
 #include <string>
 
@@ -25,6 +27,7 @@
 #include "export/export_error.h"
 #include "office/call_deadline.h"
 #include "office/libreoffice_host.h"
+#include "office/office_interrupt.h"
 #include "office/office_watchdog.h"
 #include "office/uno_bridge.h"
 
@@ -34,8 +37,9 @@ class OfficeProcess {
  public:
   // Starts the office and connects to it, after ending the offices of ours whose owner is gone.
   // Raises SpreadsheetMissing when there is no office to start, SpreadsheetNoAnswer when it does
-  // not answer in time and ExportAbandoned when Quenby is ending; nothing is left behind then.
-  explicit OfficeProcess(const OfficeOptions& options);
+  // not answer in time, ExportAbandoned when Quenby is ending and ExportCancelled when `interrupt`
+  // (it may be null) is interrupted; nothing is left behind then.
+  explicit OfficeProcess(const OfficeOptions& options, std::shared_ptr<OfficeInterrupt> interrupt = nullptr);
   ~OfficeProcess();  // kills the office when it still runs
   OfficeProcess(const OfficeProcess&) = delete;
   OfficeProcess& operator=(const OfficeProcess&) = delete;
@@ -44,6 +48,12 @@ class OfficeProcess {
   pid_t pid() const noexcept { return pid_; }
   pid_t officePid() const noexcept { return officePid_; }  // soffice.bin, once connected
   const std::string& profileDirectory() const noexcept { return profileDir_; }
+
+  // Whether soffice.bin still runs (an office started ahead may have died while it waited).
+  bool running() const;
+  // From now on `interrupt` ends this office. Raises ExportCancelled, the office ended, when it
+  // was interrupted already.
+  void watchedBy(std::shared_ptr<OfficeInterrupt> interrupt);
 
   // unoCall with a deadline: when `timeout` passes the office is killed, and the call raises
   // SpreadsheetNoAnswer saying so (ExportAbandoned when the office was ended because Quenby ends).
@@ -72,6 +82,10 @@ class OfficeProcess {
 
   // Asks the office to end, waits for it within quitTimeout, kills it if it does not.
   void terminate() noexcept;
+  // The two halves of terminate(), for another thread to wait: asking (false when the office
+  // refused), then waiting, or killing an office that refused.
+  bool askToEnd() noexcept;
+  void finishEnding(bool agreed) noexcept;
   // Ends the office at once.
   void kill() noexcept;
 
@@ -94,6 +108,8 @@ class OfficeProcess {
   pid_t officePid_ = 0;  // soffice.bin
   OfficeWatchdog watchdog_;
   bool registered_ = false;
+  pid_t registeredGroup_ = 0;  // pid_ is cleared when the group's leader is reaped
+  std::shared_ptr<OfficeInterrupt> interrupt_;
   std::set<std::string> recordedSockets_;
   css::uno::Reference<css::bridge::XBridge> bridge_;
   css::uno::Reference<css::frame::XDesktop2> desktop_;

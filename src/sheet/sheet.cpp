@@ -59,7 +59,7 @@ void Sheet::addRules(const std::vector<FieldId>& triggers, const std::vector<Cle
 std::vector<CellSource> resolveCellMap(const Sheet& sheet, const std::vector<CellMapEntry>& map) {
   std::vector<CellSource> cells;
   cells.reserve(map.size());
-  for (const CellMapEntry& e : map) cells.push_back({e.row, e.column, e.field, &sheet.field(e.field)});
+  for (const CellMapEntry& e : map) cells.push_back({e.row, e.column, e.field, sheet.field(e.field).text()});
   return cells;
 }
 

@@ -74,7 +74,7 @@ class Sheet {
   std::map<std::pair<std::string_view, int>, Field*> byId_;
 };
 
-// The cells of a map with the fields of `sheet` they come from.
+// The cells of a map with the texts their fields of `sheet` hold now.
 std::vector<CellSource> resolveCellMap(const Sheet& sheet, const std::vector<CellMapEntry>& map);
 
 }  // namespace quenby

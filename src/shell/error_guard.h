@@ -24,8 +24,9 @@ void guarded(QWidget* parent, Handler&& handler) noexcept {
   try {
     handler();
   } catch (const QuenbyError& e) {
-    // An export broken off because the program is ending has nobody left to tell.
-    if (e.is(ExportError::ExportAbandoned)) return;
+    // An export broken off because the program is ending has nobody left to tell; one the user
+    // cancelled is no fault.
+    if (e.is(ExportError::ExportAbandoned) || e.is(ExportError::ExportCancelled)) return;
     reportError(parent, e.number(), e.description());
   } catch (const std::bad_alloc&) {
     reportError(parent, static_cast<int>(ErrorCode::OutOfMemory),

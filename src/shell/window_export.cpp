@@ -4,22 +4,28 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QKeyEvent>
 #include <QMessageBox>
 #include <QPushButton>
 
 #include "calc/error.h"
 #include "export/export_error.h"
 #include "shell/error_guard.h"
+#include "shell/export_progress_window.h"
+#include "shell/off_ui_thread.h"
 
 namespace quenby {
 
 namespace {
 
-// Swallows mouse and key input to one window while an export blocks the event loop, including
-// input that queued up meanwhile, so that a click made during the export does not fire after it.
+// From an export's click until its last box is answered, no input reaches a window of the program
+// but a modal box (the reminder, an error, the template offer) and the export's progress window,
+// whose 取消 is the one way out: no switching, going back, quitting or second export meanwhile.
+// Nothing is disabled, so the fields keep their look. Input that queued up is delivered (and
+// dropped) before the blocker goes, so that nothing fires late.
 class InputBlocker final : public QObject {
  public:
-  explicit InputBlocker(QWidget* window) : window_(window) { qApp->installEventFilter(this); }
+  InputBlocker() { qApp->installEventFilter(this); }
   ~InputBlocker() override {
     QCoreApplication::processEvents();  // deliver (and drop) what queued up
     qApp->removeEventFilter(this);
@@ -28,23 +34,41 @@ class InputBlocker final : public QObject {
  protected:
   bool eventFilter(QObject* receiver, QEvent* event) override {
     switch (event->type()) {
+      case QEvent::KeyPress:
+        if (!blocked(receiver)) return false;
+        // Escape presses 取消 wherever the focus is: a click on a sheet window takes it there.
+        if (static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape)
+          for (QWidget* window : QApplication::topLevelWidgets())
+            if (auto* progress = qobject_cast<ExportProgressWindow*>(window);
+                progress && progress->isVisible())
+              progress->pressCancel();
+        return true;
       case QEvent::MouseButtonPress:
       case QEvent::MouseButtonRelease:
       case QEvent::MouseButtonDblClick:
-      case QEvent::KeyPress:
       case QEvent::KeyRelease:
       case QEvent::Wheel:
-      case QEvent::Shortcut: {
-        auto* widget = qobject_cast<QWidget*>(receiver);
-        return widget && widget->window() == window_;
-      }
+      case QEvent::Shortcut:
+      case QEvent::ShortcutOverride:
+      case QEvent::ContextMenu:
+        return blocked(receiver);
+      case QEvent::Close:
+        // Closing a sheet window ends the program or goes back; the window stays open.
+        if (!blocked(receiver)) return false;
+        event->ignore();
+        return true;
       default:
         return false;
     }
   }
 
  private:
-  QWidget* window_;
+  static bool blocked(QObject* receiver) {
+    auto* widget = qobject_cast<QWidget*>(receiver);
+    if (!widget) return false;
+    QWidget* window = widget->window();
+    return !window->isModal() && !qobject_cast<ExportProgressWindow*>(window);
+  }
 };
 
 class BusyCursor {
@@ -93,10 +117,30 @@ void exportFromWindow(QWidget* window, const ExportJob& job, ExportCounter& expo
   if (services.beforeExport) services.beforeExport();
   MessageBoxPrompter prompter(window);
   BusyCursor busy;
-  InputBlocker blocker(window);
   std::unique_ptr<SpreadsheetHost> host = services.newHost();
   std::unique_ptr<BillViewer> viewer = services.newViewer();
-  runExport(job, exportCount, *host, *viewer, prompter);
+  ExportProgress progress(static_cast<int>(job.cells.size()));
+  ExportProgressWindow progressWindow(
+      window, progress,
+      [&] {
+        if (progress.cancel()) host->interrupt();
+      },
+      services.progressDelay);
+  // The desktop is asked on this thread, which blocks meanwhile: the window says so first.
+  struct ShowingViewer final : BillViewer {
+    BillViewer& viewer;
+    ExportProgressWindow& progressWindow;
+    ShowingViewer(BillViewer& v, ExportProgressWindow& w) : viewer(v), progressWindow(w) {}
+    void show(const std::string& path, const std::u16string& sheet) override {
+      progressWindow.refresh();
+      viewer.show(path, sheet);
+    }
+  } showing(*viewer, progressWindow);
+  runExport(job, exportCount,
+            ExportParties{*host, showing, prompter, &progress, [&](const std::function<void()>& officePart) {
+                            progressWindow.arm();
+                            runOffUiThread(officePart);
+                          }});
 }
 
 bool offerBillTemplate(QWidget* window, const ExportServices& services) {
@@ -116,6 +160,7 @@ bool offerBillTemplate(QWidget* window, const ExportServices& services) {
 
 void exportOnClick(QWidget* window, const ExportJob& job, ExportCounter& exportCount,
                    const ExportServices& services) noexcept {
+  InputBlocker blocker;
   auto exportOnce = [&] {
     exportFromWindow(window, job, exportCount, services);
     if (services.afterExport) services.afterExport();

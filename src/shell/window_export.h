@@ -1,9 +1,11 @@
 #pragma once
-// A sheet window's side of an export: the reminder box, the busy cursor, the window's input held
-// back while the export blocks it, the offer to create a missing bill from its template, and the
-// services the application hands each window.
+// A sheet window's side of an export: the reminder box, the busy cursor, the office's work on a
+// thread of its own while the event loop goes on, the progress window with its 取消 for a long
+// export, the program's input held back until the click is over, the offer to create a missing
+// bill from its template, and the services the application hands each window.
 
 #include <QWidget>
+#include <chrono>
 #include <functional>
 #include <memory>
 #include <string>
@@ -28,6 +30,8 @@ struct ExportServices {
   // desktop: the application records the sheet as it stood at the click (at beforeExport). An
   // error it raises is shown like any other, the bill being saved and shown already. May be empty.
   std::function<void()> afterExport = {};
+  // How long an export runs before its progress window appears.
+  std::chrono::milliseconds progressDelay{1000};
 };
 
 // The modal reminder: text, OK only, no icon, caption "Quenby".
@@ -40,8 +44,9 @@ class MessageBoxPrompter final : public Prompter {
   QWidget* window_;
 };
 
-// One click's export from `window`: busy cursor, the window's input blocked until it returns,
-// including what queued up meanwhile. Errors reach the caller (the window's error guard).
+// One export from `window`: the busy cursor, the office's work off this thread, the progress window
+// once the export has run for services.progressDelay. Errors reach the caller (the window's error
+// guard); a cancelled export ends with ExportCancelled, which the guard does not report.
 void exportFromWindow(QWidget* window, const ExportJob& job, ExportCounter& exportCount,
                       const ExportServices& services);
 
@@ -54,7 +59,8 @@ extern const char16_t kBillTemplateOffer[];  // "账单明细.xls 不存在。�
 bool offerBillTemplate(QWidget* window, const ExportServices& services);
 
 // A click of a window's export button: the export inside the window's error guard and, when it
-// failed for want of the bill, the offer and one export more, each inside the guard too.
+// failed for want of the bill, the offer and one export more, each inside the guard too. Until
+// all that is over no window of the program takes input, except the boxes and 取消.
 void exportOnClick(QWidget* window, const ExportJob& job, ExportCounter& exportCount,
                    const ExportServices& services) noexcept;
 

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <map>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -26,9 +27,15 @@ struct Recorder : SpreadsheetHost, BillViewer, Prompter {
   int attempt = 0;
   std::map<std::pair<int, int>, std::string> cells;  // what the last attempt wrote
   int saves = 0;
+  // The user presses 取消 inside the call named `cancelOn` ("cell": the 101st cell write).
+  ExportProgress* progress = nullptr;
+  std::string cancelOn;
+  std::optional<bool> cancelTaken;
+  ExportProgress::Step stepAtCancel{};
 
   void call(const std::string& name) {
     log.push_back(name);
+    if (name == cancelOn && !cancelTaken) stepAtCancel = progress->step(), cancelTaken = progress->cancel();
     if (name == failOn && failInAttempts.count(attempt)) throw QuenbyError(failWith, "失败 " + name);
   }
   void newInstance() override {
@@ -40,7 +47,8 @@ struct Recorder : SpreadsheetHost, BillViewer, Prompter {
   void selectWorksheet(const std::u16string& name) override { call("sheet " + u8(name)); }
   void setCellText(int row, int column, const std::u16string& text) override {
     if (log.empty() || log.back() != "cell") log.push_back("cell");
-    if (failOn == "cell" && failInAttempts.count(attempt) && cells.size() == 100) call("cell");
+    const bool failing = failOn == "cell" && failInAttempts.count(attempt);
+    if ((failing || (cancelOn == "cell" && !cancelTaken)) && cells.size() == 100) call("cell");
     cells[{row, column}] = u8(text);
   }
   void save() override {
@@ -213,6 +221,56 @@ TEST(ExportProcedure, AFieldLongerThanACellHoldsIsRefusedBeforeTheAttemptIsCount
   }
 }
 
+// 取消 pressed inside a call: before the save it ends the export at once, without a restart, with
+// the instance released; from the save on it is refused and the export completes.
+TEST(ExportProcedure, ACancelBeforeTheSaveEndsTheExportAndOneFromTheSaveOnIsRefused) {
+  using Step = ExportProgress::Step;
+  struct Row {
+    const char* name;
+    const char* call;
+    Step step;   // what the progress says at that moment
+    bool taken;  // the cancel is taken, and the export ends with 1014
+  };
+  for (const Row& row : {Row{"while the office starts", "new", Step::Starting, true},
+                         Row{"while the bill opens", "open", Step::Opening, true},
+                         Row{"while the worksheet is taken", "sheet 原木一", Step::Opening, true},
+                         Row{"while cells are written", "cell", Step::Writing, true},
+                         Row{"during the save", "save", Step::Saving, false},
+                         Row{"while the office quits", "quit", Step::Saving, false},
+                         Row{"while the bill is shown", "show", Step::Showing, false}}) {
+    SCOPED_TRACE(row.name);
+    LogTallySheet sheet;
+    ExportCounter count;
+    ExportProgress progress(203);
+    Recorder r;
+    r.progress = &progress;
+    r.cancelOn = row.call;
+    const int error = errorNumber([&] {
+      runExport(logTallyExportJob(sheet, "/b.xls"), count, ExportParties{r, r, r, &progress});
+    });
+    ASSERT_TRUE(r.cancelTaken.has_value()) << "no call " << row.call;
+    EXPECT_EQ(*r.cancelTaken, row.taken);
+    EXPECT_EQ(r.stepAtCancel, row.step);
+    EXPECT_EQ(progress.cancelled(), row.taken);
+    EXPECT_EQ(count.value(), 1);  // a cancel is never followed by a restart
+    EXPECT_EQ(r.attempt, 1);
+    if (row.taken) {
+      EXPECT_EQ(error, 1014);
+      EXPECT_EQ(r.saves, 0);
+      EXPECT_EQ(r.log.back(), "release");
+      EXPECT_EQ(std::count(r.log.begin(), r.log.end(), "show"), 0);
+      if (std::string(row.call) == "cell") {
+        EXPECT_EQ(progress.cellsWritten(), 100);
+      }
+    } else {
+      EXPECT_EQ(error, 0);
+      EXPECT_EQ(r.saves, 1);
+      EXPECT_EQ(r.log.back(), "show");
+      EXPECT_EQ(progress.cellsWritten(), 203);
+    }
+  }
+}
+
 TEST(ExportCounter, StopsAtTheLargestSixteenBitValue) {
   ExportCounter c;
   EXPECT_TRUE(c.countAttempt());
@@ -236,7 +294,7 @@ TEST(LogTallyCellMap, WritesEachOf203CellsOnceFromItsField) {
   for (const CellSource& c : logTallyExportJob(sheet, "").cells) {
     ASSERT_GE(c.column, 1);
     ASSERT_LE(c.column, 12);
-    EXPECT_TRUE(byCell.emplace(cellName(c.row, c.column), u8(c.field->text())).second)
+    EXPECT_TRUE(byCell.emplace(cellName(c.row, c.column), u8(c.text)).second)
         << cellName(c.row, c.column) << " written twice";
   }
   EXPECT_EQ(byCell.size(), 203u);

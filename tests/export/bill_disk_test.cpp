@@ -113,7 +113,7 @@ TEST_P(BillDiskTest, SaysTheCauseThatHoldsAndLeavesTheBillAsItWas) {
   }
   if (HasFatalFailure()) return;
 
-  LibreOfficeHost host;
+  LibreOfficeHost host = test::officeHost();
   host.newInstance();
   const std::string profile = host.profileDirectory();
   try {

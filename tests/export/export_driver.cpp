@@ -2,9 +2,10 @@
 // export: termination handling installed at start-up, the export on the main ("user-interface")
 // thread, and a quit that is only posted to the main thread's loop.
 //   export_driver <bill> [--cell-delay-ms N] [--signal-during-save SIGNAL] [--signal-before-save SIGNAL]
-//                 [--signal-before-quit SIGNAL] [--no-restart]
+//                 [--signal-before-quit SIGNAL] [--no-restart] [--idle]
 // Prints "writing" once the first cell is written, then "exported" or "error <number>", and "quit"
-// when the posted quit is taken.
+// when the posted quit is taken. With --idle it exports nothing: it starts an office ahead, prints
+// "idle" once that office is ready, and waits.
 
 #include <signal.h>
 #include <unistd.h>
@@ -14,6 +15,7 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <thread>
 
@@ -22,6 +24,7 @@
 #include "forwarding_host.h"
 #include "logtally/log_tally_export.h"
 #include "office/libreoffice_host.h"
+#include "office/office_reserve.h"
 #include "office/termination.h"
 
 namespace {
@@ -88,40 +91,54 @@ int main(int argc, char** argv) {
   if (argc < 2) {
     std::fprintf(stderr,
                  "usage: %s <bill> [--cell-delay-ms N] [--signal-(during|before)-save SIGNAL] "
-                 "[--signal-before-quit SIGNAL]\n",
+                 "[--signal-before-quit SIGNAL] [--no-restart] [--idle]\n",
                  argv[0]);
     return 2;
   }
   std::setvbuf(stdout, nullptr, _IOLBF, 0);
-  DriverHost host;
-  bool restart = true;
-  for (int i = 2; i < argc; ++i) {
-    if (!std::strcmp(argv[i], "--no-restart")) restart = false;
-    if (!std::strcmp(argv[i], "--cell-delay-ms") && i + 1 < argc)
-      host.cellDelay = milliseconds(std::atoi(argv[++i]));
-    if (!std::strcmp(argv[i], "--signal-during-save") && i + 1 < argc)
-      host.signalDuringSave = std::atoi(argv[++i]);
-    if (!std::strcmp(argv[i], "--signal-before-save") && i + 1 < argc)
-      host.signalBeforeSave = std::atoi(argv[++i]);
-    if (!std::strcmp(argv[i], "--signal-before-quit") && i + 1 < argc)
-      host.signalBeforeQuit = std::atoi(argv[++i]);
+  auto flag = [&](const char* name) {
+    for (int i = 2; i < argc; ++i)
+      if (!std::strcmp(argv[i], name)) return true;
+    return false;
+  };
+  auto option = [&](const char* name) {
+    for (int i = 2; i + 1 < argc; ++i)
+      if (!std::strcmp(argv[i], name)) return std::atoi(argv[i + 1]);
+    return 0;
+  };
+  const bool idle = flag("--idle");
+  // Idle, the driver holds an office started ahead and nothing else.
+  std::optional<DriverHost> host;
+  if (!idle) {
+    host.emplace();
+    host->cellDelay = milliseconds(option("--cell-delay-ms"));
+    host->signalDuringSave = option("--signal-during-save");
+    host->signalBeforeSave = option("--signal-before-save");
+    host->signalBeforeQuit = option("--signal-before-quit");
   }
 
   // As the application's main does it: the quit is posted to the event loop of the main thread.
   std::atomic<bool> quitPosted{false};
   installTerminationHandling([&] { quitPosted = true; });
 
-  LogTallySheet sheet;
-  sheet.field("Text17").setText(u"林场");
-  test::Silent silent;
-  try {
-    ExportJob job = logTallyExportJob(sheet, argv[1]);
-    if (!restart) job.restart = RestartPolicy::None;
-    ExportCounter exportCount;
-    runExport(job, exportCount, host, silent, silent);
-    std::printf("exported\n");
-  } catch (const quenby::QuenbyError& e) {
-    std::printf("error %d\n", e.number());
+  std::optional<OfficeReserve> reserve;
+  if (idle) {
+    reserve.emplace().touch();
+    if (!reserve->waitUntilReady(milliseconds(30000))) return 4;
+    std::printf("idle\n");
+  } else {
+    LogTallySheet sheet;
+    sheet.field("Text17").setText(u"林场");
+    test::Silent silent;
+    try {
+      ExportJob job = logTallyExportJob(sheet, argv[1]);
+      if (flag("--no-restart")) job.restart = RestartPolicy::None;
+      ExportCounter exportCount;
+      runExport(job, exportCount, *host, silent, silent);
+      std::printf("exported\n");
+    } catch (const quenby::QuenbyError& e) {
+      std::printf("error %d\n", e.number());
+    }
   }
   // The event loop, until the quit arrives.
   for (int i = 0; i < 3000 && !quitPosted; ++i) std::this_thread::sleep_for(milliseconds(10));

@@ -43,7 +43,7 @@ std::string expectFailure(LibreOfficeHost& host, int number, Step&& step) {
 TEST(HostFailure, MissingWorkbookNamesThePathAndCreatesNothing) {
   ScratchBill scratch;
   const fs::path missing = scratch.dir() / u8"不在这里" / u8"账单明细.xls";
-  LibreOfficeHost host;
+  LibreOfficeHost host = test::officeHost();
   host.newInstance();
   std::string description = expectFailure(host, 1003, [&] { host.openWorkbook(test::utf8(missing)); });
   EXPECT_NE(description.find(test::utf8(missing)), std::string::npos) << description;
@@ -53,7 +53,7 @@ TEST(HostFailure, MissingWorkbookNamesThePathAndCreatesNothing) {
 TEST(HostFailure, MissingWorksheetNamesTheSheetAndLeavesTheWorkbookUnchanged) {
   ScratchBill bill;
   const std::string before = test::fileBytes(bill.bill());
-  LibreOfficeHost host;
+  LibreOfficeHost host = test::officeHost();
   host.newInstance();
   host.openWorkbook(bill.billUtf8());
   std::string description = expectFailure(host, 1004, [&] { host.selectWorksheet(u"原木三"); });
@@ -75,7 +75,7 @@ class NotAWorkbookTest : public testing::TestWithParam<NotAWorkbook> {};
 TEST_P(NotAWorkbookTest, IsReportedAsNoReadableWorkbookAndLeftAsItIs) {
   ScratchBill bill;
   std::ofstream(bill.bill(), std::ios::binary | std::ios::trunc) << GetParam().bytes;
-  LibreOfficeHost host;
+  LibreOfficeHost host = test::officeHost();
   host.newInstance();
   std::string description = expectFailure(host, 1008, [&] { host.openWorkbook(bill.billUtf8()); });
   EXPECT_NE(description.find(bill.billUtf8()), std::string::npos) << description;
@@ -127,7 +127,7 @@ TEST_P(UnsavableBill, SaveSaysWhyAndToCloseItAndChangesNothing) {
   }
   const std::string before = test::fileBytes(bill.bill());
 
-  LibreOfficeHost host;
+  LibreOfficeHost host = test::officeHost();
   test::openSheet(host, bill, u"原木一");
   host.setCellText(7, 1, u"30");
   std::string description = expectFailure(host, 1005, [&] { host.save(); });
@@ -152,14 +152,14 @@ INSTANTIATE_TEST_SUITE_P(HostFailure, UnsavableBill,
 TEST(HostFailure, ABillOpenInAnotherOfficeIsNotSavedAndItsLockSurvives) {
   ScratchBill bill;
   const fs::path lock = bill.dir() / u8".~lock.账单明细.xls#";
-  LibreOfficeHost other;  // stands for the office that shows the bill to the user
+  LibreOfficeHost other = test::officeHost();  // stands for the office that shows the bill to the user
   other.newInstance();
   other.openWorkbook(bill.billUtf8());
   ASSERT_TRUE(fs::exists(lock));
   const std::string lockText = test::fileBytes(lock);
   const std::string before = test::fileBytes(bill.bill());
 
-  LibreOfficeHost host;
+  LibreOfficeHost host = test::officeHost();
   test::openSheet(host, bill, u"原木一");
   host.setCellText(7, 2, u"5");
   std::string description = expectFailure(host, 1005, [&] { host.save(); });
@@ -177,7 +177,7 @@ TEST(HostFailure, AbsentOfficeSaysToInstallLibreOfficeCalcAndCreatesNoProfile) {
 
   OfficeOptions options;
   options.sofficePath = test::utf8(scratch.dir() / "no-such-soffice");
-  LibreOfficeHost host(options);
+  LibreOfficeHost host = test::officeHost(options);
   try {
     host.newInstance();
     ADD_FAILURE() << "no error raised";
@@ -210,7 +210,7 @@ TEST_P(SilentOfficeTest, NoAnswerKillsTheWholeProcessGroupAndRemovesTheProfile) 
   OfficeOptions options;
   options.sofficePath = script.string();
   options.answerTimeout = std::chrono::milliseconds(1500);
-  LibreOfficeHost host(options);
+  LibreOfficeHost host = test::officeHost(options);
   const auto start = std::chrono::steady_clock::now();
   try {
     host.newInstance();
@@ -238,7 +238,7 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(HostFailure, CallsWithoutAnInstanceOrWorkbookFailWithoutStartingAnything) {
-  LibreOfficeHost host;
+  LibreOfficeHost host = test::officeHost();
   auto code = [](auto&& call) {
     try {
       call();

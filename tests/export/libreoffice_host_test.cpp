@@ -88,7 +88,7 @@ TEST(LibreOfficeHost, WritesTextThatReadsBackAsTextAndLeavesTheRestOfTheWorkbook
   const std::string before = test::fileBytes(bill.bill());
   std::string profile;
   {
-    LibreOfficeHost host;
+    LibreOfficeHost host = test::officeHost();
     host.newInstance();
     profile = host.profileDirectory();
     ASSERT_FALSE(profile.empty());
@@ -136,7 +136,7 @@ TEST(LibreOfficeHost, TheSavedBillOpensOnTheSheetJustWrittenAndNothingElseChange
   const WorkbookView before = readWorkbookView(test::utf8(test::templatePath()));
   ASSERT_EQ(before.activeSheet, u"原木一");
   ASSERT_EQ(before.selectedSheets, std::vector<std::u16string>{u"原木一"});
-  LibreOfficeHost host;
+  LibreOfficeHost host = test::officeHost();
   test::openSheet(host, bill, u"原木二");
   host.setCellText(5, 1, u"二号");
   host.save();
@@ -158,7 +158,7 @@ TEST(LibreOfficeHost, AnAbandonedAttemptLeavesNoOfficeAndNoLockSoTheRetrySaves) 
   const std::string before = test::fileBytes(bill.bill());
   std::string firstProfile;
   {
-    LibreOfficeHost host;
+    LibreOfficeHost host = test::officeHost();
     host.newInstance();
     firstProfile = host.profileDirectory();
     host.openWorkbook(bill.billUtf8());
@@ -172,7 +172,7 @@ TEST(LibreOfficeHost, AnAbandonedAttemptLeavesNoOfficeAndNoLockSoTheRetrySaves) 
   EXPECT_EQ(test::fileBytes(bill.bill()), before);
 
   // The retry runs on the same host object: newInstance replaces whatever is left.
-  LibreOfficeHost host;
+  LibreOfficeHost host = test::officeHost();
   host.newInstance();
   host.openWorkbook(bill.billUtf8());
   host.newInstance();
@@ -209,7 +209,7 @@ TEST(LibreOfficeHost, WritesTheBillByItsChineseNameInTheCLocale) {
   ScratchBill bill;
   {
     ScopedLcAll posix("POSIX");
-    LibreOfficeHost host;
+    LibreOfficeHost host = test::officeHost();
     try {
       openSheet(host, bill, u"原木二");
       host.setCellText(5, 1, u"林班小班");

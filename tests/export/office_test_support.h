@@ -21,6 +21,7 @@
 
 #include <gtest/gtest.h>
 
+#include "forwarding_host.h"
 #include "office/libreoffice_host.h"
 
 extern char** environ;

@@ -49,7 +49,7 @@ class StalledOffice : public testing::TestWithParam<Stall> {};
 TEST_P(StalledOffice, IsEndedAtTheDeadlineAndLeavesTheBillAsItWas) {
   ScratchBill bill;
   const std::string before = test::fileBytes(bill.bill());
-  LibreOfficeHost host(shortDeadlines());
+  LibreOfficeHost host = test::officeHost(shortDeadlines());
   host.newInstance();
   const std::string profile = host.profileDirectory();
   const Step stallAt = GetParam().step;
@@ -110,7 +110,7 @@ INSTANTIATE_TEST_SUITE_P(Deadlines, StalledOffice,
 TEST(Deadlines, AnOfficeStalledInTheMiddleOfASaveLeavesNoCopyBesideTheBill) {
   ScratchBill bill;
   const std::string before = test::fileBytes(bill.bill());
-  LibreOfficeHost host(shortDeadlines());
+  LibreOfficeHost host = test::officeHost(shortDeadlines());
   test::openSheet(host, bill, u"原木一");
   host.setCellText(7, 1, u"30");
   std::atomic<bool> saving{true}, stopped{false};

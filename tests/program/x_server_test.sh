@@ -2,7 +2,9 @@
 # The real program on a private X server without a window manager, where the program moves its
 # window itself: a right-button drag on Form1's background moves the window and one from a field
 # does not; Command6, the window system's close request and SIGTERM, SIGINT and SIGHUP each end the
-# program at once with exit code 0. Nothing started here outlives the script.
+# program at once with exit code 0. A click in Form1 starts an office ahead; an export held by that
+# office (stopped) shows its progress window and does not keep SIGTERM from ending the program in
+# order, with no office left and the bill as it was. Nothing started here outlives the script.
 #   x_server_test.sh <quenby executable>
 set -euo pipefail
 quenby=$1
@@ -84,3 +86,38 @@ for signal in TERM INT HUP; do
   kill -s "$signal" "$quenby_pid"
   ends_at_once "SIG$signal"
 done
+
+# An export held by a stopped office. Its profile, and so its command line, is under our TMPDIR.
+template="$(dirname "$quenby")/resources/账单明细.xls"
+[ -f "$template" ] || { echo "x_server_test: no bill template beside $quenby: the held export is not tried"; exit 0; }
+mkdir -p "$HOME/Documents" "$work/tmp"
+cp "$template" "$HOME/Documents/"
+export TMPDIR="$work/tmp"
+start
+IFS=, read -r x y <<<"$(position)"
+xdotool mousemove $((x + 246)) $((y + 98)) click 1  # Text17
+office=""
+for _ in $(seq 100); do
+  office=$(pgrep -o -f "oosplash.*$TMPDIR" || true)
+  [ -n "$office" ] && break
+  sleep 0.1
+done
+[ -n "$office" ] || fail "a click in Form1 started no office ahead"
+echo "ok: a click in Form1 starts the office ahead"
+kill -STOP -- "-$office"
+xdotool mousemove $((x + 645)) $((y + 413)) click 1  # Command3
+sleep 0.5
+xdotool key Return  # the reminder
+sleep 1.5
+[ "$(xdotool search --onlyvisible --name '^Quenby$' | wc -l)" -ge 2 ] || fail "no progress window over the held export"
+echo "ok: the held export shows its progress window"
+kill -s TERM "$quenby_pid"
+ends_at_once "SIGTERM during the held export"
+for _ in $(seq 50); do
+  pgrep -f "$TMPDIR" >/dev/null || break
+  sleep 0.1
+done
+! pgrep -f "$TMPDIR" >/dev/null || fail "an office outlived the program"
+[ -z "$(ls -A "$TMPDIR")" ] || fail "left in TMPDIR: $(ls "$TMPDIR")"
+cmp -s "$template" "$HOME/Documents/账单明细.xls" || fail "the bill changed"
+echo "ok: nothing of the office is left and the bill is as it was"

@@ -186,6 +186,20 @@ TEST_F(AutosaveTest, AStartBringsBackEachTextAsItWasAndTheWindowThatWasShown) {
   EXPECT_EQ(run.commits, 0);  // putting the sheets back changed no field
 }
 
+TEST_F(AutosaveTest, ARunEndedWithNothingTypedIsNotBroughtBack) {
+  {
+    Session run(path);
+    QTimer::singleShot(0, [] { QCoreApplication::exit(0); });  // as a termination signal ends it
+    ASSERT_EQ(app::run(run.calculators), 0);
+  }
+  testing::MessageBoxAnswerer answerer;
+  Session next(path);
+  EXPECT_FALSE(next.recovered);
+  EXPECT_EQ(next.calculators.shown(), Calculators::LogTally);
+  QTest::qWait(200);
+  EXPECT_TRUE(answerer.all().empty()) << answerer.seen().text.toStdString();
+}
+
 TEST_F(AutosaveTest, TheUserOwnExitAloneMakesTheNextStartFresh) {
   struct Row {
     const char* what;

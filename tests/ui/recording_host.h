@@ -1,10 +1,13 @@
 #pragma once
 // A spreadsheet host and bill viewer that only record what an export asks of them, for the window
 // tests of the export buttons. Opening the bill can be made to fail a number of times, and one
-// cell write once.
+// cell write once. The host's calls come on the export's own thread; what a test does inside the
+// first cell write or the save runs on the user-interface thread meanwhile, while the export waits.
 
 #include <QApplication>
 #include <QCursor>
+#include <QThread>
+#include <exception>
 #include <functional>
 #include <map>
 #include <memory>
@@ -29,7 +32,26 @@ struct Recording {
   std::map<std::pair<int, int>, std::string> cells;  // (row, column) -> last text written
   bool busyWhileWriting = false;
   std::function<void()> duringFirstWrite;  // run once, inside the first cell write
+  std::function<void()> duringSave;        // run once, inside the save
+  int interrupts = 0;
 };
+
+// Runs `fn` on the user-interface thread and waits for it; what it raises is raised here.
+inline void onUiThread(const std::function<void()>& fn) {
+  if (QThread::currentThread() == qApp->thread()) return fn();
+  std::exception_ptr error;
+  QMetaObject::invokeMethod(
+      qApp,
+      [&] {
+        try {
+          fn();
+        } catch (...) {
+          error = std::current_exception();
+        }
+      },
+      Qt::BlockingQueuedConnection);
+  if (error) std::rethrow_exception(error);
+}
 
 inline std::string cellName(int row, int column) {
   return std::string(1, static_cast<char>('A' + column - 1)) + std::to_string(row);
@@ -48,9 +70,11 @@ class RecordingHost final : public SpreadsheetHost {
   }
   void selectWorksheet(const std::u16string& name) override { r_.worksheets.push_back(name); }
   void setCellText(int row, int column, const std::u16string& text) override {
-    r_.busyWhileWriting =
-        QApplication::overrideCursor() && QApplication::overrideCursor()->shape() == Qt::WaitCursor;
-    if (auto during = std::exchange(r_.duringFirstWrite, nullptr)) during();
+    onUiThread([&] {
+      r_.busyWhileWriting =
+          QApplication::overrideCursor() && QApplication::overrideCursor()->shape() == Qt::WaitCursor;
+    });
+    if (auto during = std::exchange(r_.duringFirstWrite, nullptr)) onUiThread(during);
     if (r_.failWrite > 0 && r_.writes.size() + 1 == static_cast<size_t>(r_.failWrite)) {
       r_.failWrite = 0;
       throw QuenbyError(ExportError::SpreadsheetFailed, "写入单元格 " + cellName(row, column) + " 失败");
@@ -58,10 +82,14 @@ class RecordingHost final : public SpreadsheetHost {
     r_.writes.push_back(cellName(row, column));
     r_.cells[{row, column}] = u8(text);
   }
-  void save() override { ++r_.saves; }
+  void save() override {
+    if (auto during = std::exchange(r_.duringSave, nullptr)) onUiThread(during);
+    ++r_.saves;
+  }
   void closeAllWorkbooks() override {}
   void quit() override {}
   void release() noexcept override {}
+  void interrupt() noexcept override { ++r_.interrupts; }
 
  private:
   Recording& r_;

@@ -1,0 +1,34 @@
+#include "app/program.h"
+
+#include <QCoreApplication>
+
+#include "app/desktop_services.h"
+#include "app/setup.h"
+#include "office/office_reserve.h"
+#include "office/termination.h"
+
+namespace quenby::app {
+
+Program::Program(const CommandLine& commandLine)
+    : ledgerAlone_(commandLine.ledger),
+      reserve_(officeReserve()),
+      calculators_(autosave_.withSaveBeforeExport(desktopExportServices(reserve_)), openWebPage),
+      records_(autosave_.store(), calculators_),
+      ledger_(calculators_, records_, autosave_.store().path()) {
+  // SIGTERM, SIGINT and SIGHUP end an export in progress and its office first, then the event
+  // loop: the autosave saves the sheets as the program ends.
+  installTerminationHandling([] {
+    QMetaObject::invokeMethod(
+        qApp, [] { QCoreApplication::exit(0); }, Qt::QueuedConnection);
+  });
+  if (reserve_) warmUp_.emplace(*reserve_);
+  autosave_.setDraftsAtExit([this] { return records_.draftsAtExit(); });
+  autosave_.keep(calculators_);
+  if (ledgerAlone_) ledger_.open();
+}
+
+Program::~Program() = default;
+
+int Program::run() { return app::run(calculators_, !ledgerAlone_); }
+
+}  // namespace quenby::app

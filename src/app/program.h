@@ -1,0 +1,46 @@
+#pragma once
+// Quenby's parts, made in the order they depend on each other and ended in the reverse: the
+// user's store with the autosave (whose recovery brings back the sheets of a run that did not end
+// by the user's exit), the handling of termination signals, the office started ahead, the
+// calculators with their windows, the ledger. main() and the start-up probe make the same.
+
+#include <memory>
+#include <optional>
+
+#include "app/autosave.h"
+#include "app/calculators.h"
+#include "app/command_line.h"
+#include "app/ledger_access.h"
+#include "app/office_warm_up.h"
+#include "app/sheet_records.h"
+
+namespace quenby {
+class OfficeReserve;
+}
+
+namespace quenby::app {
+
+class Program {
+ public:
+  // Needs the QApplication made and prepared (prepareApplication).
+  explicit Program(const CommandLine& commandLine);
+  ~Program();
+  Program(const Program&) = delete;
+  Program& operator=(const Program&) = delete;
+
+  Calculators& calculators() { return calculators_; }
+  // Shows the log tally window, or the ledger alone (--ledger), and runs until the program ends.
+  int run();
+
+ private:
+  const bool ledgerAlone_;
+  Autosave autosave_;  // outlives the windows, so that an end in order saves them
+  // Ended after the windows: the reserve ends its office and its thread when the last of them goes.
+  std::shared_ptr<OfficeReserve> reserve_;
+  std::optional<OfficeWarmUp> warmUp_;
+  Calculators calculators_;
+  SheetRecords records_;  // every export recorded, the sheets' drafts kept at the user's exit
+  LedgerAccess ledger_;
+};
+
+}  // namespace quenby::app

@@ -1,0 +1,184 @@
+#include "office/office_reserve.h"
+
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <string_view>
+
+#include "office/office_interrupt.h"
+#include "office/office_process.h"
+#include "office/termination.h"
+
+namespace quenby {
+
+OfficeReserve::OfficeReserve(OfficeOptions options, std::chrono::milliseconds idleTime)
+    : options_(std::move(options)), idleTime_(idleTime), thread_(&OfficeReserve::run, this) {}
+
+OfficeReserve::~OfficeReserve() {
+  {
+    std::lock_guard lock(mutex_);
+    stopping_ = true;
+    if (startInterrupt_) startInterrupt_->interrupt();
+  }
+  changed_.notify_all();
+  thread_.join();
+}
+
+void OfficeReserve::touch() {
+  {
+    std::lock_guard lock(mutex_);
+    touched_ = Clock::now();
+    if (!failed_ && !terminationRequested()) wanted_ = true;
+  }
+  changed_.notify_all();
+}
+
+void OfficeReserve::refill() {
+  {
+    std::lock_guard lock(mutex_);
+    touched_ = Clock::now();
+    failed_ = false;
+    wanted_ = !terminationRequested();
+  }
+  changed_.notify_all();
+}
+
+void OfficeReserve::retire(std::unique_ptr<OfficeProcess> office, bool agreed) {
+  {
+    std::lock_guard lock(mutex_);
+    retired_.emplace_back(std::move(office), agreed);
+  }
+  changed_.notify_all();
+}
+
+std::unique_ptr<OfficeProcess> OfficeReserve::take(const std::shared_ptr<OfficeInterrupt>& caller) {
+  std::unique_lock lock(mutex_);
+  bool waited = false;
+  ++waiting_;
+  // A start asked for and not yet begun counts as begun.
+  while (starting_ || (wanted_ && !office_ && !stopping_)) {
+    waited = true;
+    if (caller->requested()) {
+      // Given up with the export: an office the user gave up on waiting for is not kept.
+      if (startInterrupt_) startInterrupt_->interrupt();
+      wanted_ = false;
+      --waiting_;
+      throw exportCancelled();
+    }
+    changed_.wait_for(lock, std::chrono::milliseconds(20));
+  }
+  --waiting_;
+  wanted_ = false;
+  std::unique_ptr<OfficeProcess> office = std::move(office_);
+  const std::exception_ptr error = waited ? startError_ : nullptr;
+  lock.unlock();
+  changed_.notify_all();
+
+  if (!office) {
+    if (error) {
+      try {
+        std::rethrow_exception(error);
+      } catch (const QuenbyError& e) {
+        // Given up by the reserve itself, as it ends: the export starts its own.
+        if (!e.is(ExportError::ExportCancelled)) throw;
+      }
+    }
+    return nullptr;
+  }
+  if (!office->running()) return nullptr;  // ended, and what it left removed, by its destructor
+  office->watchedBy(caller);
+  return office;
+}
+
+pid_t OfficeReserve::readyOffice() const {
+  std::lock_guard lock(mutex_);
+  return office_ ? office_->pid() : 0;
+}
+
+bool OfficeReserve::waitUntilReady(std::chrono::milliseconds timeout) {
+  std::unique_lock lock(mutex_);
+  changed_.wait_for(lock, timeout, [&] { return office_ || (!starting_ && !wanted_); });
+  return office_ != nullptr;
+}
+
+int OfficeReserve::starts() const {
+  std::lock_guard lock(mutex_);
+  return starts_;
+}
+
+void OfficeReserve::run() {
+  // On Linux the niceness is the thread's own, and what the thread starts inherits it: the office
+  // and its watchdog run niced, while the windows keep theirs.
+  ::setpriority(PRIO_PROCESS, static_cast<id_t>(::gettid()), kNiceness);
+  std::unique_lock lock(mutex_);
+  while (!stopping_) {
+    const bool idleTooLong = Clock::now() >= touched_ + idleTime_;
+    if (!retired_.empty()) {
+      endRetired(lock);
+    } else if (wanted_ && !office_) {
+      start(lock);
+    } else if (office_ && waiting_ == 0 && (!wanted_ || idleTooLong)) {
+      end(lock);
+    } else if (office_) {
+      changed_.wait_until(lock, touched_ + idleTime_);
+    } else {
+      changed_.wait(lock);
+    }
+  }
+  endRetired(lock);
+}
+
+void OfficeReserve::start(std::unique_lock<std::mutex>& lock) {
+  starting_ = true;
+  ++starts_;
+  auto interrupt = std::make_shared<OfficeInterrupt>();
+  startInterrupt_ = interrupt;
+  lock.unlock();
+  std::unique_ptr<OfficeProcess> office;
+  std::exception_ptr error;
+  try {
+    office = std::make_unique<OfficeProcess>(options_, interrupt);
+  } catch (...) {
+    error = std::current_exception();
+  }
+  lock.lock();
+  starting_ = false;
+  startInterrupt_.reset();
+  startError_ = error;
+  if (office) {
+    office_ = std::move(office);
+  } else {
+    // An office that cannot start is not tried again at every key: the next export tries.
+    failed_ = !interrupt->requested();
+    wanted_ = false;
+  }
+  changed_.notify_all();
+}
+
+void OfficeReserve::endRetired(std::unique_lock<std::mutex>& lock) {
+  auto retired = std::move(retired_);
+  retired_.clear();
+  lock.unlock();
+  for (auto& [office, agreed] : retired) office->finishEnding(agreed);
+  retired.clear();
+  lock.lock();
+  changed_.notify_all();
+}
+
+void OfficeReserve::end(std::unique_lock<std::mutex>& lock) {
+  std::unique_ptr<OfficeProcess> office = std::move(office_);
+  wanted_ = false;
+  lock.unlock();
+  office->terminate();
+  office.reset();
+  lock.lock();
+  changed_.notify_all();
+}
+
+bool prestartOffInEnvironment() {
+  const char* value = std::getenv("QUENBY_PRESTART");
+  return value && std::string_view(value) == "0";
+}
+
+}  // namespace quenby
