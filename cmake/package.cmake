@@ -1,6 +1,6 @@
 # Installed like a desktop application, and packaged for Debian:
 #   bin/quenby
-#   lib/quenby/quenby_office_host.so                  the office host, loaded at the first export
+#   lib/quenby/quenby_office_host.so                  the office host, loaded when an office is first wanted
 #   share/applications/quenby.desktop                 the menu entry
 #   share/icons/hicolor/scalable/apps/quenby.svg       the icon as drawn
 #   share/icons/hicolor/<n>x<n>/apps/quenby.png        rendered from it at build time

@@ -90,6 +90,7 @@ if(TARGET quenby_office)
     src/app/setup.cpp
     src/app/desktop_services.cpp
     src/app/office_warm_up.cpp
+    src/app/office_on_demand.cpp
     src/app/command_line.cpp
     src/app/autosave.cpp
     src/app/ledger_access.cpp
@@ -102,8 +103,8 @@ if(TARGET quenby_office)
   set_source_files_properties(src/app/desktop_services.cpp PROPERTIES
     COMPILE_DEFINITIONS QUENBY_OFFICE_MODULE_DIR="${QUENBY_OFFICE_MODULE_DIR}")
   set_target_properties(quenby_app PROPERTIES AUTOMOC ON)
-  target_link_libraries(quenby_app PUBLIC quenby_ui quenby_termination quenby_store quenby_office)
-  # The office host comes as a module at the first export: the program links no UNO.
+  target_link_libraries(quenby_app PUBLIC quenby_ui quenby_termination quenby_store)
+  # The office host comes as a module when an office is first wanted: the program links no UNO.
   add_dependencies(quenby_app quenby_office_host)
 
   add_executable(quenby src/app/main.cpp)
@@ -121,7 +122,7 @@ if(TARGET quenby_office)
   find_package(Qt6 QUIET COMPONENTS Test)
   if(benchmark_FOUND AND Qt6Test_FOUND AND TARGET bill_template)
     add_executable(export_click_bench bench/export_click_bench.cpp)
-    target_link_libraries(export_click_bench PRIVATE quenby_app Qt6::Test benchmark::benchmark)
+    target_link_libraries(export_click_bench PRIVATE quenby_app quenby_office Qt6::Test benchmark::benchmark)
     add_dependencies(export_click_bench bill_template)
   endif()
 

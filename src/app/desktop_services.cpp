@@ -9,8 +9,8 @@
 #include <QStandardPaths>
 #include <optional>
 
+#include "app/office_on_demand.h"
 #include "export/export_error.h"
-#include "office/libreoffice_host.h"
 #include "office/office_module.h"
 #include "office/termination.h"
 
@@ -90,7 +90,8 @@ QStringList officeModuleFolders() {
   return {program + QStringLiteral("/../" QUENBY_OFFICE_MODULE_DIR), program};
 }
 
-std::unique_ptr<SpreadsheetHost> loadOfficeHost(const QStringList& folders) {
+std::unique_ptr<OfficeSupply> loadOfficeModule(const QStringList& folders,
+                                               const OfficeSupplySettings& settings) {
   static const OfficeModuleLinks links{terminationRequested, live_offices::add, live_offices::remove,
                                        live_offices::beginSave, live_offices::endSave};
   QString tried;
@@ -99,8 +100,8 @@ std::unique_ptr<SpreadsheetHost> loadOfficeHost(const QStringList& folders) {
     if (!QFileInfo::exists(path)) continue;
     // Loaded once for the rest of the run: QLibrary never unloads on its own.
     QLibrary module(path);
-    auto entry = reinterpret_cast<NewOfficeHost>(module.resolve(kOfficeModuleEntry));
-    if (entry) return std::unique_ptr<SpreadsheetHost>(entry(&links));
+    auto entry = reinterpret_cast<NewOfficeSupply>(module.resolve(kOfficeModuleEntry));
+    if (entry) return std::unique_ptr<OfficeSupply>(entry(&links, &settings));
     tried = module.errorString();
     break;
   }
@@ -112,11 +113,15 @@ std::unique_ptr<SpreadsheetHost> loadOfficeHost(const QStringList& folders) {
                                                          "）。请确认 LibreOffice Calc 与 Quenby 已正确安装");
 }
 
-ExportServices desktopExportServices(std::shared_ptr<OfficeReserve> reserve) {
-  auto newHost = [reserve]() -> std::unique_ptr<SpreadsheetHost> {
-    if (reserve) return std::make_unique<LibreOfficeHost>(reserve);
-    return loadOfficeHost(officeModuleFolders());
-  };
+std::shared_ptr<OfficeSupply> desktopOffices(const OfficeSupplySettings& settings) {
+  return std::make_shared<OfficeOnDemand>(
+      [folders = officeModuleFolders(), settings] { return loadOfficeModule(folders, settings); },
+      settings.startAhead);
+}
+
+ExportServices desktopExportServices(std::shared_ptr<OfficeSupply> offices) {
+  if (!offices) offices = desktopOffices({.startAhead = false});
+  auto newHost = [offices] { return offices->newHost(); };
   return {billWorkbookPath(), newHost, [] { return std::make_unique<DesktopBillViewer>(); },
           billTemplatePath};
 }

@@ -8,12 +8,9 @@
 #include <memory>
 #include <string>
 
+#include "export/office_supply.h"
 #include "export/spreadsheet_host.h"
 #include "shell/window_export.h"
-
-namespace quenby {
-class OfficeReserve;
-}
 
 namespace quenby::app {
 
@@ -40,14 +37,19 @@ class DesktopBillViewer final : public BillViewer {
 // the program (the build tree).
 QStringList officeModuleFolders();
 
-// A LibreOffice host from the office host module, loaded from the first of `folders` that holds
-// it (office_module.h). Raises SpreadsheetMissing when none does, or when it does not load (its
-// UNO runtime missing, say).
-std::unique_ptr<SpreadsheetHost> loadOfficeHost(const QStringList& folders);
+// The office supply of the office host module, loaded from the first of `folders` that holds it
+// (office_module.h). Raises SpreadsheetMissing when none does, or when it does not load (its UNO
+// runtime missing, say). Once per run.
+std::unique_ptr<OfficeSupply> loadOfficeModule(const QStringList& folders,
+                                               const OfficeSupplySettings& settings);
 
-// The bill in the documents folder, a private LibreOffice per click (taken from `reserve` when
-// there is one), the desktop's viewer, the installed template.
-ExportServices desktopExportServices(std::shared_ptr<OfficeReserve> reserve = nullptr);
+// The program's offices: from the office host module, loaded only when an office is first wanted
+// (office_on_demand.h).
+std::shared_ptr<OfficeSupply> desktopOffices(const OfficeSupplySettings& settings);
+
+// The bill in the documents folder, a private LibreOffice per click from `offices` (by default
+// none started ahead), the desktop's viewer, the installed template.
+ExportServices desktopExportServices(std::shared_ptr<OfficeSupply> offices = nullptr);
 
 // The product's web pages of further calculators, the only addresses the program knows: A, all
 // calculators, from the log tally and sawn-timber windows; B, those for logs of many lengths, from

@@ -2,7 +2,10 @@
 
 #include "office/office_module.h"
 
-#include "office/libreoffice_host.h"
+#include <memory>
+
+#include "office/libreoffice_supply.h"
+#include "office/office_reserve.h"
 #include "office/termination.h"
 
 namespace quenby {
@@ -22,8 +25,11 @@ void endSave(pid_t group) noexcept { program->endSave(group); }
 
 }  // namespace quenby
 
-extern "C" __attribute__((visibility("default"))) quenby::SpreadsheetHost* quenby_new_office_host(
-    const quenby::OfficeModuleLinks* links) {
+extern "C" __attribute__((visibility("default"))) quenby::OfficeSupply* quenby_new_office_supply(
+    const quenby::OfficeModuleLinks* links, const quenby::OfficeSupplySettings* settings) {
   quenby::program = links;
-  return new quenby::LibreOfficeHost();
+  std::shared_ptr<quenby::OfficeReserve> reserve;
+  if (settings->startAhead)
+    reserve = std::make_shared<quenby::OfficeReserve>(quenby::OfficeOptions{}, settings->idleTime);
+  return new quenby::LibreOfficeSupply(std::move(reserve));
 }

@@ -1,14 +1,14 @@
 #pragma once
-// The LibreOffice host as a module of its own (quenby_office_host.so), which the program loads at
-// its first export: the office's UNO runtime, eight libraries, then costs nothing at the start.
-// No Qt, no UNO.
+// The LibreOffice side of the exports as a module of its own (quenby_office_host.so), which the
+// program loads only when an office is first wanted: the office's UNO runtime, eight libraries,
+// then costs nothing at the start. No Qt, no UNO.
 //
 // The register of running offices stays in the program, where the termination watcher reads it;
 // the module reaches it through the links handed to its entry function.
 
 #include <sys/types.h>
 
-#include "export/spreadsheet_host.h"
+#include "export/office_supply.h"
 
 namespace quenby {
 
@@ -20,10 +20,12 @@ struct OfficeModuleLinks {
   void (*endSave)(pid_t group) noexcept;
 };
 
-// The module's file name, and its one exported function: a new LibreOfficeHost with the default
-// options, owned by the caller. The links must outlive every host.
+// The module's file name, and its one exported function: the office supply (with its reserve of
+// offices started ahead when `settings` say so), owned by the caller. Called once per run: the
+// links must outlive the supply and every host it made.
 inline constexpr char kOfficeModuleFile[] = "quenby_office_host.so";
-inline constexpr char kOfficeModuleEntry[] = "quenby_new_office_host";
-using NewOfficeHost = SpreadsheetHost* (*)(const OfficeModuleLinks* links);
+inline constexpr char kOfficeModuleEntry[] = "quenby_new_office_supply";
+using NewOfficeSupply = OfficeSupply* (*)(const OfficeModuleLinks* links,
+                                          const OfficeSupplySettings* settings);
 
 }  // namespace quenby

@@ -72,7 +72,7 @@ for size in 16 24 32 48 64 128 256; do
 done
 lexgrog "$work/root/usr/share/man/man1/quenby.1.gz" | grep -qF '"quenby - ' || fail "the manual page has no NAME line for quenby"
 # The office's UNO libraries live in its own program folder; the office host module, which the
-# program loads at its first export, is the one that links them.
+# program loads when an office is first wanted, is the one that links them.
 readelf -d "$work/root/usr/lib/quenby/quenby_office_host.so" | grep -q 'R.*PATH.*/usr/lib/libreoffice/program' ||
   fail "the office host module does not find the office's libraries"
 

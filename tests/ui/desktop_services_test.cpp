@@ -143,12 +143,13 @@ TEST(BillWorkbookPath, IsTheBillInTheUsersDocumentsFolder) {
   }
 }
 
-// The office host comes from its module at the first export; the program links no UNO itself.
+// The office hosts come from their module; the program links no UNO itself.
 TEST(OfficeHostModule, IsLoadedFromTheFirstFolderThatHoldsItAndRaisesTheProgramsErrors) {
   QTemporaryDir empty;
-  std::unique_ptr<SpreadsheetHost> host =
-      app::loadOfficeHost({empty.path(), QStringLiteral(QUENBY_OFFICE_MODULE_BUILT)});
-  ASSERT_NE(host, nullptr);
+  const std::unique_ptr<OfficeSupply> offices = app::loadOfficeModule(
+      {empty.path(), QStringLiteral(QUENBY_OFFICE_MODULE_BUILT)}, {.startAhead = false});
+  ASSERT_NE(offices, nullptr);
+  std::unique_ptr<SpreadsheetHost> host = offices->newHost();
   // The module's errors are the program's own type, caught as such: no office is started here.
   try {
     host->openWorkbook("/nowhere/bill.xls");
@@ -162,7 +163,7 @@ TEST(OfficeHostModule, IsLoadedFromTheFirstFolderThatHoldsItAndRaisesThePrograms
 TEST(OfficeHostModule, NoneInTheFoldersIsError1001NamingTheModule) {
   QTemporaryDir empty;
   try {
-    app::loadOfficeHost({empty.path()});
+    app::loadOfficeModule({empty.path()}, {});
     ADD_FAILURE() << "no error";
   } catch (const QuenbyError& e) {
     EXPECT_EQ(e.number(), 1001);
