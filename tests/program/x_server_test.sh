@@ -2,9 +2,10 @@
 # The real program on a private X server without a window manager, where the program moves its
 # window itself: a right-button drag on Form1's background moves the window and one from a field
 # does not; Command6, the window system's close request and SIGTERM, SIGINT and SIGHUP each end the
-# program at once with exit code 0. A click in Form1 starts an office ahead; an export held by that
-# office (stopped) shows its progress window and does not keep SIGTERM from ending the program in
-# order, with no office left and the bill as it was. Nothing started here outlives the script.
+# program at once with exit code 0. The start loads none of the office's libraries; a click in Form1
+# starts an office ahead; an export held by that office (stopped) shows its progress window and
+# does not keep SIGTERM from ending the program in order, with no office left and the bill as it
+# was. Nothing started here outlives the script.
 #   x_server_test.sh <quenby executable>
 set -euo pipefail
 quenby=$1
@@ -94,6 +95,8 @@ mkdir -p "$HOME/Documents" "$work/tmp"
 cp "$template" "$HOME/Documents/"
 export TMPDIR="$work/tmp"
 start
+# The office's libraries come with the first office wanted, not with the window.
+! grep -q 'libuno\|quenby_office_host' "/proc/$quenby_pid/maps" || fail "the start loaded the office's libraries"
 IFS=, read -r x y <<<"$(position)"
 xdotool mousemove $((x + 246)) $((y + 98)) click 1  # Text17
 office=""
