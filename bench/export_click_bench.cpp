@@ -25,7 +25,7 @@
 #include "app/calculators.h"
 #include "app/office_warm_up.h"
 #include "logtally/form1.h"
-#include "office/libreoffice_host.h"
+#include "office/libreoffice_supply.h"
 #include "office/office_reserve.h"
 #include "office/process_group.h"
 
@@ -57,14 +57,11 @@ void clickToBill(benchmark::State& state, Case which) {
   quenby::bench::ScratchBill bill(gTemplate);
   std::shared_ptr<quenby::OfficeReserve> reserve;
   if (which != Case::NoPrestart) reserve = std::make_shared<quenby::OfficeReserve>();
+  std::optional<quenby::LibreOfficeSupply> offices(std::in_place, reserve);
   std::optional<quenby::app::OfficeWarmUp> warmUp;
-  if (reserve) warmUp.emplace(*reserve);
+  if (reserve) warmUp.emplace(*offices);
   Clock::time_point shownAt;
-  quenby::ExportServices services{bill.path(),
-                                  [&]() -> std::unique_ptr<quenby::SpreadsheetHost> {
-                                    if (reserve) return std::make_unique<quenby::LibreOfficeHost>(reserve);
-                                    return std::make_unique<quenby::LibreOfficeHost>();
-                                  },
+  quenby::ExportServices services{bill.path(), [&] { return offices->newHost(); },
                                   [&] { return std::make_unique<TimedViewer>(shownAt); }};
   quenby::Form1 form(services, quenby::app::selectorEntries());
   form.show();
@@ -82,8 +79,10 @@ void clickToBill(benchmark::State& state, Case which) {
     if (which == Case::FirstClick) {
       // A reserve that has never been touched: the click is the first input.
       warmUp.reset();
+      offices.reset();
       reserve = std::make_shared<quenby::OfficeReserve>();
-      warmUp.emplace(*reserve);
+      offices.emplace(reserve);
+      warmUp.emplace(*offices);
     }
     if (which == Case::Prestarted) {
       reserve->touch();

@@ -1,5 +1,6 @@
 # Installed like a desktop application, and packaged for Debian:
 #   bin/quenby
+#   lib/quenby/quenby_office_host.so                  the office host, loaded when an office is first wanted
 #   share/applications/quenby.desktop                 the menu entry
 #   share/icons/hicolor/scalable/apps/quenby.svg       the icon as drawn
 #   share/icons/hicolor/<n>x<n>/apps/quenby.png        rendered from it at build time
@@ -67,7 +68,7 @@ set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION misc)
 set(CPACK_STRIP_FILES ON)
-# The libraries the program links (Qt 6 widgets, the office's UNO runtime) come from
+# The libraries the program and its office host module link (Qt 6 widgets, the office's UNO runtime) come from
 # dpkg-shlibdeps; what it loads or runs by name is declared here: Qt's window system plugins,
 # Qt's Chinese translations (message box buttons, context menus), Qt SQL's SQLite driver (a
 # plugin, for the store of autosaved sheets), the office that writes and shows the bill, the

@@ -41,7 +41,7 @@ target_link_libraries(quenby_artwork PUBLIC quenby_core Qt6::Gui)
 add_executable(render_pictures resources/render_pictures.cpp)
 target_link_libraries(render_pictures PRIVATE quenby_artwork)
 set(QUENBY_PICTURES ${CMAKE_BINARY_DIR}/window_pictures)
-set(QUENBY_PICTURE_LISTS)
+set(QUENBY_PICTURE_SOURCES)
 foreach(ratio 1 2)
   add_custom_command(
     OUTPUT ${QUENBY_PICTURES}/pictures@${ratio}.qrc
@@ -50,17 +50,20 @@ foreach(ratio 1 2)
     DEPENDS render_pictures
     COMMENT "Drawing the windows' button faces and titles for the pixel ratio ${ratio}"
     VERBATIM)
-  list(APPEND QUENBY_PICTURE_LISTS ${QUENBY_PICTURES}/pictures@${ratio}.qrc)
+  # One resource per ratio: the pictures stored as they are then follow each other with no
+  # compressed picture of odd length between them, so that every one starts on a word boundary
+  # and is shown in place, not copied.
+  add_custom_command(
+    OUTPUT ${CMAKE_BINARY_DIR}/qrc_window_pictures_${ratio}.cpp
+    COMMAND Qt6::rcc --name window_pictures_${ratio} ${QUENBY_PICTURES}/pictures@${ratio}.qrc
+            -o ${CMAKE_BINARY_DIR}/qrc_window_pictures_${ratio}.cpp
+    DEPENDS ${QUENBY_PICTURES}/pictures@${ratio}.qrc
+    VERBATIM)
+  list(APPEND QUENBY_PICTURE_SOURCES ${CMAKE_BINARY_DIR}/qrc_window_pictures_${ratio}.cpp)
 endforeach()
-add_custom_command(
-  OUTPUT ${CMAKE_BINARY_DIR}/qrc_window_pictures.cpp
-  COMMAND Qt6::rcc --name window_pictures ${QUENBY_PICTURE_LISTS}
-          -o ${CMAKE_BINARY_DIR}/qrc_window_pictures.cpp
-  DEPENDS ${QUENBY_PICTURE_LISTS}
-  VERBATIM)
 
 add_library(quenby_ui STATIC
-  ${CMAKE_BINARY_DIR}/qrc_window_pictures.cpp
+  ${QUENBY_PICTURE_SOURCES}
   src/shell/error_guard.cpp
   src/shell/field_binding.cpp
   src/shell/picture_button.cpp
@@ -74,7 +77,7 @@ add_library(quenby_ui STATIC
   src/sawn/form3.cpp
 )
 set_target_properties(quenby_ui PROPERTIES AUTOMOC ON)
-set_source_files_properties(${CMAKE_BINARY_DIR}/qrc_window_pictures.cpp PROPERTIES SKIP_AUTOGEN ON)
+set_source_files_properties(${QUENBY_PICTURE_SOURCES} PROPERTIES SKIP_AUTOGEN ON)
 target_include_directories(quenby_ui PUBLIC src)
 target_link_libraries(quenby_ui PUBLIC quenby_artwork Qt6::Widgets)
 # Stored as they are: the icon reads them in place, with no unpacking.
@@ -87,6 +90,7 @@ if(TARGET quenby_office)
     src/app/setup.cpp
     src/app/desktop_services.cpp
     src/app/office_warm_up.cpp
+    src/app/office_on_demand.cpp
     src/app/command_line.cpp
     src/app/autosave.cpp
     src/app/ledger_access.cpp
@@ -96,8 +100,12 @@ if(TARGET quenby_office)
   )
   set_source_files_properties(src/app/command_line.cpp PROPERTIES
     COMPILE_DEFINITIONS QUENBY_VERSION="${PROJECT_VERSION}")
+  set_source_files_properties(src/app/desktop_services.cpp PROPERTIES
+    COMPILE_DEFINITIONS QUENBY_OFFICE_MODULE_DIR="${QUENBY_OFFICE_MODULE_DIR}")
   set_target_properties(quenby_app PROPERTIES AUTOMOC ON)
-  target_link_libraries(quenby_app PUBLIC quenby_ui quenby_office quenby_store)
+  target_link_libraries(quenby_app PUBLIC quenby_ui quenby_termination quenby_store)
+  # The office host comes as a module when an office is first wanted: the program links no UNO.
+  add_dependencies(quenby_app quenby_office_host)
 
   add_executable(quenby src/app/main.cpp)
   target_link_libraries(quenby PRIVATE quenby_app)
@@ -105,6 +113,8 @@ if(TARGET quenby_office)
   # would bring Qt SVG back in.
   add_test(NAME program_loads_no_svg
            COMMAND sh -c "! readelf -d \"$1\" | grep -q libQt6Svg" sh $<TARGET_FILE:quenby>)
+  add_test(NAME program_links_no_uno
+           COMMAND sh -c "! readelf -d \"$1\" | grep -q libuno" sh $<TARGET_FILE:quenby>)
   install(TARGETS quenby RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 
   # Click on 导出表格 to the bill handed to the desktop, through the real window and office.
@@ -112,7 +122,7 @@ if(TARGET quenby_office)
   find_package(Qt6 QUIET COMPONENTS Test)
   if(benchmark_FOUND AND Qt6Test_FOUND AND TARGET bill_template)
     add_executable(export_click_bench bench/export_click_bench.cpp)
-    target_link_libraries(export_click_bench PRIVATE quenby_app Qt6::Test benchmark::benchmark)
+    target_link_libraries(export_click_bench PRIVATE quenby_app quenby_office Qt6::Test benchmark::benchmark)
     add_dependencies(export_click_bench bill_template)
   endif()
 

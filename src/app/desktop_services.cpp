@@ -4,12 +4,15 @@
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
+#include <QLibrary>
 #include <QProcess>
 #include <QStandardPaths>
 #include <optional>
 
+#include "app/office_on_demand.h"
 #include "export/export_error.h"
-#include "office/libreoffice_host.h"
+#include "office/office_module.h"
+#include "office/termination.h"
 
 namespace quenby::app {
 
@@ -82,11 +85,43 @@ void DesktopBillViewer::show(const std::string& pathUtf8, const std::u16string&)
                           "，但本机没有能打开它的电子表格程序。请安装 LibreOffice Calc 后再导出。");
 }
 
-ExportServices desktopExportServices(std::shared_ptr<OfficeReserve> reserve) {
-  auto newHost = [reserve]() -> std::unique_ptr<SpreadsheetHost> {
-    if (reserve) return std::make_unique<LibreOfficeHost>(reserve);
-    return std::make_unique<LibreOfficeHost>();
-  };
+QStringList officeModuleFolders() {
+  const QString program = QCoreApplication::applicationDirPath();
+  return {program + QStringLiteral("/../" QUENBY_OFFICE_MODULE_DIR), program};
+}
+
+std::unique_ptr<OfficeSupply> loadOfficeModule(const QStringList& folders,
+                                               const OfficeSupplySettings& settings) {
+  static const OfficeModuleLinks links{terminationRequested, live_offices::add, live_offices::remove,
+                                       live_offices::beginSave, live_offices::endSave};
+  QString tried;
+  for (const QString& folder : folders) {
+    const QString path = QDir(folder).filePath(QString::fromLatin1(kOfficeModuleFile));
+    if (!QFileInfo::exists(path)) continue;
+    // Loaded once for the rest of the run: QLibrary never unloads on its own.
+    QLibrary module(path);
+    auto entry = reinterpret_cast<NewOfficeSupply>(module.resolve(kOfficeModuleEntry));
+    if (entry) return std::unique_ptr<OfficeSupply>(entry(&links, &settings));
+    tried = module.errorString();
+    break;
+  }
+  if (tried.isEmpty())
+    tried = QStringLiteral("%1 不在 %2")
+                .arg(QString::fromLatin1(kOfficeModuleFile), folders.join(QStringLiteral("、")));
+  throw QuenbyError(ExportError::SpreadsheetMissing, "无法载入 Quenby 的 LibreOffice Calc 接口（" +
+                                                         QDir::toNativeSeparators(tried).toStdString() +
+                                                         "）。请确认 LibreOffice Calc 与 Quenby 已正确安装");
+}
+
+std::shared_ptr<OfficeSupply> desktopOffices(const OfficeSupplySettings& settings) {
+  return std::make_shared<OfficeOnDemand>(
+      [folders = officeModuleFolders(), settings] { return loadOfficeModule(folders, settings); },
+      settings.startAhead);
+}
+
+ExportServices desktopExportServices(std::shared_ptr<OfficeSupply> offices) {
+  if (!offices) offices = desktopOffices({.startAhead = false});
+  auto newHost = [offices] { return offices->newHost(); };
   return {billWorkbookPath(), newHost, [] { return std::make_unique<DesktopBillViewer>(); },
           billTemplatePath};
 }

@@ -3,16 +3,14 @@
 // the saved bill is shown, the private office every export runs on, and the web pages of further
 // calculators.
 
+#include <QStringList>
 #include <QUrl>
 #include <memory>
 #include <string>
 
+#include "export/office_supply.h"
 #include "export/spreadsheet_host.h"
 #include "shell/window_export.h"
-
-namespace quenby {
-class OfficeReserve;
-}
 
 namespace quenby::app {
 
@@ -35,9 +33,23 @@ class DesktopBillViewer final : public BillViewer {
   void show(const std::string& pathUtf8, const std::u16string& sheetName) override;
 };
 
-// The bill in the documents folder, a private LibreOffice per click (taken from `reserve` when
-// there is one), the desktop's viewer, the installed template.
-ExportServices desktopExportServices(std::shared_ptr<OfficeReserve> reserve = nullptr);
+// The folders the office host module is looked for in: installed (<prefix>/lib/quenby), then beside
+// the program (the build tree).
+QStringList officeModuleFolders();
+
+// The office supply of the office host module, loaded from the first of `folders` that holds it
+// (office_module.h). Raises SpreadsheetMissing when none does, or when it does not load (its UNO
+// runtime missing, say). Once per run.
+std::unique_ptr<OfficeSupply> loadOfficeModule(const QStringList& folders,
+                                               const OfficeSupplySettings& settings);
+
+// The program's offices: from the office host module, loaded only when an office is first wanted
+// (office_on_demand.h).
+std::shared_ptr<OfficeSupply> desktopOffices(const OfficeSupplySettings& settings);
+
+// The bill in the documents folder, a private LibreOffice per click from `offices` (by default
+// none started ahead), the desktop's viewer, the installed template.
+ExportServices desktopExportServices(std::shared_ptr<OfficeSupply> offices = nullptr);
 
 // The product's web pages of further calculators, the only addresses the program knows: A, all
 // calculators, from the log tally and sawn-timber windows; B, those for logs of many lengths, from

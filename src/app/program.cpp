@@ -4,15 +4,15 @@
 
 #include "app/desktop_services.h"
 #include "app/setup.h"
-#include "office/office_reserve.h"
 #include "office/termination.h"
 
 namespace quenby::app {
 
 Program::Program(const CommandLine& commandLine)
     : ledgerAlone_(commandLine.ledger),
-      reserve_(officeReserve()),
-      calculators_(autosave_.withSaveBeforeExport(desktopExportServices(reserve_)), openWebPage),
+      offices_(desktopOffices(officeSettings())),
+      warmUp_(*offices_),
+      calculators_(autosave_.withSaveBeforeExport(desktopExportServices(offices_)), openWebPage),
       records_(autosave_.store(), calculators_),
       ledger_(calculators_, records_, autosave_.store().path()) {
   // SIGTERM, SIGINT and SIGHUP end an export in progress and its office first, then the event
@@ -21,7 +21,6 @@ Program::Program(const CommandLine& commandLine)
     QMetaObject::invokeMethod(
         qApp, [] { QCoreApplication::exit(0); }, Qt::QueuedConnection);
   });
-  if (reserve_) warmUp_.emplace(*reserve_);
   autosave_.setDraftsAtExit([this] { return records_.draftsAtExit(); });
   autosave_.keep(calculators_);
   if (ledgerAlone_) ledger_.open();

@@ -1,11 +1,11 @@
 #pragma once
 // Quenby's parts, made in the order they depend on each other and ended in the reverse: the
 // user's store with the autosave (whose recovery brings back the sheets of a run that did not end
-// by the user's exit), the handling of termination signals, the office started ahead, the
-// calculators with their windows, the ledger. main() and the start-up probe make the same.
+// by the user's exit), the handling of termination signals, the offices (their module loaded when
+// one is first wanted), the calculators with their windows, the ledger. main() and the start-up probe make
+// the same.
 
 #include <memory>
-#include <optional>
 
 #include "app/autosave.h"
 #include "app/calculators.h"
@@ -13,10 +13,6 @@
 #include "app/ledger_access.h"
 #include "app/office_warm_up.h"
 #include "app/sheet_records.h"
-
-namespace quenby {
-class OfficeReserve;
-}
 
 namespace quenby::app {
 
@@ -35,9 +31,9 @@ class Program {
  private:
   const bool ledgerAlone_;
   Autosave autosave_;  // outlives the windows, so that an end in order saves them
-  // Ended after the windows: the reserve ends its office and its thread when the last of them goes.
-  std::shared_ptr<OfficeReserve> reserve_;
-  std::optional<OfficeWarmUp> warmUp_;
+  // Ended after the windows: the office started ahead ends when the last of them goes.
+  std::shared_ptr<OfficeSupply> offices_;
+  OfficeWarmUp warmUp_;
   Calculators calculators_;
   SheetRecords records_;  // every export recorded, the sheets' drafts kept at the user's exit
   LedgerAccess ledger_;

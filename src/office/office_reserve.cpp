@@ -3,9 +3,6 @@
 #include <sys/resource.h>
 #include <unistd.h>
 
-#include <cstdlib>
-#include <string_view>
-
 #include "office/office_interrupt.h"
 #include "office/office_process.h"
 #include "office/termination.h"
@@ -174,11 +171,6 @@ void OfficeReserve::end(std::unique_lock<std::mutex>& lock) {
   office.reset();
   lock.lock();
   changed_.notify_all();
-}
-
-bool prestartOffInEnvironment() {
-  const char* value = std::getenv("QUENBY_PRESTART");
-  return value && std::string_view(value) == "0";
 }
 
 }  // namespace quenby

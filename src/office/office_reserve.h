@@ -19,6 +19,7 @@
 #include <utility>
 #include <vector>
 
+#include "export/office_supply.h"
 #include "office/libreoffice_host.h"
 
 namespace quenby {
@@ -28,7 +29,7 @@ class OfficeProcess;
 
 class OfficeReserve {
  public:
-  static constexpr std::chrono::minutes kIdleTime{5};
+  static constexpr std::chrono::minutes kIdleTime = OfficeSupplySettings::kIdleTime;
   // The niceness of the thread that starts the offices, and so of the offices.
   static constexpr int kNiceness = 10;
 
@@ -86,8 +87,5 @@ class OfficeReserve {
   int starts_ = 0;
   std::thread thread_;  // last: it starts once everything above is there
 };
-
-// Whether the environment switches starting offices ahead off (QUENBY_PRESTART=0).
-bool prestartOffInEnvironment();
 
 }  // namespace quenby

@@ -18,7 +18,10 @@
 #include "shell/twips.h"
 
 // The pictures the build drew for the windows, in this library.
-static void registerBuiltPictures() { Q_INIT_RESOURCE(window_pictures); }
+static void registerBuiltPictures() {
+  Q_INIT_RESOURCE(window_pictures_1);
+  Q_INIT_RESOURCE(window_pictures_2);
+}
 
 namespace quenby::shell {
 

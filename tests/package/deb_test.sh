@@ -26,6 +26,7 @@ echo "package: $(basename "$deb")"
 dpkg-deb -c "$deb" | awk '$1 !~ /^d/ {print $6}' | sort >"$work/files"
 sort >"$work/expected" <<'LIST'
 ./usr/bin/quenby
+./usr/lib/quenby/quenby_office_host.so
 ./usr/share/applications/quenby.desktop
 ./usr/share/icons/hicolor/128x128/apps/quenby.png
 ./usr/share/icons/hicolor/16x16/apps/quenby.png
@@ -70,9 +71,10 @@ for size in 16 24 32 48 64 128 256; do
   [ "$width x $height" = "$size x $size" ] || fail "${size}x${size} icon is $width x $height"
 done
 lexgrog "$work/root/usr/share/man/man1/quenby.1.gz" | grep -qF '"quenby - ' || fail "the manual page has no NAME line for quenby"
-# The office's UNO libraries live in its own program folder.
-readelf -d "$work/root/usr/bin/quenby" | grep -q 'R.*PATH.*/usr/lib/libreoffice/program' ||
-  fail "the program does not find the office's libraries"
+# The office's UNO libraries live in its own program folder; the office host module, which the
+# program loads when an office is first wanted, is the one that links them.
+readelf -d "$work/root/usr/lib/quenby/quenby_office_host.so" | grep -q 'R.*PATH.*/usr/lib/libreoffice/program' ||
+  fail "the office host module does not find the office's libraries"
 
 if [ "$failures" -ne 0 ]; then exit 1; fi
 echo "ok: package file list, Depends, desktop entry, icons and manual page"

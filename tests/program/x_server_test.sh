@@ -2,7 +2,8 @@
 # The real program on a private X server without a window manager, where the program moves its
 # window itself: a right-button drag on Form1's background moves the window and one from a field
 # does not; Command6, the window system's close request and SIGTERM, SIGINT and SIGHUP each end the
-# program at once with exit code 0. A click in Form1 starts an office ahead; an export held by that
+# program at once with exit code 0. The start loads none of the office's libraries; a click in Form1
+# starts an office ahead, which ends after the idle time when left idle; an export held by that
 # office (stopped) shows its progress window and does not keep SIGTERM from ending the program in
 # order, with no office left and the bill as it was. Nothing started here outlives the script.
 #   x_server_test.sh <quenby executable>
@@ -93,16 +94,40 @@ template="$(dirname "$quenby")/resources/账单明细.xls"
 mkdir -p "$HOME/Documents" "$work/tmp"
 cp "$template" "$HOME/Documents/"
 export TMPDIR="$work/tmp"
+# office_started: the office started ahead, once it shows.
+office_started() {
+  office=""
+  for _ in $(seq 100); do
+    office=$(pgrep -o -f "oosplash.*$TMPDIR" || true)
+    [ -n "$office" ] && return
+    sleep 0.1
+  done
+  fail "a click in Form1 started no office ahead"
+}
+
+# An office started ahead that is left idle for the idle time is ended while the program runs.
+export QUENBY_OFFICE_IDLE_SECONDS=1
 start
+unset QUENBY_OFFICE_IDLE_SECONDS
 IFS=, read -r x y <<<"$(position)"
 xdotool mousemove $((x + 246)) $((y + 98)) click 1  # Text17
-office=""
-for _ in $(seq 100); do
-  office=$(pgrep -o -f "oosplash.*$TMPDIR" || true)
-  [ -n "$office" ] && break
+office_started
+for _ in $(seq 150); do
+  pgrep -f "$TMPDIR" >/dev/null || break
   sleep 0.1
 done
-[ -n "$office" ] || fail "a click in Form1 started no office ahead"
+! pgrep -f "$TMPDIR" >/dev/null || fail "the office started ahead was not ended after its idle time"
+kill -0 "$quenby_pid" || fail "the program ended with its idle office"
+echo "ok: an office started ahead ends after its idle time"
+kill -s TERM "$quenby_pid"
+ends_at_once "SIGTERM after the idle office's end"
+
+start
+# The office's libraries come with the first office wanted, not with the window.
+! grep -q 'libuno\|quenby_office_host' "/proc/$quenby_pid/maps" || fail "the start loaded the office's libraries"
+IFS=, read -r x y <<<"$(position)"
+xdotool mousemove $((x + 246)) $((y + 98)) click 1  # Text17
+office_started
 echo "ok: a click in Form1 starts the office ahead"
 kill -STOP -- "-$office"
 xdotool mousemove $((x + 645)) $((y + 413)) click 1  # Command3

@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QUrl>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -139,6 +140,34 @@ TEST(BillWorkbookPath, IsTheBillInTheUsersDocumentsFolder) {
     const std::string expected = (home.path() + QStringLiteral("/文档/账单明细.xls")).toStdString();
     EXPECT_EQ(app::billWorkbookPath(), expected);
     EXPECT_EQ(app::desktopExportServices().workbookPath, expected);
+  }
+}
+
+// The office hosts come from their module; the program links no UNO itself.
+TEST(OfficeHostModule, IsLoadedFromTheFirstFolderThatHoldsItAndRaisesTheProgramsErrors) {
+  QTemporaryDir empty;
+  const std::unique_ptr<OfficeSupply> offices = app::loadOfficeModule(
+      {empty.path(), QStringLiteral(QUENBY_OFFICE_MODULE_BUILT)}, {.startAhead = false});
+  ASSERT_NE(offices, nullptr);
+  std::unique_ptr<SpreadsheetHost> host = offices->newHost();
+  // The module's errors are the program's own type, caught as such: no office is started here.
+  try {
+    host->openWorkbook("/nowhere/bill.xls");
+    ADD_FAILURE() << "no error";
+  } catch (const QuenbyError& e) {
+    EXPECT_EQ(e.number(), 1007) << e.description();
+  }
+  host->release();
+}
+
+TEST(OfficeHostModule, NoneInTheFoldersIsError1001NamingTheModule) {
+  QTemporaryDir empty;
+  try {
+    app::loadOfficeModule({empty.path()}, {});
+    ADD_FAILURE() << "no error";
+  } catch (const QuenbyError& e) {
+    EXPECT_EQ(e.number(), 1001);
+    EXPECT_NE(e.description().find("quenby_office_host.so"), std::string::npos) << e.description();
   }
 }
 

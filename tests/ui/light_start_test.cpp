@@ -9,6 +9,8 @@
 #include <QGuiApplication>
 #include <QIcon>
 #include <QImage>
+#include <QResource>
+#include <QStringList>
 #include <memory>
 #include <string>
 
@@ -77,6 +79,23 @@ TEST(BuiltPictures, TheWindowsShowThemPixelForPixelAsTheyWouldDrawThem) {
       EXPECT_EQ(built.grab().toImage(), drawn.grab().toImage()) << button << " pressed, ratio " << ratio;
       shown->setDown(false);
       live->setDown(false);
+    }
+  }
+}
+
+// At the ratio 1 every picture is shown from the program's own bytes, not from a copy of them.
+TEST(BuiltPictures, AtTheRatio1TheyAreShownWhereTheProgramHoldsThem) {
+  for (const layout::Window* table : {&logTallyLayout(), &multiLengthLayout(), &sawnTimberLayout()}) {
+    shell::SheetWindow window(*table);  // registers the pictures
+    QStringList names{shell::titlePictureName(table->name)};
+    for (const layout::Control& c : table->controls)
+      if (c.kind == layout::Kind::PictureButton)
+        for (bool down : {false, true}) names << shell::buttonPictureName(table->name, c.id, down);
+    for (const QString& name : names) {
+      const QResource stored(QStringLiteral(":/quenby/pictures/") + shell::pictureFile(name, 1));
+      const auto picture = shell::builtPicture(name, 1);
+      ASSERT_TRUE(picture && stored.isValid()) << name.toStdString();
+      EXPECT_EQ(picture->image.constBits(), stored.data() + 4 * sizeof(qint32)) << name.toStdString();
     }
   }
 }

@@ -1,0 +1,31 @@
+#pragma once
+// The LibreOffice side of the exports as a module of its own (quenby_office_host.so), which the
+// program loads only when an office is first wanted: the office's UNO runtime, eight libraries,
+// then costs nothing at the start. No Qt, no UNO.
+//
+// The register of running offices stays in the program, where the termination watcher reads it;
+// the module reaches it through the links handed to its entry function.
+
+#include <sys/types.h>
+
+#include "export/office_supply.h"
+
+namespace quenby {
+
+struct OfficeModuleLinks {
+  bool (*terminationRequested)() noexcept;
+  bool (*add)(pid_t group);
+  void (*remove)(pid_t group) noexcept;
+  bool (*beginSave)(pid_t group);
+  void (*endSave)(pid_t group) noexcept;
+};
+
+// The module's file name, and its one exported function: the office supply (with its reserve of
+// offices started ahead when `settings` say so), owned by the caller. Called once per run: the
+// links must outlive the supply and every host it made.
+inline constexpr char kOfficeModuleFile[] = "quenby_office_host.so";
+inline constexpr char kOfficeModuleEntry[] = "quenby_new_office_supply";
+using NewOfficeSupply = OfficeSupply* (*)(const OfficeModuleLinks* links,
+                                          const OfficeSupplySettings* settings);
+
+}  // namespace quenby
