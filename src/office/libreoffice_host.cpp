@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <set>
 #include <string_view>
 #include <vector>
@@ -22,17 +23,14 @@
 #include <com/sun/star/io/IOException.hpp>
 #include <com/sun/star/lang/IllegalArgumentException.hpp>
 #include <com/sun/star/lang/XComponent.hpp>
-#include <com/sun/star/sheet/CellFlags.hpp>
-#include <com/sun/star/sheet/XSheetOperation.hpp>
 #include <com/sun/star/sheet/XSpreadsheet.hpp>
 #include <com/sun/star/sheet/XSpreadsheetDocument.hpp>
 #include <com/sun/star/sheet/XSpreadsheetView.hpp>
-#include <com/sun/star/table/XCell.hpp>
-#include <com/sun/star/text/XText.hpp>
 #include <com/sun/star/util/XCloseable.hpp>
 
 #include "office/bill_file_check.h"
 #include "office/bill_lock.h"
+#include "office/cell_writes.h"
 #include "office/file_url.h"
 #include "office/office_interrupt.h"
 #include "office/office_names.h"
@@ -57,13 +55,6 @@ struct LibreOfficeHost::Document {
 };
 
 namespace {
-
-std::string columnName(int column) {
-  std::string name;
-  for (int c = column; c > 0; c = (c - 1) / 26)
-    name.insert(name.begin(), static_cast<char>('A' + (c - 1) % 26));
-  return name;
-}
 
 // Time for opening or saving a workbook of `bytes`.
 std::chrono::milliseconds loadAndSaveTimeout(const OfficeOptions& options, std::uintmax_t bytes) {
@@ -151,6 +142,7 @@ void LibreOfficeHost::officeEnded() noexcept {
 
 void LibreOfficeHost::openWorkbook(const std::string& pathUtf8) {
   if (!office_) throw QuenbyError(ExportError::SpreadsheetFailed, "电子表格程序没有启动，无法打开账单工作簿");
+  runs_.discard();
   std::error_code ec;
   fs::path path = fs::absolute(pathFromUtf8(pathUtf8), ec);
   const std::string shown = pathUtf8;
@@ -215,6 +207,8 @@ void LibreOfficeHost::openWorkbook(const std::string& pathUtf8) {
 
 void LibreOfficeHost::selectWorksheet(const std::u16string& name) {
   if (!document_) throw QuenbyError(ExportError::SpreadsheetFailed, "没有打开账单工作簿，无法选择工作表");
+  // Into the sheet they were written to.
+  if (std::optional<CellRuns::Run> last = runs_.take()) writeRun(*last, options_.callTimeout);
   const std::string shownName = utf8FromOUString(toOUString(name));
   // Showing the view below lays the workbook out: as much time as opening it.
   document_->sheet = office_->call("选择工作表“" + shownName + "”", document_->loadAndSaveTimeout, [&] {
@@ -254,23 +248,18 @@ void LibreOfficeHost::setCellText(int row, int column, const std::u16string& tex
   if (row < 1 || column < 1)
     throw QuenbyError(ExportError::SpreadsheetFailed,
                       "单元格位置无效（行 " + std::to_string(row) + "，列 " + std::to_string(column) + "）");
-  office_->call("写入单元格 " + columnName(column) + std::to_string(row), options_.callTimeout, [&] {
-    // Each call here is a round trip to the office: three per cell.
-    Reference<css::table::XCell> cell = document_->sheet->getCellByPosition(column - 1, row - 1);
-    if (text.empty()) {
-      // An empty text empties the cell's content and keeps its formatting.
-      Reference<css::sheet::XSheetOperation>(cell, UNO_QUERY_THROW)
-          ->clearContents(css::sheet::CellFlags::VALUE | css::sheet::CellFlags::DATETIME |
-                          css::sheet::CellFlags::STRING | css::sheet::CellFlags::FORMULA);
-    } else {
-      // Through XText the text is stored as it stands: "=1+1" stays text, "12" is not a number.
-      Reference<css::text::XText>(cell, UNO_QUERY_THROW)->setString(toOUString(text));
-    }
-  });
+  if (std::optional<CellRuns::Run> ended = runs_.add(row, column, text))
+    writeRun(*ended, options_.callTimeout);
+}
+
+void LibreOfficeHost::writeRun(const CellRuns::Run& run, std::chrono::milliseconds timeout) {
+  office_->call("写入单元格 " + cellsName(run), timeout, [&] { writeCells(document_->sheet, run); });
 }
 
 void LibreOfficeHost::save() {
   if (!document_) throw QuenbyError(ExportError::SpreadsheetFailed, "没有打开账单工作簿，无法保存");
+  // The last cells are handed over as part of the save.
+  if (std::optional<CellRuns::Run> last = runs_.take()) writeRun(*last, document_->loadAndSaveTimeout);
   const std::string& path = document_->path;
   const std::string lockName = utf8FromPath(document_->lockFile.filename());
   if (document_->lockedElsewhere)
@@ -314,6 +303,7 @@ void LibreOfficeHost::save() {
 
 void LibreOfficeHost::closeAllWorkbooks() {
   if (!office_) throw QuenbyError(ExportError::SpreadsheetFailed, "电子表格程序没有启动，无法关闭工作簿");
+  runs_.discard();
   if (document_) document_->sheet.clear();
   office_->call("关闭工作簿", options_.callTimeout, [&] {
     Reference<css::container::XEnumeration> components =
@@ -335,6 +325,7 @@ void LibreOfficeHost::closeAllWorkbooks() {
 
 void LibreOfficeHost::quit() {
   if (!office_) throw QuenbyError(ExportError::SpreadsheetFailed, "电子表格程序没有启动，无法退出");
+  runs_.discard();
   std::unique_ptr<Document> doc = std::move(document_);
   if (doc) {
     doc->sheet.clear();
@@ -354,6 +345,7 @@ void LibreOfficeHost::quit() {
 }
 
 void LibreOfficeHost::release() noexcept {
+  runs_.discard();
   std::unique_ptr<Document> doc = std::move(document_);
   if (office_) office_->kill();  // first, so that dropping references waits on no one
   if (doc) {

@@ -11,6 +11,7 @@
 #include <memory>
 #include <string>
 
+#include "export/cell_runs.h"
 #include "export/spreadsheet_host.h"
 
 namespace quenby {
@@ -48,6 +49,8 @@ class LibreOfficeHost final : public SpreadsheetHost {
   void newInstance() override;
   void openWorkbook(const std::string& pathUtf8) override;
   void selectWorksheet(const std::u16string& name) override;
+  // Neighbouring cells written one after another reach the office in one call, when the run
+  // ends: at the next cell that does not continue it, or at the save (within its deadline).
   void setCellText(int row, int column, const std::u16string& text) override;
   void save() override;
   void closeAllWorkbooks() override;
@@ -66,12 +69,14 @@ class LibreOfficeHost final : public SpreadsheetHost {
  private:
   struct Document;
   void officeEnded() noexcept;
+  void writeRun(const CellRuns::Run& run, std::chrono::milliseconds timeout);
 
   std::shared_ptr<OfficeReserve> reserve_;
   std::shared_ptr<OfficeInterrupt> interrupt_;
   OfficeOptions options_;
   std::unique_ptr<OfficeProcess> office_;
   std::unique_ptr<Document> document_;
+  CellRuns runs_;  // written to document_'s sheet, not yet to the office
 };
 
 }  // namespace quenby
