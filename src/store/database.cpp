@@ -66,7 +66,10 @@ OpenOutcome openDatabase(const QString& name, const QString& path) {
       if (!db.open()) raise(db.lastError());
       outcome = setUp(db);
     } catch (const SqlError& e) {
-      outcome = {e.damaged() ? OpenResult::Damaged : OpenResult::Failed, e.reason()};
+      outcome = {e.damaged() ? OpenResult::Damaged
+                 : e.busy()  ? OpenResult::Busy
+                             : OpenResult::Failed,
+                 e.reason()};
     }
   }
   if (outcome.result != OpenResult::Ready) closeDatabase(name);

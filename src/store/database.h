@@ -13,6 +13,7 @@ enum class OpenResult {
   Damaged,  // not a database, or its pages do not hold together
   Newer,    // its schema version is beyond this program's
   Failed,   // cannot be opened or written (permissions, a full disk)
+  Busy,     // another connection held the file past the wait (one setting it up at the same moment)
 };
 
 struct OpenOutcome {

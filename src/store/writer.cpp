@@ -90,9 +90,16 @@ bool Writer::openOnThread() {
     return false;
   }
   RunLock::removeLeftovers(folder_);
-  // A damaged file is moved aside once; a second failure is the folder's.
+  // A damaged file is moved aside once; a second failure is the folder's. Two runs setting the
+  // file up at the same moment can find each other in the way where SQLite does not wait (a wait
+  // there could deadlock): the one refused tries again.
+  const auto start = std::chrono::steady_clock::now();
   for (int attempt = 0; attempt < 2; ++attempt) {
-    const OpenOutcome outcome = openDatabase(token_, path_);
+    OpenOutcome outcome = openDatabase(token_, path_);
+    while (outcome.result == OpenResult::Busy && std::chrono::steady_clock::now() - start < kBusyGiveUp) {
+      std::this_thread::sleep_for(kBusyRetry);
+      outcome = openDatabase(token_, path_);
+    }
     if (outcome.result == OpenResult::Ready) {
       runs_.emplace(QSqlDatabase::database(token_, false), token_);
       try {
@@ -102,7 +109,7 @@ bool Writer::openOnThread() {
       }
       return true;
     }
-    if (outcome.result == OpenResult::Failed) break;
+    if (outcome.result == OpenResult::Failed || outcome.result == OpenResult::Busy) break;
     const QString aside = moveAside(path_);
     if (aside.isEmpty()) break;
     report(storeError(outcome.result == OpenResult::Newer ? StoreError::NewerVersion : StoreError::Damaged,
