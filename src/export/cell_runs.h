@@ -23,8 +23,6 @@ class CellRuns {
   std::optional<Run> add(int row, int column, std::u16string text);
   // What is gathered, taken out; nothing when nothing is.
   std::optional<Run> take();
-  // Drops what is gathered, unwritten.
-  void discard() noexcept { run_ = {}; }
 
  private:
   bool continues(int row, int column) const;

@@ -52,6 +52,7 @@ struct LibreOfficeHost::Document {
   std::chrono::milliseconds loadAndSaveTimeout{0};
   Reference<css::lang::XComponent> component;
   Reference<css::sheet::XSpreadsheet> sheet;
+  CellRuns runs;  // written to `sheet`, not yet handed to the office
 };
 
 namespace {
@@ -142,7 +143,6 @@ void LibreOfficeHost::officeEnded() noexcept {
 
 void LibreOfficeHost::openWorkbook(const std::string& pathUtf8) {
   if (!office_) throw QuenbyError(ExportError::SpreadsheetFailed, "电子表格程序没有启动，无法打开账单工作簿");
-  runs_.discard();
   std::error_code ec;
   fs::path path = fs::absolute(pathFromUtf8(pathUtf8), ec);
   const std::string shown = pathUtf8;
@@ -208,7 +208,7 @@ void LibreOfficeHost::openWorkbook(const std::string& pathUtf8) {
 void LibreOfficeHost::selectWorksheet(const std::u16string& name) {
   if (!document_) throw QuenbyError(ExportError::SpreadsheetFailed, "没有打开账单工作簿，无法选择工作表");
   // Into the sheet they were written to.
-  if (std::optional<CellRuns::Run> last = runs_.take()) writeRun(*last, options_.callTimeout);
+  if (std::optional<CellRuns::Run> last = document_->runs.take()) writeRun(*last, options_.callTimeout);
   const std::string shownName = utf8FromOUString(toOUString(name));
   // Showing the view below lays the workbook out: as much time as opening it.
   document_->sheet = office_->call("选择工作表“" + shownName + "”", document_->loadAndSaveTimeout, [&] {
@@ -248,7 +248,7 @@ void LibreOfficeHost::setCellText(int row, int column, const std::u16string& tex
   if (row < 1 || column < 1)
     throw QuenbyError(ExportError::SpreadsheetFailed,
                       "单元格位置无效（行 " + std::to_string(row) + "，列 " + std::to_string(column) + "）");
-  if (std::optional<CellRuns::Run> ended = runs_.add(row, column, text))
+  if (std::optional<CellRuns::Run> ended = document_->runs.add(row, column, text))
     writeRun(*ended, options_.callTimeout);
 }
 
@@ -259,7 +259,8 @@ void LibreOfficeHost::writeRun(const CellRuns::Run& run, std::chrono::millisecon
 void LibreOfficeHost::save() {
   if (!document_) throw QuenbyError(ExportError::SpreadsheetFailed, "没有打开账单工作簿，无法保存");
   // The last cells are handed over as part of the save.
-  if (std::optional<CellRuns::Run> last = runs_.take()) writeRun(*last, document_->loadAndSaveTimeout);
+  if (std::optional<CellRuns::Run> last = document_->runs.take())
+    writeRun(*last, document_->loadAndSaveTimeout);
   const std::string& path = document_->path;
   const std::string lockName = utf8FromPath(document_->lockFile.filename());
   if (document_->lockedElsewhere)
@@ -303,7 +304,6 @@ void LibreOfficeHost::save() {
 
 void LibreOfficeHost::closeAllWorkbooks() {
   if (!office_) throw QuenbyError(ExportError::SpreadsheetFailed, "电子表格程序没有启动，无法关闭工作簿");
-  runs_.discard();
   if (document_) document_->sheet.clear();
   office_->call("关闭工作簿", options_.callTimeout, [&] {
     Reference<css::container::XEnumeration> components =
@@ -325,7 +325,6 @@ void LibreOfficeHost::closeAllWorkbooks() {
 
 void LibreOfficeHost::quit() {
   if (!office_) throw QuenbyError(ExportError::SpreadsheetFailed, "电子表格程序没有启动，无法退出");
-  runs_.discard();
   std::unique_ptr<Document> doc = std::move(document_);
   if (doc) {
     doc->sheet.clear();
@@ -345,7 +344,6 @@ void LibreOfficeHost::quit() {
 }
 
 void LibreOfficeHost::release() noexcept {
-  runs_.discard();
   std::unique_ptr<Document> doc = std::move(document_);
   if (office_) office_->kill();  // first, so that dropping references waits on no one
   if (doc) {

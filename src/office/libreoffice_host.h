@@ -76,7 +76,6 @@ class LibreOfficeHost final : public SpreadsheetHost {
   OfficeOptions options_;
   std::unique_ptr<OfficeProcess> office_;
   std::unique_ptr<Document> document_;
-  CellRuns runs_;  // written to document_'s sheet, not yet to the office
 };
 
 }  // namespace quenby

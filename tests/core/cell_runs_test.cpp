@@ -65,15 +65,5 @@ TEST(CellRuns, NeighboursDownAColumnOrAlongARowMakeOneRunAndEverythingElseEndsIt
   }
 }
 
-TEST(CellRuns, WhatIsDiscardedIsNeverWritten) {
-  CellRuns runs;
-  EXPECT_FALSE(runs.add(5, 2, u"a"));
-  runs.discard();
-  EXPECT_FALSE(runs.add(9, 9, u"b"));  // nothing before it to write
-  const auto last = runs.take();
-  ASSERT_TRUE(last);
-  EXPECT_EQ(last->texts, std::vector<std::u16string>{u"b"});
-}
-
 }  // namespace
 }  // namespace quenby
