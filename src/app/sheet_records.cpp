@@ -15,8 +15,8 @@ SheetRecords::SheetRecords(store::Store& store, Calculators& calculators, Clock 
 void SheetRecords::atClick(Calculators::Calculator which) { atClick_[which] = calculators_.content(which); }
 
 void SheetRecords::exported(Calculators::Calculator which) {
-  auto taken = atClick_.find(which);
-  const store::SheetState texts = taken != atClick_.end() ? taken->second : calculators_.content(which);
+  // Always taken at the click of the same export.
+  const store::SheetState texts = atClick_.at(which);
   record(store::RecordState::Exported, texts);
   inLedger_[which] = texts;
 }

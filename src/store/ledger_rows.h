@@ -13,7 +13,7 @@
 namespace quenby::store {
 
 enum class Column { At, Worksheet, Buyer, Seller, Species, Pieces, Volume, Amount, State };
-inline constexpr int kColumnCount = 9;
+inline constexpr int kColumnCount = static_cast<int>(Column::State) + 1;
 
 QString columnTitle(Column column);
 // The totals' columns, whose cells are numbers.

@@ -72,8 +72,6 @@ const SheetColumns kSheets[] = {
 
 constexpr quint8 kPackVersion = 1;
 
-bool isSurrogate(char16_t c) { return c >= 0xD800 && c <= 0xDFFF; }
-
 // Qt binds a null QString as SQL NULL; the record's texts are never NULL, only empty.
 QString notNull(const QString& text) { return text.isNull() ? QStringLiteral("") : text; }
 
@@ -83,7 +81,7 @@ QString shown(std::u16string_view text) {
   for (qsizetype i = 0; i < out.size(); ++i) {
     if (out[i].isHighSurrogate() && i + 1 < out.size() && out[i + 1].isLowSurrogate()) {
       ++i;
-    } else if (isSurrogate(out[i].unicode())) {
+    } else if (out[i].isSurrogate()) {
       out[i] = QChar::ReplacementCharacter;
     }
   }

@@ -8,9 +8,6 @@ constexpr char16_t kEscape = u'\xFFFD';
 constexpr char16_t kFirstDigit = u'\xE000';
 constexpr char16_t kSeparator = u'\n';
 
-bool isHigh(char16_t c) { return c >= 0xD800 && c <= 0xDBFF; }
-bool isLow(char16_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
-
 bool written(char16_t c) {
   return c == u'\0' || c == kSeparator || c == kEscape || (c >= kFirstDigit && c <= kFirstDigit + 0xF);
 }
@@ -24,10 +21,10 @@ void writeEscaped(QString& out, char16_t c) {
 void append(QString& out, std::u16string_view text) {
   for (size_t i = 0; i < text.size(); ++i) {
     const char16_t c = text[i];
-    if (isHigh(c) && i + 1 < text.size() && isLow(text[i + 1])) {
+    if (QChar::isHighSurrogate(c) && i + 1 < text.size() && QChar::isLowSurrogate(text[i + 1])) {
       out += QChar(c);
       out += QChar(text[++i]);
-    } else if (isHigh(c) || isLow(c) || written(c)) {
+    } else if (QChar::isSurrogate(c) || written(c)) {
       writeEscaped(out, c);
     } else {
       out += QChar(c);

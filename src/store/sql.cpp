@@ -48,7 +48,6 @@ QSqlQuery exec(const QSqlDatabase& db, const QString& sql, const QVariantList& v
 }
 
 void retryWhileBusy(const std::function<void()>& work, std::chrono::milliseconds giveUp) {
-  constexpr auto kPause = std::chrono::milliseconds(50);
   const auto start = std::chrono::steady_clock::now();
   for (;;) {
     try {
@@ -57,7 +56,7 @@ void retryWhileBusy(const std::function<void()>& work, std::chrono::milliseconds
     } catch (const SqlError& e) {
       if (!e.busy() || std::chrono::steady_clock::now() - start > giveUp) throw;
     }
-    std::this_thread::sleep_for(kPause);
+    std::this_thread::sleep_for(kBusyRetry);
   }
 }
 

@@ -54,6 +54,10 @@ QSqlQuery exec(const QSqlDatabase& db, const QString& sql, const QVariantList& v
 
 // Runs `work`, one transaction, again while another process holds the database, for at most
 // `giveUp`; throws the last SqlError.
+// While another process writes: how often a refused write or opening is tried again, and how long.
+inline constexpr std::chrono::milliseconds kBusyRetry{50};
+inline constexpr std::chrono::milliseconds kBusyGiveUp{2000};
+
 void retryWhileBusy(const std::function<void()>& work, std::chrono::milliseconds giveUp);
 
 class Transaction {

@@ -11,13 +11,6 @@
 
 namespace quenby::store {
 
-namespace {
-
-// A record waits this long for another process that is writing.
-constexpr auto kBusyGiveUp = std::chrono::seconds(2);
-
-}  // namespace
-
 QString Store::defaultPath() {
   return QDir(QStandardPaths::writableLocation(QStandardPaths::AppDataLocation))
       .filePath(QStringLiteral("quenby.sqlite"));

@@ -14,10 +14,6 @@ namespace {
 
 // Runs that ended by the user's exit or were recovered are kept for the newest this many runs.
 constexpr int kRunsKept = 10;
-// A save that finds another process writing tries again this often, and gives up after this
-// long: the next save carries the whole sheets again anyway.
-constexpr auto kBusyRetry = std::chrono::milliseconds(50);
-constexpr auto kBusyGiveUp = std::chrono::seconds(2);
 
 }  // namespace
 
