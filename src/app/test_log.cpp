@@ -10,15 +10,16 @@
 #include "app/calculators.h"
 #include "ledger/ledger_model.h"
 #include "ledger/ledger_window.h"
+#include "shell/qt_text.h"
 
 namespace quenby::app {
 
 namespace {
 
-QString key(std::string_view k) { return QString::fromUtf8(k.data(), static_cast<qsizetype>(k.size())); }
+using shell::qt;
 
 QString shownKey(const Calculators& calculators) {
-  return key(Calculators::storeKey(calculators.shown().value_or(Calculators::LogTally)));
+  return qt(Calculators::storeKey(calculators.shown().value_or(Calculators::LogTally)));
 }
 
 QString widgetText(const QWidget* widget) {
@@ -36,7 +37,7 @@ QJsonObject shownTexts(const Calculators& calculators) {
     QJsonObject widgets;
     for (const NamedField& f : window->attachedSheet()->fields())
       widgets[QString::fromStdString(toString(f.id))] = widgetText(window->control(f.id));
-    windows[key(Calculators::storeKey(which))] = widgets;
+    windows[qt(Calculators::storeKey(which))] = widgets;
   }
   return windows;
 }
@@ -55,9 +56,9 @@ void TestLog::saved(const store::Snapshot& snapshot) {
     QJsonObject fields;
     for (const store::FieldText& f : sheet.fields)
       fields[QString::fromStdString(toString({f.name, f.index}))] = QString::fromStdU16String(f.text);
-    sheets[key(sheet.key)] = fields;
+    sheets[qt(sheet.key)] = fields;
   }
-  append({{"saved", ++saves_}, {"shown", key(snapshot.shown)}, {"sheets", sheets}});
+  append({{"saved", ++saves_}, {"shown", qt(snapshot.shown)}, {"sheets", sheets}});
 }
 
 void TestLog::started(const Calculators& calculators, bool recovered, qint64 storeUs, qint64 recoverUs) {
@@ -80,7 +81,7 @@ void TestLog::listed(const ledger::LedgerWindow& window) {
 }
 
 void TestLog::reopened(const Calculators& calculators, std::string_view sheet) {
-  append({{"reopened", key(sheet)}, {"shown", shownKey(calculators)}, {"windows", shownTexts(calculators)}});
+  append({{"reopened", qt(sheet)}, {"shown", shownKey(calculators)}, {"windows", shownTexts(calculators)}});
 }
 
 void TestLog::append(const QJsonObject& line) {

@@ -23,12 +23,15 @@ OfficeReserve::~OfficeReserve() {
 }
 
 void OfficeReserve::touch() {
+  bool wake = false;
   {
     std::lock_guard lock(mutex_);
-    touched_ = Clock::now();
-    if (!failed_ && !terminationRequested()) wanted_ = true;
+    touched_ = Clock::now();  // read again by the idle wait when it ends
+    wake = !wanted_ && !failed_ && !terminationRequested();
+    if (wake) wanted_ = true;
   }
-  changed_.notify_all();
+  // Every key press touches: the thread is woken only when it has an office to start.
+  if (wake) changed_.notify_all();
 }
 
 void OfficeReserve::refill() {

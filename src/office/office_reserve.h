@@ -40,7 +40,6 @@ class OfficeReserve {
 
   // What the reserve's offices start with; a host on this reserve drives them with it too.
   const OfficeOptions& options() const noexcept { return options_; }
-  std::chrono::milliseconds idleTime() const noexcept { return idleTime_; }
 
   // The user is at work: an office is started when there is none (unless the last start failed:
   // then only after the next export), and the idle time begins again. Returns at once.

@@ -8,6 +8,7 @@
 #include <QResource>
 
 #include "shell/built_pictures.h"
+#include "shell/qt_text.h"
 #include "shell/twips.h"
 
 namespace quenby::shell {
@@ -26,10 +27,6 @@ const QColor kGreyPanel(228, 230, 234);
 const QColor kGreyFrame(70, 80, 100);
 
 QRectF px(const layout::Rect& r) { return QRectF(pixels(r)); }
-
-QString qt(std::string_view utf8) {
-  return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
-}
 
 }  // namespace
 

@@ -1,4 +1,5 @@
 #include "shell/built_pictures.h"
+#include "shell/qt_text.h"
 
 #include <QPaintDevice>
 #include <QPainter>
@@ -11,10 +12,6 @@ namespace quenby::shell {
 namespace {
 
 using Place = std::array<qint32, 4>;  // x, y, width, height
-
-QString qt(std::string_view utf8) {
-  return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
-}
 
 }  // namespace
 

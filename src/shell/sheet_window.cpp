@@ -15,6 +15,7 @@
 #include "shell/appearance.h"
 #include "shell/field_binding.h"
 #include "shell/picture_button.h"
+#include "shell/qt_text.h"
 #include "shell/twips.h"
 
 // The pictures the build drew for the windows, in this library.
@@ -26,10 +27,6 @@ static void registerBuiltPictures() {
 namespace quenby::shell {
 
 namespace {
-
-QString qt(std::string_view utf8) {
-  return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
-}
 
 Qt::Alignment horizontal(layout::Align align) {
   switch (align) {

@@ -6,13 +6,13 @@
 #include <QFileInfo>
 #include <QKeyEvent>
 #include <QMessageBox>
-#include <QPushButton>
 
 #include "calc/error.h"
 #include "export/export_error.h"
 #include "shell/error_guard.h"
 #include "shell/export_progress_window.h"
 #include "shell/off_ui_thread.h"
+#include "shell/question.h"
 
 namespace quenby {
 
@@ -146,14 +146,9 @@ void exportFromWindow(QWidget* window, const ExportJob& job, ExportCounter& expo
 bool offerBillTemplate(QWidget* window, const ExportServices& services) {
   const std::string templatePath = services.billTemplate ? services.billTemplate() : std::string();
   if (templatePath.empty()) return false;
-  QMessageBox box(QMessageBox::Question, QStringLiteral("Quenby"),
-                  QString::fromStdU16String(kBillTemplateOffer), QMessageBox::NoButton, window);
-  QPushButton* create = box.addButton(QStringLiteral("创建并导出"), QMessageBox::AcceptRole);
-  QPushButton* cancel = box.addButton(QStringLiteral("取消"), QMessageBox::RejectRole);
-  box.setDefaultButton(create);
-  box.setEscapeButton(cancel);
-  box.exec();
-  if (box.clickedButton() != create) return false;
+  if (shell::ask(window, QString::fromStdU16String(kBillTemplateOffer), QStringLiteral("创建并导出"),
+                 QStringLiteral("取消"), shell::Answer::Act) != shell::Answer::Act)
+    return false;
   createBillFromTemplate(templatePath, services.workbookPath);
   return true;
 }
