@@ -27,6 +27,7 @@ namespace quenby::ledger {
 namespace {
 
 const QString kDateFormat = QStringLiteral("yyyy-MM-dd");
+constexpr std::chrono::milliseconds kSearchPause{200};
 
 QString chooseCsvFile(QWidget* parent) {
   QFileDialog dialog(parent, QStringLiteral("导出账单记录"),
@@ -135,8 +136,12 @@ void LedgerWindow::buildControls() {
 
 void LedgerWindow::connectControls() {
   connect(model_, &LedgerModel::listRead, this, &LedgerWindow::listRead);
-  connect(search_, &QLineEdit::textChanged, this, &LedgerWindow::applyFilter);
-  connect(search_, &QLineEdit::returnPressed, this, [this] { table_->setFocus(Qt::ShortcutFocusReason); });
+  searchPause_ = new QTimer(this);
+  searchPause_->setSingleShot(true);
+  searchPause_->setInterval(kSearchPause);
+  connect(searchPause_, &QTimer::timeout, this, &LedgerWindow::applyFilter);
+  connect(search_, &QLineEdit::textChanged, searchPause_, qOverload<>(&QTimer::start));
+  connect(search_, &QLineEdit::returnPressed, this, &LedgerWindow::leaveSearch);
   search_->installEventFilter(this);
   connect(dated_, &QCheckBox::toggled, this, &LedgerWindow::applyFilter);
   for (QDateEdit* edit : {from_, to_})
@@ -191,7 +196,13 @@ void LedgerWindow::refresh() {
   }
 }
 
+void LedgerWindow::leaveSearch() {
+  if (searchPause_->isActive()) applyFilter();
+  table_->setFocus(Qt::ShortcutFocusReason);
+}
+
 void LedgerWindow::applyFilter() {
+  searchPause_->stop();
   store::Filter filter{search_->text(), {}, {}};
   if (dated_->isChecked()) {
     filter.from = from_->date();
@@ -292,7 +303,7 @@ void LedgerWindow::reportLater(const QuenbyError& error) {
 bool LedgerWindow::eventFilter(QObject* watched, QEvent* event) {
   if (watched == search_ && event->type() == QEvent::KeyPress &&
       static_cast<QKeyEvent*>(event)->key() == Qt::Key_Down) {
-    table_->setFocus(Qt::ShortcutFocusReason);
+    leaveSearch();
     return true;
   }
   return QWidget::eventFilter(watched, event);

@@ -24,6 +24,7 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class QTableView;
+class QTimer;
 
 namespace quenby::ledger {
 
@@ -66,6 +67,8 @@ class LedgerWindow : public QWidget {
   void buildControls();
   void connectControls();
   void applyFilter();
+  // Leaves the search field for the list, reading a search still waiting for its pause first.
+  void leaveSearch();
   void setPeriod(store::Period period);
   void sortBy(int column, bool descending);
   void reopenSelected();
@@ -83,6 +86,9 @@ class LedgerWindow : public QWidget {
   ChooseFile chooseCsv_;
   LedgerModel* model_ = nullptr;
   QLineEdit* search_ = nullptr;
+  // The search is read from the store once typing pauses, not at every key (each read counts and
+  // sums every matching record); Enter and Down read it at once.
+  QTimer* searchPause_ = nullptr;
   QCheckBox* dated_ = nullptr;
   QDateEdit* from_ = nullptr;
   QDateEdit* to_ = nullptr;

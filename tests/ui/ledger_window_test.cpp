@@ -109,7 +109,8 @@ TEST_F(LedgerWindowTest, EveryActionIsReachedByTheKeyboard) {
   QTest::keyClick(w.get(), Qt::Key_F, Qt::ControlModifier);
   ASSERT_EQ(QApplication::focusWidget(), w->findChild<QLineEdit*>()) << "Ctrl+F";
   typeKeys("甲");
-  EXPECT_EQ(buyers(*w), "购货单位：甲");
+  EXPECT_EQ(buyers(*w), "购货单位：丙 | 购货单位：甲") << "read at the key, before typing pauses";
+  ASSERT_TRUE(QTest::qWaitFor([&] { return buyers(*w) == "购货单位：甲"; }, 2000)) << buyers(*w);
   EXPECT_EQ(w->totalsText(), "共 1 条记录　件数合计 0　材积合计 0 立方米　金额合计 10.00 元");
   const QString csv = dir.filePath("shown.csv");
   w->setCsvFileChooser([&](QWidget*) { return csv; });
@@ -118,6 +119,12 @@ TEST_F(LedgerWindowTest, EveryActionIsReachedByTheKeyboard) {
   QFile written(csv);
   ASSERT_TRUE(written.open(QIODevice::ReadOnly));
   EXPECT_EQ(written.readAll().count("\r\n"), 2) << "the title line and the one row shown";
+
+  QTest::keyClick(w.get(), Qt::Key_F, Qt::ControlModifier);  // selects the search
+  typeKeys("丙");
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+  EXPECT_EQ(buyers(*w), "购货单位：丙") << "Enter reads a search at once";
+  EXPECT_EQ(QApplication::focusWidget(), table);
 
   QSignalSpy closed(w.get(), &LedgerWindow::closed);
   QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
