@@ -3,6 +3,7 @@
 #include <QDateTime>
 #include <QFile>
 #include <QSqlDatabase>
+#include <functional>
 
 #include "store/schema.h"
 #include "store/sql.h"
@@ -56,7 +57,11 @@ OpenOutcome setUp(const QSqlDatabase& db) {
 
 }  // namespace
 
-OpenOutcome openDatabase(const QString& name, const QString& path) {
+namespace {
+
+// A connection named `name` on `path`, handed to `setUp`; closed again unless it is ready.
+OpenOutcome openConnection(const QString& name, const QString& path,
+                           const std::function<OpenOutcome(const QSqlDatabase&)>& setUp) {
   OpenOutcome outcome;
   {
     QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
@@ -76,26 +81,24 @@ OpenOutcome openDatabase(const QString& name, const QString& path) {
   return outcome;
 }
 
+}  // namespace
+
+OpenOutcome openDatabase(const QString& name, const QString& path) {
+  return openConnection(name, path, setUp);
+}
+
 OpenOutcome openLedgerDatabase(const QString& name, const QString& path) {
-  OpenOutcome outcome{OpenResult::Ready, {}};
-  {
-    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
-    db.setDatabaseName(path);
-    db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(kSetUpBusyMs));
-    try {
-      if (!QFile::exists(path)) throw SqlError(static_cast<int>(SqlCode::CannotOpen), QString());
-      if (!db.open()) raise(db.lastError());
-      exec(db, QStringLiteral("PRAGMA case_sensitive_like = ON"));
-      const int version = scalar(db, QStringLiteral("PRAGMA user_version")).toInt();
-      if (version != schemaVersion())
-        outcome = {OpenResult::Newer,
-                   QStringLiteral("版本 %1，本程序的版本是 %2").arg(version).arg(schemaVersion())};
-    } catch (const SqlError& e) {
-      outcome = {e.damaged() ? OpenResult::Damaged : OpenResult::Failed, e.reason()};
-    }
-  }
-  if (outcome.result != OpenResult::Ready) closeDatabase(name);
-  return outcome;
+  // The ledger reads the store the program made: it never makes one.
+  if (!QFile::exists(path))
+    return {OpenResult::Failed, SqlError(static_cast<int>(SqlCode::CannotOpen), {}).reason()};
+  return openConnection(name, path, [](const QSqlDatabase& db) -> OpenOutcome {
+    exec(db, QStringLiteral("PRAGMA case_sensitive_like = ON"));
+    const int version = scalar(db, QStringLiteral("PRAGMA user_version")).toInt();
+    if (version != schemaVersion())
+      return {OpenResult::Newer,
+              QStringLiteral("版本 %1，本程序只认识到版本 %2").arg(version).arg(schemaVersion())};
+    return {OpenResult::Ready, {}};
+  });
 }
 
 void closeDatabase(const QString& name) {
