@@ -99,6 +99,7 @@ TEST_F(LedgerTest, TheSearchFindsWhatItSaysAndNothingElse) {
       {"across two fields", u"BC", {}},
       {"10,000 characters", longText, {12}},
       {"10,001 characters", longText + u"!", {}},
+      {"longer than a search may be (50,001 bytes)", std::u16string(16667, u'长'), {}},
       {"nothing: every record", u"", {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13}},
   };
   Ledger ledger(path());
