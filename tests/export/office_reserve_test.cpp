@@ -7,7 +7,10 @@
 #include "office/office_reserve.h"
 
 #include <chrono>
+#include <fstream>
 #include <memory>
+#include <sstream>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -51,6 +54,17 @@ std::u16string exportAndRead(SpreadsheetHost& host, const ScratchBill& bill, con
 
 bool runs(pid_t group) { return group != 0 && !runningMembers(group).empty(); }
 
+// The niceness of process `pid` (the 19th field of /proc/<pid>/stat).
+int niceness(pid_t pid) {
+  std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+  std::string line;
+  std::getline(stat, line);
+  std::istringstream after(line.substr(line.rfind(')') + 2));
+  std::string field;
+  for (int i = 3; i <= 19; ++i) after >> field;
+  return std::stoi(field);
+}
+
 TEST(OfficeReserve, EachExportRunsInAnOfficeStartedAheadAndTheNextOneStartsAfterIt) {
   ScratchBill bill;
   auto reserve = std::make_shared<OfficeReserve>();
@@ -60,6 +74,8 @@ TEST(OfficeReserve, EachExportRunsInAnOfficeStartedAheadAndTheNextOneStartsAfter
   EXPECT_EQ(exportAndRead(host, bill, u"第一次"), u"第一次");
   ASSERT_TRUE(reserve->waitUntilReady(milliseconds(30000)));
   const pid_t second = reserve->readyOffice();
+  // Started behind the windows: the office and its watchdog run niced.
+  for (pid_t member : runningMembers(second)) EXPECT_EQ(niceness(member), OfficeReserve::kNiceness) << member;
   EXPECT_EQ(exportAndRead(host, bill, u"第二次"), u"第二次");
 
   ASSERT_EQ(host.offices.size(), 2u);
