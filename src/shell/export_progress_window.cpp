@@ -52,6 +52,10 @@ void ExportProgressWindow::refresh() {
   const QString text = cancelPressed_ ? QStringLiteral("正在取消导出…") : describe(progress_);
   if (text_->text() != text) text_->setText(text);
   cancelButton_->setEnabled(!cancelPressed_ && progress_.cancellable());
+}
+
+void ExportProgressWindow::paintNow() {
+  refresh();
   if (isVisible()) repaint();
 }
 

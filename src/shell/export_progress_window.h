@@ -29,8 +29,8 @@ class ExportProgressWindow final : public QDialog {
   // The export's work begins: the window appears when it is still running after the delay. Once:
   // a restart of the export keeps the time already waited.
   void arm();
-  // Shows the step now, ahead of work that blocks this thread.
-  void refresh();
+  // Paints the step now, ahead of work that blocks this thread.
+  void paintNow();
 
   // 取消, when it is offered.
   void pressCancel();
@@ -43,6 +43,9 @@ class ExportProgressWindow final : public QDialog {
   void showEvent(QShowEvent* event) override;
 
  private:
+  // The step and 取消 as they stand; Qt paints them when the event loop runs.
+  void refresh();
+
   const ExportProgress& progress_;
   std::function<void()> cancel_;
   bool cancelPressed_ = false;

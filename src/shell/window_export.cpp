@@ -132,7 +132,7 @@ void exportFromWindow(QWidget* window, const ExportJob& job, ExportCounter& expo
     ExportProgressWindow& progressWindow;
     ShowingViewer(BillViewer& v, ExportProgressWindow& w) : viewer(v), progressWindow(w) {}
     void show(const std::string& path, const std::u16string& sheet) override {
-      progressWindow.refresh();
+      progressWindow.paintNow();
       viewer.show(path, sheet);
     }
   } showing(*viewer, progressWindow);
