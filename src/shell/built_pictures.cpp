@@ -1,11 +1,13 @@
 #include "shell/built_pictures.h"
-#include "shell/qt_text.h"
 
+#include <QHash>
 #include <QPaintDevice>
 #include <QPainter>
 #include <QResource>
 #include <array>
 #include <cstring>
+
+#include "shell/qt_text.h"
 
 namespace quenby::shell {
 
@@ -33,8 +35,10 @@ QString pictureFile(const QString& name, int ratio) {
   return name + QLatin1Char('@') + QString::number(ratio);
 }
 
-std::optional<Picture> builtPicture(const QString& name, int ratio) {
-  const QResource resource(QStringLiteral(":/quenby/pictures/") + pictureFile(name, ratio));
+namespace {
+
+std::optional<Picture> readPicture(const QString& file, int ratio) {
+  const QResource resource(QStringLiteral(":/quenby/pictures/") + file);
   if (!resource.isValid()) return std::nullopt;
   const QByteArray bytes = resource.uncompressedData();
   if (bytes.size() < qsizetype{sizeof(Place)}) return std::nullopt;
@@ -46,6 +50,18 @@ std::optional<Picture> builtPicture(const QString& name, int ratio) {
     return std::nullopt;
   picture.image.setDevicePixelRatio(ratio);
   return picture;
+}
+
+}  // namespace
+
+std::optional<Picture> builtPicture(const QString& name, int ratio) {
+  // Read once per run: a paint asks again each time, and the pictures for the ratio 2 are unpacked.
+  // Windows are painted on the UI thread alone.
+  static QHash<QString, std::optional<Picture>> read;
+  const QString file = pictureFile(name, ratio);
+  auto found = read.constFind(file);
+  if (found == read.constEnd()) found = read.insert(file, readPicture(file, ratio));
+  return *found;
 }
 
 QByteArray pictureBytes(const Picture& picture) {
