@@ -21,23 +21,18 @@ int LedgerModel::columnCount(const QModelIndex& parent) const {
 const store::LedgerRow* LedgerModel::row(int row) const {
   if (row < 0 || row >= totals_.rows) return nullptr;
   const int page = row / kPageRows;
-  auto found = pages_.find(page);
-  if (found == pages_.end()) {
-    std::vector<store::LedgerRow> rows;
+  std::vector<store::LedgerRow>* rows = pages_.object(page);
+  if (!rows) {
+    rows = new std::vector<store::LedgerRow>;
     try {
-      rows = ledger_.rows(filter_, sort_, lastId_, page * kPageRows, kPageRows);
+      *rows = ledger_.rows(filter_, sort_, lastId_, page * kPageRows, kPageRows);
     } catch (const QuenbyError& e) {
       report_(e);
     }
-    if (static_cast<int>(pageOrder_.size()) >= kPagesKept) {
-      pages_.remove(pageOrder_.front());
-      pageOrder_.erase(pageOrder_.begin());
-    }
-    pageOrder_.push_back(page);
-    found = pages_.insert(page, std::move(rows));
+    pages_.insert(page, rows);  // the least recently used page goes when there are too many
   }
   const size_t at = static_cast<size_t>(row % kPageRows);
-  return at < found->size() ? &(*found)[at] : nullptr;
+  return at < rows->size() ? &(*rows)[at] : nullptr;
 }
 
 QVariant LedgerModel::data(const QModelIndex& index, int role) const {
@@ -64,11 +59,7 @@ qint64 LedgerModel::recordId(int r) const {
 
 void LedgerModel::sort(int column, Qt::SortOrder order) {
   if (column < 0 || column >= store::kColumnCount) return;
-  try {
-    readAnew([&] { sort_ = {static_cast<Column>(column), order == Qt::DescendingOrder}; });
-  } catch (const QuenbyError& e) {
-    report_(e);
-  }
+  readAnew([&] { sort_ = {static_cast<Column>(column), order == Qt::DescendingOrder}; });
 }
 
 void LedgerModel::setFilter(const store::Filter& filter) {
@@ -83,17 +74,14 @@ void LedgerModel::readAnew(const std::function<void()>& change) {
   beginResetModel();
   change();
   pages_.clear();
-  pageOrder_.clear();
   totals_ = {};
   lastId_ = 0;
   try {
     lastId_ = ledger_.lastId();
     totals_ = ledger_.totals(filter_, lastId_);
-  } catch (...) {
+  } catch (const QuenbyError& e) {
     totals_ = {};
-    endResetModel();
-    emit listRead();
-    throw;
+    report_(e);
   }
   endResetModel();
   emit listRead();

@@ -6,6 +6,7 @@
 // the newest record at that moment.
 
 #include <QAbstractTableModel>
+#include <QCache>
 #include <QHash>
 #include <functional>
 #include <vector>
@@ -19,7 +20,8 @@ class LedgerModel : public QAbstractTableModel {
   Q_OBJECT
 
  public:
-  // `ledger` outlives the model. `report` shows a failure to read a page; the page stays empty.
+  // `ledger` outlives the model. `report` shows a failure to read the list or a page of it; what
+  // could not be read stays empty.
   LedgerModel(store::Ledger& ledger, std::function<void(const QuenbyError&)> report,
               QObject* parent = nullptr);
 
@@ -30,7 +32,7 @@ class LedgerModel : public QAbstractTableModel {
   // Sorts by `column` through the database (the view's header calls it).
   void sort(int column, Qt::SortOrder order) override;
 
-  // These read the list anew and raise QuenbyError (the list is then empty).
+  // These read the list anew.
   void setFilter(const store::Filter& filter);
   void refresh();
 
@@ -58,8 +60,7 @@ class LedgerModel : public QAbstractTableModel {
   store::Sort sort_;
   qint64 lastId_ = 0;
   store::Totals totals_;
-  mutable QHash<int, std::vector<store::LedgerRow>> pages_;
-  mutable std::vector<int> pageOrder_;  // least recently read first
+  mutable QCache<int, std::vector<store::LedgerRow>> pages_{kPagesKept};  // by page, each costs 1
 };
 
 }  // namespace quenby::ledger

@@ -188,13 +188,7 @@ void LedgerWindow::present() {
   table_->setFocus(Qt::ActiveWindowFocusReason);
 }
 
-void LedgerWindow::refresh() {
-  try {
-    model_->refresh();
-  } catch (const QuenbyError& e) {
-    reportLater(e);
-  }
-}
+void LedgerWindow::refresh() { model_->refresh(); }
 
 void LedgerWindow::leaveSearch() {
   if (searchPause_->isActive()) applyFilter();
@@ -208,11 +202,7 @@ void LedgerWindow::applyFilter() {
     filter.from = from_->date();
     filter.to = to_->date();
   }
-  try {
-    model_->setFilter(filter);
-  } catch (const QuenbyError& e) {
-    reportLater(e);
-  }
+  model_->setFilter(filter);
 }
 
 void LedgerWindow::setPeriod(store::Period period) {
