@@ -1,7 +1,5 @@
 #include "ledger/ledger_model.h"
 
-#include <algorithm>
-
 namespace quenby::ledger {
 
 using store::Column;
