@@ -68,8 +68,7 @@ void OfficeProcess::spawn(const std::string& soffice) {
   pid_ = pid;
   appendToOwnerRecord(profileDir_, kKeyGroup, std::to_string(pid_));
   watchdog_.start(pid_, profileDir_);
-  registered_ = live_offices::add(pid_);
-  if (!registered_) raiseAbandoned();
+  if (!live_offices::add(pid_)) raiseAbandoned();
   registeredGroup_ = pid_;
   if (interrupt_ && !interrupt_->watch(pid_)) throw exportCancelled();
   deadline_.start(pid_);
@@ -215,21 +214,21 @@ void OfficeProcess::killGroup() noexcept {
 
 // The office is no longer ours to watch: neither the termination handling nor a deadline may
 // touch its group once we begin to reap it.
+void OfficeProcess::leaveRegister() noexcept {
+  if (registeredGroup_ == 0) return;
+  live_offices::remove(registeredGroup_);
+  registeredGroup_ = 0;
+}
+
 void OfficeProcess::leaveWatchers() noexcept {
-  if (registered_) {
-    live_offices::remove(registeredGroup_);
-    registered_ = false;
-  }
+  leaveRegister();
   if (interrupt_) interrupt_->unwatch();
   deadline_.stop();
 }
 
 bool OfficeProcess::askToEnd() noexcept {
   if (pid_ == 0) return true;
-  if (registered_) {
-    live_offices::remove(registeredGroup_);
-    registered_ = false;
-  }
+  leaveRegister();
   bool agreed = true;
   try {
     if (desktop_.is()) agreed = call("退出", options_.quitTimeout, [&] { return desktop_->terminate(); });
@@ -243,9 +242,8 @@ bool OfficeProcess::askToEnd() noexcept {
 
 void OfficeProcess::finishEnding(bool agreed) noexcept {
   // An office that refuses to end (a listener vetoed) is not waited for.
+  // askToEnd has left the watchers and dropped the connection.
   if (pid_ != 0 && (!agreed || !waitForExit(options_.quitTimeout))) killGroup();
-  leaveWatchers();
-  dropConnection();
   finishWatchdog();
 }
 

@@ -98,6 +98,7 @@ class OfficeProcess {
   bool waitForExit(std::chrono::milliseconds timeout) noexcept;
   void killGroup() noexcept;
   void leaveWatchers() noexcept;
+  void leaveRegister() noexcept;  // of the offices the termination handling ends
 
   void raiseIfCutOff(const std::string& doing, std::chrono::milliseconds timeout);
 
@@ -107,8 +108,7 @@ class OfficeProcess {
   pid_t pid_ = 0;        // the start script; leader of the office's process group
   pid_t officePid_ = 0;  // soffice.bin
   OfficeWatchdog watchdog_;
-  bool registered_ = false;
-  pid_t registeredGroup_ = 0;  // pid_ is cleared when the group's leader is reaped
+  pid_t registeredGroup_ = 0;  // 0 when not registered; pid_ is cleared when the leader is reaped
   std::shared_ptr<OfficeInterrupt> interrupt_;
   std::set<std::string> recordedSockets_;
   css::uno::Reference<css::bridge::XBridge> bridge_;
