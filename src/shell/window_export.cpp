@@ -98,9 +98,9 @@ void createBillFromTemplate(const std::string& templatePath, const std::string& 
   throw failed(QStringLiteral("复制失败（%1）").arg(source.errorString()));
 }
 
-}  // namespace
-
 const char16_t kBillTemplateOffer[] = u"账单明细.xls 不存在。要从模板创建它并重新导出吗？";
+
+}  // namespace
 
 void MessageBoxPrompter::remind(const std::u16string& text) {
   QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Quenby"), QString::fromStdU16String(text),
@@ -110,6 +110,11 @@ void MessageBoxPrompter::remind(const std::u16string& text) {
   QApplication::restoreOverrideCursor();
 }
 
+namespace {
+
+// One export from `window`: the busy cursor, the office's work off this thread, the progress window
+// once the export has run for services.progressDelay. Errors reach the caller (the window's error
+// guard); a cancelled export ends with ExportCancelled, which the guard does not report.
 void exportFromWindow(QWidget* window, const ExportJob& job, ExportCounter& exportCount,
                       const ExportServices& services) {
   if (!services.newHost || !services.newViewer)
@@ -143,6 +148,10 @@ void exportFromWindow(QWidget* window, const ExportJob& job, ExportCounter& expo
                           }});
 }
 
+// Once an export has failed for good because the bill is missing, and its error is shown: when
+// there is a template, asks whether to create the bill from it (创建并导出, the default, or 取消).
+// Accepted, creates the bill's folder and copies the template there, never over a file, and
+// returns true: the caller exports again. Raises BillNotCreated when the copy fails.
 bool offerBillTemplate(QWidget* window, const ExportServices& services) {
   const std::string templatePath = services.billTemplate ? services.billTemplate() : std::string();
   if (templatePath.empty()) return false;
@@ -152,6 +161,8 @@ bool offerBillTemplate(QWidget* window, const ExportServices& services) {
   createBillFromTemplate(templatePath, services.workbookPath);
   return true;
 }
+
+}  // namespace
 
 void exportOnClick(QWidget* window, const ExportJob& job, ExportCounter& exportCount,
                    const ExportServices& services) noexcept {

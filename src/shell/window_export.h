@@ -44,20 +44,6 @@ class MessageBoxPrompter final : public Prompter {
   QWidget* window_;
 };
 
-// One export from `window`: the busy cursor, the office's work off this thread, the progress window
-// once the export has run for services.progressDelay. Errors reach the caller (the window's error
-// guard); a cancelled export ends with ExportCancelled, which the guard does not report.
-void exportFromWindow(QWidget* window, const ExportJob& job, ExportCounter& exportCount,
-                      const ExportServices& services);
-
-extern const char16_t kBillTemplateOffer[];  // "账单明细.xls 不存在。要从模板创建它并重新导出吗？"
-
-// Once an export has failed for good because the bill is missing, and its error is shown: when
-// there is a template, asks whether to create the bill from it (创建并导出, the default, or 取消).
-// Accepted, creates the bill's folder and copies the template there, never over a file, and
-// returns true: the caller exports again. Raises BillNotCreated when the copy fails.
-bool offerBillTemplate(QWidget* window, const ExportServices& services);
-
 // A click of a window's export button: the export inside the window's error guard and, when it
 // failed for want of the bill, the offer and one export more, each inside the guard too. Until
 // all that is over no window of the program takes input, except the boxes and 取消.
