@@ -120,11 +120,13 @@ TEST_F(LedgerWindowTest, EveryActionIsReachedByTheKeyboard) {
   ASSERT_TRUE(written.open(QIODevice::ReadOnly));
   EXPECT_EQ(written.readAll().count("\r\n"), 2) << "the title line and the one row shown";
 
-  QTest::keyClick(w.get(), Qt::Key_F, Qt::ControlModifier);  // selects the search
-  typeKeys("丙");
-  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
-  EXPECT_EQ(buyers(*w), "购货单位：丙") << "Enter reads a search at once";
-  EXPECT_EQ(QApplication::focusWidget(), table);
+  for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Down}) {
+    QTest::keyClick(w.get(), Qt::Key_F, Qt::ControlModifier);  // selects the search
+    typeKeys(key == Qt::Key_Return ? "丙" : "甲");
+    QTest::keyClick(QApplication::focusWidget(), key);
+    EXPECT_EQ(buyers(*w), key == Qt::Key_Return ? "购货单位：丙" : "购货单位：甲") << "read at once: " << key;
+    EXPECT_EQ(QApplication::focusWidget(), table) << key;
+  }
 
   QSignalSpy closed(w.get(), &LedgerWindow::closed);
   QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
