@@ -17,21 +17,13 @@ namespace {
 
 // The lock names a profile of ours on this host that is gone or whose owner has ended.
 bool isStaleLockOfOurs(const fs::path& lockFile) {
-  std::error_code ec;
-  if (!fs::is_regular_file(lockFile, ec)) return false;
-  std::ifstream in(lockFile, std::ios::binary);
-  std::string content((std::istreambuf_iterator<char>(in)), {});
-  std::vector<std::string> fields;
-  for (size_t start = 0, comma; start <= content.size(); start = comma + 1) {
-    comma = content.find(',', start);
-    if (comma == std::string::npos) comma = content.size();
-    fields.push_back(content.substr(start, comma - start));
-  }
-  if (fields.size() < 5 || !isThisHost(fields[2])) return false;
-  const std::optional<std::string> path = decodeFileUrl(fields[4].substr(0, fields[4].find(';')));
+  const std::optional<BillHolder> holder = readBillHolder(lockFile);
+  if (!holder || !holder->thisHost) return false;
+  const std::optional<std::string> path = decodeFileUrl(holder->profileUrl);
   if (!path) return false;
   const fs::path profile = pathFromUtf8(*path);
   if (profile.filename().string().rfind(kProfilePrefix, 0) != 0) return false;
+  std::error_code ec;
   return !fs::exists(profile, ec) || endAbandonedOffice(profile);
 }
 
@@ -47,10 +39,6 @@ bool lockNamesProfile(const fs::path& lockFile, const std::string& profile) {
 }
 
 }  // namespace
-
-fs::path lockFileOf(const fs::path& workbook) {
-  return workbook.parent_path() / pathFromUtf8(kLockPrefix + utf8FromPath(workbook.filename()) + kLockSuffix);
-}
 
 bool lockedByOtherProgram(const fs::path& workbook, const fs::path& lockFile) {
   std::error_code ec;

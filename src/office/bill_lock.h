@@ -9,10 +9,9 @@
 #include <filesystem>
 #include <string>
 
-namespace quenby {
+#include "export/bill_holder.h"
 
-// LibreOffice's lock file of `workbook`.
-std::filesystem::path lockFileOf(const std::filesystem::path& workbook);
+namespace quenby {
 
 // Whether another program holds `workbook` open: LibreOffice's lock file `lockFile` or
 // Microsoft Office's owner file is there.

@@ -48,7 +48,6 @@ using css::uno::UNO_QUERY_THROW;
 struct LibreOfficeHost::Document {
   std::string path;  // absolute, UTF-8
   fs::path lockFile;
-  bool lockedElsewhere = false;  // a lock file was there before we loaded the workbook
   std::chrono::milliseconds loadAndSaveTimeout{0};
   Reference<css::lang::XComponent> component;
   Reference<css::sheet::XSpreadsheet> sheet;
@@ -92,6 +91,8 @@ bool startsLikeAWorkbook(const fs::path& path) {
          bytes.substr(0, 4) == std::string_view("PK\x03\x04", 4);
 }
 
+enum class Opened { Workbook, NotAWorkbook, ReadOnly };
+
 // A damaged workbook with a proper first block still opens, through the office's text import.
 bool openedAsWorkbook(const Reference<css::lang::XComponent>& component) {
   Reference<css::frame::XModel> model(component, UNO_QUERY);
@@ -99,6 +100,15 @@ bool openedAsWorkbook(const Reference<css::lang::XComponent>& component) {
   for (const css::beans::PropertyValue& p : model->getArgs())
     if (p.Name == "FilterName") return !p.Value.get<OUString>().startsWith("Text");
   return true;
+}
+
+// The bill is held by another program: who holds it, as its lock file says.
+QuenbyError heldElsewhere(const fs::path& workbook, const std::string& shown) {
+  std::string who = "正被其他程序打开";
+  if (std::optional<BillHolder> holder = readBillHolder(lockFileOf(workbook))) who = describeHolder(*holder);
+  return QuenbyError(
+      ExportError::WorkbookNotSaved,
+      "账单工作簿 " + shown + " " + who + "，现在无法写入。请先关闭打开它的程序或窗口，再重新导出");
 }
 
 css::beans::PropertyValue property(const char* name, const css::uno::Any& value) {
@@ -165,7 +175,8 @@ void LibreOfficeHost::openWorkbook(const std::string& pathUtf8) {
   doc->path = utf8FromPath(path);
   doc->lockFile = lockFileOf(path);
   removeStaleLockOfOurs(doc->lockFile);
-  doc->lockedElsewhere = lockedByOtherProgram(path, doc->lockFile);
+  // Said before anything is written: the office would open it read-only and refuse the cells.
+  if (lockedByOtherProgram(path, doc->lockFile)) throw heldElsewhere(path, shown);
   const std::uintmax_t size = fs::file_size(path, ec);
   doc->loadAndSaveTimeout = loadAndSaveTimeout(options_, ec ? 0 : size);
   office_->noteWorkbook(doc->path);
@@ -173,14 +184,10 @@ void LibreOfficeHost::openWorkbook(const std::string& pathUtf8) {
   Reference<css::lang::XComponent> component;
   try {
     component = office_->call("打开账单工作簿 " + shown, doc->loadAndSaveTimeout, [&] {
-      // A workbook another program holds is loaded read-only: the office would refuse it
-      // otherwise, and the save then says plainly why it cannot write.
-      // (Asking for ReadOnly=false would instead make the load fail on a write-protected file.)
-      css::uno::Sequence<css::beans::PropertyValue> args(doc->lockedElsewhere ? 3 : 2);
+      css::uno::Sequence<css::beans::PropertyValue> args(2);
       args.getArray()[0] = property("Hidden", css::uno::Any(true));
       args.getArray()[1] =
           property("MacroExecutionMode", css::uno::Any(css::document::MacroExecMode::NEVER_EXECUTE));
-      if (doc->lockedElsewhere) args.getArray()[2] = property("ReadOnly", css::uno::Any(true));
       try {
         return office_->desktop()->loadComponentFromURL(fileUrl(doc->path), "_blank", 0, args);
       } catch (const css::lang::IllegalArgumentException&) {
@@ -196,13 +203,21 @@ void LibreOfficeHost::openWorkbook(const std::string& pathUtf8) {
     throw notLoaded();
   }
   doc->component = component;
-  if (!doc->lockedElsewhere) noteLockIfOurs(doc->lockFile, office_->profileDirectory());
+  noteLockIfOurs(doc->lockFile, office_->profileDirectory());
   document_ = std::move(doc);
-  if (!office_->call("检查账单工作簿 " + shown, options_.callTimeout,
-                     [&] { return openedAsWorkbook(component); })) {
-    closeAllWorkbooks();
-    throw unreadable();
-  }
+  const Opened opened = office_->call("检查账单工作簿 " + shown, options_.callTimeout, [&] {
+    if (!openedAsWorkbook(component)) return Opened::NotAWorkbook;
+    const bool readOnly = Reference<css::frame::XStorable>(component, UNO_QUERY_THROW)->isReadonly();
+    return readOnly ? Opened::ReadOnly : Opened::Workbook;
+  });
+  if (opened == Opened::Workbook) return;
+  closeAllWorkbooks();
+  if (opened == Opened::NotAWorkbook) throw unreadable();
+  // A bill the office could only open read-only takes no cell: a file that may not be written, or
+  // one another program took while the office opened it.
+  if (!lockedByOtherProgram(path, lockFileOf(path)))
+    if (std::optional<QuenbyError> cause = billFailureCause(path, shown, BillStep::Save)) throw *cause;
+  throw heldElsewhere(path, shown);
 }
 
 void LibreOfficeHost::selectWorksheet(const std::u16string& name) {
@@ -262,11 +277,6 @@ void LibreOfficeHost::save() {
   if (std::optional<CellRuns::Run> last = document_->runs.take())
     writeRun(*last, document_->loadAndSaveTimeout);
   const std::string& path = document_->path;
-  const std::string lockName = utf8FromPath(document_->lockFile.filename());
-  if (document_->lockedElsewhere)
-    throw QuenbyError(ExportError::WorkbookNotSaved,
-                      "账单工作簿 " + path + " 正被其他程序打开（有锁定文件 " + lockName +
-                          "），无法保存。请先关闭打开它的程序或窗口，再重新导出");
   const fs::path bill = pathFromUtf8(path);
   // The office would store over a read-only bill where the file system lets it (as for root).
   if (isReadOnlyFile(bill))

@@ -9,6 +9,7 @@
 #include <optional>
 #include <vector>
 
+#include "export/bill_holder.h"
 #include "export/export_error.h"
 #include "office/office_names.h"
 #include "office/office_watchdog.h"
@@ -108,13 +109,6 @@ std::string profileTempDirectory(const std::string& profile) { return profile + 
 
 void appendToOwnerRecord(const std::string& profile, const std::string& key, const std::string& value) {
   std::ofstream(fs::path(profile) / kOwnerRecord, std::ios::app) << key << '=' << value << '\n';
-}
-
-bool isThisHost(std::string_view name) {
-  const std::string own = hostName();
-  if (own.empty() || name.empty()) return false;
-  return name == own ||
-         (name.size() > own.size() && name.substr(0, own.size()) == own && name[own.size()] == '.');
 }
 
 bool endAbandonedOffice(const fs::path& profile) {

@@ -23,9 +23,6 @@ std::string profileTempDirectory(const std::string& profile);
 // Adds `key`=`value` (a kKey... of office_names.h) to the profile's owner record.
 void appendToOwnerRecord(const std::string& profile, const std::string& key, const std::string& value);
 
-// Whether a host name (as a lock file or an owner record holds it) names this machine.
-bool isThisHost(std::string_view name);
-
 // When `profile` is a private profile of ours (it records its owner) whose owner has ended on this
 // host, ends its office and removes what it left, and returns true. Never touches the profile of a
 // live process or of another host.

@@ -2,6 +2,7 @@
 
 #include <signal.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <mutex>
 
@@ -69,9 +70,13 @@ void raiseDisconnected(const std::string& doing) {
 }
 
 void raiseFailed(const std::string& doing, const OUString& message) {
-  std::string description = "电子表格程序（LibreOffice）在" + doing + "时出错";
-  if (!message.isEmpty()) description += "：" + utf8FromOUString(message);
-  throw QuenbyError(ExportError::SpreadsheetFailed, description);
+  // The office's own words name its source files and are for whoever looks into the fault, on
+  // standard error; the box tells the clerk which step failed.
+  if (!message.isEmpty())
+    std::fprintf(stderr, "quenby: LibreOffice failed while %s: %s\n", doing.c_str(),
+                 utf8FromOUString(message).c_str());
+  throw QuenbyError(ExportError::SpreadsheetFailed,
+                    "电子表格程序（LibreOffice）在" + doing + "时出错，请重新导出");
 }
 
 void raiseAbandoned() { throw QuenbyError(ExportError::ExportAbandoned, "Quenby 正在退出，导出已中止"); }

@@ -6,8 +6,11 @@
 #include <QFileInfo>
 #include <QKeyEvent>
 #include <QMessageBox>
+#include <filesystem>
+#include <optional>
 
 #include "calc/error.h"
+#include "export/bill_holder.h"
 #include "export/export_error.h"
 #include "shell/error_guard.h"
 #include "shell/export_progress_window.h"
@@ -162,6 +165,50 @@ bool offerBillTemplate(QWidget* window, const ExportServices& services) {
   return true;
 }
 
+// Once an export has failed because another program holds the bill, and its error is shown: asks
+// whether to export again. A lock that a spreadsheet of this user left on this machine when it
+// ended (no process holds the bill open) is offered for removal first; a lock the user says is
+// left over (its program is closed) likewise, after a warning when another machine wrote it; a
+// bill a program here holds open only for a retry once it is closed. True: the caller exports
+// again.
+bool offerWhileHeld(QWidget* window, const std::string& billPath) {
+  const std::filesystem::path bill(billPath);
+  const BillHold hold = billHold(bill);
+  if (hold == BillHold::Free) return false;
+  const std::optional<BillHolder> holder = readBillHolder(lockFileOf(bill));
+  const QString retry = QStringLiteral("重试"), removeLock = QStringLiteral("删除锁定并导出"),
+                cancel = QStringLiteral("取消");
+  if (hold == BillHold::Leftover) {
+    const QString text =
+        QStringLiteral(
+            "账单的锁定文件是本机用户 %1 打开账单时留下的，现在已经没有程序打开账单。要删除锁定并导出吗？")
+            .arg(QString::fromStdString(holder->user));
+    if (shell::choose(window, text, {removeLock, cancel}, 0) != 0) return false;
+    removeLeftoverLock(bill, *holder);
+    return true;
+  }
+  if (hold == BillHold::Open || !holder)
+    return shell::choose(window, QStringLiteral("请先关闭打开账单的程序，再按“重试”。"), {retry, cancel},
+                         0) == 0;
+  const QString where =
+      holder->thisHost ? QStringLiteral("本机用户 %1").arg(QString::fromStdString(holder->user))
+                       : QStringLiteral("电脑“%1”上的用户 %2")
+                             .arg(QString::fromStdString(holder->host), QString::fromStdString(holder->user));
+  const QString text =
+      QStringLiteral(
+          "账单由%1打开。请先关闭那里的账单，再按“重试”。只有确定那个程序已经关闭时，才删除锁定并导出。")
+          .arg(where);
+  switch (shell::choose(window, text, {retry, removeLock, cancel}, 0)) {
+    case 0:
+      return true;
+    case 1:
+      removeLeftoverLock(bill, *holder);
+      return true;
+    default:
+      return false;
+  }
+}
+
 }  // namespace
 
 void exportOnClick(QWidget* window, const ExportJob& job, ExportCounter& exportCount,
@@ -171,19 +218,30 @@ void exportOnClick(QWidget* window, const ExportJob& job, ExportCounter& exportC
     exportFromWindow(window, job, exportCount, services);
     if (services.afterExport) services.afterExport();
   };
-  bool billMissing = false;
-  shell::guarded(window, [&] {
+  bool billMissing = false, billHeld = false;
+  auto exportNoting = [&] {
+    billMissing = billHeld = false;
     try {
       exportOnce();
     } catch (const QuenbyError& e) {
       billMissing = e.is(ExportError::WorkbookMissing);
+      billHeld = e.is(ExportError::WorkbookNotSaved);
       throw;
     }
-  });
+  };
+  shell::guarded(window, exportNoting);
   bool billCreated = false;
   if (billMissing) shell::guarded(window, [&] { billCreated = offerBillTemplate(window, services); });
   // As one click more, and the last: a bill missing again is not offered again.
-  if (billCreated) shell::guarded(window, exportOnce);
+  if (billCreated) shell::guarded(window, exportNoting);
+  // A bill another program holds is asked about again after each try, until it is exported or the
+  // user gives up.
+  while (billHeld) {
+    bool again = false;
+    shell::guarded(window, [&] { again = offerWhileHeld(window, services.workbookPath); });
+    if (!again) break;
+    shell::guarded(window, exportNoting);
+  }
 }
 
 }  // namespace quenby

@@ -9,8 +9,10 @@
 
 #include <gtest/gtest.h>
 
+#include "export/bill_holder.h"
 #include "export/export_error.h"
 #include "office/libreoffice_host.h"
+#include "office/uno_bridge.h"
 #include "office_test_support.h"
 
 namespace quenby {
@@ -90,7 +92,8 @@ INSTANTIATE_TEST_SUITE_P(
                     NotAWorkbook{"DamagedExcel", test::fileBytes(test::templatePath()).substr(0, 4096)}),
     [](const auto& info) { return std::string(info.param.name); });
 
-// The three ways a bill cannot be saved. Each is tried at save, after the cells are written.
+// The three ways a bill cannot be written. A bill another program holds is refused when it is
+// opened, before any cell is written; the others at the latest when it is saved.
 enum class Blocker { ReadOnlyMode, Immutable, OpenElsewhere };
 
 const char* nameOf(Blocker blocker) {
@@ -128,14 +131,24 @@ TEST_P(UnsavableBill, SaveSaysWhyAndToCloseItAndChangesNothing) {
   const std::string before = test::fileBytes(bill.bill());
 
   LibreOfficeHost host = test::officeHost();
-  test::openSheet(host, bill, u"原木一");
-  host.setCellText(7, 1, u"30");
-  std::string description = expectFailure(host, 1005, [&] { host.save(); });
+  host.newInstance();
+  bool cellsWritten = false;
+  std::string description = expectFailure(host, 1005, [&] {
+    host.openWorkbook(bill.billUtf8());
+    host.selectWorksheet(u"原木一");
+    host.setCellText(7, 1, u"30");
+    cellsWritten = true;
+    host.save();
+  });
 
   EXPECT_NE(description.find(bill.billUtf8()), std::string::npos) << description;
   EXPECT_NE(description.find("关闭"), std::string::npos) << description;
   if (GetParam() == Blocker::OpenElsewhere) {
-    EXPECT_NE(description.find("其他程序"), std::string::npos) << description;
+    EXPECT_FALSE(cellsWritten);
+    // Who holds it, as the lock says: the user, the machine, since when.
+    EXPECT_NE(description.find("正被用户 另一个用户 在电脑“other-host”上打开（自 2026-12-08 01:00 起）"),
+              std::string::npos)
+        << description;
     // The other program's lock is not ours to remove.
     EXPECT_EQ(test::fileBytes(foreignLock), lockText);
   } else {
@@ -149,7 +162,10 @@ INSTANTIATE_TEST_SUITE_P(HostFailure, UnsavableBill,
                          testing::Values(Blocker::ReadOnlyMode, Blocker::Immutable, Blocker::OpenElsewhere),
                          [](const auto& info) { return std::string(nameOf(info.param)); });
 
-TEST(HostFailure, ABillOpenInAnotherOfficeIsNotSavedAndItsLockSurvives) {
+// The bill open in the user's spreadsheet: refused before a cell is written, in words that name
+// this machine's user (not the office's own message with its source file); the spreadsheet holds
+// the bill open, so its lock is no leftover; once it ends, the bill is free.
+TEST(HostFailure, ABillOpenInAnotherOfficeIsRefusedBeforeAnyCellAndItsLockSurvives) {
   ScratchBill bill;
   const fs::path lock = bill.dir() / u8".~lock.账单明细.xls#";
   LibreOfficeHost other = test::officeHost();  // stands for the office that shows the bill to the user
@@ -158,16 +174,33 @@ TEST(HostFailure, ABillOpenInAnotherOfficeIsNotSavedAndItsLockSurvives) {
   ASSERT_TRUE(fs::exists(lock));
   const std::string lockText = test::fileBytes(lock);
   const std::string before = test::fileBytes(bill.bill());
+  EXPECT_EQ(billHold(bill.bill()), BillHold::Open);
 
   LibreOfficeHost host = test::officeHost();
-  test::openSheet(host, bill, u"原木一");
-  host.setCellText(7, 2, u"5");
-  std::string description = expectFailure(host, 1005, [&] { host.save(); });
+  host.newInstance();
+  std::string description = expectFailure(host, 1005, [&] { host.openWorkbook(bill.billUtf8()); });
+  EXPECT_NE(description.find("在本机打开（自 "), std::string::npos) << description;
   EXPECT_NE(description.find("关闭"), std::string::npos) << description;
+  EXPECT_EQ(description.find("cxx"), std::string::npos) << description;
   EXPECT_EQ(test::fileBytes(lock), lockText);
   EXPECT_EQ(test::fileBytes(bill.bill()), before);
   other.release();
   EXPECT_FALSE(fs::exists(lock));
+  EXPECT_EQ(billHold(bill.bill()), BillHold::Free);
+}
+
+// The office's own message names its source file: it goes to standard error, never into a box.
+TEST(HostFailure, AnOfficeFailureIsToldInWordsItsOwnMessageOnStandardError) {
+  ::testing::internal::CaptureStderr();
+  try {
+    unoCall("写入单元格 A7:L7",
+            [] { throw css::uno::RuntimeException("at ./sc/source/ui/unoobj/cellsuno.cxx:4962"); });
+    ADD_FAILURE() << "no error raised";
+  } catch (const QuenbyError& e) {
+    EXPECT_EQ(e.number(), 1007);
+    EXPECT_EQ(e.description(), "电子表格程序（LibreOffice）在写入单元格 A7:L7时出错，请重新导出");
+  }
+  EXPECT_NE(::testing::internal::GetCapturedStderr().find("cellsuno.cxx:4962"), std::string::npos);
 }
 
 TEST(HostFailure, AbsentOfficeSaysToInstallLibreOfficeCalcAndCreatesNoProfile) {

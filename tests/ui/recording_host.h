@@ -25,6 +25,7 @@ namespace quenby::testing {
 
 struct Recording {
   int instances = 0, saves = 0, shown = 0, failOpens = 0;
+  int heldOpens = 0;  // openings that find the bill held by another program
   int failWrite = 0;  // the cell write that fails, once, counted over all attempts from 1; 0: none
   std::vector<std::string> paths;                    // every workbook opened
   std::vector<std::u16string> worksheets;            // every worksheet taken
@@ -66,6 +67,10 @@ class RecordingHost final : public SpreadsheetHost {
     if (r_.failOpens > 0) {
       --r_.failOpens;
       throw QuenbyError(ExportError::WorkbookMissing, "找不到账单工作簿：" + path);
+    }
+    if (r_.heldOpens > 0) {
+      --r_.heldOpens;
+      throw QuenbyError(ExportError::WorkbookNotSaved, "账单工作簿 " + path + " 正被其他程序打开");
     }
   }
   void selectWorksheet(const std::u16string& name) override { r_.worksheets.push_back(name); }
