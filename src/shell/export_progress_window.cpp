@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -18,11 +19,14 @@ constexpr int kPollMs = 50;
 ExportProgressWindow::ExportProgressWindow(QWidget* over, const ExportProgress& progress,
                                            std::function<void()> cancel, std::chrono::milliseconds delay)
     : QDialog(over), progress_(progress), cancel_(std::move(cancel)) {
-  setWindowTitle(QStringLiteral("Quenby"));
+  setWindowTitle(QStringLiteral("导出账单"));
   setObjectName(QStringLiteral("exportProgress"));
   text_ = new QLabel(describe(progress_), this);
   text_->setMinimumWidth(
       text_->fontMetrics().horizontalAdvance(QStringLiteral("正在写入第 888 / 888 个单元格…")));
+  bar_ = new QProgressBar(this);
+  bar_->setTextVisible(false);
+  bar_->setAccessibleName(QStringLiteral("导出进度"));
   cancelButton_ = new QPushButton(QStringLiteral("取消"), this);
   cancelButton_->setDefault(true);
   connect(cancelButton_, &QPushButton::clicked, this, &ExportProgressWindow::pressCancel);
@@ -31,6 +35,7 @@ ExportProgressWindow::ExportProgressWindow(QWidget* over, const ExportProgress& 
   buttons->addWidget(cancelButton_);
   auto* column = new QVBoxLayout(this);
   column->addWidget(text_);
+  column->addWidget(bar_);
   column->addLayout(buttons);
   setFixedSize(sizeHint());
 
@@ -52,6 +57,10 @@ void ExportProgressWindow::refresh() {
   const QString text = cancelPressed_ ? QStringLiteral("正在取消导出…") : describe(progress_);
   if (text_->text() != text) text_->setText(text);
   cancelButton_->setEnabled(!cancelPressed_ && progress_.cancellable());
+  // How many cells are written while they are; a busy bar (no maximum) for every other step.
+  const bool writing = progress_.step() == ExportProgress::Step::Writing;
+  bar_->setMaximum(writing ? progress_.cells() : 0);
+  if (writing) bar_->setValue(progress_.cellsWritten());
 }
 
 void ExportProgressWindow::paintNow() {

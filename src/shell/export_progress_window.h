@@ -1,6 +1,8 @@
 #pragma once
-// The small window over a sheet window while its export takes long: what the export is doing
-// (starting the spreadsheet, opening the bill, writing cell k of n, saving, showing the bill) and
+// The small window over a sheet window while its export takes long, titled 导出账单: what the
+// export is doing (starting the spreadsheet, opening the bill, writing cell k of n, saving, showing
+// the bill; named again as they come when the export starts over), a bar (cells written, or busy)
+// and
 // 取消, which Escape and the window's close button press too. It appears only once the export has
 // run for its delay, and polls the export's progress, which the office's thread writes. It is not
 // modal, so that the event loop runs on; the export's input blocker lets its input through alone.
@@ -14,6 +16,7 @@
 #include "export/export_progress.h"
 
 class QLabel;
+class QProgressBar;
 class QPushButton;
 
 namespace quenby {
@@ -50,6 +53,7 @@ class ExportProgressWindow final : public QDialog {
   std::function<void()> cancel_;
   bool cancelPressed_ = false;
   QLabel* text_;
+  QProgressBar* bar_;
   QPushButton* cancelButton_;
   QTimer appear_;
   QTimer poll_;

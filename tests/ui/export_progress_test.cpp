@@ -11,6 +11,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
@@ -131,7 +132,8 @@ TEST_F(ProgressWindowTest, AStalledExportShowsWhatItIsStuckOnAndAFastOneShowsNot
     ASSERT_NE(window, nullptr) << "no progress window";
     seenWhileStalled = true;
     EXPECT_EQ(progressText(window), "正在写入第 1 / 203 个单元格…");
-    EXPECT_EQ(window->windowTitle(), "Quenby");
+    EXPECT_EQ(window->windowTitle(), "导出账单");
+    EXPECT_EQ(window->findChild<QProgressBar*>()->maximum(), 203);  // cells written of all
     EXPECT_TRUE(cancelButton(window)->isEnabled());
     EXPECT_EQ(cancelButton(window)->text(), "取消");
   };
@@ -212,6 +214,7 @@ TEST_F(ProgressWindowTest, DuringTheSaveCancelIsGreyedOutAndTheSaveCompletes) {
     ExportProgressWindow* window = progressWindow();
     ASSERT_NE(window, nullptr);
     EXPECT_EQ(progressText(window), "正在保存账单…");
+    EXPECT_EQ(window->findChild<QProgressBar*>()->maximum(), 0);  // busy
     EXPECT_FALSE(cancelButton(window)->isEnabled());
     QTest::mouseClick(cancelButton(window), Qt::LeftButton);
     QTest::keyClick(window, Qt::Key_Escape);
