@@ -34,9 +34,12 @@ Autosave::Autosave(const QString& path) {
 Autosave::~Autosave() = default;
 
 ExportServices Autosave::withSaveBeforeExport(ExportServices services) {
+  // The sheets are handed to the store at the click; the export's own thread waits for them to
+  // be written before the office is asked for.
   services.beforeExport = [self = QPointer<Autosave>(this)] {
-    if (self) self->saveNow();
+    if (self) self->save(false);
   };
+  services.beforeOffice = [store = store_.get()] { store->flush(); };
   return services;
 }
 

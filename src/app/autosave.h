@@ -45,7 +45,8 @@ class Autosave : public QObject {
   explicit Autosave(const QString& path = store::Store::defaultPath());
   ~Autosave() override;
 
-  // `services` with a save made at once before each export.
+  // `services` with a save made at once before each export: handed over at the click, waited for
+  // on the export's thread.
   ExportServices withSaveBeforeExport(ExportServices services);
 
   // Call once, before run() shows the windows. After a run that did not end by the user's own

@@ -115,7 +115,7 @@ ExportServices Calculators::servicesFor(size_t row) {
     if (before) before();
     if (atClick_) atClick_(id);
   };
-  services.afterExport = [this, id, after = services_.afterExport] {
+  services.afterSave = [this, id, after = services_.afterSave] {
     if (after) after();
     if (exported_) exported_(id);
   };

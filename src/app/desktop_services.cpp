@@ -8,6 +8,7 @@
 #include <QProcess>
 #include <QStandardPaths>
 #include <optional>
+#include <utility>
 
 #include "app/office_on_demand.h"
 #include "export/export_error.h"
@@ -77,12 +78,29 @@ std::string billTemplatePath() {
   return {};
 }
 
+void DesktopBillViewer::beginPrepare(const std::string& pathUtf8) {
+  endPrepare();
+  openable_.reset();
+  asking_ = std::async(std::launch::async,
+                       [path = QString::fromStdString(pathUtf8)] { return desktopHasApplicationFor(path); });
+}
+
+void DesktopBillViewer::endPrepare() noexcept {
+  if (!asking_.valid()) return;
+  try {
+    openable_ = asking_.get();
+  } catch (...) {
+    openable_.reset();
+  }
+}
+
 void DesktopBillViewer::show(const std::string& pathUtf8, const std::u16string&) {
   const QString path = QString::fromStdString(pathUtf8);
-  if (!desktopHasApplicationFor(path) || !QDesktopServices::openUrl(QUrl::fromLocalFile(path)))
-    throw QuenbyError(ExportError::BillNotShown,
-                      "账单已保存到 " + pathUtf8 +
-                          "，但本机没有能打开它的电子表格程序。请安装 LibreOffice Calc 后再导出。");
+  const bool openable = openable_ ? *std::exchange(openable_, std::nullopt) : desktopHasApplicationFor(path);
+  if (!openable || !QDesktopServices::openUrl(QUrl::fromLocalFile(path)))
+    throw QuenbyError(ExportError::BillNotShown, "账单已保存到 " + pathUtf8 +
+                                                     "，但本机没有能打开它的电子表格程序，所以没有显示。请安"
+                                                     "装 LibreOffice Calc，再用它打开这个文件。");
 }
 
 QStringList officeModuleFolders() {

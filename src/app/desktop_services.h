@@ -5,7 +5,9 @@
 
 #include <QStringList>
 #include <QUrl>
+#include <future>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "export/office_supply.h"
@@ -27,10 +29,20 @@ std::string billWorkbookPath();
 std::string billTemplatePath();
 
 // Opens the saved workbook with the desktop's default application for it. When the desktop has
-// no application for the file, or refuses to start it, the export fails with BillNotShown.
+// no application for the file, or refuses to start it, the export fails with BillNotShown, which
+// says where the saved bill is. Whether there is an application is asked of the desktop's MIME
+// database (a process or two) on a thread of its own while the office works, from beginPrepare to
+// endPrepare; show() asks itself only when it was not prepared.
 class DesktopBillViewer final : public BillViewer {
  public:
+  ~DesktopBillViewer() override { endPrepare(); }
+  void beginPrepare(const std::string& pathUtf8) override;
+  void endPrepare() noexcept override;
   void show(const std::string& pathUtf8, const std::u16string& sheetName) override;
+
+ private:
+  std::future<bool> asking_;
+  std::optional<bool> openable_;
 };
 
 // The folders the office host module is looked for in: installed (<prefix>/lib/quenby), then beside

@@ -60,15 +60,35 @@ void officePart(const ExportJob& job, SpreadsheetHost& host, ExportProgress& pro
   }
 }
 
+// The `saved` hook of one click: run at its first save only.
+struct SavedOnce {
+  const std::function<void()>& hook;
+  bool ran = false;
+
+  void operator()() {
+    if (ran || !hook) return;
+    ran = true;
+    hook();
+  }
+};
+
 void attempt(const ExportJob& job, ExportCounter& exportCount, const ExportParties& parties,
-             ExportProgress& progress) {
+             ExportProgress& progress, SavedOnce& saved) {
   if (exportCount.countAttempt()) parties.prompter.remind(kExportReminder);
-  auto part = [&] { officePart(job, parties.host, progress); };
+  auto part = [&] {
+    parties.viewer.beginPrepare(job.workbookPath);
+    struct EndPrepare {
+      BillViewer& viewer;
+      ~EndPrepare() { viewer.endPrepare(); }
+    } endPrepare{parties.viewer};
+    officePart(job, parties.host, progress);
+  };
   if (parties.runOffice) {
     parties.runOffice(part);
   } else {
     part();
   }
+  saved();
   progress.enter(Step::Showing);
   parties.viewer.show(job.workbookPath, job.sheetName);
 }
@@ -79,10 +99,11 @@ void runExport(const ExportJob& job, ExportCounter& exportCount, const ExportPar
   checkTextsFit(job);
   ExportProgress own(static_cast<int>(job.cells.size()));
   ExportProgress& progress = parties.progress ? *parties.progress : own;
+  SavedOnce saved{parties.saved};
   const int attempts = job.restart == RestartPolicy::OnceSilently ? 2 : 1;
   for (int i = 1;; ++i) {
     try {
-      attempt(job, exportCount, parties, progress);
+      attempt(job, exportCount, parties, progress, saved);
       return;
     } catch (const QuenbyError& e) {
       // An abandoned attempt is neither saved nor closed; its instance is ended all the same.

@@ -61,6 +61,9 @@ struct ExportParties {
   Prompter& prompter;
   ExportProgress* progress = nullptr;  // where the export reports its steps and meets a cancel
   OfficeRunner runOffice = {};         // unset: on the calling thread
+  // On the calling thread once the bill is saved, before it is shown; once per click, also when a
+  // restart saves the bill again. It raises nothing. May be empty.
+  std::function<void()> saved = {};
 };
 
 // Runs one click's export. Raises the error of the last failed attempt. A field longer than a cell

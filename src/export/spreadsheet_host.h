@@ -36,6 +36,12 @@ class SpreadsheetHost {
 class BillViewer {
  public:
   virtual ~BillViewer() = default;
+  // On the thread that drives the office, around the office's part of an export: what showing the
+  // bill needs to know from the desktop may be asked meanwhile, so that neither the window's
+  // thread nor the office's work waits for it. endPrepare follows every beginPrepare, also when
+  // the office's part failed.
+  virtual void beginPrepare(const std::string& /*pathUtf8*/) {}
+  virtual void endPrepare() noexcept {}
   virtual void show(const std::string& pathUtf8, const std::u16string& sheetName) = 0;
 };
 

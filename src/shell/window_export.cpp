@@ -7,7 +7,9 @@
 #include <QKeyEvent>
 #include <QMessageBox>
 #include <filesystem>
+#include <mutex>
 #include <optional>
+#include <utility>
 
 #include "calc/error.h"
 #include "export/bill_holder.h"
@@ -115,17 +117,66 @@ void MessageBoxPrompter::remind(const std::u16string& text) {
 
 namespace {
 
+// The host of one click, made at its first call, on the export's own thread: making it may load
+// the office's libraries, which the window's thread does not wait for. A cancel that comes first
+// reaches the host once it is made.
+class HostMadeOnFirstUse final : public SpreadsheetHost {
+ public:
+  explicit HostMadeOnFirstUse(std::function<std::unique_ptr<SpreadsheetHost>()> make)
+      : make_(std::move(make)) {}
+
+  void newInstance() override { host().newInstance(); }
+  void openWorkbook(const std::string& path) override { host().openWorkbook(path); }
+  void selectWorksheet(const std::u16string& name) override { host().selectWorksheet(name); }
+  void setCellText(int row, int column, const std::u16string& text) override {
+    host().setCellText(row, column, text);
+  }
+  void save() override { host().save(); }
+  void closeAllWorkbooks() override { host().closeAllWorkbooks(); }
+  void quit() override { host().quit(); }
+  void release() noexcept override {
+    std::lock_guard lock(mutex_);
+    if (host_) host_->release();
+  }
+  void interrupt() noexcept override {
+    std::lock_guard lock(mutex_);
+    interrupted_ = true;
+    if (host_) host_->interrupt();
+  }
+
+ private:
+  SpreadsheetHost& host() {
+    {
+      std::lock_guard lock(mutex_);
+      if (host_) return *host_;
+    }
+    std::unique_ptr<SpreadsheetHost> made = make_();
+    if (!made) throw QuenbyError(ErrorCode::Unexpected, "这个窗口没有可用的电子表格程序");
+    std::lock_guard lock(mutex_);
+    host_ = std::move(made);
+    if (interrupted_) host_->interrupt();
+    return *host_;
+  }
+
+  const std::function<std::unique_ptr<SpreadsheetHost>()> make_;
+  std::mutex mutex_;
+  bool interrupted_ = false;
+  std::unique_ptr<SpreadsheetHost> host_;
+};
+
 // One export from `window`: the busy cursor, the office's work off this thread, the progress window
-// once the export has run for services.progressDelay. Errors reach the caller (the window's error
-// guard); a cancelled export ends with ExportCancelled, which the guard does not report.
+// once the export has run for services.progressDelay; `saved` once the bill is saved. Errors reach
+// the caller (the window's error guard); a cancelled export ends with ExportCancelled, which the
+// guard does not report.
 void exportFromWindow(QWidget* window, const ExportJob& job, ExportCounter& exportCount,
-                      const ExportServices& services) {
+                      const ExportServices& services, const std::function<void()>& saved) {
   if (!services.newHost || !services.newViewer)
     throw QuenbyError(ErrorCode::Unexpected, "这个窗口没有可用的导出服务");
   if (services.beforeExport) services.beforeExport();
   MessageBoxPrompter prompter(window);
   BusyCursor busy;
-  std::unique_ptr<SpreadsheetHost> host = services.newHost();
+  HostMadeOnFirstUse lazyHost(services.newHost);
+  SpreadsheetHost* host = &lazyHost;
   std::unique_ptr<BillViewer> viewer = services.newViewer();
   ExportProgress progress(static_cast<int>(job.cells.size()));
   ExportProgressWindow progressWindow(
@@ -139,16 +190,24 @@ void exportFromWindow(QWidget* window, const ExportJob& job, ExportCounter& expo
     BillViewer& viewer;
     ExportProgressWindow& progressWindow;
     ShowingViewer(BillViewer& v, ExportProgressWindow& w) : viewer(v), progressWindow(w) {}
+    void beginPrepare(const std::string& path) override { viewer.beginPrepare(path); }
+    void endPrepare() noexcept override { viewer.endPrepare(); }
     void show(const std::string& path, const std::u16string& sheet) override {
       progressWindow.paintNow();
       viewer.show(path, sheet);
     }
   } showing(*viewer, progressWindow);
+  bool waited = !services.beforeOffice;
   runExport(job, exportCount,
-            ExportParties{*host, showing, prompter, &progress, [&](const std::function<void()>& officePart) {
+            ExportParties{*host, showing, prompter, &progress,
+                          [&](const std::function<void()>& officePart) {
                             progressWindow.arm();
-                            runOffUiThread(officePart);
-                          }});
+                            runOffUiThread([&] {
+                              if (!std::exchange(waited, true)) services.beforeOffice();
+                              officePart();
+                            });
+                          },
+                          saved});
 }
 
 // Once an export has failed for good because the bill is missing, and its error is shown: when
@@ -214,33 +273,43 @@ bool offerWhileHeld(QWidget* window, const std::string& billPath) {
 void exportOnClick(QWidget* window, const ExportJob& job, ExportCounter& exportCount,
                    const ExportServices& services) noexcept {
   InputBlocker blocker;
-  auto exportOnce = [&] {
-    exportFromWindow(window, job, exportCount, services);
-    if (services.afterExport) services.afterExport();
+  // A record that failed is told after the export's own boxes.
+  std::optional<QuenbyError> unrecorded;
+  auto saved = [&] {
+    if (!services.afterSave) return;
+    try {
+      services.afterSave();
+    } catch (const QuenbyError& e) {
+      unrecorded = e;
+    }
   };
   bool billMissing = false, billHeld = false;
   auto exportNoting = [&] {
     billMissing = billHeld = false;
     try {
-      exportOnce();
+      exportFromWindow(window, job, exportCount, services, saved);
     } catch (const QuenbyError& e) {
       billMissing = e.is(ExportError::WorkbookMissing);
       billHeld = e.is(ExportError::WorkbookNotSaved);
       throw;
     }
   };
-  shell::guarded(window, exportNoting);
+  auto exportGuarded = [&] {
+    shell::guarded(window, exportNoting);
+    if (unrecorded) shell::guarded(window, [&] { throw std::exchange(unrecorded, std::nullopt).value(); });
+  };
+  exportGuarded();
   bool billCreated = false;
   if (billMissing) shell::guarded(window, [&] { billCreated = offerBillTemplate(window, services); });
   // As one click more, and the last: a bill missing again is not offered again.
-  if (billCreated) shell::guarded(window, exportNoting);
+  if (billCreated) exportGuarded();
   // A bill another program holds is asked about again after each try, until it is exported or the
   // user gives up.
   while (billHeld) {
     bool again = false;
     shell::guarded(window, [&] { again = offerWhileHeld(window, services.workbookPath); });
     if (!again) break;
-    shell::guarded(window, exportNoting);
+    exportGuarded();
   }
 }
 

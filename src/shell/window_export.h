@@ -24,12 +24,17 @@ struct ExportServices {
   // The bill template's path (UTF-8), "" when there is none. Unset: no template.
   std::function<std::string()> billTemplate = {};
   // Runs at the click, on the window's thread, before the reminder and the export: the
-  // application keeps the sheets there first. May be empty.
+  // application hands the sheets to its store there first. May be empty.
   std::function<void()> beforeExport = {};
-  // Runs on the window's thread once an export has succeeded, after the bill was handed to the
-  // desktop: the application records the sheet as it stood at the click (at beforeExport). An
-  // error it raises is shown like any other, the bill being saved and shown already. May be empty.
-  std::function<void()> afterExport = {};
+  // Runs on the export's own thread before the office is asked for: the application waits there
+  // for what beforeExport handed over to be written, so that the window's thread never does.
+  // May be empty.
+  std::function<void()> beforeOffice = {};
+  // Runs on the window's thread once the bill is saved, before it is shown, once per click (a
+  // silent restart that saves it again adds nothing): the application records the sheet as it
+  // stood at the click (at beforeExport). A bill that cannot be shown stays recorded. An error it
+  // raises is shown after the export's own boxes, the bill being saved already. May be empty.
+  std::function<void()> afterSave = {};
   // How long an export runs before its progress window appears.
   std::chrono::milliseconds progressDelay{1000};
 };

@@ -7,6 +7,7 @@
 #include <optional>
 #include <set>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "calc/numeric_text.h"
@@ -59,8 +60,13 @@ struct Recorder : SpreadsheetHost, BillViewer, Prompter {
   void quit() override { call("quit"); }
   void release() noexcept override { log.push_back("release"); }
   void show(const std::string&, const std::u16string& sheet) override {
+    showThread = std::this_thread::get_id();
     call("show " + u8(sheet)), call("show");
   }
+  void beginPrepare(const std::string&) override { prepareThreads.push_back(std::this_thread::get_id()); }
+  void endPrepare() noexcept override { prepareThreads.push_back(std::this_thread::get_id()); }
+  std::vector<std::thread::id> prepareThreads;  // of each beginPrepare and endPrepare
+  std::thread::id showThread;
   void remind(const std::u16string& text) override { log.push_back("remind " + u8(text)); }
 };
 
@@ -161,6 +167,47 @@ TEST(ExportProcedure, SecondFailureReachesTheCallerWithItsNumber) {
   runExport(logTallyExportJob(sheet, "/b.xls"), count, r, r, r);
   EXPECT_EQ(r.attempt, 4);
   EXPECT_EQ(std::count(r.log.begin(), r.log.end(), kReminder), 0);
+}
+
+// The bill is saved twice when the viewer fails at the first attempt: the `saved` hook (the
+// ledger's record) runs once, at the first save, before the bill is shown; the viewer asks the
+// desktop on the office's thread, around the office's part, whether that part fails or not.
+TEST(ExportProcedure, TheSaveIsToldOncePerClickAndTheViewerAsksOnTheOfficesThread) {
+  for (const std::set<int>& failing : {std::set<int>{1}, std::set<int>{1, 2}}) {
+    SCOPED_TRACE(failing.size());
+    LogTallySheet sheet;
+    ExportCounter count;
+    Recorder r;
+    r.failOn = "show";
+    r.failInAttempts = failing;
+    r.failWith = ExportError::BillNotShown;
+    std::vector<std::string> savedAt;  // the calls made before each `saved`
+    std::thread::id officeThread;
+    const ExportParties parties{r,
+                                r,
+                                r,
+                                nullptr,
+                                [&](const std::function<void()>& officePart) {
+                                  std::exception_ptr error;
+                                  std::thread office([&] {
+                                    officeThread = std::this_thread::get_id();
+                                    try {
+                                      officePart();
+                                    } catch (...) {
+                                      error = std::current_exception();
+                                    }
+                                  });
+                                  office.join();
+                                  if (error) std::rethrow_exception(error);
+                                },
+                                [&] { savedAt.push_back(r.log.back()); }};
+    const int raised = errorNumber([&] { runExport(logTallyExportJob(sheet, "/b.xls"), count, parties); });
+    EXPECT_EQ(raised, failing.size() == 2 ? 1006 : 0);
+    EXPECT_EQ(r.saves, 2);
+    EXPECT_EQ(savedAt, std::vector<std::string>{"release"});  // after the office's part, before "show"
+    EXPECT_EQ(r.prepareThreads, std::vector<std::thread::id>(4, officeThread));
+    EXPECT_EQ(r.showThread, std::this_thread::get_id());
+  }
 }
 
 // The first failure ends the export when the window has no restart, or when the export was
