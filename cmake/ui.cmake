@@ -115,6 +115,7 @@ if(TARGET quenby_office)
            COMMAND sh -c "! readelf -d \"$1\" | grep -q libQt6Svg" sh $<TARGET_FILE:quenby>)
   add_test(NAME program_links_no_uno
            COMMAND sh -c "! readelf -d \"$1\" | grep -q libuno" sh $<TARGET_FILE:quenby>)
+  set_tests_properties(program_loads_no_svg program_links_no_uno PROPERTIES LABELS core)
   install(TARGETS quenby RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 
   # Click on 导出表格 to the bill handed to the desktop, through the real window and office.
