@@ -127,7 +127,8 @@ class ProgressWindowTest : public ::testing::Test {
 TEST_F(ProgressWindowTest, AStalledExportShowsWhatItIsStuckOnAndAFastOneShowsNothing) {
   bool seenWhileStalled = false;
   rec.duringFirstWrite = [&] {
-    QTest::qWait(400);  // the office does not answer the first cell write
+    // The office does not answer the first cell write: the window appears after its delay.
+    QTest::qWaitFor([] { return progressWindow() != nullptr; }, 5000);
     ExportProgressWindow* window = progressWindow();
     ASSERT_NE(window, nullptr) << "no progress window";
     seenWhileStalled = true;
@@ -170,7 +171,7 @@ class CancelInTheWindow : public ProgressWindowTest, public ::testing::WithParam
 
 TEST_P(CancelInTheWindow, EndsTheExportWithoutABoxARestartOrASave) {
   rec.duringFirstWrite = [&] {
-    QTest::qWait(400);
+    QTest::qWaitFor([] { return progressWindow() != nullptr; }, 5000);
     ExportProgressWindow* window = progressWindow();
     ASSERT_NE(window, nullptr);
     switch (GetParam().way) {
@@ -210,7 +211,7 @@ INSTANTIATE_TEST_SUITE_P(ProgressWindow, CancelInTheWindow,
 
 TEST_F(ProgressWindowTest, DuringTheSaveCancelIsGreyedOutAndTheSaveCompletes) {
   rec.duringSave = [&] {
-    QTest::qWait(400);
+    QTest::qWaitFor([] { return progressWindow() != nullptr; }, 5000);
     ExportProgressWindow* window = progressWindow();
     ASSERT_NE(window, nullptr);
     EXPECT_EQ(progressText(window), "正在保存账单…");
