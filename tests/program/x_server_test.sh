@@ -131,10 +131,13 @@ office_started
 echo "ok: a click in Form1 starts the office ahead"
 kill -STOP -- "-$office"
 xdotool mousemove $((x + 645)) $((y + 413)) click 1  # Command3
-sleep 0.5
-xdotool key Return  # the reminder
-sleep 1.5
-[ "$(xdotool search --onlyvisible --name '^Quenby$' | wc -l)" -ge 2 ] || fail "no progress window over the held export"
+for _ in $(seq 100); do  # the reminder, a second window named Quenby
+  [ "$(xdotool search --onlyvisible --name '^Quenby$' | wc -l)" -ge 2 ] && break
+  sleep 0.1
+done
+xdotool key Return
+LC_ALL=C.UTF-8 timeout 10 xdotool search --sync --onlyvisible --name '^导出账单$' >/dev/null ||
+  fail "no progress window over the held export"
 echo "ok: the held export shows its progress window"
 kill -s TERM "$quenby_pid"
 ends_at_once "SIGTERM during the held export"
