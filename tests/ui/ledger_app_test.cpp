@@ -197,13 +197,15 @@ TEST_F(LedgerAppTest, AReopenedRecordAsksBeforeReplacingTypedTextAndExportsTheSa
   EXPECT_EQ(form1->control<QComboBox>({"Combo2"})->currentText(), "车牌");
   EXPECT_EQ(form1->control<QComboBox>({"Combo3"})->currentText(), "锯材计算")
       << "the selector is left as it is";
-  EXPECT_EQ(window->model().rowCount(), 2) << "what was replaced is kept as a draft";
+  EXPECT_EQ(listed(path).size(), 2u) << "what was replaced is kept as a draft";
+  EXPECT_EQ(window->model().rowCount(), 1) << "the exported bill, not the draft";
 
   rec.cells.clear();
   run.click(Calculators::LogTally, "Command3");
   ASSERT_EQ(rec.shown, 2);
   EXPECT_EQ(rec.cells, firstBill);
-  EXPECT_EQ(window->model().rowCount(), 3);
+  EXPECT_EQ(listed(path).size(), 3u);
+  EXPECT_EQ(window->model().rowCount(), 2) << "the list read anew after the record";
 }
 
 TEST_F(LedgerAppTest, AnExportThatCannotBeRecordedShowsTheBillAndThenSaysSo) {
