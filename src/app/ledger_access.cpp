@@ -55,7 +55,10 @@ void LedgerAccess::reopen(qint64 recordId) {
   if (!target || !target->attachedSheet())
     throw store::storeError(store::StoreError::LedgerUnreadable, QDir::toNativeSeparators(storePath_),
                             QStringLiteral("这条记录属于本版本没有的计算器"));
-  if (calculators_.holdsTypedText(*which) && !replaceAllowed(*which)) return;
+  // A sheet that holds that record already loses nothing: no question, and no draft of it.
+  if (calculators_.holdsTypedText(*which) &&
+      calculators_.content(*which) != reopenedContent(*which, record) && !replaceAllowed(*which))
+    return;
   // Every text first, with no rule run, then the widgets: the sheet shows the record as it was.
   store::restore(calculators_.freshContent(*which), *target->attachedSheet());
   store::restore(record.sheet, *target->attachedSheet());
@@ -65,6 +68,16 @@ void LedgerAccess::reopen(qint64 recordId) {
   target->raise();  // in front of the ledger, ready for typing
   target->activateWindow();
   if (testLog_) testLog_->reopened(calculators_, Calculators::storeKey(*which));
+}
+
+store::SheetState LedgerAccess::reopenedContent(Calculators::Calculator which,
+                                                const store::LedgerRecord& record) const {
+  // What the restores below leave: the fresh sheet's fields, each the record's text where it has one.
+  store::SheetState content = calculators_.freshContent(which);
+  for (const store::FieldText& kept : record.sheet.fields)
+    for (store::FieldText& field : content.fields)
+      if (field.name == kept.name && field.index == kept.index) field.text = kept.text;
+  return content;
 }
 
 bool LedgerAccess::replaceAllowed(Calculators::Calculator which) {

@@ -4,7 +4,8 @@
 // Reopening a record puts its texts back into its sheet's window exactly as recorded (no rule
 // runs; the calculator selector stays as it is) and shows that window, created if need be; when
 // the sheet holds typed text the user is asked first (替换, the default, or 取消), and what is
-// replaced is recorded as a draft unless the ledger has it already. Closing the ledger while no
+// replaced is recorded as a draft unless the ledger has it already. A sheet that holds exactly the
+// record's texts is not asked about and makes no draft. Closing the ledger while no
 // sheet window is shown is the user's exit.
 
 #include <QObject>
@@ -40,6 +41,8 @@ class LedgerAccess : public QObject {
  private:
   void addShortcut(shell::SheetWindow* window);
   bool replaceAllowed(Calculators::Calculator which);
+  // The sheet's content once `record` is put back into it.
+  store::SheetState reopenedContent(Calculators::Calculator which, const store::LedgerRecord& record) const;
   void closed();
 
   Calculators& calculators_;

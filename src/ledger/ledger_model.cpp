@@ -4,9 +4,9 @@ namespace quenby::ledger {
 
 using store::Column;
 
-LedgerModel::LedgerModel(store::Ledger& ledger, std::function<void(const QuenbyError&)> report,
-                         QObject* parent)
-    : QAbstractTableModel(parent), ledger_(ledger), report_(std::move(report)) {}
+LedgerModel::LedgerModel(store::Ledger& ledger, store::Filter filter,
+                         std::function<void(const QuenbyError&)> report, QObject* parent)
+    : QAbstractTableModel(parent), ledger_(ledger), report_(std::move(report)), filter_(std::move(filter)) {}
 
 int LedgerModel::rowCount(const QModelIndex& parent) const {
   return parent.isValid() ? 0 : static_cast<int>(totals_.rows);
@@ -74,11 +74,13 @@ void LedgerModel::readAnew(const std::function<void()>& change) {
   pages_.clear();
   totals_ = {};
   lastId_ = 0;
+  readFailed_ = false;
   try {
     lastId_ = ledger_.lastId();
     totals_ = ledger_.totals(filter_, lastId_);
   } catch (const QuenbyError& e) {
     totals_ = {};
+    readFailed_ = true;
     report_(e);
   }
   endResetModel();

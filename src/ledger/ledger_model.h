@@ -20,9 +20,9 @@ class LedgerModel : public QAbstractTableModel {
   Q_OBJECT
 
  public:
-  // `ledger` outlives the model. `report` shows a failure to read the list or a page of it; what
-  // could not be read stays empty.
-  LedgerModel(store::Ledger& ledger, std::function<void(const QuenbyError&)> report,
+  // `ledger` outlives the model; `filter` is the one it starts with. `report` shows a failure to
+  // read the list or a page of it; what could not be read stays empty.
+  LedgerModel(store::Ledger& ledger, store::Filter filter, std::function<void(const QuenbyError&)> report,
               QObject* parent = nullptr);
 
   int rowCount(const QModelIndex& parent = {}) const override;
@@ -40,6 +40,8 @@ class LedgerModel : public QAbstractTableModel {
   const store::Sort& sortOrder() const { return sort_; }
   const store::Totals& totals() const { return totals_; }
   qint64 lastId() const { return lastId_; }
+  // Whether the list could not be read the last time (it is empty).
+  bool readFailed() const { return readFailed_; }
   // The record shown in `row`, 0 when there is none.
   qint64 recordId(int row) const;
 
@@ -59,6 +61,7 @@ class LedgerModel : public QAbstractTableModel {
   store::Filter filter_;
   store::Sort sort_;
   qint64 lastId_ = 0;
+  bool readFailed_ = false;
   store::Totals totals_;
   mutable QCache<int, std::vector<store::LedgerRow>> pages_{kPagesKept};  // by page, each costs 1
 };

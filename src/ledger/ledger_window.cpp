@@ -39,6 +39,16 @@ QString chooseCsvFile(QWidget* parent) {
   return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles().value(0) : QString();
 }
 
+// The state choice's entries in order. The first, the default, shows exported bills only: a load
+// drafted and then exported is one load.
+struct StateEntry {
+  const char16_t* text;
+  std::optional<store::RecordState> state;
+};
+constexpr StateEntry kStates[] = {{u"已导出", store::RecordState::Exported},
+                                  {u"未导出", store::RecordState::Draft},
+                                  {u"全部", std::nullopt}};
+
 QString sumText(const store::Sum& sum) { return sum.units ? store::shownSum(sum) : QStringLiteral("0"); }
 
 }  // namespace
@@ -47,7 +57,8 @@ LedgerWindow::LedgerWindow(const QString& storePath, Today today, QWidget* paren
     : QWidget(parent, Qt::Window), ledger_(storePath), today_(std::move(today)), chooseCsv_(chooseCsvFile) {
   setWindowTitle(QStringLiteral("账单记录"));
   model_ = new LedgerModel(
-      ledger_, [this](const QuenbyError& e) { reportLater(e); }, this);
+      ledger_, store::Filter{{}, {}, {}, kStates[0].state}, [this](const QuenbyError& e) { reportLater(e); },
+      this);
   buildControls();
   connectControls();
   resize(1000, 560);
@@ -85,6 +96,13 @@ void LedgerWindow::buildControls() {
   sortDescending_->setCheckable(true);
   sortDescending_->setChecked(true);
 
+  state_ = new QComboBox(this);
+  for (const StateEntry& entry : kStates) state_->addItem(QString::fromUtf16(entry.text));
+  state_->setAccessibleName(QStringLiteral("账单状态"));
+  state_->setAccessibleDescription(state_->accessibleName());  // Qt names a combo box by its entry
+  auto* stateLabel = new QLabel(QStringLiteral("状态(&Z)："), this);
+  stateLabel->setBuddy(state_);
+
   table_ = new QTableView(this);
   table_->setModel(model_);
   table_->setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -110,6 +128,8 @@ void LedgerWindow::buildControls() {
   auto* filters = new QHBoxLayout;
   filters->addWidget(searchLabel);
   filters->addWidget(search_, 1);
+  filters->addWidget(stateLabel);
+  filters->addWidget(state_);
   filters->addSpacing(12);
   for (QWidget* w : std::initializer_list<QWidget*>{dated_, from_, new QLabel(QStringLiteral("至"), this),
                                                     to_, todayButton, thisMonth, lastMonth})
@@ -129,8 +149,9 @@ void LedgerWindow::buildControls() {
   layout->addWidget(table_, 1);
   layout->addWidget(totals_);
   layout->addLayout(buttons);
-  QWidget* const chain[] = {table_,    search_,     dated_,          from_,   to_,     todayButton, thisMonth,
-                            lastMonth, sortColumn_, sortDescending_, reopen_, delete_, csv_,        close_};
+  QWidget* const chain[] = {table_,      search_,   state_,    dated_,      from_,           to_,
+                            todayButton, thisMonth, lastMonth, sortColumn_, sortDescending_, reopen_,
+                            delete_,     csv_,      close_};
   for (size_t i = 1; i < std::size(chain); ++i) setTabOrder(chain[i - 1], chain[i]);
 }
 
@@ -143,6 +164,7 @@ void LedgerWindow::connectControls() {
   connect(search_, &QLineEdit::textChanged, searchPause_, qOverload<>(&QTimer::start));
   connect(search_, &QLineEdit::returnPressed, this, &LedgerWindow::leaveSearch);
   search_->installEventFilter(this);
+  connect(state_, &QComboBox::currentIndexChanged, this, &LedgerWindow::applyFilter);
   connect(dated_, &QCheckBox::toggled, this, &LedgerWindow::applyFilter);
   for (QDateEdit* edit : {from_, to_})
     connect(edit, &QDateEdit::dateChanged, this, [this] {
@@ -197,7 +219,11 @@ void LedgerWindow::leaveSearch() {
 
 void LedgerWindow::applyFilter() {
   searchPause_->stop();
-  store::Filter filter{search_->text(), {}, {}};
+  store::Filter filter{
+      search_->text(),
+      {},
+      {},
+      kStates[std::clamp(state_->currentIndex(), 0, static_cast<int>(std::size(kStates)) - 1)].state};
   if (dated_->isChecked()) {
     filter.from = from_->date();
     filter.to = to_->date();
@@ -233,6 +259,8 @@ void LedgerWindow::listRead() {
 QString LedgerWindow::totalsText() const {
   const store::Totals& t = model_->totals();
   if (t.searchTooLong) return QStringLiteral("搜索的文字太长，无法查找。");
+  if (t.rows == 0 && !model_->readFailed())
+    return model_->lastId() == 0 ? QStringLiteral("还没有账单") : QStringLiteral("没有符合条件的账单");
   return QStringLiteral("共 %1 条记录　件数合计 %2　材积合计 %3 立方米　金额合计 %4 元")
       .arg(t.rows)
       .arg(sumText(t.pieces), sumText(t.volume), sumText(t.amount));
@@ -291,8 +319,19 @@ void LedgerWindow::reportLater(const QuenbyError& error) {
 }
 
 bool LedgerWindow::eventFilter(QObject* watched, QEvent* event) {
-  if (watched == search_ && event->type() == QEvent::KeyPress &&
-      static_cast<QKeyEvent*>(event)->key() == Qt::Key_Down) {
+  if (watched != search_ || (event->type() != QEvent::KeyPress && event->type() != QEvent::ShortcutOverride))
+    return QWidget::eventFilter(watched, event);
+  const int key = static_cast<QKeyEvent*>(event)->key();
+  if (key == Qt::Key_Escape && !search_->text().isEmpty()) {
+    // Escape empties the search first, ahead of the window's Escape, which closes.
+    if (event->type() == QEvent::KeyPress) {
+      search_->clear();
+      applyFilter();
+    }
+    event->accept();
+    return true;
+  }
+  if (key == Qt::Key_Down && event->type() == QEvent::KeyPress) {
     leaveSearch();
     return true;
   }

@@ -1,10 +1,12 @@
 #pragma once
 // LedgerWindow (账单记录): the list of the bills kept in the store, a standard Qt window that
-// follows the desktop's look. A search field and a range of days filter the list, the header or
-// the sort box sorts it, the line under it sums the rows shown; a record can be reopened in its
-// sheet (the application does that on reopenRequested), deleted after a question, and the rows
-// shown written to a CSV file. Every action has a key: the list holds the focus with its newest
-// row selected, Enter reopens, Delete deletes, Ctrl+F goes to the search, Escape closes.
+// follows the desktop's look. A search field, the state (已导出 by default, 未导出 or 全部) and a
+// range of days filter the list, the header or the sort box sorts it, the line under it sums the
+// rows shown, or says why there are none; a record can be reopened in its sheet (the application
+// does that on reopenRequested), deleted after a question, and the rows shown written to a CSV
+// file. Every action has a key: the list holds the focus with its newest row selected, Enter
+// reopens, Delete deletes, Ctrl+F goes to the search, Escape in a search field that holds text
+// empties it, and Escape anywhere else closes.
 //
 // The window reads through a Ledger of its own; a store that cannot be read is told in the
 // numbered error box and the list stays empty. Closing only hides the window.
@@ -86,6 +88,7 @@ class LedgerWindow : public QWidget {
   ChooseFile chooseCsv_;
   LedgerModel* model_ = nullptr;
   QLineEdit* search_ = nullptr;
+  QComboBox* state_ = nullptr;  // 已导出, 未导出, 全部
   // The search is read from the store once typing pauses, not at every key (each read counts and
   // sums every matching record); Enter and Down read it at once.
   QTimer* searchPause_ = nullptr;

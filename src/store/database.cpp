@@ -25,6 +25,7 @@ void migrate(const QSqlDatabase& db) {
     try {
       if (scalar(db, QStringLiteral("PRAGMA user_version")).toInt() < m.version) {
         for (const QString& statement : m.statements) exec(db, statement);
+        if (m.rewrite) m.rewrite(db);
         exec(db, QStringLiteral("PRAGMA user_version = %1").arg(m.version));
       }
       exec(db, QStringLiteral("COMMIT"));

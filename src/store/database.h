@@ -26,7 +26,8 @@ OpenOutcome openDatabase(const QString& name, const QString& path);
 
 // Opens connection `name` for the ledger's reads and deletes on a database the writer has set up
 // already: no checks, no migrations, and LIKE set to tell capitals from small letters, as other
-// databases do. A file that does not exist is not made. On failure the connection is removed.
+// databases do, so that only the searchable form's own folding decides (searchable.h). A file
+// that does not exist is not made. On failure the connection is removed.
 OpenOutcome openLedgerDatabase(const QString& name, const QString& path);
 
 // The longest LIKE pattern SQLite matches, in bytes of UTF-8 (its compiled-in limit).

@@ -91,6 +91,10 @@ Ledger::Where Ledger::where(const Filter& filter, qint64 lastId) const {
     w.sql += QStringLiteral(" AND at_ms >= ? AND at_ms < ?");
     w.values << from << to;
   }
+  if (filter.state) {
+    w.sql += QStringLiteral(" AND state = ?");
+    w.values << static_cast<int>(*filter.state);
+  }
   if (!filter.text.isEmpty()) {
     const QString pattern = likePattern(filter.text.toStdU16String());
     w.tooLong = pattern.toUtf8().size() > kLikePatternBytes;

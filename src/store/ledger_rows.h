@@ -1,7 +1,7 @@
 #pragma once
 // The ledger's list as the user sees it, shared by the window and the CSV file: its columns and
 // their titles, a record's row and each of its cells as shown, the totals under the list, and the
-// filter (a search text and a range of local days) with the periods offered at one click.
+// filter (a search text, a range of local days and the state) with the periods offered at one click.
 
 #include <QDate>
 #include <QString>
@@ -38,11 +38,13 @@ struct LedgerRow {
 QString shownText(const LedgerRow& row, Column column);
 
 // Which records the list shows: those whose header texts contain `text` (all when it is empty)
-// and, when given, that were made from 00:00 local time of `from` to 24:00 local time of `to`.
+// and, when given, that were made from 00:00 local time of `from` to 24:00 local time of `to` and
+// that are in `state` (exported bills or drafts).
 struct Filter {
   QString text;
   std::optional<QDate> from;
   std::optional<QDate> to;
+  std::optional<RecordState> state;
 };
 
 // Instants in milliseconds since the epoch: the first of `from`, and the first after `to`.

@@ -154,6 +154,28 @@ qint64 insertRecord(const QSqlDatabase& db, const LedgerRecord& record) {
   return id;
 }
 
+void rewriteSearchForms(const QSqlDatabase& db) {
+  std::vector<std::pair<qint64, QString>> changed;
+  {
+    QSqlQuery query = exec(db, QStringLiteral("SELECT r.id, r.sheet, r.search, f.fields FROM records r"
+                                              " JOIN record_fields f ON f.record_id = r.id"));
+    while (query.next()) {
+      std::optional<std::vector<FieldText>> fields = unpackFields(query.value(3).toByteArray());
+      if (!fields) continue;
+      const QString form = columnsOf({query.value(1).toString().toStdString(), std::move(*fields)}).search;
+      if (form != query.value(2).toString()) changed.emplace_back(query.value(0).toLongLong(), form);
+    }
+  }
+  QSqlQuery update(db);
+  if (!update.prepare(QStringLiteral("UPDATE records SET search = ? WHERE id = ?")))
+    raise(update.lastError());
+  for (const auto& [id, form] : changed) {
+    update.bindValue(0, form);
+    update.bindValue(1, id);
+    if (!update.exec()) raise(update.lastError());
+  }
+}
+
 QByteArray packFields(const std::vector<FieldText>& fields) {
   QByteArray bytes;
   QDataStream out(&bytes, QIODevice::WriteOnly);

@@ -58,6 +58,10 @@ RecordColumns columnsOf(const SheetState& state);
 // Adds `record` inside the caller's transaction; returns its id. Throws SqlError.
 qint64 insertRecord(const QSqlDatabase& db, const LedgerRecord& record);
 
+// Writes the search form of every record anew from its kept fields, inside the caller's
+// transaction (a migration); a record whose fields cannot be read keeps its form. Throws SqlError.
+void rewriteSearchForms(const QSqlDatabase& db);
+
 // The fields of a record as kept, and back; nothing when the bytes are not such a record.
 QByteArray packFields(const std::vector<FieldText>& fields);
 std::optional<std::vector<FieldText>> unpackFields(const QByteArray& bytes);

@@ -1,5 +1,7 @@
 #include "store/schema.h"
 
+#include "store/records.h"
+
 namespace quenby::store {
 
 const std::vector<Migration>& migrations() {
@@ -53,6 +55,8 @@ const std::vector<Migration>& migrations() {
                           " record_id INTEGER PRIMARY KEY REFERENCES records (id) ON DELETE CASCADE,"
                           " fields BLOB NOT NULL)"),
        }},
+      // The search form folds the case of Latin letters: every record's is written anew.
+      {3, {}, rewriteSearchForms},
   };
   return kMigrations;
 }

@@ -19,7 +19,11 @@
 //                  its value in ten-thousandths (NULL when the text is no plain decimal) and its
 //                  decimals, and the header texts in searchable form (searchable.h).
 //   record_fields  the record's fields as kept (packFields), one row per record.
+//
+// Version 3: no change of tables; each record's search form is written anew from its kept fields
+// (rewriteSearchForms, records.h), now that the form folds the case of Latin letters.
 
+#include <QSqlDatabase>
 #include <QString>
 #include <vector>
 
@@ -35,6 +39,9 @@ enum class RunState : int {
 struct Migration {
   int version;
   std::vector<QString> statements;
+  // Runs after the statements, in the same transaction, for data that SQL cannot compute; throws
+  // SqlError.
+  void (*rewrite)(const QSqlDatabase& db) = nullptr;
 };
 
 const std::vector<Migration>& migrations();

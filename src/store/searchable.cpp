@@ -18,16 +18,28 @@ void writeEscaped(QString& out, char16_t c) {
     out += QChar(static_cast<char16_t>(kFirstDigit + ((c >> shift) & 0xF)));
 }
 
+// A letter of the Latin script (full-width forms included) by its simple case folding, which maps
+// one character to one; any other character as it is.
+char32_t folded(char32_t c) { return QChar::script(c) == QChar::Script_Latin ? QChar::toCaseFolded(c) : c; }
+
+void appendCharacter(QString& out, char32_t c) {
+  if (QChar::requiresSurrogates(c)) {
+    out += QChar(QChar::highSurrogate(c));
+    out += QChar(QChar::lowSurrogate(c));
+  } else {
+    out += QChar(static_cast<char16_t>(c));
+  }
+}
+
 void append(QString& out, std::u16string_view text) {
   for (size_t i = 0; i < text.size(); ++i) {
     const char16_t c = text[i];
     if (QChar::isHighSurrogate(c) && i + 1 < text.size() && QChar::isLowSurrogate(text[i + 1])) {
-      out += QChar(c);
-      out += QChar(text[++i]);
+      appendCharacter(out, folded(QChar::surrogateToUcs4(c, text[++i])));
     } else if (QChar::isSurrogate(c) || written(c)) {
       writeEscaped(out, c);
     } else {
-      out += QChar(c);
+      appendCharacter(out, folded(c));
     }
   }
 }

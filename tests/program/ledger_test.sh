@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # The ledger on the real program and a private X server: two runs each leave typed text on Form1 at
-# the exit button, which keeps it as a draft; the next run opens the ledger with Ctrl+L, finds one
-# of them by a search and reopens it with Enter into Form1; quenby --ledger then shows the ledger
-# alone, with nothing recorded twice, and Escape ends the program. The test waits for the lines of
+# the exit button, which keeps it as a draft; the next run opens the ledger with Ctrl+L (exported
+# bills only, so none), shows every record with Alt+Z and End, finds one of them by a search in
+# small letters and reopens it with Enter into Form1; quenby --ledger then shows the ledger alone,
+# with nothing recorded twice, and Escape ends the program. The test waits for the lines of
 # the program's test mode (QUENBY_TEST_LOG), never for a fixed time. Nothing started here outlives
 # the script.
 #   ledger_test.sh <quenby executable>
@@ -57,12 +58,14 @@ form1=$(window 727x646)
 click "$form1" 246 98
 xdotool key ctrl+l
 window 1000x560 >/dev/null
+expect ledger ledger=0 "totals=没有符合条件的账单"
+xdotool key alt+z End  # the state choice: 全部
 expect ledger ledger=2 "first/2=购货单位：Li Timber" "first/8=未导出"
-echo "ok: Ctrl+L opens the ledger, newest first, with both drafts of the exit button"
+echo "ok: Ctrl+L opens the ledger, newest first, with both drafts of the exit button under 全部"
 xdotool key ctrl+f
-xdotool type --delay 20 "Wang"
-expect ledger ledger=1 search=Wang "first/2=购货单位：Wang Farm"
-echo "ok: the search shows what it finds"
+xdotool type --delay 20 "wang"
+expect ledger ledger=1 search=wang "first/2=购货单位：Wang Farm"
+echo "ok: the search shows what it finds, whatever the case of its Latin letters"
 xdotool key Return Return  # to the list, then reopen its row
 expect reopened reopened=logtally shown=logtally "windows/logtally/Text17=Wang Farm" \
   "windows/logtally/Text1(1)=12" "windows/logtally/Combo3=原木计算"
@@ -72,6 +75,8 @@ ends_at_once "the exit button"
 
 start --ledger
 window 1000x560 >/dev/null
+expect ledger ledger=0 search=
+xdotool key alt+z End
 expect ledger ledger=2 search=
 [ "$(visible_count)" -eq 1 ] || fail "quenby --ledger shows $(visible_count) windows"
 echo "ok: quenby --ledger shows the ledger alone, nothing recorded twice"

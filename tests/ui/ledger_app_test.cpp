@@ -1,7 +1,8 @@
 // The application's side of the ledger: what an export of each sheet records and how the list
 // shows it; the drafts the user's exit keeps; a record reopened into its sheet and exported again;
-// an export that cannot be recorded. Each case runs on a store of its own, a recording spreadsheet
-// host, a fixed clock and the local time of Shanghai.
+// a record reopened into a sheet that holds it already; an export that cannot be recorded. Each
+// case runs on a store of its own, a recording spreadsheet host, a fixed clock and the local time
+// of Shanghai.
 #include <time.h>
 
 #include <gtest/gtest.h>
@@ -197,13 +198,46 @@ TEST_F(LedgerAppTest, AReopenedRecordAsksBeforeReplacingTypedTextAndExportsTheSa
   EXPECT_EQ(form1->control<QComboBox>({"Combo2"})->currentText(), "车牌");
   EXPECT_EQ(form1->control<QComboBox>({"Combo3"})->currentText(), "锯材计算")
       << "the selector is left as it is";
-  EXPECT_EQ(window->model().rowCount(), 2) << "what was replaced is kept as a draft";
+  EXPECT_EQ(listed(path).size(), 2u) << "what was replaced is kept as a draft";
+  EXPECT_EQ(window->model().rowCount(), 1) << "the exported bill, not the draft";
 
   rec.cells.clear();
   run.click(Calculators::LogTally, "Command3");
   ASSERT_EQ(rec.shown, 2);
   EXPECT_EQ(rec.cells, firstBill);
-  EXPECT_EQ(window->model().rowCount(), 3);
+  EXPECT_EQ(listed(path).size(), 3u);
+  EXPECT_EQ(window->model().rowCount(), 2) << "the list read anew after the record";
+}
+
+// Fault: a record reopened into a sheet that holds exactly its texts (brought back here after a run
+// that did not end by the exit buttons) asked to replace them and kept them as a draft: the same
+// load twice in the ledger.
+TEST_F(LedgerAppTest, AReopenedRecordThatTheSheetHoldsAlreadyAsksNothingAndRecordsNothing) {
+  {
+    Session killed(path, rec);
+    testing::MessageBoxAnswerer reminder;
+    killed.put(Calculators::LogTally, "Text17", -1, "王家林场");
+    killed.put(Calculators::LogTally, "Text1", 1, "12");
+    killed.click(Calculators::LogTally, "Command3");
+    ASSERT_EQ(rec.shown, 1);
+  }
+  Session run(path, rec);
+  {
+    testing::MessageBoxAnswerer told;
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !told.all().empty(); }, 2000)) << "the sheets came back";
+  }
+  shell::SheetWindow* form1 = run.calculators.window(Calculators::LogTally);
+  ASSERT_EQ(form1->control<QLineEdit>({"Text17"})->text(), "王家林场");
+  run.ledger.open();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(run.ledger.window()));
+  testing::KeyAnswerer question(Qt::Key_Return);
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);  // the list: the exported bill
+  EXPECT_TRUE(question.seen().empty()) << question.seen().front().text.toStdString();
+  EXPECT_EQ(run.calculators.shown(), Calculators::LogTally);
+  EXPECT_EQ(form1->control<QLineEdit>({"Text1", 1})->text(), "12");
+  EXPECT_EQ(listed(path), (std::vector<std::string>{
+                              "2024-03-31 10:00 | 原木一 | 购货单位：王家林场 |  |  |  |  |  | 已导出",
+                          }));
 }
 
 TEST_F(LedgerAppTest, AnExportThatCannotBeRecordedShowsTheBillAndThenSaysSo) {
