@@ -47,9 +47,10 @@ void Store::markUserExit(const std::vector<LedgerRecord>& drafts) {
 
 void Store::record(const LedgerRecord& record) {
   const QString where = QDir::toNativeSeparators(path_);
-  if (!isOpen()) throw storeError(StoreError::RecordFailed, where, QStringLiteral("数据文件夹无法写入"));
+  if (!isOpen()) throw storeError(StoreError::RecordFailed, where, writer_->closedReason());
+  Writer& writer = *writer_;
   const std::optional<QString> failure = writer_->call<std::optional<QString>>(
-      [&record](Runs& runs) -> std::optional<QString> {
+      [&record, &writer](Runs& runs) -> std::optional<QString> {
         try {
           retryWhileBusy(
               [&] {
@@ -60,7 +61,7 @@ void Store::record(const LedgerRecord& record) {
               kBusyGiveUp);
           return std::nullopt;
         } catch (const SqlError& e) {
-          return e.reason();
+          return writer.cause(e);
         }
       },
       StoreError::RecordFailed);

@@ -7,8 +7,10 @@
 //
 // A Store is used from one thread, the one that made it (the UI thread).
 //
-// When the folder cannot be written the store says so once (takeError) and does nothing after:
-// saves are dropped, recovery finds nothing, and the program keeps running.
+// When the folder cannot be written, or the database was made by a newer Quenby (which is left
+// exactly as it is), the store says so once (takeError) and does nothing after: saves are
+// dropped, recovery finds nothing, records raise RecordFailed, and the program keeps running.
+// The store's folders are 0700 and its files 0600, whatever the umask.
 
 #include <QString>
 #include <functional>
@@ -30,7 +32,7 @@ class Store {
 
   // Opens (or makes) the database at `path` and takes this run's lock, on the store's thread:
   // returns at once, and every call below waits until both are done. A damaged database is
-  // moved aside and a new one made (takeError says where).
+  // moved aside and a new one made (takeError says where); a newer Quenby's is not touched.
   explicit Store(const QString& path = defaultPath());
   // Writes what is still pending, closes the database, ends the writer thread and releases the
   // lock. A store destroyed without markUserExit() leaves a run that the next start recovers.

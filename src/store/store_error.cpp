@@ -12,7 +12,9 @@ QuenbyError storeError(StoreError code, const QString& where, const QString& rea
       text = QStringLiteral("保存数据的文件已损坏%2，已将它移到“%1”，并新建了数据文件。");
       break;
     case StoreError::NewerVersion:
-      text = QStringLiteral("保存数据的文件由较新版本的 Quenby 写入%2，已将它移到“%1”，并新建了数据文件。");
+      text = QStringLiteral(
+          "保存数据的文件“%1”由较新版本的 Quenby 写入%2。本程序不会改动它：本次输入的内容不会自动保存，"
+          "导出的账单也不会记入账单记录，其他功能照常使用。");
       break;
     case StoreError::SaveFailed:
       text = QStringLiteral("自动保存到“%1”失败%2。请检查磁盘空间；程序会在下次修改时再次保存。");
