@@ -34,6 +34,15 @@ std::vector<store::LedgerRecord> SheetRecords::draftsAtExit() const {
   return drafts;
 }
 
+std::vector<store::LedgerRecord> SheetRecords::draftsOfStranded(const store::Snapshot& snapshot,
+                                                                qint64 atMs) {
+  std::vector<store::LedgerRecord> drafts;
+  for (const store::SheetState& sheet : snapshot.sheets)
+    if (std::optional<store::SheetState> typed = Calculators::typedIn(sheet))
+      drafts.push_back({atMs, store::RecordState::RecoveredDraft, std::move(*typed)});
+  return drafts;
+}
+
 void SheetRecords::recordDraft(Calculators::Calculator which) {
   const store::SheetState texts = calculators_.content(which);
   record(store::RecordState::Draft, texts);

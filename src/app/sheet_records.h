@@ -26,6 +26,8 @@ class SheetRecords {
 
   // The sheets the user's exit leaves as drafts.
   std::vector<store::LedgerRecord> draftsAtExit() const;
+  // The drafts of a run no start brought back, saved as `snapshot` at `atMs`.
+  static std::vector<store::LedgerRecord> draftsOfStranded(const store::Snapshot& snapshot, qint64 atMs);
   // Whether the sheet's texts are not in the ledger yet (nothing of it recorded in this run, or
   // changed since).
   bool unrecorded(Calculators::Calculator which) const;

@@ -84,6 +84,36 @@ std::optional<Snapshot> Store::recover() {
       StoreError::ReadFailed);
 }
 
+std::vector<Store::StrandedRun> Store::stranded() {
+  if (!isOpen()) return {};
+  const QString folder = writer_->folder();
+  return writer_->call<std::vector<StrandedRun>>(
+      [&folder](Runs& runs) {
+        std::vector<StrandedRun> stranded;
+        for (const Runs::Other& other : runs.othersLatestFirst())
+          if (other.state == RunState::Open && !RunLock::alive(folder, other.token))
+            stranded.push_back({other.id, other.savedAtMs, runs.snapshot(other.id)});
+        return stranded;
+      },
+      StoreError::ReadFailed);
+}
+
+void Store::keepAsDrafts(qint64 runId, const std::vector<LedgerRecord>& drafts) {
+  if (!isOpen()) return;
+  writer_->call<bool>(
+      [runId, &drafts](Runs& runs) {
+        retryWhileBusy(
+            [&] {
+              runs.markRecovered(runId, [&] {
+                for (const LedgerRecord& draft : drafts) insertRecord(runs.database(), draft);
+              });
+            },
+            kBusyGiveUp);
+        return true;
+      },
+      StoreError::SaveFailed);
+}
+
 std::optional<QuenbyError> Store::takeError() { return writer_->takeError(); }
 
 void Store::setBeforeCommit(std::function<void()> hook) {

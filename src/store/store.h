@@ -65,6 +65,22 @@ class Store {
   // marked recovered and its sheets become this run's, so they are recovered once only.
   std::optional<Snapshot> recover();
 
+  // A run that ended without the user's own exit, is no longer alive, and whose sheets no run
+  // recovered: its last snapshot and when it was saved.
+  struct StrandedRun {
+    qint64 id = 0;
+    qint64 savedAtMs = 0;  // ms since 1970-01-01 UTC
+    Snapshot snapshot;
+  };
+  // At start, after recover(): every other run that recover() passes over although it ended
+  // otherwise (it is not the most recent such run, or the most recent run ended by the user's
+  // exit). Nothing typed there is to be stranded: keepAsDrafts keeps it in the ledger.
+  std::vector<StrandedRun> stranded();
+  // Adds `drafts` (those of run `runId`, maybe none) to the ledger and marks the run recovered, in
+  // one transaction, so that a run's drafts are added once only; nothing happens when another
+  // process did so first.
+  void keepAsDrafts(qint64 runId, const std::vector<LedgerRecord>& drafts);
+
   // A failure not yet told to the user; each kind is told once per run.
   std::optional<QuenbyError> takeError();
 

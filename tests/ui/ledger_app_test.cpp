@@ -38,7 +38,8 @@ struct Session {
         records(autosave.store(), calculators, [] { return kNow; }),
         ledger(calculators, records, path, [] { return QDate(2024, 3, 31); }) {
     autosave.setDraftsAtExit([this] { return records.draftsAtExit(); });
-    autosave.keep(calculators);
+    autosave.setDraftsOfStranded(&app::SheetRecords::draftsOfStranded);
+    recovered = autosave.keep(calculators);
     calculators.startWindow()->show();
   }
   // Replaces the text of a field or a combo box's caption, committed at once as by an input method.
@@ -69,6 +70,7 @@ struct Session {
   Calculators calculators;
   app::SheetRecords records;
   app::LedgerAccess ledger;
+  bool recovered = false;
 };
 
 // Every row of the ledger in the store at `path`, newest first, each as its cells joined by " | ".
@@ -204,6 +206,69 @@ TEST_F(LedgerAppTest, AReopenedRecordAsksBeforeReplacingTypedTextAndExportsTheSa
   ASSERT_EQ(rec.shown, 2);
   EXPECT_EQ(rec.cells, firstBill);
   EXPECT_EQ(window->model().rowCount(), 3);
+}
+
+// Two runs on one home, A killed, then B killed or ended by the exit button: the next start brought
+// back B's sheets or started fresh, and A's typing was never offered again.
+TEST_F(LedgerAppTest, WhatARunThatEndedOtherwiseLeftTypedIsKeptAsDraftsOnceWhenNoStartBringsItBack) {
+  // What a run that opened the three windows and typed nothing saved: their sheets as made.
+  store::Snapshot untyped;
+  {
+    Calculators made({}, [](const QUrl&) {});
+    for (Calculators::Calculator which : Calculators::all())
+      untyped.sheets.push_back(
+          store::capture(Calculators::storeKey(which), *made.create(which)->attachedSheet()));
+    untyped.shown = "logtally";
+  }
+  auto with = [&](std::string_view key, std::string_view field, const std::u16string& text,
+                  store::Snapshot s) {
+    for (store::SheetState& sheet : s.sheets)
+      for (store::FieldText& f : sheet.fields)
+        if (sheet.key == key && f.name == field) f.text = text;
+    return s;
+  };
+  // Only the calculator selector moved: nothing typed.
+  const store::Snapshot selectorOnly = with("logtally", "Combo3", u"锯材计算", untyped);
+  auto typed = [&](const std::u16string& buyer) {
+    return with("sawn", "Text10", buyer, with("logtally", "Text17", buyer, untyped));
+  };
+  auto withoutTime = [](std::vector<std::string> rows) {
+    for (std::string& row : rows) row.erase(0, row.find(" | ") + 3);
+    return rows;
+  };
+  const std::vector<std::string> draftsOfA = {
+      "锯材账单 | 购货单位：甲 |  |  |  |  |  | 未导出（自动恢复）",
+      "原木一 | 购货单位：甲 |  |  |  |  |  | 未导出（自动恢复）",
+  };
+
+  for (const bool lastExited : {false, true}) {
+    const char* what = lastExited ? "B ended by the exit button" : "B killed";
+    QTemporaryDir own;
+    const QString at = own.filePath("quenby.sqlite");
+    {
+      store::Store a(at);
+      a.save(typed(u"甲"));
+      a.flush();
+      store::Store untypedRun(at);
+      untypedRun.save(selectorOnly);
+      untypedRun.flush();
+      store::Store b(at);
+      b.save(typed(u"乙"));
+      b.flush();
+      if (lastExited) b.markUserExit();
+    }  // A and the untyped run end as a kill leaves them
+    testing::MessageBoxAnswerer boxes;
+    {
+      Session next(at, rec);
+      EXPECT_EQ(next.recovered, !lastExited) << what;
+      EXPECT_EQ(next.calculators.startWindow()->control<QLineEdit>({"Text17"})->text(),
+                lastExited ? "" : "乙")
+          << what;
+      EXPECT_EQ(withoutTime(listed(at)), draftsOfA) << what;
+    }
+    { Session after(at, rec); }
+    EXPECT_EQ(withoutTime(listed(at)), draftsOfA) << what << ": kept again at a later start";
+  }
 }
 
 TEST_F(LedgerAppTest, AnExportThatCannotBeRecordedShowsTheBillAndThenSaysSo) {
