@@ -2,6 +2,14 @@
 
 namespace quenby::store {
 
+namespace {
+
+// 1206 says what happened, then why; the ledger window's line repeats why.
+const QString kRecordFailedLead = QStringLiteral("账单已导出，但没有记入账单记录：");
+const QString kRecordFailedCause = QStringLiteral("无法写入“%1”%2。");
+
+}  // namespace
+
 QuenbyError storeError(StoreError code, const QString& where, const QString& reason) {
   QString text;
   switch (code) {
@@ -23,7 +31,7 @@ QuenbyError storeError(StoreError code, const QString& where, const QString& rea
       text = QStringLiteral("无法读取“%1”中上次保存的数据%2，本次从空白表格开始。");
       break;
     case StoreError::RecordFailed:
-      text = QStringLiteral("账单已导出，但没有记入账单记录：无法写入“%1”%2。");
+      text = kRecordFailedLead + kRecordFailedCause;
       break;
     case StoreError::LedgerUnreadable:
       text = QStringLiteral("无法读取账单记录“%1”%2。计算和导出照常使用。");
@@ -37,6 +45,12 @@ QuenbyError storeError(StoreError code, const QString& where, const QString& rea
   }
   const QString because = reason.isEmpty() ? QString() : QStringLiteral("（%1）").arg(reason);
   return QuenbyError(code, text.arg(where, because).toStdString());
+}
+
+QString unrecordedExports(int count, const QuenbyError& last) {
+  QString why = QString::fromStdString(last.description());
+  if (why.startsWith(kRecordFailedLead)) why.remove(0, kRecordFailedLead.size());
+  return QStringLiteral("本次运行中有 %1 张已导出的账单没有记入账单记录：").arg(count) + why;
 }
 
 }  // namespace quenby::store

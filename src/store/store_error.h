@@ -23,4 +23,8 @@ enum class StoreError : int {
 // `where` is the folder or file concerned; `reason` the system's own words, may be empty.
 QuenbyError storeError(StoreError code, const QString& where, const QString& reason = {});
 
+// The line the ledger window shows under its list once `count` exports of this run could not be
+// recorded, `last` (a RecordFailed error) the last of them.
+QString unrecordedExports(int count, const QuenbyError& last);
+
 }  // namespace quenby::store
