@@ -18,6 +18,7 @@ add_library(quenby_store STATIC
   src/store/sql.cpp
   src/store/store.cpp
   src/store/store_error.cpp
+  src/store/store_files.cpp
   src/store/writer.cpp
 )
 target_include_directories(quenby_store PUBLIC src)

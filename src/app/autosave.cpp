@@ -48,6 +48,7 @@ bool Autosave::keep(Calculators& calculators) {
   QElapsedTimer recovering;
   recovering.start();
   const bool recovered = recover();
+  keepStranded();
   const qint64 recoverUs = recovering.nsecsElapsed() / 1000;
 
   for (Calculators::Calculator which : Calculators::all())
@@ -94,6 +95,12 @@ bool Autosave::recover() {
   const std::optional<Calculators::Calculator> shown = Calculators::byStoreKey(saved->shown);
   if (shown && calculators_->window(*shown)) calculators_->window(*shown)->show();
   return true;
+}
+
+void Autosave::keepStranded() {
+  if (!draftsOfStranded_) return;
+  for (const store::Store::StrandedRun& run : store_->stranded())
+    store_->keepAsDrafts(run.id, draftsOfStranded_(run.snapshot, run.savedAtMs));
 }
 
 void Autosave::watch(shell::SheetWindow* window) {

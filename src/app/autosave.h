@@ -51,7 +51,8 @@ class Autosave : public QObject {
 
   // Call once, before run() shows the windows. After a run that did not end by the user's own
   // exit, puts its sheets back (the windows that existed are created, the one that was shown is
-  // shown, and the user is told once the event loop runs); then watches every window, those
+  // shown, and the user is told once the event loop runs); keeps the typing of every other such
+  // run that is no longer alive as drafts (setDraftsOfStranded); then watches every window, those
   // created later too, and the ways the program ends. Returns whether sheets came back.
   bool keep(Calculators& calculators);
 
@@ -67,6 +68,12 @@ class Autosave : public QObject {
   void setDraftsAtExit(std::function<std::vector<store::LedgerRecord>()> drafts) {
     draftsAtExit_ = std::move(drafts);
   }
+  // What the ledger keeps of a run that ended otherwise and that no start brings back (the store
+  // recovers only the most recent such run), from its snapshot saved at `atMs`; keep() adds it,
+  // marking the run in the same transaction, so that nothing typed is stranded. Unset, such runs
+  // are left in the store as they are.
+  using StrandedDrafts = std::function<std::vector<store::LedgerRecord>(const store::Snapshot&, qint64 atMs)>;
+  void setDraftsOfStranded(StrandedDrafts drafts) { draftsOfStranded_ = std::move(drafts); }
 
  private:
   void watch(shell::SheetWindow* window);
@@ -76,6 +83,7 @@ class Autosave : public QObject {
   void save(bool wait);
   store::Snapshot snapshot() const;
   bool recover();
+  void keepStranded();
   void quitRequested();
   bool sessionEnding() const;
   // Shows the store's failures not yet told, each in the numbered error box.
@@ -89,6 +97,7 @@ class Autosave : public QObject {
   std::unique_ptr<TestLog> testLog_;
   Calculators* calculators_ = nullptr;
   std::function<std::vector<store::LedgerRecord>()> draftsAtExit_;
+  StrandedDrafts draftsOfStranded_;
   QTimer timer_;
   bool sessionEnding_ = false;  // the desktop asked to save: what follows is no user's exit
   bool ended_ = false;          // the user's own exit is written: nothing more is saved

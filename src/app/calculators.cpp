@@ -4,8 +4,14 @@
 
 #include "app/desktop_services.h"
 #include "logtally/form1.h"
+#include "logtally/log_tally_layout.h"
+#include "logtally/log_tally_sheet.h"
 #include "multilength/form2.h"
+#include "multilength/multi_length_layout.h"
+#include "multilength/multi_length_sheet.h"
 #include "sawn/form3.h"
+#include "sawn/sawn_timber_layout.h"
+#include "sawn/sawn_timber_sheet.h"
 #include "store/snapshot.h"
 
 namespace quenby::app {
@@ -22,6 +28,8 @@ struct CalculatorEntry {
   const char* webPage;           // the page of further calculators its window opens
   std::string_view storeKey;     // its sheet's key in the user's store: never changed once used
   MakeWindow make;
+  const layout::Window& (*layout)();      // its window's layout table
+  std::unique_ptr<Sheet> (*makeSheet)();  // a new sheet, as a new window holds it
 };
 
 // A new calculator is one row here, with its id in Calculators::Calculator. The first row is the
@@ -30,15 +38,18 @@ const CalculatorEntry kCalculators[] = {
     {Calculators::LogTally, u"原木计算", kWebPageA, store::kLogTally,
      [](ExportServices services, const QStringList& selector) -> std::unique_ptr<shell::SheetWindow> {
        return std::make_unique<Form1>(std::move(services), selector);
-     }},
+     },
+     logTallyLayout, []() -> std::unique_ptr<Sheet> { return std::make_unique<LogTallySheet>(); }},
     {Calculators::MultiLength, u"多 材 长", kWebPageB, store::kMultiLength,
      [](ExportServices services, const QStringList&) -> std::unique_ptr<shell::SheetWindow> {
        return std::make_unique<Form2>(std::move(services));
-     }},
+     },
+     multiLengthLayout, []() -> std::unique_ptr<Sheet> { return std::make_unique<MultiLengthSheet>(); }},
     {Calculators::SawnTimber, u"锯材计算", kWebPageA, store::kSawnTimber,
      [](ExportServices services, const QStringList&) -> std::unique_ptr<shell::SheetWindow> {
        return std::make_unique<Form3>(std::move(services));
-     }},
+     },
+     sawnTimberLayout, []() -> std::unique_ptr<Sheet> { return std::make_unique<SawnTimberSheet>(); }},
 };
 constexpr size_t kCount = std::size(kCalculators);
 
@@ -46,6 +57,18 @@ size_t rowOf(Calculators::Calculator which) {
   size_t row = 0;
   while (row < kCount && kCalculators[row].id != which) ++row;
   return row;  // kCount for an id with no row
+}
+
+// The texts of the row's sheet as the ledger keeps them: the calculator selector aside (it says
+// which window is shown, not what the sheet holds).
+store::SheetState recordedTexts(size_t row, const Sheet& sheet) {
+  store::SheetState state = store::capture(kCalculators[row].storeKey, sheet);
+  for (const layout::Control& c : kCalculators[row].layout().controls) {
+    if (c.action != layout::Action::SwitchCalculator) continue;
+    std::erase_if(state.fields,
+                  [&](const store::FieldText& f) { return f.name == c.id.name && f.index == c.id.index; });
+  }
+  return state;
 }
 
 }  // namespace
@@ -129,16 +152,23 @@ void Calculators::setExportHooks(std::function<void(Calculator)> atClick,
 }
 
 store::SheetState Calculators::content(Calculator which) const {
-  const size_t row = rowOf(which);
   const shell::SheetWindow* w = window(which);
   if (!w || !w->attachedSheet()) return {std::string(storeKey(which)), {}};
-  store::SheetState state = store::capture(kCalculators[row].storeKey, *w->attachedSheet());
-  for (const layout::Control& c : w->table().controls) {
-    if (c.action != layout::Action::SwitchCalculator) continue;
-    std::erase_if(state.fields,
-                  [&](const store::FieldText& f) { return f.name == c.id.name && f.index == c.id.index; });
-  }
-  return state;
+  return recordedTexts(rowOf(which), *w->attachedSheet());
+}
+
+std::optional<store::SheetState> Calculators::typedIn(const store::SheetState& saved) {
+  const std::optional<Calculator> which = byStoreKey(saved.key);
+  if (!which) return std::nullopt;
+  const size_t row = rowOf(*which);
+  // Put back into a new sheet as a start puts the sheets back: no rule runs, and fields the sheet
+  // no longer has are passed over.
+  const std::unique_ptr<Sheet> sheet = kCalculators[row].makeSheet();
+  const store::SheetState fresh = recordedTexts(row, *sheet);
+  store::restore(saved, *sheet);
+  store::SheetState texts = recordedTexts(row, *sheet);
+  if (texts == fresh) return std::nullopt;
+  return texts;
 }
 
 const store::SheetState& Calculators::freshContent(Calculator which) const {

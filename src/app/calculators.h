@@ -70,6 +70,10 @@ class Calculators : public QObject {
   const store::SheetState& freshContent(Calculator which) const;
   // Whether the sheet holds anything but what its window was created with.
   bool holdsTypedText(Calculator which) const;
+  // A sheet as the store kept it (its key names the calculator), when it holds anything but what
+  // a new window of its calculator holds: its texts as content() gives them. Nothing for a sheet
+  // with nothing typed, or of a calculator this version does not have. Makes no window.
+  static std::optional<store::SheetState> typedIn(const store::SheetState& saved);
 
   // Called with the calculator whose export button was clicked (before the export) and whose
   // export succeeded (after the bill was shown), on top of the services' own hooks.

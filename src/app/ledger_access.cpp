@@ -23,7 +23,9 @@ LedgerAccess::LedgerAccess(Calculators& calculators, SheetRecords& records, QStr
     if (shell::SheetWindow* window = calculators_.window(which)) addShortcut(window);
   connect(&calculators_, &Calculators::windowCreated, this, &LedgerAccess::addShortcut);
   records_.onRecorded([this] {
-    if (window_ && window_->isVisible()) window_->refresh();
+    if (!window_) return;
+    window_->setNotice(records_.unrecordedNotice());
+    if (window_->isVisible()) window_->refresh();
   });
 }
 
@@ -44,6 +46,7 @@ void LedgerAccess::open() {
       connect(&window_->model(), &ledger::LedgerModel::listRead, this,
               [this] { testLog_->listed(*window_); });
   }
+  window_->setNotice(records_.unrecordedNotice());
   window_->present();
 }
 

@@ -5,8 +5,9 @@
 // runs; the calculator selector stays as it is) and shows that window, created if need be; when
 // the sheet holds typed text the user is asked first (替换, the default, or 取消), and what is
 // replaced is recorded as a draft unless the ledger has it already. A sheet that holds exactly the
-// record's texts is not asked about and makes no draft. Closing the ledger while no
-// sheet window is shown is the user's exit.
+// record's texts is not asked about and makes no draft. Exports of this run that could not be
+// recorded are counted in a line under the list. Closing the ledger while no sheet window is shown
+// is the user's exit.
 
 #include <QObject>
 #include <QString>

@@ -2,6 +2,8 @@
 
 #include <QDateTime>
 
+#include "store/store_error.h"
+
 namespace quenby::app {
 
 SheetRecords::SheetRecords(store::Store& store, Calculators& calculators, Clock now)
@@ -17,7 +19,16 @@ void SheetRecords::atClick(Calculators::Calculator which) { atClick_[which] = ca
 void SheetRecords::exported(Calculators::Calculator which) {
   // Always taken at the click of the same export.
   const store::SheetState texts = atClick_.at(which);
-  record(store::RecordState::Exported, texts);
+  try {
+    record(store::RecordState::Exported, texts);
+  } catch (const QuenbyError& e) {
+    if (!e.is(store::StoreError::RecordFailed)) throw;
+    unrecordedNotice_ = store::unrecordedExports(++unrecorded_, e);
+    if (recorded_) recorded_();
+    // Told once per run: while the store cannot be written every export would say it again.
+    if (unrecorded_ == 1) throw;
+    return;
+  }
   inLedger_[which] = texts;
 }
 
@@ -31,6 +42,15 @@ std::vector<store::LedgerRecord> SheetRecords::draftsAtExit() const {
   for (Calculators::Calculator which : Calculators::all())
     if (calculators_.holdsTypedText(which) && unrecorded(which))
       drafts.push_back({now_(), store::RecordState::Draft, calculators_.content(which)});
+  return drafts;
+}
+
+std::vector<store::LedgerRecord> SheetRecords::draftsOfStranded(const store::Snapshot& snapshot,
+                                                                qint64 atMs) {
+  std::vector<store::LedgerRecord> drafts;
+  for (const store::SheetState& sheet : snapshot.sheets)
+    if (std::optional<store::SheetState> typed = Calculators::typedIn(sheet))
+      drafts.push_back({atMs, store::RecordState::RecoveredDraft, std::move(*typed)});
   return drafts;
 }
 

@@ -120,6 +120,10 @@ void LedgerWindow::buildControls() {
 
   totals_ = new QLabel(this);
   totals_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+  notice_ = new QLabel(this);
+  notice_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+  notice_->setWordWrap(true);
+  notice_->hide();
   reopen_ = new QPushButton(QStringLiteral("重新打开(&R)"), this);
   delete_ = new QPushButton(QStringLiteral("删除(&X)…"), this);
   csv_ = new QPushButton(QStringLiteral("导出 CSV(&E)…"), this);
@@ -148,6 +152,7 @@ void LedgerWindow::buildControls() {
   layout->addLayout(sorting);
   layout->addWidget(table_, 1);
   layout->addWidget(totals_);
+  layout->addWidget(notice_);
   layout->addLayout(buttons);
   QWidget* const chain[] = {table_,      search_,   state_,    dated_,      from_,           to_,
                             todayButton, thisMonth, lastMonth, sortColumn_, sortDescending_, reopen_,
@@ -265,6 +270,13 @@ QString LedgerWindow::totalsText() const {
       .arg(t.rows)
       .arg(sumText(t.pieces), sumText(t.volume), sumText(t.amount));
 }
+
+void LedgerWindow::setNotice(const QString& text) {
+  notice_->setText(text);
+  notice_->setVisible(!text.isEmpty());
+}
+
+QString LedgerWindow::noticeText() const { return notice_->text(); }
 
 void LedgerWindow::selectRow(int row) {
   if (model_->rowCount() == 0) return;

@@ -49,6 +49,10 @@ class LedgerWindow : public QWidget {
   void refresh();
   // Reads the list anew and shows the window in front, the list holding the focus.
   void present();
+  // A line under the list, under the totals, about what the list lacks (exports that could not
+  // be recorded); none when `text` is empty.
+  void setNotice(const QString& text);
+  QString noticeText() const;
   // Where the CSV file goes; by default a save dialog.
   void setCsvFileChooser(ChooseFile choose) { chooseCsv_ = std::move(choose); }
 
@@ -99,6 +103,7 @@ class LedgerWindow : public QWidget {
   QPushButton* sortDescending_ = nullptr;
   QTableView* table_ = nullptr;
   QLabel* totals_ = nullptr;
+  QLabel* notice_ = nullptr;
   QPushButton* reopen_ = nullptr;
   QPushButton* delete_ = nullptr;
   QPushButton* csv_ = nullptr;

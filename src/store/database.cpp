@@ -36,7 +36,14 @@ void migrate(const QSqlDatabase& db) {
   }
 }
 
+QString versionsOf(int version) {
+  return QStringLiteral("版本 %1，本程序只认识到版本 %2").arg(version).arg(schemaVersion());
+}
+
 OpenOutcome setUp(const QSqlDatabase& db) {
+  // Read before anything is set: a newer Quenby's store is left exactly as it is.
+  const int version = scalar(db, QStringLiteral("PRAGMA user_version")).toInt();
+  if (version > schemaVersion()) return {OpenResult::Newer, versionsOf(version)};
   if (scalar(db, QStringLiteral("PRAGMA journal_mode = WAL")).toString() != QLatin1String("wal"))
     return {OpenResult::Failed, QStringLiteral("文件系统不支持预写日志")};
   exec(db, QStringLiteral("PRAGMA synchronous = FULL"));
@@ -45,10 +52,6 @@ OpenOutcome setUp(const QSqlDatabase& db) {
   exec(db, QStringLiteral("PRAGMA wal_autocheckpoint = 128"));
   exec(db, QStringLiteral("PRAGMA journal_size_limit = %1").arg(kLogBytesKept));
   exec(db, QStringLiteral("PRAGMA foreign_keys = ON"));
-  const int version = scalar(db, QStringLiteral("PRAGMA user_version")).toInt();
-  if (version > schemaVersion())
-    return {OpenResult::Newer,
-            QStringLiteral("版本 %1，本程序只认识到版本 %2").arg(version).arg(schemaVersion())};
   const QString check = scalar(db, QStringLiteral("PRAGMA quick_check")).toString();
   if (check != QLatin1String("ok")) throw SqlError(static_cast<int>(SqlCode::Corrupt), check);
   if (version < schemaVersion()) migrate(db);
@@ -95,9 +98,9 @@ OpenOutcome openLedgerDatabase(const QString& name, const QString& path) {
   return openConnection(name, path, [](const QSqlDatabase& db) -> OpenOutcome {
     exec(db, QStringLiteral("PRAGMA case_sensitive_like = ON"));
     const int version = scalar(db, QStringLiteral("PRAGMA user_version")).toInt();
-    if (version != schemaVersion())
-      return {OpenResult::Newer,
-              QStringLiteral("版本 %1，本程序只认识到版本 %2").arg(version).arg(schemaVersion())};
+    if (version > schemaVersion())
+      return {OpenResult::Newer, QStringLiteral("由较新版本的 Quenby 写入，") + versionsOf(version)};
+    if (version != schemaVersion()) return {OpenResult::Failed, versionsOf(version)};
     return {OpenResult::Ready, {}};
   });
 }

@@ -2,7 +2,8 @@
 // Opening the store's database file on the calling thread, which then owns the connection:
 // SQLite's settings (write-ahead log, full sync for a power cut, foreign keys, a short busy
 // wait), the checks that the file is sound and not written by a newer Quenby, and the
-// migrations to the current schema. A file that fails the checks is moved aside.
+// migrations to the current schema. The writer moves a damaged file aside; a newer Quenby's file
+// is left exactly as it is (nothing is set or written before its version is read).
 
 #include <QString>
 
@@ -12,7 +13,7 @@ enum class OpenResult {
   Ready,
   Damaged,  // not a database, or its pages do not hold together
   Newer,    // its schema version is beyond this program's
-  Failed,   // cannot be opened or written (permissions, a full disk)
+  Failed,   // cannot be opened or written (permissions, a full disk), or not yet set up
   Busy,     // another connection held the file past the wait (one setting it up at the same moment)
 };
 

@@ -92,8 +92,9 @@ Ledger::Where Ledger::where(const Filter& filter, qint64 lastId) const {
     w.values << from << to;
   }
   if (filter.state) {
-    w.sql += QStringLiteral(" AND state = ?");
-    w.values << static_cast<int>(*filter.state);
+    w.sql += *filter.state == RecordState::Exported ? QStringLiteral(" AND state = ?")
+                                                    : QStringLiteral(" AND state <> ?");
+    w.values << static_cast<int>(RecordState::Exported);
   }
   if (!filter.text.isEmpty()) {
     const QString pattern = likePattern(filter.text.toStdU16String());

@@ -60,7 +60,15 @@ QString shownText(const LedgerRow& row, Column column) {
     case Column::Amount:
       return row.amount;
     case Column::State:
-      return row.state == RecordState::Draft ? QStringLiteral("未导出") : QStringLiteral("已导出");
+      switch (row.state) {
+        case RecordState::Exported:
+          break;
+        case RecordState::Draft:
+          return QStringLiteral("未导出");
+        case RecordState::RecoveredDraft:
+          return QStringLiteral("未导出（自动恢复）");
+      }
+      return QStringLiteral("已导出");
   }
   return {};
 }

@@ -34,7 +34,8 @@ struct LedgerRow {
 };
 
 // A cell as shown: the time in local time ("2024-03-31 23:59"), a header line as
-// "caption：text" (empty when the text is), a total as recorded, the state as "已导出" or "未导出".
+// "caption：text" (empty when the text is), a total as recorded, the state as "已导出", "未导出"
+// or, for a draft kept from a run no start brought back, "未导出（自动恢复）".
 QString shownText(const LedgerRow& row, Column column);
 
 // Which records the list shows: those whose header texts contain `text` (all when it is empty)
@@ -44,6 +45,8 @@ struct Filter {
   QString text;
   std::optional<QDate> from;
   std::optional<QDate> to;
+  // Exported: the bills exported; Draft: every draft, those kept from runs no start brought back
+  // included; nothing: every record.
   std::optional<RecordState> state;
 };
 

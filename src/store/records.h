@@ -1,10 +1,10 @@
 #pragma once
 // The ledger's records: one per bill exported, and one per sheet left with unexported typing at
-// the user's exit (a draft). A record keeps every field of its sheet as it stood (the calculator
-// selector aside), losslessly, for reopening, and the list's columns taken from those fields by
-// the table in records.cpp: the worksheet, the buyer's and the seller's header lines (each caption
-// with its text), the species, and the totals as shown, each with its exact value when it is a
-// plain decimal. Records are written once and never changed; deleting one is the user's act.
+// the user's exit or in a run that ended otherwise and was not brought back (a draft). A record keeps every
+// field of its sheet as it stood (the calculator selector aside), losslessly, for reopening, and the list's
+// columns taken from those fields by the table in records.cpp: the worksheet, the buyer's and the seller's
+// header lines (each caption with its text), the species, and the totals as shown, each with its exact value
+// when it is a plain decimal. Records are written once and never changed; deleting one is the user's act.
 
 #include <QSqlDatabase>
 #include <QString>
@@ -18,7 +18,8 @@ namespace quenby::store {
 
 enum class RecordState : int {
   Exported = 0,
-  Draft = 1,  // 未导出: kept at the user's exit, or before a reopened record replaced it
+  Draft = 1,           // 未导出: kept at the user's exit, or before a reopened record replaced it
+  RecoveredDraft = 2,  // 未导出 too: typed in a run that ended otherwise and that no start brought back
 };
 
 struct LedgerRecord {

@@ -2,6 +2,8 @@
 
 #include <QDir>
 
+#include "store/store_files.h"
+
 namespace quenby::store {
 
 namespace {
@@ -19,11 +21,17 @@ QString RunLock::path(const QString& folder, const QString& token) {
 }
 
 bool RunLock::lock(QString& reason) {
-  if (!QDir(folder_).mkpath(kRuns)) {
-    reason = QStringLiteral("无法建立文件夹 %1").arg(QDir(folder_).filePath(kRuns));
+  const QString runs = QDir(folder_).filePath(kRuns);
+  if (!makePrivateFolder(runs)) {
+    reason = QStringLiteral("无法建立文件夹 %1").arg(QDir::toNativeSeparators(runs));
     return false;
   }
-  if (file_->tryLock(0)) return true;
+  if (file_->tryLock(0)) {
+    // QLockFile makes the file with the umask's mode, inside the private folder: nobody else sees
+    // it before it is set.
+    makePrivateFile(file_->fileName());
+    return true;
+  }
   switch (file_->error()) {
     case QLockFile::PermissionError:
       reason = QStringLiteral("没有写入权限");

@@ -2,7 +2,8 @@
 // Each run holds a lock file of its own, runs/<token>.lock in the store's folder, for as long as
 // it lives, so that no other run takes it for ended. QLockFile writes the process id into the
 // file and holds an advisory lock on it: a lock left behind by a dead process is taken over,
-// a live holder's never is, however old (no stale time: age proves nothing).
+// a live holder's never is, however old (no stale time: age proves nothing). The folder runs/ is
+// 0700 and each lock file 0600.
 
 #include <QLockFile>
 #include <QString>

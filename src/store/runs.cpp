@@ -88,19 +88,36 @@ void Runs::markUserExit(const std::function<void()>& alsoInTransaction) {
 
 std::vector<Runs::Other> Runs::othersLatestFirst() const {
   QSqlQuery query = exec(
-      db_, QStringLiteral("SELECT id, token, state FROM runs WHERE token <> ? ORDER BY seq DESC"), {token_});
+      db_,
+      QStringLiteral("SELECT id, token, state, COALESCE(saved_at, started_at) FROM runs WHERE token <> ? "
+                     "ORDER BY seq DESC"),
+      {token_});
   std::vector<Other> others;
   while (query.next())
-    others.push_back({query.value(0).toLongLong(), query.value(1).toString(),
-                      static_cast<RunState>(query.value(2).toInt())});
+    others.push_back(
+        {query.value(0).toLongLong(), query.value(1).toString(),
+         static_cast<RunState>(query.value(2).toInt()),
+         QDateTime::fromString(query.value(3).toString(), Qt::ISODateWithMs).toMSecsSinceEpoch()});
   return others;
+}
+
+bool Runs::markRecoveredInTransaction(qint64 id) {
+  QSqlQuery mark = exec(db_, QStringLiteral("UPDATE runs SET state = ? WHERE id = ? AND state = ?"),
+                        {static_cast<int>(RunState::Recovered), id, static_cast<int>(RunState::Open)});
+  return mark.numRowsAffected() == 1;
+}
+
+bool Runs::markRecovered(qint64 id, const std::function<void()>& alsoInTransaction) {
+  Transaction transaction(db_);
+  if (!markRecoveredInTransaction(id)) return false;
+  alsoInTransaction();
+  transaction.commit();
+  return true;
 }
 
 std::optional<Snapshot> Runs::adopt(qint64 id) {
   Transaction transaction(db_);
-  QSqlQuery mark = exec(db_, QStringLiteral("UPDATE runs SET state = ? WHERE id = ? AND state = ?"),
-                        {static_cast<int>(RunState::Recovered), id, static_cast<int>(RunState::Open)});
-  if (mark.numRowsAffected() != 1) return std::nullopt;
+  if (!markRecoveredInTransaction(id)) return std::nullopt;
   const qint64 own = ensureRow();
   const QString shown = scalar(db_, QStringLiteral("SELECT shown FROM runs WHERE id = ?"), {id}).toString();
   touch(own, shown);
@@ -110,10 +127,10 @@ std::optional<Snapshot> Runs::adopt(qint64 id) {
                       "SELECT ?, sheet, name, idx, text FROM fields WHERE run_id = ?"),
        {own, id});
   transaction.commit();
-  return load(own);
+  return snapshot(own);
 }
 
-std::optional<Snapshot> Runs::load(qint64 id) const {
+Snapshot Runs::snapshot(qint64 id) const {
   Snapshot snapshot;
   snapshot.shown =
       scalar(db_, QStringLiteral("SELECT shown FROM runs WHERE id = ?"), {id}).toString().toStdString();

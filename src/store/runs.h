@@ -29,6 +29,7 @@ class Runs {
     qint64 id;
     QString token;
     RunState state;
+    qint64 savedAtMs;  // its last save (its start when it saved nothing), ms since 1970 UTC
   };
   // The other runs, the most recently saved or ended first.
   std::vector<Other> othersLatestFirst() const;
@@ -37,6 +38,12 @@ class Runs {
   // the sheets stay in the store whatever happens next; returns them. Nothing when another
   // process recovered the run first.
   std::optional<Snapshot> adopt(qint64 id);
+  // Marks run `id` recovered with `alsoInTransaction` run in the same transaction, so that what it
+  // writes and the mark are kept together or not at all; false, and nothing written, when another
+  // process recovered the run first.
+  bool markRecovered(qint64 id, const std::function<void()>& alsoInTransaction);
+  // The last snapshot of run `id`.
+  Snapshot snapshot(qint64 id) const;
 
   // Removes the runs that ended by the user's exit or were recovered, except the newest `keep`
   // runs. Runs that ended otherwise stay.
@@ -51,7 +58,7 @@ class Runs {
   qint64 ensureRow();  // inside a transaction
   void touch(qint64 id, const QString& shown);
   void insertFields(qint64 id, const Snapshot& snapshot);
-  std::optional<Snapshot> load(qint64 id) const;
+  bool markRecoveredInTransaction(qint64 id);
 
   QSqlDatabase db_;
   QString token_;

@@ -35,6 +35,10 @@ class SqlError : public std::runtime_error {
   bool is(SqlCode c) const noexcept { return code_ == static_cast<int>(c); }
   bool damaged() const noexcept { return is(SqlCode::Corrupt) || is(SqlCode::NotADatabase); }
   bool busy() const noexcept { return is(SqlCode::Busy) || is(SqlCode::Locked); }
+  // The file could not be written or opened (permissions, a full or read-only disk).
+  bool cannotWrite() const noexcept {
+    return is(SqlCode::ReadOnly) || is(SqlCode::IoError) || is(SqlCode::Full) || is(SqlCode::CannotOpen);
+  }
   // The failure in the user's words where the code says enough, else SQLite's own.
   QString reason() const;
 

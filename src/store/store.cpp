@@ -47,9 +47,10 @@ void Store::markUserExit(const std::vector<LedgerRecord>& drafts) {
 
 void Store::record(const LedgerRecord& record) {
   const QString where = QDir::toNativeSeparators(path_);
-  if (!isOpen()) throw storeError(StoreError::RecordFailed, where, QStringLiteral("数据文件夹无法写入"));
+  if (!isOpen()) throw storeError(StoreError::RecordFailed, where, writer_->closedReason());
+  Writer& writer = *writer_;
   const std::optional<QString> failure = writer_->call<std::optional<QString>>(
-      [&record](Runs& runs) -> std::optional<QString> {
+      [&record, &writer](Runs& runs) -> std::optional<QString> {
         try {
           retryWhileBusy(
               [&] {
@@ -60,7 +61,7 @@ void Store::record(const LedgerRecord& record) {
               kBusyGiveUp);
           return std::nullopt;
         } catch (const SqlError& e) {
-          return e.reason();
+          return writer.cause(e);
         }
       },
       StoreError::RecordFailed);
@@ -81,6 +82,36 @@ std::optional<Snapshot> Store::recover() {
         return std::nullopt;
       },
       StoreError::ReadFailed);
+}
+
+std::vector<Store::StrandedRun> Store::stranded() {
+  if (!isOpen()) return {};
+  const QString folder = writer_->folder();
+  return writer_->call<std::vector<StrandedRun>>(
+      [&folder](Runs& runs) {
+        std::vector<StrandedRun> stranded;
+        for (const Runs::Other& other : runs.othersLatestFirst())
+          if (other.state == RunState::Open && !RunLock::alive(folder, other.token))
+            stranded.push_back({other.id, other.savedAtMs, runs.snapshot(other.id)});
+        return stranded;
+      },
+      StoreError::ReadFailed);
+}
+
+void Store::keepAsDrafts(qint64 runId, const std::vector<LedgerRecord>& drafts) {
+  if (!isOpen()) return;
+  writer_->call<bool>(
+      [runId, &drafts](Runs& runs) {
+        retryWhileBusy(
+            [&] {
+              runs.markRecovered(runId, [&] {
+                for (const LedgerRecord& draft : drafts) insertRecord(runs.database(), draft);
+              });
+            },
+            kBusyGiveUp);
+        return true;
+      },
+      StoreError::SaveFailed);
 }
 
 std::optional<QuenbyError> Store::takeError() { return writer_->takeError(); }

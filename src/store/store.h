@@ -7,8 +7,10 @@
 //
 // A Store is used from one thread, the one that made it (the UI thread).
 //
-// When the folder cannot be written the store says so once (takeError) and does nothing after:
-// saves are dropped, recovery finds nothing, and the program keeps running.
+// When the folder cannot be written, or the database was made by a newer Quenby (which is left
+// exactly as it is), the store says so once (takeError) and does nothing after: saves are
+// dropped, recovery finds nothing, records raise RecordFailed, and the program keeps running.
+// The store's folders are 0700 and its files 0600, whatever the umask.
 
 #include <QString>
 #include <functional>
@@ -30,7 +32,7 @@ class Store {
 
   // Opens (or makes) the database at `path` and takes this run's lock, on the store's thread:
   // returns at once, and every call below waits until both are done. A damaged database is
-  // moved aside and a new one made (takeError says where).
+  // moved aside and a new one made (takeError says where); a newer Quenby's is not touched.
   explicit Store(const QString& path = defaultPath());
   // Writes what is still pending, closes the database, ends the writer thread and releases the
   // lock. A store destroyed without markUserExit() leaves a run that the next start recovers.
@@ -62,6 +64,22 @@ class Store {
   // alive and did not end by the user's own exit, and no run recovered them yet. The run is
   // marked recovered and its sheets become this run's, so they are recovered once only.
   std::optional<Snapshot> recover();
+
+  // A run that ended without the user's own exit, is no longer alive, and whose sheets no run
+  // recovered: its last snapshot and when it was saved.
+  struct StrandedRun {
+    qint64 id = 0;
+    qint64 savedAtMs = 0;  // ms since 1970-01-01 UTC
+    Snapshot snapshot;
+  };
+  // At start, after recover(): every other run that recover() passes over although it ended
+  // otherwise (it is not the most recent such run, or the most recent run ended by the user's
+  // exit). Nothing typed there is to be stranded: keepAsDrafts keeps it in the ledger.
+  std::vector<StrandedRun> stranded();
+  // Adds `drafts` (those of run `runId`, maybe none) to the ledger and marks the run recovered, in
+  // one transaction, so that a run's drafts are added once only; nothing happens when another
+  // process did so first.
+  void keepAsDrafts(qint64 runId, const std::vector<LedgerRecord>& drafts);
 
   // A failure not yet told to the user; each kind is told once per run.
   std::optional<QuenbyError> takeError();

@@ -11,7 +11,7 @@ namespace quenby::store {
 enum class StoreError : int {
   FolderUnwritable = 1201,  // the data folder cannot be made or written: nothing is kept this run
   Damaged = 1202,           // the database was damaged; it was moved aside and a new one made
-  NewerVersion = 1203,      // the database was written by a newer Quenby; moved aside likewise
+  NewerVersion = 1203,      // a newer Quenby's database: left as it is, nothing is kept this run
   SaveFailed = 1204,        // one autosave failed (a full disk); later saves try again
   ReadFailed = 1205,        // the store could not be read at start: nothing is brought back
   RecordFailed = 1206,      // a bill was exported but could not be kept in the ledger
@@ -22,5 +22,9 @@ enum class StoreError : int {
 
 // `where` is the folder or file concerned; `reason` the system's own words, may be empty.
 QuenbyError storeError(StoreError code, const QString& where, const QString& reason = {});
+
+// The line the ledger window shows under its list once `count` exports of this run could not be
+// recorded, `last` (a RecordFailed error) the last of them.
+QString unrecordedExports(int count, const QuenbyError& last);
 
 }  // namespace quenby::store

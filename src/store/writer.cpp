@@ -7,6 +7,7 @@
 
 #include "store/database.h"
 #include "store/run_lock.h"
+#include "store/store_files.h"
 
 namespace quenby::store {
 
@@ -75,45 +76,56 @@ void Writer::run() {
 }
 
 bool Writer::openOnThread() {
-  if (!QDir().mkpath(folder_)) {
-    report(storeError(StoreError::FolderUnwritable, folder_, QStringLiteral("无法建立该文件夹")));
+  const auto cannotWrite = [this](const QString& otherwise) {
+    closedReason_ = cannotWriteCause(folder_, path_, otherwise);
+    report(storeError(StoreError::FolderUnwritable, QDir::toNativeSeparators(folder_), closedReason_));
     return false;
-  }
+  };
+  if (!makePrivateFolder(folder_)) return cannotWrite(QStringLiteral("无法建立该文件夹"));
   lock_ = std::make_unique<RunLock>(folder_, token_);
   QString reason;
-  if (!lock_->lock(reason)) {
-    report(storeError(StoreError::FolderUnwritable, folder_, reason));
-    return false;
-  }
+  if (!lock_->lock(reason)) return cannotWrite(reason);
   RunLock::removeLeftovers(folder_);
   // A damaged file is moved aside once; a second failure is the folder's. Two runs setting the
   // file up at the same moment can find each other in the way where SQLite does not wait (a wait
   // there could deadlock): the one refused tries again.
   const auto start = std::chrono::steady_clock::now();
   for (int attempt = 0; attempt < 2; ++attempt) {
+    if (const std::optional<QString> notAFile = prepareDatabaseFile(path_)) return cannotWrite(*notAFile);
     OpenOutcome outcome = openDatabase(token_, path_);
     while (outcome.result == OpenResult::Busy && std::chrono::steady_clock::now() - start < kBusyGiveUp) {
       std::this_thread::sleep_for(kBusyRetry);
       outcome = openDatabase(token_, path_);
     }
-    if (outcome.result == OpenResult::Ready) {
-      runs_.emplace(QSqlDatabase::database(token_, false), token_);
-      try {
-        runs_->prune(kRunsKept);
-      } catch (const SqlError&) {
-        // Another process is writing: a later start prunes.
-      }
-      return true;
+    switch (outcome.result) {
+      case OpenResult::Ready:
+        runs_.emplace(QSqlDatabase::database(token_, false), token_);
+        try {
+          runs_->prune(kRunsKept);
+        } catch (const SqlError&) {
+          // Another process is writing: a later start prunes.
+        }
+        return true;
+      case OpenResult::Newer:
+        // A newer Quenby's store is left exactly as it is: this run works on without it.
+        closedReason_ = QStringLiteral("由较新版本的 Quenby 写入，") + outcome.reason;
+        report(storeError(StoreError::NewerVersion, QDir::toNativeSeparators(path_), outcome.reason));
+        return false;
+      case OpenResult::Busy:
+        closedReason_ = outcome.reason;
+        report(storeError(StoreError::FolderUnwritable, QDir::toNativeSeparators(folder_), outcome.reason));
+        return false;
+      case OpenResult::Failed:
+        return cannotWrite(outcome.reason);
+      case OpenResult::Damaged:
+        break;
     }
-    if (outcome.result == OpenResult::Failed || outcome.result == OpenResult::Busy) break;
     const QString aside = moveAside(path_);
-    if (aside.isEmpty()) break;
-    report(storeError(outcome.result == OpenResult::Newer ? StoreError::NewerVersion : StoreError::Damaged,
-                      QDir::toNativeSeparators(aside), outcome.reason));
+    if (aside.isEmpty()) return cannotWrite(outcome.reason);
+    report(storeError(StoreError::Damaged, QDir::toNativeSeparators(aside), outcome.reason));
     reason = outcome.reason;
   }
-  report(storeError(StoreError::FolderUnwritable, QDir::toNativeSeparators(folder_), reason));
-  return false;
+  return cannotWrite(reason);
 }
 
 void Writer::write(const Snapshot& snapshot) {
@@ -124,7 +136,7 @@ void Writer::write(const Snapshot& snapshot) {
       return;
     } catch (const SqlError& e) {
       if (!e.busy() || std::chrono::steady_clock::now() - start > kBusyGiveUp) {
-        reportSqlFailure(StoreError::SaveFailed, e.reason());
+        reportSqlFailure(StoreError::SaveFailed, e);
         return;
       }
     }
@@ -154,8 +166,18 @@ void Writer::post(std::function<void()> task) {
   wake_.notify_all();
 }
 
-void Writer::reportSqlFailure(StoreError kind, const QString& reason) {
-  report(storeError(kind, QDir::toNativeSeparators(path_), reason));
+void Writer::reportSqlFailure(StoreError kind, const SqlError& error) {
+  report(storeError(kind, QDir::toNativeSeparators(path_), cause(error)));
+}
+
+QString Writer::cause(const SqlError& error) const {
+  return error.cannotWrite() ? cannotWriteCause(folder_, path_, error.reason()) : error.reason();
+}
+
+QString Writer::closedReason() const {
+  std::unique_lock lock(mutex_);
+  wake_.wait(lock, [this] { return started_; });
+  return closedReason_;
 }
 
 void Writer::report(const QuenbyError& error) {

@@ -36,6 +36,10 @@ class Writer {
 
   // Waits until the opening is done; whether the database is open.
   bool isOpen() const;
+  // Waits until the opening is done; why the database is not open, in words (empty when it is).
+  QString closedReason() const;
+  // A failure of SQLite in words, with its cause found on the disk when it could not write.
+  QString cause(const SqlError& error) const;
   void save(Snapshot snapshot);
 
   // Runs `fn` on the writer thread with the run's records, after any pending snapshot, and
@@ -53,12 +57,13 @@ class Writer {
   bool openOnThread();
   void write(const Snapshot& snapshot);
   void post(std::function<void()> task);
-  void reportSqlFailure(StoreError kind, const QString& reason);
+  void reportSqlFailure(StoreError kind, const SqlError& error);
 
   const QString path_;
   const QString folder_;
   const QString token_;
   bool open_ = false;
+  QString closedReason_;  // written by the opening, read once it is done
 
   mutable std::mutex mutex_;
   mutable std::condition_variable wake_;
@@ -82,7 +87,7 @@ R Writer::call(std::function<R(Runs&)> fn, StoreError onFailure) {
     try {
       return fn(*runs_);
     } catch (const SqlError& e) {
-      reportSqlFailure(onFailure, e.reason());
+      reportSqlFailure(onFailure, e);
       return R();
     }
   });

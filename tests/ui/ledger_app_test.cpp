@@ -8,11 +8,17 @@
 #include <gtest/gtest.h>
 
 #include <QComboBox>
+#include <QDir>
+#include <QFileInfo>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
+#include <algorithm>
+#include <functional>
 
 #include "app/autosave.h"
 #include "app/calculators.h"
@@ -39,7 +45,8 @@ struct Session {
         records(autosave.store(), calculators, [] { return kNow; }),
         ledger(calculators, records, path, [] { return QDate(2024, 3, 31); }) {
     autosave.setDraftsAtExit([this] { return records.draftsAtExit(); });
-    autosave.keep(calculators);
+    autosave.setDraftsOfStranded(&app::SheetRecords::draftsOfStranded);
+    recovered = autosave.keep(calculators);
     calculators.startWindow()->show();
   }
   // Replaces the text of a field or a combo box's caption, committed at once as by an input method.
@@ -70,6 +77,7 @@ struct Session {
   Calculators calculators;
   app::SheetRecords records;
   app::LedgerAccess ledger;
+  bool recovered = false;
 };
 
 // Every row of the ledger in the store at `path`, newest first, each as its cells joined by " | ".
@@ -240,18 +248,123 @@ TEST_F(LedgerAppTest, AReopenedRecordThatTheSheetHoldsAlreadyAsksNothingAndRecor
                           }));
 }
 
-TEST_F(LedgerAppTest, AnExportThatCannotBeRecordedShowsTheBillAndThenSaysSo) {
-  QFile inTheWay(dir.filePath("data"));
-  ASSERT_TRUE(inTheWay.open(QIODevice::WriteOnly));  // the store's folder cannot be made
-  testing::MessageBoxAnswerer boxes;
-  Session run(dir.filePath("data/quenby.sqlite"), rec);
-  QTest::qWait(20);  // the store's own failure is told first
-  run.click(Calculators::LogTally, "Command3");
-  EXPECT_EQ(rec.saves, 1);
-  EXPECT_EQ(rec.shown, 1);
-  ASSERT_FALSE(boxes.all().empty());
-  EXPECT_TRUE(boxes.all().back().text.startsWith("错误 1206：账单已导出，但没有记入账单记录"))
-      << boxes.all().back().text.toStdString();
+// Two runs on one home, A killed, then B killed or ended by the exit button: the next start brought
+// back B's sheets or started fresh, and A's typing was never offered again.
+TEST_F(LedgerAppTest, WhatARunThatEndedOtherwiseLeftTypedIsKeptAsDraftsOnceWhenNoStartBringsItBack) {
+  // What a run that opened the three windows and typed nothing saved: their sheets as made.
+  store::Snapshot untyped;
+  {
+    Calculators made({}, [](const QUrl&) {});
+    for (Calculators::Calculator which : Calculators::all())
+      untyped.sheets.push_back(
+          store::capture(Calculators::storeKey(which), *made.create(which)->attachedSheet()));
+    untyped.shown = "logtally";
+  }
+  auto with = [&](std::string_view key, std::string_view field, const std::u16string& text,
+                  store::Snapshot s) {
+    for (store::SheetState& sheet : s.sheets)
+      for (store::FieldText& f : sheet.fields)
+        if (sheet.key == key && f.name == field) f.text = text;
+    return s;
+  };
+  // Only the calculator selector moved: nothing typed.
+  const store::Snapshot selectorOnly = with("logtally", "Combo3", u"锯材计算", untyped);
+  auto typed = [&](const std::u16string& buyer) {
+    return with("sawn", "Text10", buyer, with("logtally", "Text17", buyer, untyped));
+  };
+  auto withoutTime = [](std::vector<std::string> rows) {
+    for (std::string& row : rows) row.erase(0, row.find(" | ") + 3);
+    return rows;
+  };
+  const std::vector<std::string> draftsOfA = {
+      "锯材账单 | 购货单位：甲 |  |  |  |  |  | 未导出（自动恢复）",
+      "原木一 | 购货单位：甲 |  |  |  |  |  | 未导出（自动恢复）",
+  };
+
+  for (const bool lastExited : {false, true}) {
+    const char* what = lastExited ? "B ended by the exit button" : "B killed";
+    QTemporaryDir own;
+    const QString at = own.filePath("quenby.sqlite");
+    {
+      store::Store a(at);
+      a.save(typed(u"甲"));
+      a.flush();
+      store::Store untypedRun(at);
+      untypedRun.save(selectorOnly);
+      untypedRun.flush();
+      store::Store b(at);
+      b.save(typed(u"乙"));
+      b.flush();
+      if (lastExited) b.markUserExit();
+    }  // A and the untyped run end as a kill leaves them
+    testing::MessageBoxAnswerer boxes;
+    {
+      Session next(at, rec);
+      EXPECT_EQ(next.recovered, !lastExited) << what;
+      EXPECT_EQ(next.calculators.startWindow()->control<QLineEdit>({"Text17"})->text(),
+                lastExited ? "" : "乙")
+          << what;
+      EXPECT_EQ(withoutTime(listed(at)), draftsOfA) << what;
+    }
+    { Session after(at, rec); }
+    EXPECT_EQ(withoutTime(listed(at)), draftsOfA) << what << ": kept again at a later start";
+  }
+}
+
+// While the store could not be written, error 1206 followed every export of the run; a newer
+// Quenby's store was moved aside, so that nothing said the ledger could not be read.
+TEST_F(LedgerAppTest, ExportsThatCannotBeRecordedAreToldOnceThenCountedUnderTheLedgersList) {
+  struct Row {
+    const char* what;
+    std::function<void(const QString& store)> prepare;
+    const char* ledgerSays;  // a part of the ledger's error 1207
+  };
+  const Row rows[] = {
+      {"the store's folder is a file",
+       [](const QString& store) {
+         QFile inTheWay(QFileInfo(store).path());
+         ASSERT_TRUE(inTheWay.open(QIODevice::WriteOnly));
+       },
+       "无法打开文件"},
+      {"the store was made by a newer Quenby",
+       [](const QString& store) {
+         ASSERT_TRUE(QDir().mkpath(QFileInfo(store).path()));
+         {
+           QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("newer"));
+           db.setDatabaseName(store);
+           ASSERT_TRUE(db.open());
+           QSqlQuery(QStringLiteral("PRAGMA user_version = 99"), db);
+         }
+         QSqlDatabase::removeDatabase(QStringLiteral("newer"));
+       },
+       "由较新版本的 Quenby 写入，版本 99"},
+  };
+  for (const Row& row : rows) {
+    QTemporaryDir own;
+    const QString at = own.filePath("data/quenby.sqlite");
+    row.prepare(at);
+    testing::Recording exported;
+    testing::MessageBoxAnswerer boxes;
+    Session run(at, exported);
+    QTest::qWait(20);  // the store's own failure is told first
+    run.click(Calculators::LogTally, "Command3");
+    run.click(Calculators::LogTally, "Command3");
+    EXPECT_EQ(exported.saves, 2) << row.what;
+    EXPECT_EQ(exported.shown, 2) << row.what;
+    const auto told = std::count_if(boxes.all().begin(), boxes.all().end(), [](const auto& box) {
+      return box.text.startsWith("错误 1206：账单已导出，但没有记入账单记录：无法写入");
+    });
+    EXPECT_EQ(told, 1) << row.what;
+
+    run.ledger.open();
+    EXPECT_TRUE(run.ledger.window()->noticeText().startsWith(
+        "本次运行中有 2 张已导出的账单没有记入账单记录：无法写入“"))
+        << row.what << ": " << run.ledger.window()->noticeText().toStdString();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return boxes.all().back().text.startsWith("错误 1207"); }, 2000))
+        << row.what;
+    EXPECT_TRUE(boxes.all().back().text.contains(row.ledgerSays))
+        << row.what << ": " << boxes.all().back().text.toStdString();
+  }
 }
 
 }  // namespace

@@ -174,9 +174,11 @@ TEST_F(LedgerWindowTest, EscapeInTheSearchEmptiesItAndASecondOneCloses) {
 
 // Fault: the totals summed drafts with exported bills, so that a load drafted and then exported
 // counted twice; and an empty list did not say why.
+// 丁 is a draft kept from a run that no start brought back: 未导出 too.
 TEST_F(LedgerWindowTest, TheStateChoiceShowsAndSumsExportedBillsUnlessToldOtherwise) {
-  store::Store(path).markUserExit({sawn("2024-03-31T07:00:00", u"丙", u"9.5", store::RecordState::Draft),
-                                   sawn("2024-03-31T08:00:00", u"丁", u"7.25", store::RecordState::Draft)});
+  store::Store(path).markUserExit(
+      {sawn("2024-03-31T07:00:00", u"丙", u"9.5", store::RecordState::Draft),
+       sawn("2024-03-31T08:00:00", u"丁", u"7.25", store::RecordState::RecoveredDraft)});
   auto w = open();
   QComboBox* state = stateChoice(*w);
   ASSERT_TRUE(state);
