@@ -1,5 +1,7 @@
 #include "office/bill_lock.h"
 
+#include <sys/stat.h>
+
 #include <fstream>
 #include <iterator>
 #include <optional>
@@ -24,7 +26,7 @@ bool isStaleLockOfOurs(const fs::path& lockFile) {
   const fs::path profile = pathFromUtf8(*path);
   if (profile.filename().string().rfind(kProfilePrefix, 0) != 0) return false;
   std::error_code ec;
-  return !fs::exists(profile, ec) || endAbandonedOffice(profile);
+  return !fs::exists(fs::symlink_status(profile, ec)) || endAbandonedOffice(profile);
 }
 
 // The office whose private profile is `profile` holds this lock file.
@@ -52,7 +54,11 @@ void removeStaleLockOfOurs(const fs::path& lockFile) {
 }
 
 void noteLockIfOurs(const fs::path& lockFile, const std::string& profile) {
-  if (lockNamesProfile(lockFile, profile)) appendToOwnerRecord(profile, kKeyLock, utf8FromPath(lockFile));
+  struct stat st {};
+  if (::lstat(lockFile.c_str(), &st) != 0 || !S_ISREG(st.st_mode) || !lockNamesProfile(lockFile, profile))
+    return;
+  appendToOwnerRecord(profile, {{kKeyLock, utf8FromPath(lockFile)},
+                                {kKeyLockId, std::to_string(st.st_dev) + ":" + std::to_string(st.st_ino)}});
 }
 
 }  // namespace quenby

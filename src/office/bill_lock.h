@@ -24,10 +24,10 @@ bool lockedByOtherProgram(const std::filesystem::path& workbook, const std::file
 // of another host stays.
 void removeStaleLockOfOurs(const std::filesystem::path& lockFile);
 
-// Notes `lockFile` in the owner record of `profile` when the office on that profile took it. The
-// clean-up removes it when it still names this office, or when it holds no complete entry: the
-// office rewrites its lock in place on a save, and one ended in the middle leaves it cut short,
-// which no one else would write.
+// Notes `lockFile` and the file it is (device and inode) in the owner record of `profile` when the
+// office on that profile took it. The clean-up removes it when it is still ours and names this
+// office, or when it is still that very file and holds no complete entry: the office rewrites its
+// lock in place on a save, and one ended in the middle leaves it cut short.
 void noteLockIfOurs(const std::filesystem::path& lockFile, const std::string& profile);
 
 }  // namespace quenby

@@ -77,7 +77,10 @@ std::vector<std::string> officeEnvironment(const std::string& tempDir) {
 
 std::vector<std::string> officeCommand(const std::string& soffice, const std::string& profile,
                                        const std::string& pipeName) {
-  return {soffice,
+  return {"/bin/sh",
+          "-c",
+          "umask 077 && exec \"$0\" \"$@\"",
+          soffice,
           "--headless",
           "--invisible",
           "--norestore",

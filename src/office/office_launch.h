@@ -20,7 +20,9 @@ std::string uniquePipeName();
 // folder, inside its profile, so that removing the profile removes the office's temporary files.
 std::vector<std::string> officeEnvironment(const std::string& tempDir);
 
-// The command line of an office on `profile` that listens on the pipe `pipeName`.
+// The command line of an office on `profile` that listens on the pipe `pipeName`: /bin/sh sets the
+// umask 077 and makes way for the office (posix_spawn cannot set a child's umask, and ours is the
+// whole program's), so that its pipe sockets and files are the user's alone whatever our umask.
 std::vector<std::string> officeCommand(const std::string& soffice, const std::string& profile,
                                        const std::string& pipeName);
 

@@ -8,16 +8,21 @@ namespace quenby {
 // A private profile is a temporary folder whose name starts so.
 inline constexpr char kProfilePrefix[] = "quenby-office-";
 // The profile's owner record: lines of key=value, written by the owner, read by the sweep of
-// abandoned offices and by the watchdog.
+// abandoned offices and by the watchdog. Every value is percent-encoded (all bytes but ASCII
+// letters, digits and "/._~-" as %XX, capitals), so that no value can end a line or start a key;
+// a record with a line of any other form, an unknown key or a key twice (but socket) is no record.
 inline constexpr char kOwnerRecord[] = "quenby-owner";
 inline constexpr char kKeyOwner[] = "owner";      // our process id
 inline constexpr char kKeyStarted[] = "started";  // its start time, clock ticks after boot
 inline constexpr char kKeyHost[] = "host";
-inline constexpr char kKeyGroup[] = "group";    // the office's process group
-inline constexpr char kKeyOffice[] = "office";  // soffice.bin
-inline constexpr char kKeySocket[] = "socket";  // a pipe socket the office listens on
-inline constexpr char kKeyBill[] = "bill";      // the workbook it opens
-inline constexpr char kKeyLock[] = "lock";      // the workbook's lock file, once the office took it
+inline constexpr char kKeyGroup[] = "group";                   // the office's process group (its leader)
+inline constexpr char kKeyGroupStarted[] = "group-started";    // the leader's start time
+inline constexpr char kKeyOffice[] = "office";                 // soffice.bin
+inline constexpr char kKeyOfficeStarted[] = "office-started";  // its start time
+inline constexpr char kKeySocket[] = "socket";                 // a pipe socket the office listens on
+inline constexpr char kKeyBill[] = "bill";                     // the workbook it opens
+inline constexpr char kKeyLock[] = "lock";       // the workbook's lock file, once the office took it
+inline constexpr char kKeyLockId[] = "lock-id";  // that file's device and inode: "<dev>:<ino>"
 
 // The lock file LibreOffice keeps beside a workbook it has open: ".~lock.<name>#".
 inline constexpr char kLockPrefix[] = ".~lock.";

@@ -66,8 +66,11 @@ void OfficeProcess::spawn(const std::string& soffice) {
                                                            "）：" + std::strerror(rc) +
                                                            "。请确认 LibreOffice Calc 已正确安装");
   pid_ = pid;
-  appendToOwnerRecord(profileDir_, kKeyGroup, std::to_string(pid_));
-  watchdog_.start(pid_, profileDir_);
+  // Our child, not reaped yet: its number and start time are surely the office's.
+  const unsigned long long started = processStartTime(pid_);
+  appendToOwnerRecord(profileDir_,
+                      {{kKeyGroup, std::to_string(pid_)}, {kKeyGroupStarted, std::to_string(started)}});
+  watchdog_.start(pid_, started, profileDir_);
   if (!live_offices::add(pid_)) raiseAbandoned();
   registeredGroup_ = pid_;
   if (interrupt_ && !interrupt_->watch(pid_)) throw exportCancelled();
@@ -125,7 +128,9 @@ void OfficeProcess::connect(std::chrono::milliseconds timeout) {
   });
   for (pid_t member : runningMembers(pid_))
     if (member != pid_) officePid_ = member;
-  if (officePid_ != 0) appendToOwnerRecord(profileDir_, kKeyOffice, std::to_string(officePid_));
+  if (officePid_ != 0)
+    appendToOwnerRecord(profileDir_, {{kKeyOffice, std::to_string(officePid_)},
+                                      {kKeyOfficeStarted, std::to_string(processStartTime(officePid_))}});
   recordSockets();
 }
 

@@ -17,10 +17,12 @@ namespace quenby {
 namespace {
 
 // A watchdog on `profile` reading `input` (-1: nothing). 0 when it cannot be started.
-pid_t spawnWatchdog(pid_t group, const std::string& profile, int input) {
+pid_t spawnWatchdog(pid_t group, unsigned long long groupStarted, const std::string& profile, int input) {
   int error = 0;
+  const bool known = group > 0 && groupStarted > 0;
   return spawnInOwnGroup({"/bin/sh", "-c", kWatchdogScript, std::string(kProfilePrefix) + "watchdog",
-                          group > 0 ? std::to_string(group) : std::string(), profile},
+                          known ? std::to_string(group) : std::string(),
+                          known ? std::to_string(groupStarted) : std::string(), profile},
                          nullptr, input, error);
 }
 
@@ -29,12 +31,12 @@ constexpr std::chrono::seconds kCleanUpTime{10};
 
 }  // namespace
 
-void OfficeWatchdog::start(pid_t group, const std::string& profile) {
+void OfficeWatchdog::start(pid_t group, unsigned long long groupStarted, const std::string& profile) {
   int fds[2];
   if (::pipe2(fds, O_CLOEXEC) != 0)
     throw QuenbyError(ExportError::SpreadsheetFailed,
                       std::string("无法为电子表格程序建立看护管道：") + std::strerror(errno));
-  pid_ = spawnWatchdog(group, profile, fds[0]);
+  pid_ = spawnWatchdog(group, groupStarted, profile, fds[0]);
   ::close(fds[0]);
   if (pid_ == 0) {
     ::close(fds[1]);
@@ -70,8 +72,8 @@ bool OfficeWatchdog::finish() noexcept {
   return true;
 }
 
-bool OfficeWatchdog::cleanUpAfter(pid_t group, const std::string& profile) {
-  const pid_t watchdog = spawnWatchdog(group, profile, -1);
+bool OfficeWatchdog::cleanUpAfter(pid_t group, unsigned long long groupStarted, const std::string& profile) {
+  const pid_t watchdog = spawnWatchdog(group, groupStarted, profile, -1);
   if (watchdog == 0) return false;
   reapWithin(watchdog, kCleanUpTime);
   return true;

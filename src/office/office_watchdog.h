@@ -2,7 +2,9 @@
 // The watchdog of a private office: office_watchdog.sh (compiled in), run by /bin/sh in a process
 // group of its own. It reads a pipe whose writing end only we hold, so it learns of our end
 // however we end, SIGKILL included; then it ends the office and removes what the office left (its
-// pipe sockets, the bill's lock when it is this office's, the profile). No UNO.
+// pipe sockets, the bill's lock when it is this office's, the profile). It knows the office by its
+// process group's leader and that leader's start time (and soffice.bin's, from the owner record),
+// never by the text of a command line. No UNO.
 
 #include <sys/types.h>
 
@@ -18,9 +20,9 @@ class OfficeWatchdog {
   OfficeWatchdog(const OfficeWatchdog&) = delete;
   OfficeWatchdog& operator=(const OfficeWatchdog&) = delete;
 
-  // Starts the watchdog of the office in process group `group` on `profile`. Raises
-  // SpreadsheetFailed when it cannot.
-  void start(pid_t group, const std::string& profile);
+  // Starts the watchdog of the office in process group `group`, whose leader started at
+  // `groupStarted` (clock ticks after boot), on `profile`. Raises SpreadsheetFailed when it cannot.
+  void start(pid_t group, unsigned long long groupStarted, const std::string& profile);
 
   // Around a store of the bill: a save being written is let finish (until `timeout` has passed)
   // before the office is ended.
@@ -33,7 +35,7 @@ class OfficeWatchdog {
 
   // Runs the watchdog with no input for the office of an owner that has gone, and waits for it.
   // False when it could not be started.
-  static bool cleanUpAfter(pid_t group, const std::string& profile);
+  static bool cleanUpAfter(pid_t group, unsigned long long groupStarted, const std::string& profile);
 
  private:
   void tell(const std::string& line) noexcept;

@@ -4,6 +4,7 @@
 #include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -128,7 +129,11 @@ void killNotingSockets(pid_t group, Kill kill) noexcept {
   }
   kill();
   ::kill(-group, SIGCONT);
-  for (const std::string& path : sockets) ::unlink(path.c_str());
+  for (const std::string& path : sockets) {
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) == 0 && S_ISSOCK(st.st_mode) && st.st_uid == ::geteuid())
+      ::unlink(path.c_str());
+  }
 }
 
 }  // namespace

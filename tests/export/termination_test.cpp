@@ -6,12 +6,15 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <set>
 #include <string>
+#include <string_view>
 #include <thread>
 
 #include <gtest/gtest.h>
@@ -34,11 +37,18 @@ using test::ScratchBill;
 // The export driver on a scratch bill, its profiles in a temporary folder of the test's own.
 class Driver {
  public:
-  Driver(const ScratchBill& bill, const std::vector<std::string>& options) : tmp_(bill.dir() / "tmp") {
-    fs::create_directory(tmp_);
+  Driver(const ScratchBill& bill, const std::vector<std::string>& options)
+      : Driver(bill.billUtf8(), bill.dir() / "tmp", options) {}
+  // On the bill `billUtf8`, its profiles in `tmp`; under the umask `umask` when one is given.
+  Driver(const std::string& billUtf8, fs::path tmp, const std::vector<std::string>& options,
+         const char* umask = nullptr)
+      : tmp_(std::move(tmp)) {
+    fs::create_directories(tmp_);
     int fds[2];
     EXPECT_EQ(::pipe2(fds, O_CLOEXEC), 0);
-    std::vector<std::string> args = {QUENBY_EXPORT_DRIVER, bill.billUtf8()};
+    std::vector<std::string> args;
+    if (umask) args = {"sh", "-c", std::string("umask ") + umask + " && exec \"$0\" \"$@\""};
+    args.insert(args.end(), {QUENBY_EXPORT_DRIVER, billUtf8});
     args.insert(args.end(), options.begin(), options.end());
     pid_ = test::spawnProcess(args, fds[1], {"TMPDIR=" + tmp_.string()});
     ::close(fds[1]);
@@ -173,6 +183,98 @@ INSTANTIATE_TEST_SUITE_P(Termination, QuenbyEnding,
                                          Ending{"SIGKILL", SIGKILL},
                                          Ending{"SIGTERMWhileIdle", SIGTERM, {"--idle"}, "idle"},
                                          Ending{"SIGKILLWhileIdle", SIGKILL, {"--idle"}, "idle"}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// The processes whose temporary folder (TMPDIR) is `tmp` or inside it: the driver, its offices
+// and their watchdogs, whatever their command lines hold.
+std::vector<pid_t> processesWithTemporaryFolderIn(const fs::path& tmp) {
+  const std::string entry = "TMPDIR=" + tmp.string();
+  std::vector<pid_t> found;
+  std::error_code ec;
+  for (fs::directory_iterator it("/proc", ec), end; !ec && it != end; it.increment(ec)) {
+    const std::string name = it->path().filename().string();
+    if (name.find_first_not_of("0123456789") != std::string::npos) continue;
+    const std::string environment = test::fileBytes(it->path() / "environ");
+    for (size_t start = 0, stop; start < environment.size(); start = stop + 1) {
+      stop = std::min(environment.find('\0', start), environment.size());
+      const std::string_view variable(environment.data() + start, stop - start);
+      if (variable == entry || variable.substr(0, entry.size() + 1) == entry + "/")
+        found.push_back(static_cast<pid_t>(std::stol(name)));
+    }
+  }
+  return found;
+}
+
+struct OddFolder {
+  const char* name;
+  const char* folder;  // @VICTIM@ stands for the victim file's path
+};
+void PrintTo(const OddFolder& row, std::ostream* os) { *os << row.name; }
+
+// Faults: the watchdog knew its office by the profile's path in the office's command line, where
+// the office holds it URL-encoded, so that under a temporary folder whose path needs encoding a
+// killed Quenby left its office running and its profile removed from under it; the record's
+// lines could be forged from the bill's path; and under umask 000 the office's pipe sockets and
+// its files were open to every user. The driver runs under umask 000, its temporary folder and its
+// bill in an odd folder, and is killed mid-export: no office or watchdog is left, no profile, no
+// socket, nothing beside the bill, and the file a forged line would name is still there.
+class KilledUnderAnOddFolder : public testing::TestWithParam<OddFolder> {};
+
+TEST_P(KilledUnderAnOddFolder, LeavesNothingAndNothingOfItsWasOpenToOthers) {
+  ScratchBill scratch;
+  const fs::path victim = scratch.dir() / "victim.txt";
+  std::ofstream(victim) << "no semicolon";
+  std::string folder = GetParam().folder;
+  if (const size_t at = folder.find("@VICTIM@"); at != std::string::npos)
+    folder.replace(at, 8, victim.string());
+  const fs::path odd = scratch.dir() / folder, tmp = odd / "tmp", bill = odd / u8"账单明细.xls";
+  fs::create_directories(odd);
+  fs::copy_file(test::templatePath(), bill);
+  {
+    Driver driver(test::utf8(bill), tmp, {"--cell-delay-ms", "20"}, "000");
+    ASSERT_TRUE(driver.waitFor("writing", milliseconds(60000))) << driver.output();
+
+    std::set<std::string> sockets;
+    for (pid_t pid : processesWithTemporaryFolderIn(tmp))
+      if (pid != driver.pid()) sockets.merge(officeSockets(::getpgid(pid)));
+    EXPECT_EQ(sockets.size(), 2u) << "the office's own pipe and the one we connect on";
+    const fs::path lock = odd / u8".~lock.账单明细.xls#";
+    EXPECT_TRUE(fs::exists(lock)) << "the office took the bill";
+    std::vector<fs::path> private_ = {sockets.begin(), sockets.end()};
+    private_.push_back(lock);
+    std::error_code ec;
+    for (fs::recursive_directory_iterator it(tmp, ec), end; !ec && it != end; it.increment(ec))
+      private_.push_back(it->path());
+    EXPECT_GT(private_.size(), 10u) << "the profile, its files and the lock";
+    for (const fs::path& path : private_) {
+      struct stat st {};
+      if (::lstat(path.c_str(), &st) == 0) {
+        EXPECT_EQ(st.st_mode & 077, 0u) << path << " is open to others";
+      }
+    }
+
+    ASSERT_EQ(::kill(-driver.pid(), SIGKILL), 0);
+    const int status = driver.waitForEnd(milliseconds(30000));
+    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL) << status;
+    EXPECT_TRUE(
+        test::eventually([&] { return processesWithTemporaryFolderIn(tmp).empty(); }, milliseconds(10000)))
+        << "an office or its watchdog still runs";
+    EXPECT_TRUE(test::eventually([&] { return fs::is_empty(tmp); }, milliseconds(5000)))
+        << fs::directory_iterator(tmp)->path() << " left";
+    for (const std::string& s : sockets) EXPECT_FALSE(fs::exists(s)) << s;
+    for (const auto& entry : fs::directory_iterator(odd))
+      EXPECT_TRUE(entry.path() == bill || entry.path() == tmp) << entry.path() << " left beside the bill";
+    EXPECT_EQ(test::fileBytes(victim), "no semicolon");
+  }
+  for (pid_t pid : processesWithTemporaryFolderIn(tmp)) ::kill(-::getpgid(pid), SIGKILL);
+}
+
+INSTANTIATE_TEST_SUITE_P(Termination, KilledUnderAnOddFolder,
+                         testing::Values(OddFolder{"SpaceAndPercent", "t a%41"},
+                                         OddFolder{"QuotesAndLockSeparators", "t'q\"q,;\\"},
+                                         OddFolder{"CommandSubstitution", "t$(echo x)`echo y`"},
+                                         OddFolder{"Chinese", "临时文件夹"},
+                                         OddFolder{"Newline", "t\nlock=@VICTIM@\nz"}),
                          [](const auto& info) { return std::string(info.param.name); });
 
 // Quenby ends while the office writes the bill (held still meanwhile, so that the end surely
