@@ -19,7 +19,10 @@
 #include "logtally/log_tally_sheet.h"
 #include "multilength/multi_length_sheet.h"
 #include "sawn/sawn_timber_sheet.h"
+#include "sheet/calculator_spec.h"
+#include "store/records.h"
 #include "store/store.h"
+#include "support/sheet_keys.h"
 
 namespace {
 
@@ -194,6 +197,7 @@ int main(int argc, char** argv) {
   QApplication app(argc, argv);
   benchmark::Initialize(&argc, argv);
   if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+  quenby::store::knowCalculators(quenby::calculatorList());
   storePath();
   benchmark::RunSpecifiedBenchmarks();
   benchmark::Shutdown();

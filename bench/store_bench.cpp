@@ -15,6 +15,7 @@
 #include "multilength/multi_length_sheet.h"
 #include "sawn/sawn_timber_sheet.h"
 #include "store/store.h"
+#include "support/sheet_keys.h"
 
 namespace {
 

@@ -5,8 +5,5 @@ add_library(quenby_ledger STATIC
   src/ledger/ledger_window.cpp
 )
 set_target_properties(quenby_ledger PROPERTIES AUTOMOC ON)
-target_include_directories(quenby_ledger PUBLIC src)
-target_link_libraries(quenby_ledger PUBLIC quenby_ui quenby_store Qt6::Widgets)
-if(TARGET quenby_app)
-  target_link_libraries(quenby_app PUBLIC quenby_ledger)
-endif()
+quenby_room_include(quenby_ledger ledger)
+target_link_libraries(quenby_ledger PUBLIC quenby_shell quenby_store Qt6::Widgets)

@@ -1,6 +1,7 @@
 # The user's store (quenby_store): the autosaved sheets of each run in one SQLite database per
 # user, through Qt SQL's SQLite driver (the plugin libqt6sql6-sqlite, loaded at run time). Qt Core
-# and Qt SQL over the core sheets; no windows.
+# and Qt SQL over the sheet room; no windows, and no calculator: the ledger's columns come from
+# the calculators' descriptors at run time (records.h).
 find_package(Qt6 REQUIRED COMPONENTS Core Sql)
 
 add_library(quenby_store STATIC
@@ -21,5 +22,5 @@ add_library(quenby_store STATIC
   src/store/store_files.cpp
   src/store/writer.cpp
 )
-target_include_directories(quenby_store PUBLIC src)
-target_link_libraries(quenby_store PUBLIC quenby_core Qt6::Core Qt6::Sql)
+quenby_room_include(quenby_store store)
+target_link_libraries(quenby_store PUBLIC quenby_sheet Qt6::Core Qt6::Sql)

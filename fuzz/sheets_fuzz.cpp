@@ -1,10 +1,10 @@
-// Drives one of the three sheet models through a sequence of field writes (any text: empty, huge,
-// negative, exponents, non-ASCII, lone surrogates, the text of another field), calculations and
-// clears, and checks what holds whatever the user typed: a calculation ends or raises one of the
-// arithmetic errors and nothing else; right after one that ended, every computed field is empty or
-// in its output form; a clear sets every field it clears to its own text, leaves the others alone,
-// and a second clear changes nothing. What each field should look like is written out here by
-// name, not taken from the sheets. Any violation aborts.
+// Drives one of the calculators' sheets (the list of descriptors) through a sequence of field writes (any
+// text: empty, huge, negative, exponents, non-ASCII, lone surrogates, the text of another field),
+// calculations and clears, and checks what holds whatever the user typed: a calculation ends or raises one of
+// the arithmetic errors and nothing else; right after one that ended, every computed field is empty or in its
+// output form; a clear sets every field it clears to its own text, leaves the others alone, and a second
+// clear changes nothing. What each field should look like is written out here by name, not taken from the
+// sheets. Any violation aborts.
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -16,17 +16,13 @@
 #include <vector>
 
 #include "calc/error.h"
-#include "logtally/log_tally_sheet.h"
-#include "multilength/multi_length_sheet.h"
-#include "sawn/sawn_timber_sheet.h"
+#include "sheet/calculator_spec.h"
 #include "support/utf.h"
 #include "text_shapes.h"
 
 using namespace quenby;
 
 namespace {
-
-enum class Kind { LogTally, MultiLength, SawnTimber };
 
 [[noreturn]] void fail(const std::string& what) {
   std::fprintf(stderr, "violated: %s\n", what.c_str());
@@ -132,10 +128,20 @@ std::optional<FieldSpec> sawnTimberSpec(FieldId id) {
   return std::nullopt;
 }
 
-FieldSpec specOf(Kind kind, FieldId id) {
-  std::optional<FieldSpec> spec = kind == Kind::LogTally      ? logTallySpec(id)
-                                  : kind == Kind::MultiLength ? multiLengthSpec(id)
-                                                              : sawnTimberSpec(id);
+// What the fields of a calculator's sheet should look like, by the calculator's key in the list;
+// nothing for a calculator this file has no table for, whose sheet is checked for its errors and
+// for a second clear that changes nothing.
+using Expectations = std::optional<FieldSpec> (*)(FieldId id);
+
+Expectations expectationsOf(std::string_view key) {
+  if (key == "logtally") return logTallySpec;
+  if (key == "multilength") return multiLengthSpec;
+  if (key == "sawn") return sawnTimberSpec;
+  return nullptr;
+}
+
+FieldSpec specOf(Expectations expect, FieldId id) {
+  std::optional<FieldSpec> spec = expect(id);
   if (!spec) fail("a field the sheet should not have: " + toString(id));
   return *spec;
 }
@@ -226,7 +232,7 @@ std::u16string makeText(Input& in, const Sheet& sheet) {
   }
 }
 
-void calculate(Kind kind, Sheet& sheet) {
+void calculate(Expectations expect, Sheet& sheet) {
   try {
     sheet.calculate();
   } catch (const QuenbyError& e) {
@@ -234,19 +240,20 @@ void calculate(Kind kind, Sheet& sheet) {
       fail("calculation raised error " + std::to_string(e.number()) + ": " + e.description());
     return;  // fields written so far keep their texts: no shape holds
   }
+  if (!expect) return;
   for (const NamedField& f : sheet.fields()) {
     const std::u16string& text = f.field->text();
-    if (!text.empty() && !hasShape(text, specOf(kind, f.id).shape))
+    if (!text.empty() && !hasShape(text, specOf(expect, f.id).shape))
       fail("after a calculation " + toString(f.id) + " reads \"" + shown(text) + "\"");
   }
 }
 
-void clear(Kind kind, Sheet& sheet) {
+void clear(Expectations expect, Sheet& sheet) {
   const std::vector<std::u16string> before = texts(sheet);
   sheet.clear();
-  for (size_t i = 0; i < before.size(); ++i) {
+  for (size_t i = 0; expect && i < before.size(); ++i) {
     const NamedField& f = sheet.fields()[i];
-    const AfterClear expected = specOf(kind, f.id).clear;
+    const AfterClear expected = specOf(expect, f.id).clear;
     const std::u16string& want = expected.untouched ? before[i] : expected.text;
     if (f.field->text() != want)
       fail("after a clear " + toString(f.id) + " reads \"" + shown(f.field->text()) + "\", not \"" +
@@ -257,29 +264,20 @@ void clear(Kind kind, Sheet& sheet) {
   if (texts(sheet) != once) fail("a second clear changed the sheet");
 }
 
-std::unique_ptr<Sheet> makeSheet(Kind kind) {
-  switch (kind) {
-    case Kind::LogTally:
-      return std::make_unique<LogTallySheet>();
-    case Kind::MultiLength:
-      return std::make_unique<MultiLengthSheet>();
-    case Kind::SawnTimber:
-      break;
-  }
-  return std::make_unique<SawnTimberSheet>();
-}
-
 void run(Input& in) {
-  const auto kind = static_cast<Kind>(in.byte() % 3);
-  std::unique_ptr<Sheet> sheet = makeSheet(kind);
+  const std::vector<const CalculatorSpec*>& calculators = calculatorList();
+  const CalculatorSpec& calculator = *calculators[in.byte() % calculators.size()];
+  const Expectations expect = expectationsOf(calculator.storeKey);
+  std::unique_ptr<Sheet> sheet = calculator.makeSheet();
   const std::vector<NamedField>& fields = sheet->fields();
-  for (const NamedField& f : fields) specOf(kind, f.id);  // every field is one this file knows
+  if (expect)
+    for (const NamedField& f : fields) specOf(expect, f.id);  // every field is one this file knows
   for (int steps = 0; !in.done() && steps < 256; ++steps) {
     const uint8_t op = in.byte() % 8;
     if (op == 6) {
-      calculate(kind, *sheet);
+      calculate(expect, *sheet);
     } else if (op == 7) {
-      clear(kind, *sheet);
+      clear(expect, *sheet);
     } else {  // a write, or the same text into a run of fields as a paste down a column would
       const size_t first = in.word() % fields.size();
       const size_t count = op == 5 ? 1 + in.byte() % 32 : 1;

@@ -17,9 +17,7 @@
 #include <functional>
 #include <iterator>
 
-#include "logtally/log_tally_layout.h"
-#include "multilength/multi_length_layout.h"
-#include "sawn/sawn_timber_layout.h"
+#include "sheet/calculator_spec.h"
 #include "shell/appearance.h"
 #include "shell/built_pictures.h"
 #include "shell/twips.h"
@@ -143,9 +141,10 @@ int main(int argc, char* argv[]) {
     return 1;
   }
   Writer writer(QDir(QString::fromLocal8Bit(argv[1])), ratio);
-  for (const layout::Window* window : {&logTallyLayout(), &multiLengthLayout(), &sawnTimberLayout()}) {
-    if (!renderTitle(*window, ratio, writer) || !renderButtons(*window, ratio, writer)) {
-      std::fprintf(stderr, "render_pictures: cannot draw the pictures of %s\n", window->name.data());
+  for (const CalculatorSpec* calculator : calculatorList()) {
+    const layout::Window& window = calculator->layout();
+    if (!renderTitle(window, ratio, writer) || !renderButtons(window, ratio, writer)) {
+      std::fprintf(stderr, "render_pictures: cannot draw the pictures of %s\n", window.name.data());
       return 1;
     }
   }

@@ -2,68 +2,41 @@
 
 #include <iterator>
 
-#include "app/desktop_services.h"
-#include "logtally/form1.h"
-#include "logtally/log_tally_layout.h"
-#include "logtally/log_tally_sheet.h"
-#include "multilength/form2.h"
-#include "multilength/multi_length_layout.h"
-#include "multilength/multi_length_sheet.h"
-#include "sawn/form3.h"
-#include "sawn/sawn_timber_layout.h"
-#include "sawn/sawn_timber_sheet.h"
+#include "app/calculator_windows.h"
+#include "store/records.h"
 #include "store/snapshot.h"
 
 namespace quenby::app {
 
 namespace {
 
-// Makes a calculator's window; the selector's entries go to a window that has the selector.
-using MakeWindow = std::unique_ptr<shell::SheetWindow> (*)(ExportServices services,
-                                                           const QStringList& selector);
+// The list's first calculator is the start-up one, the one the back buttons return to; its
+// window has the selector.
+const std::vector<CalculatorWindow>& kCalculators = calculatorWindows();
+const size_t kCount = kCalculators.size();
 
-struct CalculatorEntry {
-  Calculators::Calculator id;
-  const char16_t* selectorText;  // compared exactly, character by character
-  const char* webPage;           // the page of further calculators its window opens
-  std::string_view storeKey;     // its sheet's key in the user's store: never changed once used
-  MakeWindow make;
-  const layout::Window& (*layout)();      // its window's layout table
-  std::unique_ptr<Sheet> (*makeSheet)();  // a new sheet, as a new window holds it
-};
+// The ledger keeps the records of the calculators of this list, before any store opens.
+[[maybe_unused]] const bool kLedgerKnowsThem = [] {
+  store::knowCalculators(calculatorList());
+  return true;
+}();
 
-// A new calculator is one row here, with its id in Calculators::Calculator. The first row is the
-// start-up calculator, the one the back buttons return to; its window has the selector.
-const CalculatorEntry kCalculators[] = {
-    {Calculators::LogTally, u"原木计算", kWebPageA, store::kLogTally,
-     [](ExportServices services, const QStringList& selector) -> std::unique_ptr<shell::SheetWindow> {
-       return std::make_unique<Form1>(std::move(services), selector);
-     },
-     logTallyLayout, []() -> std::unique_ptr<Sheet> { return std::make_unique<LogTallySheet>(); }},
-    {Calculators::MultiLength, u"多 材 长", kWebPageB, store::kMultiLength,
-     [](ExportServices services, const QStringList&) -> std::unique_ptr<shell::SheetWindow> {
-       return std::make_unique<Form2>(std::move(services));
-     },
-     multiLengthLayout, []() -> std::unique_ptr<Sheet> { return std::make_unique<MultiLengthSheet>(); }},
-    {Calculators::SawnTimber, u"锯材计算", kWebPageA, store::kSawnTimber,
-     [](ExportServices services, const QStringList&) -> std::unique_ptr<shell::SheetWindow> {
-       return std::make_unique<Form3>(std::move(services));
-     },
-     sawnTimberLayout, []() -> std::unique_ptr<Sheet> { return std::make_unique<SawnTimberSheet>(); }},
-};
-constexpr size_t kCount = std::size(kCalculators);
+QString qt(std::u16string_view text) {
+  return QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size()));
+}
 
 size_t rowOf(Calculators::Calculator which) {
-  size_t row = 0;
-  while (row < kCount && kCalculators[row].id != which) ++row;
-  return row;  // kCount for an id with no row
+  const auto row = static_cast<size_t>(which);
+  return which >= 0 && row < kCount ? row : kCount;  // kCount for an id with no row
 }
+
+Calculators::Calculator idOf(size_t row) { return static_cast<Calculators::Calculator>(row); }
 
 // The texts of the row's sheet as the ledger keeps them: the calculator selector aside (it says
 // which window is shown, not what the sheet holds).
 store::SheetState recordedTexts(size_t row, const Sheet& sheet) {
-  store::SheetState state = store::capture(kCalculators[row].storeKey, sheet);
-  for (const layout::Control& c : kCalculators[row].layout().controls) {
+  store::SheetState state = store::capture(kCalculators[row].spec->storeKey, sheet);
+  for (const layout::Control& c : kCalculators[row].spec->layout().controls) {
     if (c.action != layout::Action::SwitchCalculator) continue;
     std::erase_if(state.fields,
                   [&](const store::FieldText& f) { return f.name == c.id.name && f.index == c.id.index; });
@@ -75,7 +48,7 @@ store::SheetState recordedTexts(size_t row, const Sheet& sheet) {
 
 QStringList selectorEntries() {
   QStringList entries;
-  for (const CalculatorEntry& c : kCalculators) entries << QString::fromUtf16(c.selectorText);
+  for (const CalculatorWindow& c : kCalculators) entries << qt(c.spec->selectorText);
   return entries;
 }
 
@@ -100,29 +73,29 @@ shell::SheetWindow* Calculators::create(Calculator which) {
 
 std::optional<Calculators::Calculator> Calculators::shown() const {
   for (size_t row = 0; row < kCount; ++row)
-    if (windows_[row] && windows_[row]->isVisible()) return kCalculators[row].id;
+    if (windows_[row] && windows_[row]->isVisible()) return idOf(row);
   return std::nullopt;
 }
 
 std::vector<Calculators::Calculator> Calculators::all() {
   std::vector<Calculator> ids;
-  for (const CalculatorEntry& c : kCalculators) ids.push_back(c.id);
+  for (size_t row = 0; row < kCount; ++row) ids.push_back(idOf(row));
   return ids;
 }
 
 QString Calculators::name(Calculator which) {
   const size_t row = rowOf(which);
-  return row < kCount ? QString::fromUtf16(kCalculators[row].selectorText) : QString();
+  return row < kCount ? qt(kCalculators[row].spec->selectorText) : QString();
 }
 
 std::string_view Calculators::storeKey(Calculator which) {
   const size_t row = rowOf(which);
-  return row < kCount ? kCalculators[row].storeKey : std::string_view();
+  return row < kCount ? kCalculators[row].spec->storeKey : std::string_view();
 }
 
 std::optional<Calculators::Calculator> Calculators::byStoreKey(std::string_view key) {
-  for (const CalculatorEntry& c : kCalculators)
-    if (c.storeKey == key) return c.id;
+  for (size_t row = 0; row < kCount; ++row)
+    if (kCalculators[row].spec->storeKey == key) return idOf(row);
   return std::nullopt;
 }
 
@@ -133,7 +106,7 @@ shell::SheetWindow* Calculators::ensure(size_t row) {
 
 ExportServices Calculators::servicesFor(size_t row) {
   ExportServices services = services_;
-  const Calculator id = kCalculators[row].id;
+  const Calculator id = idOf(row);
   services.beforeExport = [this, id, before = services_.beforeExport] {
     if (before) before();
     if (atClick_) atClick_(id);
@@ -163,7 +136,7 @@ std::optional<store::SheetState> Calculators::typedIn(const store::SheetState& s
   const size_t row = rowOf(*which);
   // Put back into a new sheet as a start puts the sheets back: no rule runs, and fields the sheet
   // no longer has are passed over.
-  const std::unique_ptr<Sheet> sheet = kCalculators[row].makeSheet();
+  const std::unique_ptr<Sheet> sheet = kCalculators[row].spec->makeSheet();
   const store::SheetState fresh = recordedTexts(row, *sheet);
   store::restore(saved, *sheet);
   store::SheetState texts = recordedTexts(row, *sheet);
@@ -193,10 +166,12 @@ shell::SheetWindow* Calculators::adoptAt(size_t row, std::unique_ptr<shell::Shee
   connect(w, &shell::SheetWindow::calculatorChosen, this, &Calculators::switchTo);
   connect(w, &shell::SheetWindow::backRequested, this, &Calculators::back);
   connect(w, &shell::SheetWindow::quitRequested, this, &Calculators::quitRequested);
-  connect(w, &shell::SheetWindow::webPageRequested, this,
-          [this, row] { openUrl_(QUrl(QString::fromLatin1(kCalculators[row].webPage))); });
+  connect(w, &shell::SheetWindow::webPageRequested, this, [this, row] {
+    const std::string_view page = kCalculators[row].spec->webPage;
+    openUrl_(QUrl(QString::fromLatin1(page.data(), static_cast<qsizetype>(page.size()))));
+  });
   windows_[row] = std::move(window);
-  fresh_[row] = content(kCalculators[row].id);
+  fresh_[row] = content(idOf(row));
   emit windowCreated(w);
   return w;
 }
@@ -207,7 +182,7 @@ void Calculators::hide(size_t row) { ensure(row)->hide(); }
 
 void Calculators::switchTo(const QString& entry) {
   for (size_t target = 0; target < kCount; ++target) {
-    if (entry != QStringView(kCalculators[target].selectorText)) continue;
+    if (entry != qt(kCalculators[target].spec->selectorText)) continue;
     showOnlyRow(target);
     return;
   }

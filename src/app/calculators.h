@@ -1,6 +1,7 @@
 #pragma once
-// The calculators of the application and their windows, driven by one table (calculators.cpp):
-// each row names a calculator, its entry in the selector, its web page and how its window is made.
+// The calculators of the application and their windows, driven by the list of calculators with
+// their windows (calculator_windows.h): each entry's descriptor names its entry in the selector,
+// its web page and its key in the store, and the entry how its window is made.
 // The first row's window is created at start and is the one the back buttons return to; the
 // others are created the first time the selector names them (by a show or a hide: a window
 // created by a hide stays hidden) and live until the application ends, so every sheet keeps its
@@ -30,8 +31,8 @@ class Calculators : public QObject {
   Q_OBJECT
 
  public:
-  // The ids of the table's rows.
-  enum Calculator { LogTally = 0, MultiLength = 1, SawnTimber = 2 };
+  // A calculator is its position in the list; the names are those of the program's own three.
+  enum Calculator : int { LogTally = 0, MultiLength = 1, SawnTimber = 2 };
 
   // `openUrl` opens a web page; it raises an error when the desktop refuses.
   Calculators(ExportServices services, std::function<void(const QUrl&)> openUrl);

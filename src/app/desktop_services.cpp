@@ -144,9 +144,6 @@ ExportServices desktopExportServices(std::shared_ptr<OfficeSupply> offices) {
           billTemplatePath};
 }
 
-const char kWebPageA[] = "https://quenby.example.com/calculators/";
-const char kWebPageB[] = "https://quenby.example.com/calculators/multi-length/";
-
 void openWebPage(const QUrl& url) {
   if (!desktopHasBrowserFor(url) || !QDesktopServices::openUrl(url))
     throw QuenbyError(DesktopError::WebPageNotOpened, "无法打开网页 " + url.toString().toStdString() +

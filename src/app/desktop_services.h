@@ -63,12 +63,6 @@ std::shared_ptr<OfficeSupply> desktopOffices(const OfficeSupplySettings& setting
 // none started ahead), the desktop's viewer, the installed template.
 ExportServices desktopExportServices(std::shared_ptr<OfficeSupply> offices = nullptr);
 
-// The product's web pages of further calculators, the only addresses the program knows: A, all
-// calculators, from the log tally and sawn-timber windows; B, those for logs of many lengths, from
-// the multi-length window.
-extern const char kWebPageA[];
-extern const char kWebPageB[];
-
 // Hands the address to the desktop's browser; raises WebPageNotOpened when the desktop has no
 // browser or refuses.
 void openWebPage(const QUrl& url);

@@ -4,10 +4,8 @@
 #include <QIODevice>
 #include <QSqlQuery>
 #include <QVariant>
+#include <mutex>
 
-#include "logtally/log_tally_export.h"
-#include "multilength/multi_length_export.h"
-#include "sawn/sawn_timber_export.h"
 #include "store/searchable.h"
 #include "store/sql.h"
 
@@ -15,60 +13,24 @@ namespace quenby::store {
 
 namespace {
 
-// A header line's source: the combo box whose text captions the field, or the sheet's fixed label.
-struct LineSource {
-  FieldId caption;  // name empty: the fixed label
-  std::u16string_view label;
-  FieldId text;
+// The ledger's columns of each calculator's sheet, by its key, as the program told them.
+struct KnownSheets {
+  std::mutex mutex;
+  std::vector<std::pair<std::string, LedgerColumns>> sheets;
 };
 
-struct SheetColumns {
-  std::string_view key;
-  const SheetExport& (*sheetExport)();
-  LineSource buyer;
-  LineSource seller;
-  FieldId species;  // name empty: the sheet has none
-  FieldId pieces;   // name empty: the sheet has none
-  FieldId volume;
-  FieldId amount;
-  FieldId amountAtAverage;  // shown when `amount` is empty; name empty: none
-  std::initializer_list<FieldId> searched;
-};
+KnownSheets& known() {
+  static KnownSheets sheets;
+  return sheets;
+}
 
-// Which field feeds which column of the list, per sheet.
-const SheetColumns kSheets[] = {
-    {kLogTally,
-     logTallyExport,
-     {{"Combo4"}, {}, {"Text17"}},
-     {{"Combo5"}, {}, {"Text20"}},
-     {"Text27"},
-     {"Text19", 4},
-     {"Text19", 3},
-     {"Text19", 2},
-     {"Text29"},
-     {{"Text17"}, {"Text22"}, {"Text20"}, {"Text24"}, {"Text27"}, {"Text25"}}},
-    // The multi-length sheet's header fields have fixed labels: Label12 and Label8.
-    {kMultiLength,
-     multiLengthExport,
-     {{}, u"购货单位", {"Text27"}},
-     {{}, u"售货单位", {"Text23"}},
-     {"Text29"},
-     {"Text22", 5},
-     {"Text22", 4},
-     {"Text22", 10},
-     {"Text22", 6},
-     {{"Text27"}, {"Text23"}, {"Text29"}, {"Text28"}}},
-    {kSawnTimber,
-     sawnTimberExport,
-     {{"Combo3"}, {}, {"Text10"}},
-     {{"Combo4"}, {}, {"Text13"}},
-     {},
-     {},
-     {"Text8"},
-     {"Text9"},
-     {},
-     {{"Text10"}, {"Text11"}, {"Text13"}, {"Text12"}, {"Text14"}}},
-};
+std::optional<LedgerColumns> columnsFor(std::string_view key) {
+  KnownSheets& k = known();
+  const std::lock_guard lock(k.mutex);
+  for (const auto& [known, columns] : k.sheets)
+    if (known == key) return columns;
+  return std::nullopt;
+}
 
 constexpr quint8 kPackVersion = 1;
 
@@ -95,7 +57,7 @@ std::u16string_view textOf(const SheetState& state, FieldId id) {
   return {};
 }
 
-HeaderLine lineOf(const SheetState& state, const LineSource& source) {
+HeaderLine lineOf(const SheetState& state, const LedgerLine& source) {
   return {source.caption.name.empty() ? shown(source.label) : shown(textOf(state, source.caption)),
           shown(textOf(state, source.text))};
 }
@@ -109,14 +71,23 @@ int scaleOf(const ShownTotal& total) { return total.value ? total.value->scale :
 
 }  // namespace
 
+void knowCalculators(const std::vector<const CalculatorSpec*>& calculators) {
+  std::vector<std::pair<std::string, LedgerColumns>> sheets;
+  for (const CalculatorSpec* c : calculators)
+    sheets.emplace_back(std::string(c->storeKey), c->ledgerColumns());
+  KnownSheets& k = known();
+  const std::lock_guard lock(k.mutex);
+  k.sheets = std::move(sheets);
+}
+
 RecordColumns columnsOf(const SheetState& state) {
-  for (const SheetColumns& s : kSheets) {
-    if (s.key != state.key) continue;
+  if (const std::optional<LedgerColumns> found = columnsFor(state.key)) {
+    const LedgerColumns& s = *found;
     std::u16string_view amount = textOf(state, s.amount);
     if (amount.empty()) amount = textOf(state, s.amountAtAverage);
     std::vector<std::u16string_view> searched;
     for (FieldId id : s.searched) searched.push_back(textOf(state, id));
-    return {QString::fromStdU16String(s.sheetExport().worksheet),
+    return {QString::fromStdU16String(s.worksheet),
             lineOf(state, s.buyer),
             lineOf(state, s.seller),
             shown(textOf(state, s.species)),

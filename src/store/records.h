@@ -2,15 +2,17 @@
 // The ledger's records: one per bill exported, and one per sheet left with unexported typing at
 // the user's exit or in a run that ended otherwise and was not brought back (a draft). A record keeps every
 // field of its sheet as it stood (the calculator selector aside), losslessly, for reopening, and the list's
-// columns taken from those fields by the table in records.cpp: the worksheet, the buyer's and the seller's
-// header lines (each caption with its text), the species, and the totals as shown, each with its exact value
-// when it is a plain decimal. Records are written once and never changed; deleting one is the user's act.
+// columns taken from those fields as its calculator's descriptor says (knowCalculators): the worksheet, the
+// buyer's and the seller's header lines (each caption with its text), the species, and the totals as shown,
+// each with its exact value when it is a plain decimal. Records are written once and never changed; deleting
+// one is the user's act.
 
 #include <QSqlDatabase>
 #include <QString>
 #include <optional>
 #include <string_view>
 
+#include "sheet/calculator_spec.h"
 #include "store/decimal.h"
 #include "store/snapshot.h"
 
@@ -51,6 +53,11 @@ struct RecordColumns {
   ShownTotal amount;  // the graded total, or the amount at the average price when that is empty
   QString search;     // every header text, in searchable form (searchable.h)
 };
+
+// Tells the ledger the calculators whose sheets it keeps, and so which field feeds which column of
+// their records. The program does so once, before its store opens (app/calculator_windows.cpp);
+// a later call replaces the list.
+void knowCalculators(const std::vector<const CalculatorSpec*>& calculators);
 
 // The columns of a record of the sheet `state.key`. A sheet the ledger does not know shows its key
 // as the worksheet and nothing else.

@@ -1,8 +1,9 @@
 #pragma once
 // A snapshot of the sheets of one run: plain data, copied from the sheets on the UI thread and
 // written by the store's writer thread. Each sheet that exists is kept under its key with every
-// field's text by address; `shown` names the sheet whose window is shown. Texts are kept as the
-// fields hold them, UTF-16 code units, lone surrogates and NULs included.
+// field's text by address (the keys are the calculators' own, sheet/calculator_spec.h); `shown` names the
+// sheet whose window is shown. Texts are kept as the fields hold them, UTF-16 code units, lone surrogates and
+// NULs included.
 
 #include <string>
 #include <vector>
@@ -10,11 +11,6 @@
 #include "sheet/sheet.h"
 
 namespace quenby::store {
-
-// Keys of the sheets, as the store keeps them.
-inline constexpr std::string_view kLogTally = "logtally";
-inline constexpr std::string_view kMultiLength = "multilength";
-inline constexpr std::string_view kSawnTimber = "sawn";
 
 struct FieldText {
   std::string name;  // control name, e.g. "Text16"

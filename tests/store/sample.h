@@ -9,6 +9,7 @@
 
 #include "store/records.h"
 #include "store/snapshot.h"
+#include "support/sheet_keys.h"
 
 namespace quenby::store::testing {
 

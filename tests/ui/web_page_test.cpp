@@ -44,7 +44,7 @@ TEST(OpenWebPage, HandsTheAddressOverOnlyWhenTheDesktopHasABrowser) {
       {"no xdg-mime to ask", false, nullptr, true, true, true},
       {"a browser, but the platform refuses", true, nullptr, false, false, false},
   };
-  const QUrl page(QString::fromLatin1(app::kWebPageA));
+  const QUrl page(QStringLiteral("https://quenby.example.com/calculators/"));
   for (const Row& r : rows) {
     testing::ScopedDesktop desktop;
     if (r.registered) desktop.registerApplication("x-scheme-handler/https");
