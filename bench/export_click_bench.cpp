@@ -22,12 +22,12 @@
 
 #include "scratch_bill.h"
 
-#include "app/calculators.h"
-#include "app/office_warm_up.h"
 #include "logtally/form1.h"
 #include "office/libreoffice_supply.h"
 #include "office/office_reserve.h"
 #include "office/process_group.h"
+#include "office_loading/office_warm_up.h"
+#include "windows/calculators.h"
 
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;

@@ -11,10 +11,10 @@
 
 #include "first_frame.h"
 
-#include "app/calculators.h"
 #include "app/command_line.h"
 #include "app/program.h"
 #include "app/setup.h"
+#include "windows/calculators.h"
 
 int main(int argc, char* argv[]) {
   const quenby::app::CommandLine commandLine = quenby::app::readCommandLine(argc, argv);

@@ -1,20 +1,44 @@
-# The application (quenby_app: the calculators' windows paired with their descriptors, the
-# keeping of sheets and records, the desktop services, the office loaded when first wanted) and
-# the program. The program, the window tests and the start-up probe link the same code.
+# The rooms over the windows and the program:
+#   quenby_windows         the calculators' windows paired with their descriptors (the list the build
+#                          makes), creating and switching them
+#   quenby_office_loading  the office host module loaded when an office is first wanted, and the
+#                          first key or click that asks for one
+#   quenby_keeping         the keeping of sheets and records: autosave and recovery, the ledger's
+#                          records of exports and drafts, the ledger window's access, the test log
+#   quenby_app             the program's assembly: set-up, command line, desktop services, main
+# The program, the window tests and the start-up probe link the same code.
 if(TARGET quenby_office)
+  add_library(quenby_windows STATIC
+    src/windows/calculators.cpp
+    ${CMAKE_BINARY_DIR}/generated/calculator_windows.cpp
+  )
+  quenby_room_include(quenby_windows windows)
+  set_target_properties(quenby_windows PROPERTIES AUTOMOC ON)
+  target_link_libraries(quenby_windows PUBLIC quenby_ui quenby_calculator_list quenby_store)
+
+  add_library(quenby_office_loading STATIC
+    src/office_loading/office_warm_up.cpp
+    src/office_loading/office_on_demand.cpp
+  )
+  quenby_room_include(quenby_office_loading office_loading)
+  set_target_properties(quenby_office_loading PROPERTIES AUTOMOC ON)
+  target_link_libraries(quenby_office_loading PUBLIC quenby_shell)
+
+  add_library(quenby_keeping STATIC
+    src/keeping/autosave.cpp
+    src/keeping/ledger_access.cpp
+    src/keeping/sheet_recorder.cpp
+    src/keeping/test_log.cpp
+  )
+  quenby_room_include(quenby_keeping keeping)
+  set_target_properties(quenby_keeping PROPERTIES AUTOMOC ON)
+  target_link_libraries(quenby_keeping PUBLIC quenby_windows quenby_ledger quenby_store quenby_termination)
+
   add_library(quenby_app STATIC
-    src/app/calculators.cpp
     src/app/setup.cpp
     src/app/desktop_services.cpp
-    src/app/office_warm_up.cpp
-    src/app/office_on_demand.cpp
     src/app/command_line.cpp
-    src/app/autosave.cpp
-    src/app/ledger_access.cpp
-    src/app/sheet_records.cpp
-    src/app/test_log.cpp
     src/app/program.cpp
-    ${CMAKE_BINARY_DIR}/generated/calculator_windows.cpp
   )
   quenby_room_include(quenby_app app)
   set_source_files_properties(src/app/command_line.cpp PROPERTIES
@@ -22,8 +46,7 @@ if(TARGET quenby_office)
   set_source_files_properties(src/app/desktop_services.cpp PROPERTIES
     COMPILE_DEFINITIONS QUENBY_OFFICE_MODULE_DIR="${QUENBY_OFFICE_MODULE_DIR}")
   set_target_properties(quenby_app PROPERTIES AUTOMOC ON)
-  target_link_libraries(quenby_app PUBLIC quenby_ui quenby_calculator_list quenby_termination quenby_store
-                        quenby_ledger)
+  target_link_libraries(quenby_app PUBLIC quenby_keeping quenby_office_loading quenby_windows quenby_termination)
   # The office host comes as a module when an office is first wanted: the program links no UNO.
   add_dependencies(quenby_app quenby_office_host)
 

@@ -90,7 +90,7 @@ ${entries}  };
   if(NOT windows)
     return()
   endif()
-  set(includes "#include \"app/calculator_windows.h\"\n")
+  set(includes "#include \"windows/calculator_windows.h\"\n")
   set(entries "")
   foreach(w ${windows})
     string(REPLACE "|" ";" parts "${w}")

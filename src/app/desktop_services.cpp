@@ -10,10 +10,10 @@
 #include <optional>
 #include <utility>
 
-#include "app/office_on_demand.h"
 #include "export/export_error.h"
 #include "office/office_module.h"
 #include "office/termination.h"
+#include "office_loading/office_on_demand.h"
 
 namespace quenby::app {
 

@@ -22,7 +22,7 @@ Program::Program(const CommandLine& commandLine)
         qApp, [] { QCoreApplication::exit(0); }, Qt::QueuedConnection);
   });
   autosave_.setDraftsAtExit([this] { return records_.draftsAtExit(); });
-  autosave_.setDraftsOfStranded(&SheetRecords::draftsOfStranded);
+  autosave_.setDraftsOfStranded(&SheetRecorder::draftsOfStranded);
   autosave_.keep(calculators_);
   if (ledgerAlone_) ledger_.open();
 }

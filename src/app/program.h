@@ -7,12 +7,12 @@
 
 #include <memory>
 
-#include "app/autosave.h"
-#include "app/calculators.h"
 #include "app/command_line.h"
-#include "app/ledger_access.h"
-#include "app/office_warm_up.h"
-#include "app/sheet_records.h"
+#include "keeping/autosave.h"
+#include "keeping/ledger_access.h"
+#include "keeping/sheet_recorder.h"
+#include "office_loading/office_warm_up.h"
+#include "windows/calculators.h"
 
 namespace quenby::app {
 
@@ -35,7 +35,7 @@ class Program {
   std::shared_ptr<OfficeSupply> offices_;
   OfficeWarmUp warmUp_;
   Calculators calculators_;
-  SheetRecords records_;  // every export recorded, the sheets' drafts kept at the user's exit
+  SheetRecorder records_;  // every export recorded, the sheets' drafts kept at the user's exit
   LedgerAccess ledger_;
 };
 

@@ -4,8 +4,8 @@
 #include <QLibraryInfo>
 #include <QTranslator>
 
-#include "app/calculators.h"
 #include "shell/appearance.h"
+#include "windows/calculators.h"
 
 namespace quenby::app {
 

@@ -3,7 +3,7 @@
 // key in the store (which is also its id), the selector's entry, the web page its window opens,
 // its layout table, a new sheet, its export map and the fields that feed the ledger's columns.
 // Each calculator's folder holds its own; the build lists them (QUENBY_CALCULATORS in the top
-// CMakeLists.txt), and the application pairs each with its window (app/calculator_windows.h).
+// CMakeLists.txt), and the application pairs each with its window (windows/calculator_windows.h).
 
 #include <memory>
 #include <string>

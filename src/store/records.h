@@ -55,7 +55,7 @@ struct RecordColumns {
 };
 
 // Tells the ledger the calculators whose sheets it keeps, and so which field feeds which column of
-// their records. The program does so once, before its store opens (app/calculator_windows.cpp);
+// their records. The program does so once, before its store opens (windows/calculators.cpp);
 // a later call replaces the list.
 void knowCalculators(const std::vector<const CalculatorSpec*>& calculators);
 

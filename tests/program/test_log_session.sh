@@ -1,6 +1,6 @@
 # shellcheck shell=bash
 # What the tests of the real program in test mode share, sourced after x_session.sh: the store in
-# the work folder, the test log (QUENBY_TEST_LOG, see src/app/test_log.h), starting the program and
+# the work folder, the test log (QUENBY_TEST_LOG, see src/keeping/test_log.h), starting the program and
 # waiting for its start line, finding its windows by size, and the mouse and keys of a user. It
 # uses $work from x_session.sh and the test's $quenby.
 # shellcheck disable=SC2154

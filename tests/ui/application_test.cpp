@@ -3,7 +3,7 @@
 // windows; the RealWindows instantiation at the bottom runs the same cases on the program's own
 // windows.
 
-#include "app/calculators.h"
+#include "windows/calculators.h"
 
 #include <gtest/gtest.h>
 

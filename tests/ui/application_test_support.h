@@ -21,9 +21,9 @@
 #include <utility>
 #include <vector>
 
-#include "app/calculators.h"
 #include "app/setup.h"
 #include "sheet/layout_builders.h"
+#include "windows/calculators.h"
 
 namespace quenby::testing {
 

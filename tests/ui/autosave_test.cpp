@@ -3,7 +3,7 @@
 // store of its own in a temporary folder; "the next start" is a second store opened there after
 // the first is gone.
 
-#include "app/autosave.h"
+#include "keeping/autosave.h"
 
 #include <gtest/gtest.h>
 
@@ -17,10 +17,10 @@
 #include <optional>
 #include <string>
 
-#include "app/calculators.h"
 #include "app/setup.h"
 #include "recording_host.h"
 #include "ui_test_support.h"
+#include "windows/calculators.h"
 
 namespace quenby {
 namespace {

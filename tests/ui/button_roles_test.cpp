@@ -17,7 +17,6 @@
 #include <string>
 #include <vector>
 
-#include "app/calculators.h"
 #include "app/setup.h"
 #include "application_test_support.h"
 #include "logtally/form1.h"
@@ -25,6 +24,7 @@
 #include "recording_host.h"
 #include "sawn/form3.h"
 #include "ui_test_support.h"
+#include "windows/calculators.h"
 
 namespace quenby {
 namespace {

@@ -17,7 +17,6 @@
 #include <QTest>
 #include <memory>
 
-#include "app/calculators.h"
 #include "application_test_support.h"
 #include "logtally/form1.h"
 #include "multilength/form2.h"
@@ -26,6 +25,7 @@
 #include "shell/export_progress_window.h"
 #include "support/sheet_texts.h"
 #include "ui_test_support.h"
+#include "windows/calculators.h"
 
 namespace quenby {
 namespace {

@@ -10,9 +10,9 @@
 #include <string>
 #include <vector>
 
-#include "app/calculators.h"
 #include "logtally/form1.h"
 #include "shell/picture_button.h"
+#include "windows/calculators.h"
 
 namespace quenby {
 namespace {

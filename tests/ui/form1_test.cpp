@@ -16,10 +16,10 @@
 #include <string>
 #include <vector>
 
-#include "app/calculators.h"
 #include "calc/numeric_text.h"
 #include "support/utf.h"
 #include "ui_test_support.h"
+#include "windows/calculators.h"
 
 namespace quenby {
 namespace {

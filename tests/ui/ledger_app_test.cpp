@@ -20,14 +20,14 @@
 #include <algorithm>
 #include <functional>
 
-#include "app/autosave.h"
-#include "app/calculators.h"
-#include "app/ledger_access.h"
-#include "app/sheet_records.h"
+#include "keeping/autosave.h"
+#include "keeping/ledger_access.h"
+#include "keeping/sheet_recorder.h"
 #include "ledger/ledger_model.h"
 #include "recording_host.h"
 #include "store/ledger.h"
 #include "ui_test_support.h"
+#include "windows/calculators.h"
 
 namespace quenby {
 namespace {
@@ -45,7 +45,7 @@ struct Session {
         records(autosave.store(), calculators, [] { return kNow; }),
         ledger(calculators, records, path, [] { return QDate(2024, 3, 31); }) {
     autosave.setDraftsAtExit([this] { return records.draftsAtExit(); });
-    autosave.setDraftsOfStranded(&app::SheetRecords::draftsOfStranded);
+    autosave.setDraftsOfStranded(&app::SheetRecorder::draftsOfStranded);
     recovered = autosave.keep(calculators);
     calculators.startWindow()->show();
   }
@@ -75,7 +75,7 @@ struct Session {
 
   app::Autosave autosave;  // outlives the windows, as in the program
   Calculators calculators;
-  app::SheetRecords records;
+  app::SheetRecorder records;
   app::LedgerAccess ledger;
   bool recovered = false;
 };

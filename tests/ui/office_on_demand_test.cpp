@@ -1,7 +1,7 @@
 // The office supply made only when an office is first wanted: by the first touch, on a thread of
 // its own, or by the first export; once; the supply ended with the program's.
 
-#include "app/office_on_demand.h"
+#include "office_loading/office_on_demand.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 // first key or click in a sheet window asks for the office, input to other windows does not; and
 // the switches that turn pre-starting off and shorten the idle time.
 
-#include "app/office_warm_up.h"
+#include "office_loading/office_warm_up.h"
 
 #include <gtest/gtest.h>
 
@@ -12,8 +12,8 @@
 #include <QTest>
 #include <optional>
 
-#include "app/calculators.h"
 #include "ui_test_support.h"
+#include "windows/calculators.h"
 
 namespace quenby {
 namespace {

@@ -14,11 +14,11 @@
 #include <string>
 #include <vector>
 
-#include "app/calculators.h"
 #include "app/desktop_services.h"
 #include "app/setup.h"
 #include "application_test_support.h"
 #include "ui_test_support.h"
+#include "windows/calculators.h"
 
 namespace quenby {
 namespace {

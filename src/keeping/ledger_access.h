@@ -1,0 +1,57 @@
+#pragma once
+// LedgerAccess: the application's one ledger window (账单记录) and what it does to the sheets.
+// Ctrl+L on any sheet window opens it, or brings it to the front; it never blocks the sheets.
+// Reopening a record puts its texts back into its sheet's window exactly as recorded (no rule
+// runs; the calculator selector stays as it is) and shows that window, created if need be; when
+// the sheet holds typed text the user is asked first (替换, the default, or 取消), and what is
+// replaced is recorded as a draft unless the ledger has it already. A sheet that holds exactly the
+// record's texts is not asked about and makes no draft. Exports of this run that could not be
+// recorded are counted in a line under the list. Closing the ledger while no sheet window is shown
+// is the user's exit.
+
+#include <QObject>
+#include <QString>
+#include <memory>
+
+#include "ledger/ledger_window.h"
+#include "windows/calculators.h"
+
+namespace quenby::app {
+
+class SheetRecorder;
+class TestLog;
+
+class LedgerAccess : public QObject {
+  Q_OBJECT
+
+ public:
+  // The ledger of the store at `storePath`. `calculators` and `records` outlive this object.
+  LedgerAccess(Calculators& calculators, SheetRecorder& records, QString storePath,
+               ledger::LedgerWindow::Today today = &QDate::currentDate);
+  ~LedgerAccess() override;
+
+  // Shows the ledger window in front, read anew, the list holding the focus; makes it the first
+  // time.
+  void open();
+  // The ledger window, nullptr until it was first opened.
+  ledger::LedgerWindow* window() const { return window_.get(); }
+
+  // Puts record `recordId` back into its sheet (see above); raises QuenbyError.
+  void reopen(qint64 recordId);
+
+ private:
+  void addShortcut(shell::SheetWindow* window);
+  bool replaceAllowed(Calculators::Calculator which);
+  // The sheet's content once `record` is put back into it.
+  store::SheetState reopenedContent(Calculators::Calculator which, const store::LedgerRecord& record) const;
+  void closed();
+
+  Calculators& calculators_;
+  SheetRecorder& records_;
+  QString storePath_;
+  ledger::LedgerWindow::Today today_;
+  std::unique_ptr<ledger::LedgerWindow> window_;
+  std::unique_ptr<TestLog> testLog_;
+};
+
+}  // namespace quenby::app

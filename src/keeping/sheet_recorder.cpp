@@ -1,0 +1,72 @@
+#include "keeping/sheet_recorder.h"
+
+#include <QDateTime>
+
+#include "store/store_error.h"
+
+namespace quenby::app {
+
+SheetRecorder::SheetRecorder(store::Store& store, Calculators& calculators, Clock now)
+    : store_(store),
+      calculators_(calculators),
+      now_(now ? std::move(now) : &QDateTime::currentMSecsSinceEpoch) {
+  calculators_.setExportHooks([this](Calculators::Calculator which) { atClick(which); },
+                              [this](Calculators::Calculator which) { exported(which); });
+}
+
+void SheetRecorder::atClick(Calculators::Calculator which) { atClick_[which] = calculators_.content(which); }
+
+void SheetRecorder::exported(Calculators::Calculator which) {
+  // Always taken at the click of the same export.
+  const store::SheetState texts = atClick_.at(which);
+  try {
+    record(store::RecordState::Exported, texts);
+  } catch (const QuenbyError& e) {
+    if (!e.is(store::StoreError::RecordFailed)) throw;
+    unrecordedNotice_ = store::unrecordedExports(++unrecorded_, e);
+    if (recorded_) recorded_();
+    // Told once per run: while the store cannot be written every export would say it again.
+    if (unrecorded_ == 1) throw;
+    return;
+  }
+  inLedger_[which] = texts;
+}
+
+bool SheetRecorder::unrecorded(Calculators::Calculator which) const {
+  auto kept = inLedger_.find(which);
+  return kept == inLedger_.end() || kept->second != calculators_.content(which);
+}
+
+std::vector<store::LedgerRecord> SheetRecorder::draftsAtExit() const {
+  std::vector<store::LedgerRecord> drafts;
+  for (Calculators::Calculator which : Calculators::all())
+    if (calculators_.holdsTypedText(which) && unrecorded(which))
+      drafts.push_back({now_(), store::RecordState::Draft, calculators_.content(which)});
+  return drafts;
+}
+
+std::vector<store::LedgerRecord> SheetRecorder::draftsOfStranded(const store::Snapshot& snapshot,
+                                                                 qint64 atMs) {
+  std::vector<store::LedgerRecord> drafts;
+  for (const store::SheetState& sheet : snapshot.sheets)
+    if (std::optional<store::SheetState> typed = Calculators::typedIn(sheet))
+      drafts.push_back({atMs, store::RecordState::RecoveredDraft, std::move(*typed)});
+  return drafts;
+}
+
+void SheetRecorder::recordDraft(Calculators::Calculator which) {
+  const store::SheetState texts = calculators_.content(which);
+  record(store::RecordState::Draft, texts);
+  inLedger_[which] = texts;
+}
+
+void SheetRecorder::reopened(Calculators::Calculator which) {
+  inLedger_[which] = calculators_.content(which);
+}
+
+void SheetRecorder::record(store::RecordState state, const store::SheetState& texts) {
+  store_.record({now_(), state, texts});
+  if (recorded_) recorded_();
+}
+
+}  // namespace quenby::app
