@@ -110,8 +110,6 @@ QStringList officeModuleFolders() {
 
 std::unique_ptr<OfficeSupply> loadOfficeModule(const QStringList& folders,
                                                const OfficeSupplySettings& settings) {
-  static const OfficeModuleLinks links{terminationRequested, live_offices::add, live_offices::remove,
-                                       live_offices::beginSave, live_offices::endSave};
   QString tried;
   for (const QString& folder : folders) {
     const QString path = QDir(folder).filePath(QString::fromLatin1(kOfficeModuleFile));
@@ -119,7 +117,7 @@ std::unique_ptr<OfficeSupply> loadOfficeModule(const QStringList& folders,
     // Loaded once for the rest of the run: QLibrary never unloads on its own.
     QLibrary module(path);
     auto entry = reinterpret_cast<NewOfficeSupply>(module.resolve(kOfficeModuleEntry));
-    if (entry) return std::unique_ptr<OfficeSupply>(entry(&links, &settings));
+    if (entry) return std::unique_ptr<OfficeSupply>(entry(&ownOfficeLinks(), &settings));
     tried = module.errorString();
     break;
   }

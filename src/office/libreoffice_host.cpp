@@ -350,7 +350,7 @@ void LibreOfficeHost::quit() {
   }
   officeEnded();
   // The bill is saved; while Quenby ends it is not shown any more.
-  if (terminationRequested()) raiseAbandoned();
+  if (options_.links->terminationRequested()) raiseAbandoned();
 }
 
 void LibreOfficeHost::release() noexcept {

@@ -13,6 +13,7 @@
 
 #include "export/cell_runs.h"
 #include "export/spreadsheet_host.h"
+#include "office/office_links.h"
 
 namespace quenby {
 
@@ -29,6 +30,9 @@ struct OfficeOptions {
   // Added for each started megabyte of the bill to the time opening and saving it may take: a
   // 39 MB bill took 7 s to open on an idle machine, and many times that on a busy one.
   std::chrono::milliseconds timeoutPerMegabyte{5000};
+  // The register every office is listed in and the flag that says Quenby is ending: the program's
+  // own; in the office host module, the links the program handed it.
+  const OfficeModuleLinks* links = &ownOfficeLinks();
 };
 
 class OfficeInterrupt;

@@ -7,7 +7,8 @@
 
 namespace quenby {
 
-LibreOfficeSupply::LibreOfficeSupply(std::shared_ptr<OfficeReserve> reserve) : reserve_(std::move(reserve)) {}
+LibreOfficeSupply::LibreOfficeSupply(std::shared_ptr<OfficeReserve> reserve, OfficeOptions options)
+    : reserve_(std::move(reserve)), options_(std::move(options)) {}
 
 LibreOfficeSupply::~LibreOfficeSupply() = default;
 
@@ -17,7 +18,7 @@ void LibreOfficeSupply::touch() {
 
 std::unique_ptr<SpreadsheetHost> LibreOfficeSupply::newHost() {
   if (reserve_) return std::make_unique<LibreOfficeHost>(reserve_);
-  return std::make_unique<LibreOfficeHost>();
+  return std::make_unique<LibreOfficeHost>(options_);
 }
 
 }  // namespace quenby

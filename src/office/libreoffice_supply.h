@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "export/office_supply.h"
+#include "office/libreoffice_host.h"
 
 namespace quenby {
 
@@ -12,8 +13,8 @@ class OfficeReserve;
 
 class LibreOfficeSupply final : public OfficeSupply {
  public:
-  // Null `reserve`: nothing is started ahead.
-  explicit LibreOfficeSupply(std::shared_ptr<OfficeReserve> reserve);
+  // Null `reserve`: nothing is started ahead, and the hosts start their offices with `options`.
+  explicit LibreOfficeSupply(std::shared_ptr<OfficeReserve> reserve, OfficeOptions options = {});
   ~LibreOfficeSupply() override;
 
   void touch() override;
@@ -21,6 +22,7 @@ class LibreOfficeSupply final : public OfficeSupply {
 
  private:
   std::shared_ptr<OfficeReserve> reserve_;
+  OfficeOptions options_;
 };
 
 }  // namespace quenby

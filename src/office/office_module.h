@@ -4,21 +4,15 @@
 // then costs nothing at the start. No Qt, no UNO.
 //
 // The register of running offices stays in the program, where the termination watcher reads it;
-// the module reaches it through the links handed to its entry function.
+// the module reaches it through the links handed to its entry function (office_links.h), which
+// its entry hands on to every office it starts.
 
 #include <sys/types.h>
 
 #include "export/office_supply.h"
+#include "office/office_links.h"
 
 namespace quenby {
-
-struct OfficeModuleLinks {
-  bool (*terminationRequested)() noexcept;
-  bool (*add)(pid_t group);
-  void (*remove)(pid_t group) noexcept;
-  bool (*beginSave)(pid_t group);
-  void (*endSave)(pid_t group) noexcept;
-};
 
 // The module's file name, and its one exported function: the office supply (with its reserve of
 // offices started ahead when `settings` say so), owned by the caller. Called once per run: the

@@ -71,7 +71,7 @@ void OfficeProcess::spawn(const std::string& soffice) {
   appendToOwnerRecord(profileDir_,
                       {{kKeyGroup, std::to_string(pid_)}, {kKeyGroupStarted, std::to_string(started)}});
   watchdog_.start(pid_, started, profileDir_);
-  if (!live_offices::add(pid_)) raiseAbandoned();
+  if (!options_.links->add(pid_)) raiseAbandoned();
   registeredGroup_ = pid_;
   if (interrupt_ && !interrupt_->watch(pid_)) throw exportCancelled();
   deadline_.start(pid_);
@@ -161,13 +161,13 @@ void OfficeProcess::noteWorkbook(const std::string& billPath) {
 }
 
 void OfficeProcess::beginSave(std::chrono::milliseconds timeout, const std::string& billPath) {
-  if (!live_offices::beginSave(pid_)) raiseAbandoned();
+  if (!options_.links->beginSave(pid_)) raiseAbandoned();
   watchdog_.saving(timeout, billPath);
 }
 
 void OfficeProcess::endSave() noexcept {
   watchdog_.saved();
-  live_offices::endSave(pid_);
+  options_.links->endSave(pid_);
 }
 
 void OfficeProcess::dropConnection() noexcept {
@@ -221,7 +221,7 @@ void OfficeProcess::killGroup() noexcept {
 // touch its group once we begin to reap it.
 void OfficeProcess::leaveRegister() noexcept {
   if (registeredGroup_ == 0) return;
-  live_offices::remove(registeredGroup_);
+  options_.links->remove(registeredGroup_);
   registeredGroup_ = 0;
 }
 
@@ -262,7 +262,7 @@ void OfficeProcess::kill() noexcept {
 }
 
 void OfficeProcess::raiseIfCutOff(const std::string& doing, std::chrono::milliseconds timeout) {
-  if (terminationRequested()) raiseAbandoned();
+  if (options_.links->terminationRequested()) raiseAbandoned();
   if (interrupt_ && interrupt_->requested()) throw exportCancelled();
   if (deadline_.passed()) {
     const auto seconds = (timeout.count() + 999) / 1000;

@@ -27,7 +27,7 @@ void OfficeReserve::touch() {
   {
     std::lock_guard lock(mutex_);
     touched_ = Clock::now();  // read again by the idle wait when it ends
-    wake = !wanted_ && !failed_ && !terminationRequested();
+    wake = !wanted_ && !failed_ && !options_.links->terminationRequested();
     if (wake) wanted_ = true;
   }
   // Every key press touches: the thread is woken only when it has an office to start.
@@ -39,7 +39,7 @@ void OfficeReserve::refill() {
     std::lock_guard lock(mutex_);
     touched_ = Clock::now();
     failed_ = false;
-    wanted_ = !terminationRequested();
+    wanted_ = !options_.links->terminationRequested();
   }
   changed_.notify_all();
 }

@@ -1,5 +1,7 @@
 #include "office/termination.h"
 
+#include "office/office_links.h"
+
 #include <fcntl.h>
 #include <signal.h>
 #include <unistd.h>
@@ -115,5 +117,11 @@ void abandonAll(std::chrono::milliseconds saveGrace) noexcept {
 }
 
 }  // namespace live_offices
+
+const OfficeModuleLinks& ownOfficeLinks() noexcept {
+  static const OfficeModuleLinks links{terminationRequested, live_offices::add, live_offices::remove,
+                                       live_offices::beginSave, live_offices::endSave};
+  return links;
+}
 
 }  // namespace quenby
