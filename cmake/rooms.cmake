@@ -35,8 +35,8 @@ function(quenby_core_room target room)
   set_property(GLOBAL APPEND PROPERTY QUENBY_CORE_INCLUDES ${QUENBY_ROOMS_DIR}/${room})
 endfunction()
 
-# quenby_calculator(<room> SPEC <function> SPEC_HEADER <header> SHEET <sources...>
-#                   [WINDOW <class> WINDOW_HEADER <header> WINDOW_SOURCES <sources...>])
+# quenby_calculator(<room> SPEC <function> SPEC_HEADER <file> SHEET <sources...>
+#                   [WINDOW <class> WINDOW_HEADER <file> WINDOW_SOURCES <sources...>])
 # A calculator, in its folder's CMakeLists.txt: its Qt-free sheet with its descriptor
 # (quenby_<room>), and its window (quenby_<room>_window) when the windows are built. The build's
 # lists of descriptors and of windows are made from these.
@@ -44,12 +44,12 @@ function(quenby_calculator room)
   cmake_parse_arguments(C "" "SPEC;SPEC_HEADER;WINDOW;WINDOW_HEADER" "SHEET;WINDOW_SOURCES" ${ARGN})
   quenby_core_room(quenby_${room} ${room} ${C_SHEET})
   target_link_libraries(quenby_${room} PUBLIC quenby_export)
-  set_property(GLOBAL APPEND PROPERTY QUENBY_CALCULATOR_SPECS "${C_SPEC_HEADER}|${C_SPEC}")
+  set_property(GLOBAL APPEND PROPERTY QUENBY_CALCULATOR_SPECS "${room}/${C_SPEC_HEADER}|${C_SPEC}")
   if(C_WINDOW AND TARGET quenby_shell)
     add_library(quenby_${room}_window STATIC ${C_WINDOW_SOURCES})
     set_target_properties(quenby_${room}_window PROPERTIES AUTOMOC ON)
     target_link_libraries(quenby_${room}_window PUBLIC quenby_${room} quenby_shell)
-    set_property(GLOBAL APPEND PROPERTY QUENBY_CALCULATOR_WINDOWS "${C_WINDOW_HEADER}|${C_WINDOW}|${C_SPEC}|${C_SPEC_HEADER}")
+    set_property(GLOBAL APPEND PROPERTY QUENBY_CALCULATOR_WINDOWS "${room}/${C_WINDOW_HEADER}|${C_WINDOW}|${C_SPEC}|${room}/${C_SPEC_HEADER}")
   endif()
 endfunction()
 
