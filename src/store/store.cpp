@@ -25,8 +25,8 @@ Store::~Store() = default;
 
 bool Store::isOpen() const { return writer_->isOpen(); }
 
-void Store::save(Snapshot snapshot) {
-  if (isOpen()) writer_->save(std::move(snapshot));
+void Store::save(Snapshot snapshot, std::function<void()> written) {
+  if (isOpen()) writer_->save(std::move(snapshot), std::move(written));
 }
 
 void Store::flush() {
@@ -45,27 +45,44 @@ void Store::markUserExit(const std::vector<LedgerRecord>& drafts) {
       StoreError::SaveFailed);
 }
 
+namespace {
+
+// Adds `record` in a transaction of its own, waiting a while for another process that writes;
+// the failure in words.
+std::optional<QString> insertWaiting(Runs& runs, const Writer& writer, const LedgerRecord& record) {
+  try {
+    retryWhileBusy(
+        [&] {
+          Transaction transaction(runs.database());
+          insertRecord(runs.database(), record);
+          transaction.commit();
+        },
+        kBusyGiveUp);
+    return std::nullopt;
+  } catch (const SqlError& e) {
+    return writer.cause(e);
+  }
+}
+
+}  // namespace
+
 void Store::record(const LedgerRecord& record) {
   const QString where = QDir::toNativeSeparators(path_);
   if (!isOpen()) throw storeError(StoreError::RecordFailed, where, writer_->closedReason());
-  Writer& writer = *writer_;
+  const Writer& writer = *writer_;
   const std::optional<QString> failure = writer_->call<std::optional<QString>>(
-      [&record, &writer](Runs& runs) -> std::optional<QString> {
-        try {
-          retryWhileBusy(
-              [&] {
-                Transaction transaction(runs.database());
-                insertRecord(runs.database(), record);
-                transaction.commit();
-              },
-              kBusyGiveUp);
-          return std::nullopt;
-        } catch (const SqlError& e) {
-          return writer.cause(e);
-        }
-      },
+      [&record, &writer](Runs& runs) { return insertWaiting(runs, writer, record); },
       StoreError::RecordFailed);
   if (failure) throw storeError(StoreError::RecordFailed, where, *failure);
+}
+
+void Store::recordSoon(const LedgerRecord& record, std::function<void(std::optional<QuenbyError>)> done) {
+  const QString where = QDir::toNativeSeparators(path_);
+  if (!isOpen()) return done(storeError(StoreError::RecordFailed, where, writer_->closedReason()));
+  writer_->later([record, done = std::move(done), where, &writer = *writer_](Runs& runs) {
+    const std::optional<QString> failure = insertWaiting(runs, writer, record);
+    done(failure ? std::optional(storeError(StoreError::RecordFailed, where, *failure)) : std::nullopt);
+  });
 }
 
 std::optional<Snapshot> Store::recover() {

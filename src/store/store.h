@@ -48,8 +48,9 @@ class Store {
   bool isOpen() const;
 
   // Hands the snapshot to the writer and returns at once. Snapshots handed over faster than
-  // they are written replace each other: only the newest is written.
-  void save(Snapshot snapshot);
+  // they are written replace each other: only the newest is written. `written`, when given, runs
+  // on the writer's thread once this snapshot is committed (not when it fails or is replaced).
+  void save(Snapshot snapshot, std::function<void()> written = {});
   // Waits until everything handed over so far has been written (or has failed).
   void flush();
   // The user's own exit: writes what is pending, then marks the run so the next start is fresh,
@@ -59,6 +60,10 @@ class Store {
   // Adds `record` to the ledger and waits until it is written; raises RecordFailed when it
   // cannot be (another process writing is waited for a while first).
   void record(const LedgerRecord& record);
+  // The same without waiting: hands `record` to the writer and returns at once. `done` runs once
+  // it is written (with nothing) or could not be (with RecordFailed): on the writer's thread, or
+  // at once on this one when the store is not open.
+  void recordSoon(const LedgerRecord& record, std::function<void(std::optional<QuenbyError>)> done);
 
   // At start: the sheets of the most recently saved other run, when that run is no longer
   // alive and did not end by the user's own exit, and no run recovered them yet. The run is

@@ -40,7 +40,12 @@ class Writer {
   QString closedReason() const;
   // A failure of SQLite in words, with its cause found on the disk when it could not write.
   QString cause(const SqlError& error) const;
-  void save(Snapshot snapshot);
+  // `written`, when given, runs on the writer thread once this snapshot is committed; not when it
+  // fails or a newer one replaces it first.
+  void save(Snapshot snapshot, std::function<void()> written = {});
+  // Runs `task` on the writer thread with the run's records, after any pending snapshot, and
+  // returns at once. `task` handles its own failures.
+  void later(std::function<void(Runs&)> task);
 
   // Runs `fn` on the writer thread with the run's records, after any pending snapshot, and
   // returns its result. Its SqlError becomes a reported failure of kind `onFailure`.
@@ -55,7 +60,7 @@ class Writer {
  private:
   void run();
   bool openOnThread();
-  void write(const Snapshot& snapshot);
+  bool write(const Snapshot& snapshot);  // whether it was committed
   void post(std::function<void()> task);
   void reportSqlFailure(StoreError kind, const SqlError& error);
 
@@ -70,6 +75,7 @@ class Writer {
   bool started_ = false;
   bool stopping_ = false;
   std::optional<Snapshot> pending_;
+  std::function<void()> pendingWritten_;
   std::deque<std::function<void()>> tasks_;
   std::deque<QuenbyError> errors_;
   std::set<int> told_;
