@@ -194,6 +194,44 @@ TEST_F(LedgerAppTest, TheUsersExitKeepsEveryTypedSheetNotInTheLedgerAsADraft) {
   EXPECT_FALSE(store::Store(path).recover()) << "the next start is fresh";
 }
 
+// Faults: a record of a calculator this program does not have (a newer Quenby's, another
+// office's), or one whose fields can no longer be read, reopened into some sheet or crashed. Each
+// is refused with 1207 in words, and no sheet changes.
+TEST_F(LedgerAppTest, ARecordOfAnUnknownCalculatorOrWithDamagedFieldsIsNotReopened) {
+  store::Store(path).markUserExit(
+      {{kNow, store::RecordState::Exported, {"newcalc", {{"Text1", -1, u"新的"}}}},
+       {kNow + 1, store::RecordState::Exported, {"logtally", {{"Text17", -1, u"坏的"}}}}});
+  {
+    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("damage"));
+    db.setDatabaseName(path);
+    ASSERT_TRUE(db.open());
+    QSqlQuery damage(db);
+    ASSERT_TRUE(
+        damage.exec(QStringLiteral("UPDATE record_fields SET fields = x'00ff00' WHERE record_id = 2")));
+  }
+  QSqlDatabase::removeDatabase(QStringLiteral("damage"));
+  Session run(path, rec);
+  run.ledger.open();
+  ledger::LedgerWindow* window = run.ledger.window();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(window));
+  ASSERT_EQ(window->model().rowCount(), 2);
+  const struct {
+    int row;
+    const char* told;
+  } rows[] = {{0, "这条记录的内容已损坏"}, {1, "这条记录属于本版本没有的计算器"}};
+  for (const auto& r : rows) {
+    auto* list = window->findChild<QTableView*>();
+    list->setFocus();
+    list->selectRow(r.row);
+    testing::MessageBoxAnswerer told;
+    QTest::keyClick(list, Qt::Key_Return);
+    ASSERT_EQ(told.all().size(), 1u) << r.told;
+    EXPECT_TRUE(told.all()[0].text.startsWith("错误 1207：")) << told.all()[0].text.toStdString();
+    EXPECT_TRUE(told.all()[0].text.contains(r.told)) << told.all()[0].text.toStdString();
+    EXPECT_EQ(run.calculators.window(Calculators::LogTally)->control<QLineEdit>({"Text17"})->text(), "");
+  }
+}
+
 TEST_F(LedgerAppTest, AReopenedRecordAsksBeforeReplacingTypedTextAndExportsTheSameBill) {
   Session run(path, rec);
   run.put(Calculators::LogTally, "Combo2", -1, "车牌");
