@@ -16,10 +16,10 @@ QString Store::defaultPath() {
       .filePath(QStringLiteral("quenby.sqlite"));
 }
 
-Store::Store(const QString& path)
+Store::Store(const QString& path, std::chrono::milliseconds busyGiveUp)
     : runId_(QUuid::createUuid().toString(QUuid::WithoutBraces)),
       path_(path),
-      writer_(std::make_unique<Writer>(path, runId_)) {}
+      writer_(std::make_unique<Writer>(path, runId_, busyGiveUp)) {}
 
 Store::~Store() = default;
 
@@ -57,7 +57,7 @@ std::optional<QString> insertWaiting(Runs& runs, const Writer& writer, const Led
           insertRecord(runs.database(), record);
           transaction.commit();
         },
-        kBusyGiveUp);
+        writer.busyGiveUp());
     return std::nullopt;
   } catch (const SqlError& e) {
     return writer.cause(e);
@@ -118,14 +118,14 @@ std::vector<Store::StrandedRun> Store::stranded() {
 void Store::keepAsDrafts(qint64 runId, const std::vector<LedgerRecord>& drafts) {
   if (!isOpen()) return;
   writer_->call<bool>(
-      [runId, &drafts](Runs& runs) {
+      [runId, &drafts, giveUp = writer_->busyGiveUp()](Runs& runs) {
         retryWhileBusy(
             [&] {
               runs.markRecovered(runId, [&] {
                 for (const LedgerRecord& draft : drafts) insertRecord(runs.database(), draft);
               });
             },
-            kBusyGiveUp);
+            giveUp);
         return true;
       },
       StoreError::SaveFailed);

@@ -13,6 +13,7 @@
 // The store's folders are 0700 and its files 0600, whatever the umask.
 
 #include <QString>
+#include <chrono>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -20,6 +21,7 @@
 #include "calc/error.h"
 #include "store/records.h"
 #include "store/snapshot.h"
+#include "store/sql.h"
 
 namespace quenby::store {
 
@@ -33,7 +35,9 @@ class Store {
   // Opens (or makes) the database at `path` and takes this run's lock, on the store's thread:
   // returns at once, and every call below waits until both are done. A damaged database is
   // moved aside and a new one made (takeError says where); a newer Quenby's is not touched.
-  explicit Store(const QString& path = defaultPath());
+  // `busyGiveUp`: how long a write waits for another process writing the same file before it
+  // fails (kBusyGiveUp but in tests).
+  explicit Store(const QString& path = defaultPath(), std::chrono::milliseconds busyGiveUp = kBusyGiveUp);
   // Writes what is still pending, closes the database, ends the writer thread and releases the
   // lock. A store destroyed without markUserExit() leaves a run that the next start recovers.
   ~Store();

@@ -19,10 +19,11 @@ constexpr int kRunsKept = 10;
 
 }  // namespace
 
-Writer::Writer(QString path, QString token)
+Writer::Writer(QString path, QString token, std::chrono::milliseconds busyGiveUp)
     : path_(QFileInfo(path).absoluteFilePath()),
       folder_(QFileInfo(path).absolutePath()),
       token_(std::move(token)),
+      busyGiveUp_(busyGiveUp),
       thread_([this] { run(); }) {}
 
 Writer::~Writer() {
@@ -95,7 +96,7 @@ bool Writer::openOnThread() {
   for (int attempt = 0; attempt < 2; ++attempt) {
     if (const std::optional<QString> notAFile = prepareDatabaseFile(path_)) return cannotWrite(*notAFile);
     OpenOutcome outcome = openDatabase(token_, path_);
-    while (outcome.result == OpenResult::Busy && std::chrono::steady_clock::now() - start < kBusyGiveUp) {
+    while (outcome.result == OpenResult::Busy && std::chrono::steady_clock::now() - start < busyGiveUp_) {
       std::this_thread::sleep_for(kBusyRetry);
       outcome = openDatabase(token_, path_);
     }
@@ -137,7 +138,7 @@ bool Writer::write(const Snapshot& snapshot) {
       runs_->save(snapshot);
       return true;
     } catch (const SqlError& e) {
-      if (!e.busy() || std::chrono::steady_clock::now() - start > kBusyGiveUp) {
+      if (!e.busy() || std::chrono::steady_clock::now() - start > busyGiveUp_) {
         reportSqlFailure(StoreError::SaveFailed, e);
         return false;
       }

@@ -30,7 +30,7 @@ class RunLock;
 class Writer {
  public:
   // Starts the thread, which opens the database at `path` for run `token` and takes the run's lock.
-  Writer(QString path, QString token);
+  Writer(QString path, QString token, std::chrono::milliseconds busyGiveUp = kBusyGiveUp);
   // Writes what is pending, closes the database, joins the thread.
   ~Writer();
 
@@ -56,6 +56,7 @@ class Writer {
   std::optional<QuenbyError> takeError();
 
   const QString& folder() const { return folder_; }
+  std::chrono::milliseconds busyGiveUp() const { return busyGiveUp_; }
 
  private:
   void run();
@@ -67,6 +68,7 @@ class Writer {
   const QString path_;
   const QString folder_;
   const QString token_;
+  const std::chrono::milliseconds busyGiveUp_;
   bool open_ = false;
   QString closedReason_;  // written by the opening, read once it is done
 
