@@ -20,14 +20,14 @@ const char kRecovered[] = "已恢复上次未正常退出时的数据";
 
 }  // namespace
 
-Autosave::Autosave(const QString& path) {
+Autosave::Autosave(const QString& path, std::chrono::milliseconds delay) {
   QElapsedTimer opening;
   opening.start();
   store_ = std::make_unique<store::Store>(path);
   storeUs_ = opening.nsecsElapsed() / 1000;
   testLog_ = TestLog::fromEnvironment();
   timer_.setSingleShot(true);
-  timer_.setInterval(kDelay);
+  timer_.setInterval(delay);
   connect(&timer_, &QTimer::timeout, this, &Autosave::saveSoon);
 }
 
@@ -139,15 +139,12 @@ void Autosave::save(bool wait) {
   timer_.stop();
   if (!calculators_ || !store_->isOpen() || ended_) return;
   store::Snapshot taken = snapshot();
-  if (!testLog_) {
-    store_->save(std::move(taken));
-    if (wait) store_->flush();
-    return;
-  }
-  // In test mode every save is waited for, so that its line means it is written.
-  store_->save(taken);
-  store_->flush();
-  testLog_->saved(taken);
+  // In test mode the save's line is written once the store's thread has committed it, so that the
+  // line means it is written; the save itself goes as every save does.
+  std::function<void()> written;
+  if (testLog_) written = [log = testLog_, taken] { log->saved(taken); };
+  store_->save(std::move(taken), std::move(written));
+  if (wait) store_->flush();
 }
 
 void Autosave::sessionEnds() {

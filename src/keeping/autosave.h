@@ -42,7 +42,9 @@ class Autosave : public QObject {
 
   // Opens the store at `path` (the user's own by default) and takes this run's lock, on the
   // store's thread while the windows are built; keep() waits for it.
-  explicit Autosave(const QString& path = store::Store::defaultPath());
+  // `delay` is kDelay but in tests, which wait milliseconds instead of seconds.
+  explicit Autosave(const QString& path = store::Store::defaultPath(),
+                    std::chrono::milliseconds delay = kDelay);
   ~Autosave() override;
 
   // `services` with a save made at once before each export: handed over at the click, waited for
@@ -94,7 +96,7 @@ class Autosave : public QObject {
   // goes on meanwhile and recover() waits for the rest.
   qint64 storeUs_ = 0;
   std::unique_ptr<store::Store> store_;
-  std::unique_ptr<TestLog> testLog_;
+  std::shared_ptr<TestLog> testLog_;  // shared with the store's thread, which logs each save
   Calculators* calculators_ = nullptr;
   std::function<std::vector<store::LedgerRecord>()> draftsAtExit_;
   StrandedDrafts draftsOfStranded_;

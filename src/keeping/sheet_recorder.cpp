@@ -1,6 +1,10 @@
 #include "keeping/sheet_recorder.h"
 
+#include <QApplication>
 #include <QDateTime>
+#include <utility>
+
+#include "shell/error_guard.h"
 
 #include "store/store_error.h"
 
@@ -11,25 +15,60 @@ SheetRecorder::SheetRecorder(store::Store& store, Calculators& calculators, Cloc
       calculators_(calculators),
       now_(now ? std::move(now) : &QDateTime::currentMSecsSinceEpoch) {
   calculators_.setExportHooks([this](Calculators::Calculator which) { atClick(which); },
-                              [this](Calculators::Calculator which) { exported(which); });
+                              [this](Calculators::Calculator which) { exported(which); },
+                              [this] { clickEnded(); });
 }
 
-void SheetRecorder::atClick(Calculators::Calculator which) { atClick_[which] = calculators_.content(which); }
+SheetRecorder::~SheetRecorder() = default;
+
+void SheetRecorder::atClick(Calculators::Calculator which) {
+  atClick_[which] = calculators_.content(which);
+  clickRunning_ = true;
+}
 
 void SheetRecorder::exported(Calculators::Calculator which) {
   // Always taken at the click of the same export.
   const store::SheetState texts = atClick_.at(which);
-  try {
-    record(store::RecordState::Exported, texts);
-  } catch (const QuenbyError& e) {
-    if (!e.is(store::StoreError::RecordFailed)) throw;
-    unrecordedNotice_ = store::unrecordedExports(++unrecorded_, e);
-    if (recorded_) recorded_();
-    // Told once per run: while the store cannot be written every export would say it again.
-    if (unrecorded_ == 1) throw;
-    return;
-  }
   inLedger_[which] = texts;
+  // Written on the store's thread; the outcome comes back to this one.
+  store_.recordSoon(
+      {now_(), store::RecordState::Exported, texts},
+      [alive = std::weak_ptr<SheetRecorder*>(alive_), which, texts](std::optional<QuenbyError> failure) {
+        QMetaObject::invokeMethod(
+            qApp,
+            [alive, which, texts, failure] {
+              if (const std::shared_ptr<SheetRecorder*> self = alive.lock())
+                (*self)->exportRecorded(which, texts, failure);
+            },
+            Qt::QueuedConnection);
+      });
+}
+
+void SheetRecorder::exportRecorded(Calculators::Calculator which, const store::SheetState& texts,
+                                   const std::optional<QuenbyError>& failure) {
+  if (failure) {
+    // The sheet is not in the ledger after all, unless a later record put it there.
+    if (auto kept = inLedger_.find(which); kept != inLedger_.end() && kept->second == texts)
+      inLedger_.erase(kept);
+    unrecordedNotice_ = store::unrecordedExports(++unrecorded_, *failure);
+    // Told once per run: while the store cannot be written every export would say it again.
+    if (unrecorded_ == 1) {
+      if (clickRunning_)
+        untold_ = failure;  // after the click's own boxes
+      else
+        tell(*failure);
+    }
+  }
+  if (recorded_) recorded_();
+}
+
+void SheetRecorder::clickEnded() {
+  clickRunning_ = false;
+  if (untold_) throw std::exchange(untold_, std::nullopt).value();
+}
+
+void SheetRecorder::tell(const QuenbyError& error) {
+  shell::reportError(QApplication::activeWindow(), error.number(), error.description());
 }
 
 bool SheetRecorder::unrecorded(Calculators::Calculator which) const {

@@ -5,14 +5,17 @@
 // window was created with) and differs from what the ledger last got of it in this run (its last
 // export, or the record reopened into it). At start it names the drafts of a run that ended
 // otherwise and that no start brings back: each of its sheets that holds typed text. Records are
-// written through the store's writer; the first export of a run that cannot be recorded raises
-// RecordFailed after the bill, which was saved and shown, and later ones are only counted, for
+// written through the store's writer. An export's record is handed over once the bill is saved and
+// not waited for; the first export of a run that cannot be recorded is told (RecordFailed) once
+// its click is over, or when the store answers after that, and later ones are only counted, for
 // the line under the ledger's list (unrecordedNotice).
 
 #include <QString>
 #include <QtGlobal>
 #include <functional>
 #include <map>
+#include <memory>
+#include <optional>
 #include <vector>
 
 #include "store/records.h"
@@ -27,6 +30,9 @@ class SheetRecorder {
 
   // Hooks itself into the calculators' exports. `store` and `calculators` outlive it.
   SheetRecorder(store::Store& store, Calculators& calculators, Clock now = {});
+  ~SheetRecorder();
+  SheetRecorder(const SheetRecorder&) = delete;
+  SheetRecorder& operator=(const SheetRecorder&) = delete;
 
   // The sheets the user's exit leaves as drafts.
   std::vector<store::LedgerRecord> draftsAtExit() const;
@@ -49,6 +55,11 @@ class SheetRecorder {
  private:
   void atClick(Calculators::Calculator which);
   void exported(Calculators::Calculator which);
+  // The outcome of an export's record, back on this thread.
+  void exportRecorded(Calculators::Calculator which, const store::SheetState& texts,
+                      const std::optional<QuenbyError>& failure);
+  void clickEnded();
+  void tell(const QuenbyError& error);
   void record(store::RecordState state, const store::SheetState& texts);
 
   store::Store& store_;
@@ -59,6 +70,9 @@ class SheetRecorder {
   std::function<void()> recorded_;
   int unrecorded_ = 0;  // exports of this run that could not be recorded
   QString unrecordedNotice_;
+  bool clickRunning_ = false;          // from an export's click until its last box is answered
+  std::optional<QuenbyError> untold_;  // a failure to tell once the click is over
+  std::shared_ptr<SheetRecorder*> alive_ = std::make_shared<SheetRecorder*>(this);  // for the outcomes
 };
 
 }  // namespace quenby::app

@@ -85,6 +85,7 @@ void TestLog::reopened(const Calculators& calculators, std::string_view sheet) {
 }
 
 void TestLog::append(const QJsonObject& line) {
+  std::lock_guard lock(mutex_);
   QFile file(path_);
   if (!file.open(QIODevice::Append)) return;
   file.write(QJsonDocument(line).toJson(QJsonDocument::Compact) + '\n');

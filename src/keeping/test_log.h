@@ -1,8 +1,9 @@
 #pragma once
 // Test mode, inert unless the environment variable QUENBY_TEST_LOG names a file. The program then
-// appends one JSON line to that file after each save it waited for,
+// appends one JSON line to that file after each save is committed (written from the store's own
+// thread: the saves go as they do without the test mode),
 //   {"saved": n, "shown": key, "sheets": {key: {"Text1(0)": text, …}, …}}
-// (with this mode every save is waited for), and one when the windows are up at start,
+// and one when the windows are up at start,
 //   {"start": "fresh" | "recovered", "storeUs": …, "recoverUs": …, "shown": key,
 //    "windows": {key: {"Text1(0)": the text its widget shows, …}, …}},
 // one each time the ledger window has read its list,
@@ -13,6 +14,7 @@
 #include <QJsonObject>
 #include <QString>
 #include <memory>
+#include <mutex>
 
 #include "store/snapshot.h"
 
@@ -39,6 +41,7 @@ class TestLog {
   void append(const QJsonObject& line);
 
   QString path_;
+  std::mutex mutex_;  // the lines come from the window's thread and the store's
   int saves_ = 0;
 };
 

@@ -19,22 +19,30 @@ std::string utf8FromPath(const std::filesystem::path& path) {
   return std::string(s.begin(), s.end());
 }
 
-std::string encodeFileUrl(const std::string& absolutePathUtf8) {
-  static const char hex[] = "0123456789ABCDEF";
-  std::string url(kFileScheme);
-  for (unsigned char c : absolutePathUtf8) {
-    // ASCII letters and digits by range: isalnum would follow the program's locale.
-    const bool plain = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
-                       (c != 0 && std::strchr("/-._~", c) != nullptr);
-    if (plain) {
-      url += static_cast<char>(c);
+bool isUrlPlain(unsigned char c) {
+  // ASCII letters and digits by range: isalnum would follow the program's locale.
+  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
+         (c != 0 && std::strchr("/-._~", c) != nullptr);
+}
+
+std::string percentEncode(std::string_view bytes) {
+  static constexpr char kHex[] = "0123456789ABCDEF";
+  std::string encoded;
+  for (const char ch : bytes) {
+    const auto c = static_cast<unsigned char>(ch);
+    if (isUrlPlain(c)) {
+      encoded += ch;
     } else {
-      url += '%';
-      url += hex[c >> 4];
-      url += hex[c & 15];
+      encoded += '%';
+      encoded += kHex[c >> 4];
+      encoded += kHex[c & 15];
     }
   }
-  return url;
+  return encoded;
+}
+
+std::string encodeFileUrl(const std::string& absolutePathUtf8) {
+  return std::string(kFileScheme) + percentEncode(absolutePathUtf8);
 }
 
 std::optional<std::string> decodeFileUrl(std::string_view url) {

@@ -13,6 +13,11 @@ namespace quenby {
 std::filesystem::path pathFromUtf8(const std::string& utf8);
 std::string utf8FromPath(const std::filesystem::path& path);
 
+// Whether a byte stands for itself in a percent-encoded text: ASCII letters, digits and "/-._~".
+bool isUrlPlain(unsigned char c);
+// `bytes` with every byte but those written %XX (capital hex digits).
+std::string percentEncode(std::string_view bytes);
+
 // The file:// URL of an absolute path, its UTF-8 bytes percent-encoded but for ASCII letters,
 // digits and "/-._~".
 std::string encodeFileUrl(const std::string& absolutePathUtf8);

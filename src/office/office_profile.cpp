@@ -16,6 +16,7 @@
 
 #include "export/bill_holder.h"
 #include "export/export_error.h"
+#include "office/file_url.h"
 #include "office/office_names.h"
 #include "office/office_watchdog.h"
 #include "office/process_group.h"
@@ -95,29 +96,7 @@ void seedProfile(int profile) {
   if (!buildId.empty() && extensions.fd >= 0) writePrivateFile(extensions.fd, "buildid", buildId);
 }
 
-// The bytes a record value keeps as they are; every other byte is written %XX.
-bool plainInRecord(unsigned char c) {
-  return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '/' || c == '.' ||
-         c == '_' || c == '~' || c == '-';
-}
-
-std::string encodeValue(std::string_view value) {
-  static constexpr char kHex[] = "0123456789ABCDEF";
-  std::string encoded;
-  for (const char ch : value) {
-    const auto c = static_cast<unsigned char>(ch);
-    if (plainInRecord(c)) {
-      encoded += ch;
-    } else {
-      encoded += '%';
-      encoded += kHex[c >> 4];
-      encoded += kHex[c & 15];
-    }
-  }
-  return encoded;
-}
-
-// The value encodeValue wrote; nullopt for anything it would not have written (a NUL included).
+// The value percentEncode wrote; nullopt for anything it would not have written (a NUL included).
 std::optional<std::string> decodeValue(std::string_view text) {
   auto digit = [](char h) {
     return h >= '0' && h <= '9' ? h - '0' : h >= 'A' && h <= 'F' ? h - 'A' + 10 : -1;
@@ -125,7 +104,7 @@ std::optional<std::string> decodeValue(std::string_view text) {
   std::string value;
   for (size_t i = 0; i < text.size(); ++i) {
     const auto c = static_cast<unsigned char>(text[i]);
-    if (plainInRecord(c)) {
+    if (isUrlPlain(c)) {
       value += text[i];
       continue;
     }
@@ -140,7 +119,7 @@ std::optional<std::string> decodeValue(std::string_view text) {
 
 std::string recordLines(const std::vector<std::pair<std::string, std::string>>& entries) {
   std::string lines;
-  for (const auto& [key, value] : entries) lines += key + '=' + encodeValue(value) + '\n';
+  for (const auto& [key, value] : entries) lines += key + '=' + percentEncode(value) + '\n';
   return lines;
 }
 

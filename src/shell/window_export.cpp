@@ -311,6 +311,7 @@ void exportOnClick(QWidget* window, const ExportJob& job, ExportCounter& exportC
     if (!again) break;
     exportGuarded();
   }
+  if (services.afterClick) shell::guarded(window, services.afterClick);
 }
 
 }  // namespace quenby

@@ -35,6 +35,9 @@ struct ExportServices {
   // stood at the click (at beforeExport). A bill that cannot be shown stays recorded. An error it
   // raises is shown after the export's own boxes, the bill being saved already. May be empty.
   std::function<void()> afterSave = {};
+  // Runs on the window's thread once the click is over, after every box it showed; an error it
+  // raises is shown like any other. May be empty.
+  std::function<void()> afterClick = {};
   // How long an export runs before its progress window appears.
   std::chrono::milliseconds progressDelay{1000};
 };

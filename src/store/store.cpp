@@ -16,17 +16,17 @@ QString Store::defaultPath() {
       .filePath(QStringLiteral("quenby.sqlite"));
 }
 
-Store::Store(const QString& path)
+Store::Store(const QString& path, std::chrono::milliseconds busyGiveUp)
     : runId_(QUuid::createUuid().toString(QUuid::WithoutBraces)),
       path_(path),
-      writer_(std::make_unique<Writer>(path, runId_)) {}
+      writer_(std::make_unique<Writer>(path, runId_, busyGiveUp)) {}
 
 Store::~Store() = default;
 
 bool Store::isOpen() const { return writer_->isOpen(); }
 
-void Store::save(Snapshot snapshot) {
-  if (isOpen()) writer_->save(std::move(snapshot));
+void Store::save(Snapshot snapshot, std::function<void()> written) {
+  if (isOpen()) writer_->save(std::move(snapshot), std::move(written));
 }
 
 void Store::flush() {
@@ -45,27 +45,44 @@ void Store::markUserExit(const std::vector<LedgerRecord>& drafts) {
       StoreError::SaveFailed);
 }
 
+namespace {
+
+// Adds `record` in a transaction of its own, waiting a while for another process that writes;
+// the failure in words.
+std::optional<QString> insertWaiting(Runs& runs, const Writer& writer, const LedgerRecord& record) {
+  try {
+    retryWhileBusy(
+        [&] {
+          Transaction transaction(runs.database());
+          insertRecord(runs.database(), record);
+          transaction.commit();
+        },
+        writer.busyGiveUp());
+    return std::nullopt;
+  } catch (const SqlError& e) {
+    return writer.cause(e);
+  }
+}
+
+}  // namespace
+
 void Store::record(const LedgerRecord& record) {
   const QString where = QDir::toNativeSeparators(path_);
   if (!isOpen()) throw storeError(StoreError::RecordFailed, where, writer_->closedReason());
-  Writer& writer = *writer_;
+  const Writer& writer = *writer_;
   const std::optional<QString> failure = writer_->call<std::optional<QString>>(
-      [&record, &writer](Runs& runs) -> std::optional<QString> {
-        try {
-          retryWhileBusy(
-              [&] {
-                Transaction transaction(runs.database());
-                insertRecord(runs.database(), record);
-                transaction.commit();
-              },
-              kBusyGiveUp);
-          return std::nullopt;
-        } catch (const SqlError& e) {
-          return writer.cause(e);
-        }
-      },
+      [&record, &writer](Runs& runs) { return insertWaiting(runs, writer, record); },
       StoreError::RecordFailed);
   if (failure) throw storeError(StoreError::RecordFailed, where, *failure);
+}
+
+void Store::recordSoon(const LedgerRecord& record, std::function<void(std::optional<QuenbyError>)> done) {
+  const QString where = QDir::toNativeSeparators(path_);
+  if (!isOpen()) return done(storeError(StoreError::RecordFailed, where, writer_->closedReason()));
+  writer_->later([record, done = std::move(done), where, &writer = *writer_](Runs& runs) {
+    const std::optional<QString> failure = insertWaiting(runs, writer, record);
+    done(failure ? std::optional(storeError(StoreError::RecordFailed, where, *failure)) : std::nullopt);
+  });
 }
 
 std::optional<Snapshot> Store::recover() {
@@ -101,14 +118,14 @@ std::vector<Store::StrandedRun> Store::stranded() {
 void Store::keepAsDrafts(qint64 runId, const std::vector<LedgerRecord>& drafts) {
   if (!isOpen()) return;
   writer_->call<bool>(
-      [runId, &drafts](Runs& runs) {
+      [runId, &drafts, giveUp = writer_->busyGiveUp()](Runs& runs) {
         retryWhileBusy(
             [&] {
               runs.markRecovered(runId, [&] {
                 for (const LedgerRecord& draft : drafts) insertRecord(runs.database(), draft);
               });
             },
-            kBusyGiveUp);
+            giveUp);
         return true;
       },
       StoreError::SaveFailed);

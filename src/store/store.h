@@ -13,6 +13,7 @@
 // The store's folders are 0700 and its files 0600, whatever the umask.
 
 #include <QString>
+#include <chrono>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -20,6 +21,7 @@
 #include "calc/error.h"
 #include "store/records.h"
 #include "store/snapshot.h"
+#include "store/sql.h"
 
 namespace quenby::store {
 
@@ -33,7 +35,9 @@ class Store {
   // Opens (or makes) the database at `path` and takes this run's lock, on the store's thread:
   // returns at once, and every call below waits until both are done. A damaged database is
   // moved aside and a new one made (takeError says where); a newer Quenby's is not touched.
-  explicit Store(const QString& path = defaultPath());
+  // `busyGiveUp`: how long a write waits for another process writing the same file before it
+  // fails (kBusyGiveUp but in tests).
+  explicit Store(const QString& path = defaultPath(), std::chrono::milliseconds busyGiveUp = kBusyGiveUp);
   // Writes what is still pending, closes the database, ends the writer thread and releases the
   // lock. A store destroyed without markUserExit() leaves a run that the next start recovers.
   ~Store();
@@ -48,8 +52,9 @@ class Store {
   bool isOpen() const;
 
   // Hands the snapshot to the writer and returns at once. Snapshots handed over faster than
-  // they are written replace each other: only the newest is written.
-  void save(Snapshot snapshot);
+  // they are written replace each other: only the newest is written. `written`, when given, runs
+  // on the writer's thread once this snapshot is committed (not when it fails or is replaced).
+  void save(Snapshot snapshot, std::function<void()> written = {});
   // Waits until everything handed over so far has been written (or has failed).
   void flush();
   // The user's own exit: writes what is pending, then marks the run so the next start is fresh,
@@ -59,6 +64,10 @@ class Store {
   // Adds `record` to the ledger and waits until it is written; raises RecordFailed when it
   // cannot be (another process writing is waited for a while first).
   void record(const LedgerRecord& record);
+  // The same without waiting: hands `record` to the writer and returns at once. `done` runs once
+  // it is written (with nothing) or could not be (with RecordFailed): on the writer's thread, or
+  // at once on this one when the store is not open.
+  void recordSoon(const LedgerRecord& record, std::function<void(std::optional<QuenbyError>)> done);
 
   // At start: the sheets of the most recently saved other run, when that run is no longer
   // alive and did not end by the user's own exit, and no run recovered them yet. The run is

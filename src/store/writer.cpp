@@ -4,6 +4,7 @@
 #include <QFileInfo>
 #include <QSqlDatabase>
 #include <chrono>
+#include <utility>
 
 #include "store/database.h"
 #include "store/run_lock.h"
@@ -18,10 +19,11 @@ constexpr int kRunsKept = 10;
 
 }  // namespace
 
-Writer::Writer(QString path, QString token)
+Writer::Writer(QString path, QString token, std::chrono::milliseconds busyGiveUp)
     : path_(QFileInfo(path).absoluteFilePath()),
       folder_(QFileInfo(path).absolutePath()),
       token_(std::move(token)),
+      busyGiveUp_(busyGiveUp),
       thread_([this] { run(); }) {}
 
 Writer::~Writer() {
@@ -54,8 +56,9 @@ void Writer::run() {
     if (pending_) {
       Snapshot snapshot = std::move(*pending_);
       pending_.reset();
+      std::function<void()> written = std::exchange(pendingWritten_, nullptr);
       lock.unlock();
-      if (opened) write(snapshot);
+      if (opened && write(snapshot) && written) written();
       lock.lock();
     } else if (!tasks_.empty()) {
       std::function<void()> task = std::move(tasks_.front());
@@ -93,7 +96,7 @@ bool Writer::openOnThread() {
   for (int attempt = 0; attempt < 2; ++attempt) {
     if (const std::optional<QString> notAFile = prepareDatabaseFile(path_)) return cannotWrite(*notAFile);
     OpenOutcome outcome = openDatabase(token_, path_);
-    while (outcome.result == OpenResult::Busy && std::chrono::steady_clock::now() - start < kBusyGiveUp) {
+    while (outcome.result == OpenResult::Busy && std::chrono::steady_clock::now() - start < busyGiveUp_) {
       std::this_thread::sleep_for(kBusyRetry);
       outcome = openDatabase(token_, path_);
     }
@@ -128,34 +131,39 @@ bool Writer::openOnThread() {
   return cannotWrite(reason);
 }
 
-void Writer::write(const Snapshot& snapshot) {
+bool Writer::write(const Snapshot& snapshot) {
   const auto start = std::chrono::steady_clock::now();
   for (;;) {
     try {
       runs_->save(snapshot);
-      return;
+      return true;
     } catch (const SqlError& e) {
-      if (!e.busy() || std::chrono::steady_clock::now() - start > kBusyGiveUp) {
+      if (!e.busy() || std::chrono::steady_clock::now() - start > busyGiveUp_) {
         reportSqlFailure(StoreError::SaveFailed, e);
-        return;
+        return false;
       }
     }
     std::unique_lock lock(mutex_);
-    if (pending_) return;  // a newer snapshot is waiting: it is written instead
+    if (pending_) return false;  // a newer snapshot is waiting: it is written instead
     wake_.wait_for(lock, kBusyRetry, [this] { return pending_.has_value(); });
-    if (pending_) return;
+    if (pending_) return false;
   }
 }
 
-void Writer::save(Snapshot snapshot) {
+void Writer::save(Snapshot snapshot, std::function<void()> written) {
   std::optional<Snapshot> replaced;
   {
     std::lock_guard lock(mutex_);
     replaced.swap(pending_);
     pending_.emplace(std::move(snapshot));
+    written.swap(pendingWritten_);
   }
   wake_.notify_all();
-  // `replaced` is freed here, outside the lock.
+  // What was replaced is freed here, outside the lock.
+}
+
+void Writer::later(std::function<void(Runs&)> task) {
+  post([this, task = std::move(task)] { task(*runs_); });
 }
 
 void Writer::post(std::function<void()> task) {

@@ -30,7 +30,7 @@ class RunLock;
 class Writer {
  public:
   // Starts the thread, which opens the database at `path` for run `token` and takes the run's lock.
-  Writer(QString path, QString token);
+  Writer(QString path, QString token, std::chrono::milliseconds busyGiveUp = kBusyGiveUp);
   // Writes what is pending, closes the database, joins the thread.
   ~Writer();
 
@@ -40,7 +40,12 @@ class Writer {
   QString closedReason() const;
   // A failure of SQLite in words, with its cause found on the disk when it could not write.
   QString cause(const SqlError& error) const;
-  void save(Snapshot snapshot);
+  // `written`, when given, runs on the writer thread once this snapshot is committed; not when it
+  // fails or a newer one replaces it first.
+  void save(Snapshot snapshot, std::function<void()> written = {});
+  // Runs `task` on the writer thread with the run's records, after any pending snapshot, and
+  // returns at once. `task` handles its own failures.
+  void later(std::function<void(Runs&)> task);
 
   // Runs `fn` on the writer thread with the run's records, after any pending snapshot, and
   // returns its result. Its SqlError becomes a reported failure of kind `onFailure`.
@@ -51,17 +56,19 @@ class Writer {
   std::optional<QuenbyError> takeError();
 
   const QString& folder() const { return folder_; }
+  std::chrono::milliseconds busyGiveUp() const { return busyGiveUp_; }
 
  private:
   void run();
   bool openOnThread();
-  void write(const Snapshot& snapshot);
+  bool write(const Snapshot& snapshot);  // whether it was committed
   void post(std::function<void()> task);
   void reportSqlFailure(StoreError kind, const SqlError& error);
 
   const QString path_;
   const QString folder_;
   const QString token_;
+  const std::chrono::milliseconds busyGiveUp_;
   bool open_ = false;
   QString closedReason_;  // written by the opening, read once it is done
 
@@ -70,6 +77,7 @@ class Writer {
   bool started_ = false;
   bool stopping_ = false;
   std::optional<Snapshot> pending_;
+  std::function<void()> pendingWritten_;
   std::deque<std::function<void()>> tasks_;
   std::deque<QuenbyError> errors_;
   std::set<int> told_;

@@ -115,13 +115,18 @@ ExportServices Calculators::servicesFor(size_t row) {
     if (after) after();
     if (exported_) exported_(id);
   };
+  services.afterClick = [this, after = services_.afterClick] {
+    if (after) after();
+    if (clickEnded_) clickEnded_();
+  };
   return services;
 }
 
 void Calculators::setExportHooks(std::function<void(Calculator)> atClick,
-                                 std::function<void(Calculator)> exported) {
+                                 std::function<void(Calculator)> exported, std::function<void()> clickEnded) {
   atClick_ = std::move(atClick);
   exported_ = std::move(exported);
+  clickEnded_ = std::move(clickEnded);
 }
 
 store::SheetState Calculators::content(Calculator which) const {

@@ -78,7 +78,8 @@ class Calculators : public QObject {
 
   // Called with the calculator whose export button was clicked (before the export) and whose
   // export succeeded (after the bill was shown), on top of the services' own hooks.
-  void setExportHooks(std::function<void(Calculator)> atClick, std::function<void(Calculator)> exported);
+  void setExportHooks(std::function<void(Calculator)> atClick, std::function<void(Calculator)> exported,
+                      std::function<void()> clickEnded = {});
 
   // Stands `window` in for a calculator that has no window yet, wired as the windows the selector
   // creates are; returns it. The switching does not depend on the make of the windows, and the
@@ -110,6 +111,7 @@ class Calculators : public QObject {
   std::vector<store::SheetState> fresh_;                      // each window's content when created
   std::function<void(Calculator)> atClick_;
   std::function<void(Calculator)> exported_;
+  std::function<void()> clickEnded_;
 };
 
 }  // namespace quenby::app

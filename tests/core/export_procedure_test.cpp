@@ -318,6 +318,20 @@ TEST(ExportProcedure, ACancelBeforeTheSaveEndsTheExportAndOneFromTheSaveOnIsRefu
   }
 }
 
+// An export that starts over after a failure names its steps again as they come: the count of
+// cells begins anew, and 取消 is offered again until the next save.
+TEST(ExportProgress, ARestartNamesEveryStepAgainFromTheStart) {
+  ExportProgress progress(203);
+  progress.enter(ExportProgress::Step::Writing);
+  for (int i = 0; i < 5; ++i) progress.cellWritten();
+  progress.enter(ExportProgress::Step::Saving);
+  EXPECT_FALSE(progress.cancellable());
+  progress.enter(ExportProgress::Step::Starting);
+  EXPECT_EQ(progress.step(), ExportProgress::Step::Starting);
+  EXPECT_EQ(progress.cellsWritten(), 0);
+  EXPECT_TRUE(progress.cancellable());
+}
+
 TEST(ExportCounter, StopsAtTheLargestSixteenBitValue) {
   ExportCounter c;
   EXPECT_TRUE(c.countAttempt());

@@ -369,7 +369,7 @@ TEST_F(StoreTest, AProcessStuckInAWriteFailsOneSaveAloudAndSavesGoOnOnceItEnds) 
   Driver stuck({QStringLiteral("hang"), path()});
   ASSERT_TRUE(stuck.waitFor("committing"));
   {
-    Store mine(path());
+    Store mine(path(), std::chrono::milliseconds(200));  // gives up on the stuck writer sooner
     mine.save(sample(u"while stuck"));
     mine.flush();
     const std::optional<QuenbyError> error = mine.takeError();

@@ -10,6 +10,8 @@
 
 #include "logtally/log_tally_sheet.h"
 #include "sample.h"
+#include "store/schema.h"
+#include "store/sql.h"
 #include "store_test_support.h"
 
 namespace quenby::store::testing {
@@ -132,6 +134,39 @@ TEST_F(StoreTest, OfTheSnapshotsHandedOverDuringAWriteOnlyTheNewestIsWritten) {
     EXPECT_EQ(commits, 2);
   }
   EXPECT_EQ(atStart(path()), sorted(sample(u"5")));
+}
+
+// Fault: nothing opened a store of the first version that held a run, so a recovery after an
+// upgrade went untested. The sheets of a run the first version left (killed) come back, and the
+// upgraded store takes records.
+TEST_F(StoreTest, AStoreOfTheFirstVersionWithAnUnendedRunIsRecoveredAfterTheUpgrade) {
+  ASSERT_TRUE(QDir().mkpath(folder()));
+  {
+    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("version1"));
+    db.setDatabaseName(path());
+    ASSERT_TRUE(db.open());
+    for (const QString& statement : migrations().front().statements) exec(db, statement);
+    exec(db, QStringLiteral("PRAGMA user_version = 1"));
+    exec(db,
+         QStringLiteral("INSERT INTO runs (id, token, started_at, saved_at, seq, state, shown) "
+                        "VALUES (1, 'killed', '2024-03-31T01:00:00.000Z', '2024-03-31T01:05:00.000Z', 1, 0, "
+                        "'multilength')"));
+    // UTF-16 code units, low byte first: "李四", then a lone surrogate.
+    exec(db, QStringLiteral(
+                 "INSERT INTO fields (run_id, sheet, name, idx, text) VALUES "
+                 "(1, 'multilength', 'Text27', -1, x'4e67db56'), (1, 'logtally', 'Text17', -1, x'00d8')"));
+    db.close();
+  }
+  QSqlDatabase::removeDatabase(QStringLiteral("version1"));
+  Store store(path());
+  const std::optional<Snapshot> back = recovered(store);
+  ASSERT_TRUE(back);
+  EXPECT_EQ(back->shown, "multilength");
+  ASSERT_EQ(back->sheets.size(), 2u);
+  EXPECT_EQ(texts(back->sheets[0]), (Texts{{{"Text17", -1}, std::u16string(1, char16_t(0xD800))}}));
+  EXPECT_EQ(texts(back->sheets[1]), (Texts{{{"Text27", -1}, u"李四"}}));
+  store.record({1, RecordState::Exported, back->sheets[1]});
+  EXPECT_FALSE(store.takeError());
 }
 
 TEST_F(StoreTest, AfterTheUsersOwnExitTheNextStartIsFresh) {

@@ -8,11 +8,13 @@
 #include <gtest/gtest.h>
 
 #include <QComboBox>
+#include <QFile>
 #include <QLineEdit>
 #include <QTemporaryDir>
 #include <QTest>
 #include <atomic>
 #include <functional>
+#include <future>
 #include <memory>
 #include <optional>
 #include <string>
@@ -31,8 +33,10 @@ using store::Snapshot;
 
 // One session of the program on the store at `path`: its autosave and its windows, Form1 shown.
 struct Session {
-  explicit Session(const QString& path, ExportServices services = {})
-      : autosave(path), calculators(autosave.withSaveBeforeExport(std::move(services)), [](const QUrl&) {}) {
+  explicit Session(const QString& path, ExportServices services = {},
+                   std::chrono::milliseconds delay = Autosave::kDelay)
+      : autosave(path, delay),
+        calculators(autosave.withSaveBeforeExport(std::move(services)), [](const QUrl&) {}) {
     autosave.store().setBeforeCommit([this] { ++commits; });
     recovered = autosave.keep(calculators);
     if (!calculators.shown()) calculators.startWindow()->show();
@@ -117,7 +121,7 @@ TEST_F(AutosaveTest, EveryKindOfChangeIsSavedWithinASecondWithoutWaitingForTheEn
     QTemporaryDir own;
     const QString at = own.filePath("quenby.sqlite");
     {
-      Session run(at);
+      Session run(at, {}, std::chrono::milliseconds(100));
       row.act(run);
       ASSERT_TRUE(QTest::qWaitFor([&] { return run.commits > 0; }, 5000)) << row.what;
     }  // ends with nothing more to write, as a crash would leave it
@@ -130,6 +134,52 @@ TEST_F(AutosaveTest, EveryKindOfChangeIsSavedWithinASecondWithoutWaitingForTheEn
 
 // A run that ended abnormally, with texts the clearing rules would empty if they were typed in
 // this order, Combo3 on an entry other than the shown window's, and no sawn-timber sheet.
+// Fault: a wait that began again at every key would save nothing while the user types on without
+// a pause, and a crash would lose all of it. With the delay at 100 ms, a key every 20 ms for
+// 300 ms: saves come during the typing, the first within the delay of the first key.
+TEST_F(AutosaveTest, TypingWithoutAPauseIsSavedWithinTheDelayOfTheFirstKey) {
+  Session run(path, {}, std::chrono::milliseconds(100));
+  QLineEdit* field = run.edit(Calculators::LogTally, {"Text17"});
+  field->setFocus();
+  int commitsWhileTyping = 0;
+  for (int key = 0; key < 15; ++key) {
+    QTest::keyClick(field, Qt::Key_A);
+    QTest::qWait(20);
+    if (key == 7) commitsWhileTyping = run.commits;  // 160 ms after the first key
+  }
+  EXPECT_GE(commitsWhileTyping, 1);
+  EXPECT_GE(run.commits, 2);
+}
+
+// Fault: the test mode made every save wait for its commit on the window's thread, so that the
+// tests of the real program never ran the writer users get. A commit held on the store's thread
+// holds nothing here, and the save's line comes once it is committed.
+TEST_F(AutosaveTest, TheTestLogWaitsForNoSaveAndLogsEachOnceCommitted) {
+  QTemporaryDir logDir;
+  const QString logPath = logDir.filePath("test.log");
+  qputenv("QUENBY_TEST_LOG", logPath.toUtf8());
+  std::promise<void> release;
+  std::shared_future<void> released = release.get_future().share();
+  std::atomic<bool> holding{false};
+  {
+    Session run(path, {}, std::chrono::milliseconds(50));
+    qunsetenv("QUENBY_TEST_LOG");
+    run.autosave.store().setBeforeCommit([&] {
+      holding = true;
+      released.wait_for(std::chrono::seconds(3));
+    });
+    testing::retype(run.edit(Calculators::LogTally, {"Text17"}), "Wang farm");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return holding.load(); }, 5000));
+    auto savedLines = [&] {
+      QFile log(logPath);
+      return log.open(QIODevice::ReadOnly) ? log.readAll().count("\"saved\"") : 0;
+    };
+    EXPECT_EQ(savedLines(), 0) << "logged before it was committed, or the window waited for it";
+    release.set_value();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return savedLines() == 1; }, 5000));
+  }
+}
+
 TEST_F(AutosaveTest, AStartBringsBackEachTextAsItWasAndTheWindowThatWasShown) {
   const std::u16string lone =
       u"A\xD800"
@@ -300,14 +350,14 @@ TEST_F(AutosaveTest, AStoreThatCannotBeUsedIsToldOnceAndTheWindowsWorkOn) {
     QTemporaryDir own;
     const QString at = row.prepare(QDir(own.path()));
     testing::MessageBoxAnswerer answerer;
-    Session run(at);
+    Session run(at, {}, std::chrono::milliseconds(100));
     ASSERT_TRUE(QTest::qWaitFor([&] { return answerer.seen().shown; }, 2000));
     EXPECT_TRUE(answerer.seen().text.startsWith(row.told))
         << row.what << ": " << answerer.seen().text.toStdString();
     EXPECT_TRUE(answerer.seen().text.contains(row.alsoTold)) << row.what;
     QLineEdit* count = run.edit(Calculators::LogTally, {"Text1", 1});
     testing::retype(count, "7");
-    QTest::qWait(static_cast<int>(Autosave::kDelay.count()) + 300);  // an autosave's time
+    QTest::qWait(400);  // an autosave's time (100 ms here) and more
     EXPECT_EQ(run.calculators.startWindow()->attachedSheet()->field(FieldId{"Text1", 1}).text(), u"7")
         << row.what;
     EXPECT_EQ(answerer.all().size(), 1u) << row.what;

@@ -12,6 +12,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "app/desktop_services.h"
@@ -119,6 +120,31 @@ TEST(DesktopBillViewer, NoApplicationForTheBillIsError1006AndNothingIsHandedOver
   }
   EXPECT_TRUE(launcher.opened.empty());
   EXPECT_EQ(xdgMime.questions().size(), 2);
+}
+
+// The desktop is asked on the export's thread, around the office's work: the answer found there
+// decides what show() does on the window's thread, which asks nothing itself.
+TEST(DesktopBillViewer, AsksTheDesktopWhilePreparedOnAnotherThread) {
+  for (const bool hasApplication : {true, false}) {
+    FakeXdgMime xdgMime(hasApplication ? "libreoffice-calc.desktop" : "", 0);
+    Launcher launcher;
+    app::DesktopBillViewer viewer;
+    std::thread office([&] {
+      viewer.beginPrepare(kBill);
+      viewer.endPrepare();
+    });
+    office.join();
+    EXPECT_EQ(xdgMime.questions().size(), 2) << hasApplication;
+    int number = 0;
+    try {
+      viewer.show(kBill, u"原木一");
+    } catch (const QuenbyError& e) {
+      number = e.number();
+    }
+    EXPECT_EQ(number, hasApplication ? 0 : 1006);
+    EXPECT_EQ(launcher.opened.size(), hasApplication ? 1u : 0u);
+    EXPECT_EQ(xdgMime.questions().size(), 2) << "show() asked again";
+  }
 }
 
 TEST(BillWorkbookPath, IsTheBillInTheUsersDocumentsFolder) {

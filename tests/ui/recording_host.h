@@ -26,6 +26,7 @@ namespace quenby::testing {
 struct Recording {
   int instances = 0, saves = 0, shown = 0, failOpens = 0;
   int heldOpens = 0;  // openings that find the bill held by another program
+  int failShows = 0;  // showings of the saved bill that the desktop refuses
   int failWrite = 0;  // the cell write that fails, once, counted over all attempts from 1; 0: none
   std::vector<std::string> paths;                    // every workbook opened
   std::vector<std::u16string> worksheets;            // every worksheet taken
@@ -103,7 +104,13 @@ class RecordingHost final : public SpreadsheetHost {
 class RecordingViewer final : public BillViewer {
  public:
   explicit RecordingViewer(Recording& r) : r_(r) {}
-  void show(const std::string&, const std::u16string&) override { ++r_.shown; }
+  void show(const std::string& path, const std::u16string&) override {
+    if (r_.failShows > 0) {
+      --r_.failShows;
+      throw QuenbyError(ExportError::BillNotShown, "账单已保存到 " + path + "，但没有显示");
+    }
+    ++r_.shown;
+  }
 
  private:
   Recording& r_;
