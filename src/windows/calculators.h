@@ -24,7 +24,7 @@
 
 namespace quenby::app {
 
-// The selector's entries: the calculators' names in the table's order.
+// The selector's entries: the calculators' names in the list's order.
 QStringList selectorEntries();
 
 class Calculators : public QObject {
@@ -44,10 +44,10 @@ class Calculators : public QObject {
   shell::SheetWindow* startWindow() const;
   // The calculator's window, created hidden when it has none yet.
   shell::SheetWindow* create(Calculator which);
-  // The first calculator in the table's order whose window is visible (minimised counts).
+  // The first calculator in the list's order whose window is visible (minimised counts).
   std::optional<Calculator> shown() const;
 
-  // Every calculator, in the table's order.
+  // Every calculator, in the list's order.
   static std::vector<Calculator> all();
   // The calculator's entry in the selector, its name for the user.
   static QString name(Calculator which);
@@ -56,7 +56,7 @@ class Calculators : public QObject {
   static std::optional<Calculator> byStoreKey(std::string_view key);
 
   // The selector's algorithm: compare the text exactly with each calculator's entry, in the
-  // table's order; show the target, then hide the others, creating them as named; any other text
+  // list's order; show the target, then hide the others, creating them as named; any other text
   // does nothing.
   void switchTo(const QString& entry);
   // Back to the start-up window: show it, hide the others.
@@ -95,7 +95,7 @@ class Calculators : public QObject {
   void switched();
 
  private:
-  // Rows of the table are addressed by their position in it.
+  // The list's entries are addressed by their position in it.
   void show(size_t row);
   void hide(size_t row);
   // The row's window, created on first use.
@@ -107,7 +107,7 @@ class Calculators : public QObject {
 
   ExportServices services_;
   std::function<void(const QUrl&)> openUrl_;
-  std::vector<std::unique_ptr<shell::SheetWindow>> windows_;  // one per row of the table
+  std::vector<std::unique_ptr<shell::SheetWindow>> windows_;  // one per entry of the list
   std::vector<store::SheetState> fresh_;                      // each window's content when created
   std::function<void(Calculator)> atClick_;
   std::function<void(Calculator)> exported_;
