@@ -27,7 +27,7 @@ const CalculatorSpec& logTallyCalculator() {
   static const CalculatorSpec spec{
       "logtally",
       u"原木计算",
-      "https://quenby.example.com/calculators/",
+      kAllCalculatorsPage,
       logTallyLayout,
       []() -> std::unique_ptr<Sheet> { return std::make_unique<LogTallySheet>(); },
       logTallyExport,

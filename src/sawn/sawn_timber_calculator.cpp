@@ -28,7 +28,7 @@ const CalculatorSpec& sawnTimberCalculator() {
   static const CalculatorSpec spec{
       "sawn",
       u"锯材计算",
-      "https://quenby.example.com/calculators/",
+      kAllCalculatorsPage,
       sawnTimberLayout,
       []() -> std::unique_ptr<Sheet> { return std::make_unique<SawnTimberSheet>(); },
       sawnTimberExport,

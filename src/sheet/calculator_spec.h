@@ -40,6 +40,9 @@ struct LedgerColumns {
   std::vector<FieldId> searched;
 };
 
+// The product's page of all its calculators, the web page most calculators' windows open.
+inline constexpr std::string_view kAllCalculatorsPage = "https://quenby.example.com/calculators/";
+
 struct CalculatorSpec {
   std::string_view storeKey;         // its id, and its sheet's key in the store: never changed once used
   std::u16string_view selectorText;  // its entry in the selector, compared exactly
