@@ -22,7 +22,7 @@ if(TARGET quenby_office)
   )
   quenby_room_include(quenby_office_loading office_loading)
   set_target_properties(quenby_office_loading PROPERTIES AUTOMOC ON)
-  target_link_libraries(quenby_office_loading PUBLIC quenby_shell)
+  target_link_libraries(quenby_office_loading PUBLIC quenby_shell quenby_threads)
 
   add_library(quenby_keeping STATIC
     src/keeping/autosave.cpp

@@ -23,4 +23,4 @@ add_library(quenby_store STATIC
   src/store/writer.cpp
 )
 quenby_room_include(quenby_store store)
-target_link_libraries(quenby_store PUBLIC quenby_sheet Qt6::Core Qt6::Sql)
+target_link_libraries(quenby_store PUBLIC quenby_sheet quenby_threads Qt6::Core Qt6::Sql)

@@ -7,41 +7,36 @@ namespace quenby {
 void CallDeadline::start(pid_t group) { watcher_ = std::thread(&CallDeadline::watch, this, group); }
 
 void CallDeadline::stop() noexcept {
-  {
-    std::lock_guard lock(mutex_);
-    stopped_ = true;
-  }
-  changed_.notify_all();
+  handoff_.change([this] { stopped_ = true; });
   if (watcher_.joinable()) watcher_.join();
 }
 
 void CallDeadline::arm(std::chrono::milliseconds timeout) {
-  std::lock_guard lock(mutex_);
-  deadline_ = Clock::now() + timeout;
-  ++generation_;
-  changed_.notify_all();
+  handoff_.change([&] {
+    deadline_ = Clock::now() + timeout;
+    ++generation_;
+  });
 }
 
 void CallDeadline::disarm() noexcept {
-  std::lock_guard lock(mutex_);
-  deadline_.reset();
-  ++generation_;
-  changed_.notify_all();
+  handoff_.change([this] {
+    deadline_.reset();
+    ++generation_;
+  });
 }
 
 bool CallDeadline::passed() {
-  std::lock_guard lock(mutex_);
+  const Handoff::Lock lock = handoff_.lock();
   return passed_;
 }
 
 void CallDeadline::watch(pid_t group) {
-  std::unique_lock lock(mutex_);
+  Handoff::Lock lock = handoff_.lock();
   for (;;) {
-    changed_.wait(lock, [&] { return stopped_ || deadline_; });
+    handoff_.wait(lock, [&] { return stopped_ || deadline_; });
     if (stopped_) return;
     const unsigned generation = generation_;
-    if (changed_.wait_until(lock, *deadline_, [&] { return stopped_ || generation_ != generation; }))
-      continue;
+    if (handoff_.waitUntil(lock, *deadline_, [&] { return stopped_ || generation_ != generation; })) continue;
     // The office has not answered in time. Killing it breaks the connection, which ends the call.
     passed_ = true;
     deadline_.reset();

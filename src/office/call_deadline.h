@@ -6,10 +6,10 @@
 #include <sys/types.h>
 
 #include <chrono>
-#include <condition_variable>
-#include <mutex>
 #include <optional>
 #include <thread>
+
+#include "threads/handoff.h"
 
 namespace quenby {
 
@@ -34,8 +34,7 @@ class CallDeadline {
   using Clock = std::chrono::steady_clock;
   void watch(pid_t group);
 
-  std::mutex mutex_;
-  std::condition_variable changed_;
+  Handoff handoff_;  // guards what follows
   std::optional<Clock::time_point> deadline_;
   unsigned generation_ = 0;
   bool passed_ = false;

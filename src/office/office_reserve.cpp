@@ -13,47 +13,39 @@ OfficeReserve::OfficeReserve(OfficeOptions options, std::chrono::milliseconds id
     : options_(std::move(options)), idleTime_(idleTime), thread_(&OfficeReserve::run, this) {}
 
 OfficeReserve::~OfficeReserve() {
-  {
-    std::lock_guard lock(mutex_);
+  handoff_.change([this] {
     stopping_ = true;
     if (startInterrupt_) startInterrupt_->interrupt();
-  }
-  changed_.notify_all();
+  });
   thread_.join();
 }
 
 void OfficeReserve::touch() {
   bool wake = false;
   {
-    std::lock_guard lock(mutex_);
+    const Handoff::Lock lock = handoff_.lock();
     touched_ = Clock::now();  // read again by the idle wait when it ends
     wake = !wanted_ && !failed_ && !options_.links->terminationRequested();
     if (wake) wanted_ = true;
   }
   // Every key press touches: the thread is woken only when it has an office to start.
-  if (wake) changed_.notify_all();
+  if (wake) handoff_.announce();
 }
 
 void OfficeReserve::refill() {
-  {
-    std::lock_guard lock(mutex_);
+  handoff_.change([this] {
     touched_ = Clock::now();
     failed_ = false;
     wanted_ = !options_.links->terminationRequested();
-  }
-  changed_.notify_all();
+  });
 }
 
 void OfficeReserve::retire(std::unique_ptr<OfficeProcess> office, bool agreed) {
-  {
-    std::lock_guard lock(mutex_);
-    retired_.emplace_back(std::move(office), agreed);
-  }
-  changed_.notify_all();
+  handoff_.change([&] { retired_.emplace_back(std::move(office), agreed); });
 }
 
 std::unique_ptr<OfficeProcess> OfficeReserve::take(const std::shared_ptr<OfficeInterrupt>& caller) {
-  std::unique_lock lock(mutex_);
+  Handoff::Lock lock = handoff_.lock();
   bool waited = false;
   ++waiting_;
   // A start asked for and not yet begun counts as begun.
@@ -66,14 +58,14 @@ std::unique_ptr<OfficeProcess> OfficeReserve::take(const std::shared_ptr<OfficeI
       --waiting_;
       throw exportCancelled();
     }
-    changed_.wait_for(lock, std::chrono::milliseconds(20));
+    handoff_.waitForChangeUntil(lock, Clock::now() + std::chrono::milliseconds(20));
   }
   --waiting_;
   wanted_ = false;
   std::unique_ptr<OfficeProcess> office = std::move(office_);
   const std::exception_ptr error = waited ? startError_ : nullptr;
   lock.unlock();
-  changed_.notify_all();
+  handoff_.announce();
 
   if (!office) {
     if (error) {
@@ -92,18 +84,18 @@ std::unique_ptr<OfficeProcess> OfficeReserve::take(const std::shared_ptr<OfficeI
 }
 
 pid_t OfficeReserve::readyOffice() const {
-  std::lock_guard lock(mutex_);
+  const Handoff::Lock lock = handoff_.lock();
   return office_ ? office_->pid() : 0;
 }
 
 bool OfficeReserve::waitUntilReady(std::chrono::milliseconds timeout) {
-  std::unique_lock lock(mutex_);
-  changed_.wait_for(lock, timeout, [&] { return office_ || (!starting_ && !wanted_); });
+  Handoff::Lock lock = handoff_.lock();
+  handoff_.waitFor(lock, timeout, [&] { return office_ || (!starting_ && !wanted_); });
   return office_ != nullptr;
 }
 
 int OfficeReserve::starts() const {
-  std::lock_guard lock(mutex_);
+  const Handoff::Lock lock = handoff_.lock();
   return starts_;
 }
 
@@ -111,7 +103,7 @@ void OfficeReserve::run() {
   // On Linux the niceness is the thread's own, and what the thread starts inherits it: the office
   // and its watchdog run niced, while the windows keep theirs.
   ::setpriority(PRIO_PROCESS, static_cast<id_t>(::gettid()), kNiceness);
-  std::unique_lock lock(mutex_);
+  Handoff::Lock lock = handoff_.lock();
   while (!stopping_) {
     const bool idleTooLong = Clock::now() >= touched_ + idleTime_;
     if (!retired_.empty()) {
@@ -121,15 +113,15 @@ void OfficeReserve::run() {
     } else if (office_ && waiting_ == 0 && (!wanted_ || idleTooLong)) {
       end(lock);
     } else if (office_) {
-      changed_.wait_until(lock, touched_ + idleTime_);
+      handoff_.waitForChangeUntil(lock, touched_ + idleTime_);
     } else {
-      changed_.wait(lock);
+      handoff_.waitForChange(lock);
     }
   }
   endRetired(lock);
 }
 
-void OfficeReserve::start(std::unique_lock<std::mutex>& lock) {
+void OfficeReserve::start(Handoff::Lock& lock) {
   starting_ = true;
   ++starts_;
   auto interrupt = std::make_shared<OfficeInterrupt>();
@@ -153,27 +145,27 @@ void OfficeReserve::start(std::unique_lock<std::mutex>& lock) {
     failed_ = !interrupt->requested();
     wanted_ = false;
   }
-  changed_.notify_all();
+  handoff_.announce();
 }
 
-void OfficeReserve::endRetired(std::unique_lock<std::mutex>& lock) {
+void OfficeReserve::endRetired(Handoff::Lock& lock) {
   auto retired = std::move(retired_);
   retired_.clear();
   lock.unlock();
   for (auto& [office, agreed] : retired) office->finishEnding(agreed);
   retired.clear();
   lock.lock();
-  changed_.notify_all();
+  handoff_.announce();
 }
 
-void OfficeReserve::end(std::unique_lock<std::mutex>& lock) {
+void OfficeReserve::end(Handoff::Lock& lock) {
   std::unique_ptr<OfficeProcess> office = std::move(office_);
   wanted_ = false;
   lock.unlock();
   office->terminate();
   office.reset();
   lock.lock();
-  changed_.notify_all();
+  handoff_.announce();
 }
 
 }  // namespace quenby

@@ -11,16 +11,15 @@
 #include <sys/types.h>
 
 #include <chrono>
-#include <condition_variable>
 #include <exception>
 #include <memory>
-#include <mutex>
 #include <thread>
 #include <utility>
 #include <vector>
 
 #include "export/office_supply.h"
 #include "office/libreoffice_host.h"
+#include "threads/handoff.h"
 
 namespace quenby {
 
@@ -65,14 +64,13 @@ class OfficeReserve {
  private:
   using Clock = std::chrono::steady_clock;
   void run();
-  void start(std::unique_lock<std::mutex>& lock);
-  void end(std::unique_lock<std::mutex>& lock);
-  void endRetired(std::unique_lock<std::mutex>& lock);
+  void start(Handoff::Lock& lock);
+  void end(Handoff::Lock& lock);
+  void endRetired(Handoff::Lock& lock);
 
   const OfficeOptions options_;
   const std::chrono::milliseconds idleTime_;
-  mutable std::mutex mutex_;
-  std::condition_variable changed_;
+  Handoff handoff_;      // guards what follows
   bool wanted_ = false;  // an office should be held
   bool failed_ = false;  // the last start failed: wait for an export before trying again
   bool stopping_ = false;

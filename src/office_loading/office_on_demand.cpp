@@ -13,7 +13,7 @@ OfficeOnDemand::~OfficeOnDemand() {
 
 void OfficeOnDemand::touch() {
   if (!startAhead_) return;
-  std::lock_guard lock(mutex_);
+  Handoff::Lock lock = handoff_.lock();
   if (supply_) {
     supply_->touch();
     return;
@@ -28,21 +28,21 @@ void OfficeOnDemand::touch() {
     } catch (...) {
       // Said at the export, which loads again.
     }
-    std::lock_guard lock(mutex_);
-    loading_ = false;
-    if (supply) {
-      supply_ = std::move(supply);
-      supply_->touch();
-    } else {
-      touchLoadFailed_ = true;
-    }
-    loadEnded_.notify_all();
+    handoff_.change([&] {
+      loading_ = false;
+      if (supply) {
+        supply_ = std::move(supply);
+        supply_->touch();
+      } else {
+        touchLoadFailed_ = true;
+      }
+    });
   });
 }
 
 std::unique_ptr<SpreadsheetHost> OfficeOnDemand::newHost() {
-  std::unique_lock lock(mutex_);
-  loadEnded_.wait(lock, [this] { return !loading_; });
+  Handoff::Lock lock = handoff_.lock();
+  handoff_.wait(lock, [this] { return !loading_; });
   if (!supply_) {
     loading_ = true;
     lock.unlock();
@@ -50,15 +50,13 @@ std::unique_ptr<SpreadsheetHost> OfficeOnDemand::newHost() {
     try {
       supply = load_();
     } catch (...) {
-      lock.lock();
-      loading_ = false;
-      loadEnded_.notify_all();
+      handoff_.change([&] { loading_ = false; });
       throw;
     }
     lock.lock();
     loading_ = false;
     supply_ = std::move(supply);
-    loadEnded_.notify_all();
+    handoff_.announce();
   }
   OfficeSupply& supply = *supply_;  // kept until the end
   lock.unlock();

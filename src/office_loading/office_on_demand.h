@@ -6,13 +6,12 @@
 // for the office's libraries to be read; an export waits for that load, or loads on its own
 // thread. With offices not started ahead, touches load nothing.
 
-#include <condition_variable>
 #include <functional>
 #include <memory>
-#include <mutex>
 #include <thread>
 
 #include "export/office_supply.h"
+#include "threads/handoff.h"
 
 namespace quenby::app {
 
@@ -34,8 +33,7 @@ class OfficeOnDemand final : public OfficeSupply {
  private:
   const Load load_;
   const bool startAhead_;
-  std::mutex mutex_;
-  std::condition_variable loadEnded_;
+  Handoff handoff_;  // guards what follows; a load's end is announced
   bool loading_ = false;
   bool touchLoadFailed_ = false;
   std::unique_ptr<OfficeSupply> supply_;

@@ -27,32 +27,26 @@ Writer::Writer(QString path, QString token, std::chrono::milliseconds busyGiveUp
       thread_([this] { run(); }) {}
 
 Writer::~Writer() {
-  {
-    std::lock_guard lock(mutex_);
-    stopping_ = true;
-  }
-  wake_.notify_all();
+  handoff_.change([this] { stopping_ = true; });
   thread_.join();
 }
 
 bool Writer::isOpen() const {
-  std::unique_lock lock(mutex_);
-  wake_.wait(lock, [this] { return started_; });
+  Handoff::Lock lock = handoff_.lock();
+  handoff_.wait(lock, [this] { return started_; });
   return open_;
 }
 
 void Writer::run() {
   const bool opened = openOnThread();
-  {
-    std::lock_guard lock(mutex_);
+  handoff_.change([&] {
     open_ = opened;
     started_ = true;
-  }
-  wake_.notify_all();
+  });
 
-  std::unique_lock lock(mutex_);
+  Handoff::Lock lock = handoff_.lock();
   for (;;) {
-    wake_.wait(lock, [this] { return pending_ || !tasks_.empty() || stopping_; });
+    handoff_.wait(lock, [this] { return pending_ || !tasks_.empty() || stopping_; });
     if (pending_) {
       Snapshot snapshot = std::move(*pending_);
       pending_.reset();
@@ -143,22 +137,20 @@ bool Writer::write(const Snapshot& snapshot) {
         return false;
       }
     }
-    std::unique_lock lock(mutex_);
+    Handoff::Lock lock = handoff_.lock();
     if (pending_) return false;  // a newer snapshot is waiting: it is written instead
-    wake_.wait_for(lock, kBusyRetry, [this] { return pending_.has_value(); });
+    handoff_.waitFor(lock, kBusyRetry, [this] { return pending_.has_value(); });
     if (pending_) return false;
   }
 }
 
 void Writer::save(Snapshot snapshot, std::function<void()> written) {
   std::optional<Snapshot> replaced;
-  {
-    std::lock_guard lock(mutex_);
+  handoff_.change([&] {
     replaced.swap(pending_);
     pending_.emplace(std::move(snapshot));
     written.swap(pendingWritten_);
-  }
-  wake_.notify_all();
+  });
   // What was replaced is freed here, outside the lock.
 }
 
@@ -167,11 +159,7 @@ void Writer::later(std::function<void(Runs&)> task) {
 }
 
 void Writer::post(std::function<void()> task) {
-  {
-    std::lock_guard lock(mutex_);
-    tasks_.push_back(std::move(task));
-  }
-  wake_.notify_all();
+  handoff_.change([&] { tasks_.push_back(std::move(task)); });
 }
 
 void Writer::reportSqlFailure(StoreError kind, const SqlError& error) {
@@ -183,19 +171,19 @@ QString Writer::cause(const SqlError& error) const {
 }
 
 QString Writer::closedReason() const {
-  std::unique_lock lock(mutex_);
-  wake_.wait(lock, [this] { return started_; });
+  Handoff::Lock lock = handoff_.lock();
+  handoff_.wait(lock, [this] { return started_; });
   return closedReason_;
 }
 
 void Writer::report(const QuenbyError& error) {
-  std::lock_guard lock(mutex_);
+  const Handoff::Lock lock = handoff_.lock();
   if (told_.insert(error.number()).second) errors_.push_back(error);
 }
 
 std::optional<QuenbyError> Writer::takeError() {
-  std::unique_lock lock(mutex_);
-  wake_.wait(lock, [this] { return started_; });  // the opening's failures too
+  Handoff::Lock lock = handoff_.lock();
+  handoff_.wait(lock, [this] { return started_; });  // the opening's failures too
   if (errors_.empty()) return std::nullopt;
   QuenbyError error = errors_.front();
   errors_.pop_front();

@@ -7,12 +7,10 @@
 // start, building the windows); what needs it done waits for it.
 
 #include <QString>
-#include <condition_variable>
 #include <deque>
 #include <functional>
 #include <future>
 #include <memory>
-#include <mutex>
 #include <optional>
 #include <set>
 #include <thread>
@@ -22,6 +20,7 @@
 #include "store/snapshot.h"
 #include "store/sql.h"
 #include "store/store_error.h"
+#include "threads/handoff.h"
 
 namespace quenby::store {
 
@@ -72,8 +71,7 @@ class Writer {
   bool open_ = false;
   QString closedReason_;  // written by the opening, read once it is done
 
-  mutable std::mutex mutex_;
-  mutable std::condition_variable wake_;
+  Handoff handoff_;  // guards what follows
   bool started_ = false;
   bool stopping_ = false;
   std::optional<Snapshot> pending_;
