@@ -147,5 +147,29 @@ TEST_F(Form1ExportTest, FailingTwiceIsReportedOnceAndTheProgramGoesOn) {
   EXPECT_FALSE(form->sheet().volume(3, 1).text().empty());
 }
 
+// Fault: an error of the hook that records the saved bill would count as a failed attempt: the
+// export would start over and save the bill again, or the bill would not be shown. It is told
+// after the bill is shown, and the bill is saved once.
+TEST(Form1ExportHooks, AnErrorRecordingTheSavedBillIsToldAfterTheBillIsShown) {
+  Recording rec;
+  ExportServices services = testing::recordingServices(rec);
+  int shownAtTheHook = -1;
+  services.afterSave = [&] {
+    shownAtTheHook = rec.shown;
+    throw QuenbyError(1206, "账单已导出，但没有记入账单记录");
+  };
+  Form1 form(services);
+  form.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+  testing::MessageBoxAnswerer answerer;
+  QTest::mouseClick(form.control({"Command3"}), Qt::LeftButton);
+  EXPECT_EQ(shownAtTheHook, 0);  // recorded once saved, before the bill is shown
+  EXPECT_EQ(rec.instances, 1);
+  EXPECT_EQ(rec.saves, 1);
+  EXPECT_EQ(rec.shown, 1);
+  ASSERT_EQ(answerer.all().size(), 2u);  // the reminder, then the record's error
+  EXPECT_EQ(answerer.all()[1].text, "错误 1206：账单已导出，但没有记入账单记录");
+}
+
 }  // namespace
 }  // namespace quenby
