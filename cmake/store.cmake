@@ -20,6 +20,8 @@ add_library(quenby_store STATIC
   src/store/store.cpp
   src/store/store_error.cpp
   src/store/store_files.cpp
+  src/store/office.cpp
+  src/store/travel.cpp
   src/store/writer.cpp
 )
 quenby_room_include(quenby_store store)

@@ -5,6 +5,7 @@
 #include <QUuid>
 
 #include "store/database.h"
+#include "store/office.h"
 #include "store/searchable.h"
 #include "store/sql.h"
 #include "store/store_error.h"
@@ -15,7 +16,7 @@ namespace {
 
 const QString kRowColumns = QStringLiteral(
     "id, at_ms, worksheet, buyer_caption, buyer_text, seller_caption, seller_text, species, pieces, volume, "
-    "amount, state");
+    "amount, state, office");
 
 // The ORDER BY of each column; rows without a number sort last either way.
 QString orderBy(const Sort& sort) {
@@ -96,6 +97,10 @@ Ledger::Where Ledger::where(const Filter& filter, qint64 lastId) const {
                                                     : QStringLiteral(" AND state <> ?");
     w.values << static_cast<int>(RecordState::Exported);
   }
+  if (filter.office) {
+    w.sql += QStringLiteral(" AND office = ?");
+    w.values << *filter.office;
+  }
   if (!filter.text.isEmpty()) {
     const QString pattern = likePattern(filter.text.toStdU16String());
     w.tooLong = pattern.toUtf8().size() > kLikePatternBytes;
@@ -159,7 +164,8 @@ std::vector<LedgerRow> Ledger::rows(const Filter& filter, const Sort& sort, qint
                       query.value(8).toString(),
                       query.value(9).toString(),
                       query.value(10).toString(),
-                      static_cast<RecordState>(query.value(11).toInt())});
+                      static_cast<RecordState>(query.value(11).toInt()),
+                      query.value(12).toString()});
   } catch (const SqlError& e) {
     unreadable(e.reason());
   }
@@ -184,14 +190,35 @@ LedgerRecord Ledger::record(qint64 id) const {
   }
 }
 
+std::vector<QString> Ledger::offices() const {
+  ensureOpen();
+  std::vector<QString> names;
+  try {
+    QSqlQuery query = exec(QSqlDatabase::database(connection_, false),
+                           QStringLiteral("SELECT DISTINCT office FROM records ORDER BY office"));
+    while (query.next()) names.push_back(query.value(0).toString());
+  } catch (const SqlError& e) {
+    unreadable(e.reason());
+  }
+  return names;
+}
+
 void Ledger::remove(qint64 id) {
   if (openFailure_)
     throw storeError(StoreError::RecordNotDeleted, QDir::toNativeSeparators(path_), *openFailure_);
   const QSqlDatabase db = QSqlDatabase::database(connection_, false);
   try {
     Transaction transaction(db);
+    QSqlQuery found = exec(db, QStringLiteral("SELECT uuid, office FROM records WHERE id = ?"), {id});
+    if (!found.next()) return;
+    const QString uuid = found.value(0).toString();
+    const QString office = found.value(1).toString();
+    if (office != thisOffice()) throw storeError(StoreError::RecordOfAnotherOffice, office);
+    exec(db, QStringLiteral("DELETE FROM unsent_records WHERE record_id = ?"), {id});
     exec(db, QStringLiteral("DELETE FROM record_fields WHERE record_id = ?"), {id});
     exec(db, QStringLiteral("DELETE FROM records WHERE id = ?"), {id});
+    // The deletion travels even when the record has not: a send may have reached the server already.
+    exec(db, QStringLiteral("INSERT INTO deletions (uuid, office, sent) VALUES (?, ?, 0)"), {uuid, office});
     transaction.commit();
   } catch (const SqlError& e) {
     throw storeError(StoreError::RecordNotDeleted, QDir::toNativeSeparators(path_), e.reason());

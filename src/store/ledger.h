@@ -8,7 +8,8 @@
 //
 // A list is read against a fixed newest record (lastId), so that its pages agree with its totals
 // while other runs keep recording. Every failure raises QuenbyError: LedgerUnreadable,
-// RecordNotDeleted.
+// RecordNotDeleted,
+// RecordOfAnotherOffice.
 
 #include <QString>
 #include <optional>
@@ -40,7 +41,10 @@ class Ledger {
                               int limit) const;
   // A record with every field as kept.
   LedgerRecord record(qint64 id) const;
-  // Deletes a record; one already gone is no error.
+  // The names of the offices whose records are here, sorted.
+  std::vector<QString> offices() const;
+  // Deletes a record of this office (office.h), and sends its deletion to the other offices; one
+  // already gone is no error. Another office's record raises RecordOfAnotherOffice.
   void remove(qint64 id);
 
   const QString& path() const { return path_; }

@@ -31,6 +31,7 @@ struct LedgerRow {
   QString volume;
   QString amount;
   RecordState state = RecordState::Exported;
+  QString office;  // the office that made the record
 };
 
 // A cell as shown: the time in local time ("2024-03-31 23:59"), a header line as
@@ -48,6 +49,8 @@ struct Filter {
   // Exported: the bills exported; Draft: every draft, those kept from runs no start brought back
   // included; nothing: every record.
   std::optional<RecordState> state;
+  // The records of this office alone (its name, as Ledger::offices gives it); nothing: every office's.
+  std::optional<QString> office;
 };
 
 // Instants in milliseconds since the epoch: the first of `from`, and the first after `to`.

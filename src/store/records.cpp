@@ -3,9 +3,11 @@
 #include <QDataStream>
 #include <QIODevice>
 #include <QSqlQuery>
+#include <QUuid>
 #include <QVariant>
 #include <mutex>
 
+#include "store/office.h"
 #include "store/searchable.h"
 #include "store/sql.h"
 
@@ -107,22 +109,71 @@ RecordColumns columnsOf(const SheetState& state) {
           empty};
 }
 
-qint64 insertRecord(const QSqlDatabase& db, const LedgerRecord& record) {
+namespace {
+
+qint64 insertAs(const QSqlDatabase& db, const LedgerRecord& record, const QString& uuid,
+                const QString& office) {
   const RecordColumns c = columnsOf(record.sheet);
-  QSqlQuery insert =
-      exec(db,
-           QStringLiteral("INSERT INTO records (at_ms, sheet, worksheet, state, buyer_caption, buyer_text, "
-                          "seller_caption, seller_text, species, pieces, pieces_units, pieces_scale, volume, "
-                          "volume_units, volume_scale, amount, amount_units, amount_scale, search) "
-                          "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"),
-           {record.atMs, QString::fromStdString(record.sheet.key), c.worksheet,
-            static_cast<int>(record.state), c.buyer.caption, c.buyer.text, c.seller.caption, c.seller.text,
-            c.species, c.pieces.text, unitsOf(c.pieces), scaleOf(c.pieces), c.volume.text, unitsOf(c.volume),
-            scaleOf(c.volume), c.amount.text, unitsOf(c.amount), scaleOf(c.amount), c.search});
+  QSqlQuery insert = exec(
+      db,
+      QStringLiteral("INSERT INTO records (at_ms, sheet, worksheet, state, buyer_caption, buyer_text, "
+                     "seller_caption, seller_text, species, pieces, pieces_units, pieces_scale, volume, "
+                     "volume_units, volume_scale, amount, amount_units, amount_scale, search, uuid, office) "
+                     "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"),
+      {record.atMs,       QString::fromStdString(record.sheet.key),
+       c.worksheet,       static_cast<int>(record.state),
+       c.buyer.caption,   c.buyer.text,
+       c.seller.caption,  c.seller.text,
+       c.species,         c.pieces.text,
+       unitsOf(c.pieces), scaleOf(c.pieces),
+       c.volume.text,     unitsOf(c.volume),
+       scaleOf(c.volume), c.amount.text,
+       unitsOf(c.amount), scaleOf(c.amount),
+       c.search,          uuid,
+       notNull(office)});
   const qint64 id = insert.lastInsertId().toLongLong();
   exec(db, QStringLiteral("INSERT INTO record_fields (record_id, fields) VALUES (?, ?)"),
        {id, packFields(record.sheet.fields)});
   return id;
+}
+
+}  // namespace
+
+qint64 insertRecord(const QSqlDatabase& db, const LedgerRecord& record) {
+  const qint64 id = insertAs(db, record, QUuid::createUuid().toString(QUuid::WithoutBraces), thisOffice());
+  exec(db, QStringLiteral("INSERT INTO unsent_records (record_id) VALUES (?)"), {id});
+  return id;
+}
+
+std::optional<qint64> insertTravelled(const QSqlDatabase& db, const LedgerRecord& record, const QString& uuid,
+                                      const QString& office) {
+  if (scalar(db, QStringLiteral("SELECT 1 FROM records WHERE uuid = ?"), {uuid}).isValid())
+    return std::nullopt;
+  if (scalar(db, QStringLiteral("SELECT 1 FROM deletions WHERE uuid = ? AND office = ?"), {uuid, office})
+          .isValid())
+    return std::nullopt;
+  return insertAs(db, record, uuid, office);
+}
+
+void giveRecordsIdentity(const QSqlDatabase& db) {
+  std::vector<qint64> ids;
+  {
+    QSqlQuery query = exec(db, QStringLiteral("SELECT id FROM records"));
+    while (query.next()) ids.push_back(query.value(0).toLongLong());
+  }
+  QSqlQuery update(db);
+  if (!update.prepare(QStringLiteral("UPDATE records SET uuid = ?, office = ? WHERE id = ?")))
+    raise(update.lastError());
+  const QString office = thisOffice();
+  for (const qint64 id : ids) {
+    update.bindValue(0, QUuid::createUuid().toString(QUuid::WithoutBraces));
+    update.bindValue(1, office);
+    update.bindValue(2, id);
+    if (!update.exec()) raise(update.lastError());
+  }
+  exec(db, QStringLiteral("INSERT INTO unsent_records (record_id) SELECT id FROM records"));
+  exec(db, QStringLiteral("CREATE UNIQUE INDEX records_by_uuid ON records (uuid)"));
+  exec(db, QStringLiteral("CREATE INDEX records_by_office ON records (office, at_ms)"));
 }
 
 void rewriteSearchForms(const QSqlDatabase& db) {

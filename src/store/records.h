@@ -63,8 +63,19 @@ void knowCalculators(const std::vector<const CalculatorSpec*>& calculators);
 // as the worksheet and nothing else.
 RecordColumns columnsOf(const SheetState& state);
 
-// Adds `record` inside the caller's transaction; returns its id. Throws SqlError.
+// Adds `record` inside the caller's transaction as a new record of this office (office.h), with a
+// new UUID, waiting to be sent to the yard's server; returns its id. Throws SqlError.
 qint64 insertRecord(const QSqlDatabase& db, const LedgerRecord& record);
+
+// Adds a record made elsewhere (or here, before this store existed) as it travelled: its own UUID
+// and office, nothing to send. Returns its id, or nothing when a record of that UUID is here
+// already or its office deleted it. Inside the caller's transaction; throws SqlError.
+std::optional<qint64> insertTravelled(const QSqlDatabase& db, const LedgerRecord& record, const QString& uuid,
+                                      const QString& office);
+
+// Gives every record its UUID and this office's name, and puts it among those to send, inside the
+// caller's transaction (a migration). Throws SqlError.
+void giveRecordsIdentity(const QSqlDatabase& db);
 
 // Writes the search form of every record anew from its kept fields, inside the caller's
 // transaction (a migration); a record whose fields cannot be read keeps its form. Throws SqlError.

@@ -57,6 +57,23 @@ const std::vector<Migration>& migrations() {
        }},
       // The search form folds the case of Latin letters: every record's is written anew.
       {3, {}, rewriteSearchForms},
+      // Records that travel between the yard's offices.
+      {4,
+       {
+           QStringLiteral("ALTER TABLE records ADD COLUMN uuid TEXT NOT NULL DEFAULT ''"),
+           QStringLiteral("ALTER TABLE records ADD COLUMN office TEXT NOT NULL DEFAULT ''"),
+           QStringLiteral("CREATE TABLE unsent_records ("
+                          " record_id INTEGER PRIMARY KEY REFERENCES records (id) ON DELETE CASCADE)"),
+           QStringLiteral("CREATE TABLE deletions ("
+                          " uuid TEXT PRIMARY KEY,"
+                          " office TEXT NOT NULL,"
+                          " sent INTEGER NOT NULL)"),
+           QStringLiteral("CREATE TABLE yard_cursor ("
+                          " id INTEGER PRIMARY KEY CHECK (id = 1),"
+                          " after_xid TEXT NOT NULL,"
+                          " after_seq INTEGER NOT NULL)"),
+       },
+       giveRecordsIdentity},
   };
   return kMigrations;
 }

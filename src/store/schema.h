@@ -22,6 +22,16 @@
 //
 // Version 3: no change of tables; each record's search form is written anew from its kept fields
 // (rewriteSearchForms, records.h), now that the form folds the case of Latin letters.
+//
+// Version 4, records that travel between the offices of a yard (travel.h):
+//   records         gain `uuid` (given when the record is made, unique) and `office` (the office
+//                   that made it); the records already there get theirs (giveRecordsIdentity): a
+//                   new UUID each and this office's name, and all wait to be sent.
+//   unsent_records  this office's records the yard's server has not acknowledged yet.
+//   deletions       every deletion known here, this office's and the others': the record's uuid,
+//                   its office, and whether the server acknowledged it (`sent`, 1 for fetched ones).
+//   yard_cursor     one row: the server's last row fetched, by its transaction id and sequence
+//                   number; every row before it in that order is here.
 
 #include <QSqlDatabase>
 #include <QString>

@@ -43,6 +43,7 @@ void Store::markUserExit(const std::vector<LedgerRecord>& drafts) {
         return true;
       },
       StoreError::SaveFailed);
+  if (!drafts.empty()) recordsWritten();
 }
 
 namespace {
@@ -73,14 +74,16 @@ void Store::record(const LedgerRecord& record) {
   const std::optional<QString> failure = writer_->call<std::optional<QString>>(
       [&record, &writer](Runs& runs) { return insertWaiting(runs, writer, record); },
       StoreError::RecordFailed);
+  if (!failure) recordsWritten();
   if (failure) throw storeError(StoreError::RecordFailed, where, *failure);
 }
 
 void Store::recordSoon(const LedgerRecord& record, std::function<void(std::optional<QuenbyError>)> done) {
   const QString where = QDir::toNativeSeparators(path_);
   if (!isOpen()) return done(storeError(StoreError::RecordFailed, where, writer_->closedReason()));
-  writer_->later([record, done = std::move(done), where, &writer = *writer_](Runs& runs) {
+  writer_->later([this, record, done = std::move(done), where, &writer = *writer_](Runs& runs) {
     const std::optional<QString> failure = insertWaiting(runs, writer, record);
+    if (!failure) recordsWritten();
     done(failure ? std::optional(storeError(StoreError::RecordFailed, where, *failure)) : std::nullopt);
   });
 }
@@ -129,6 +132,7 @@ void Store::keepAsDrafts(qint64 runId, const std::vector<LedgerRecord>& drafts) 
         return true;
       },
       StoreError::SaveFailed);
+  if (!drafts.empty()) recordsWritten();
 }
 
 std::optional<QuenbyError> Store::takeError() { return writer_->takeError(); }
@@ -141,6 +145,24 @@ void Store::setBeforeCommit(std::function<void()> hook) {
         return true;
       },
       StoreError::SaveFailed);
+}
+
+}  // namespace quenby::store
+
+namespace quenby::store {
+
+void Store::setRecordsWritten(std::function<void()> hook) {
+  const std::lock_guard lock(hookMutex_);
+  recordsWritten_ = std::move(hook);
+}
+
+void Store::recordsWritten() {
+  std::function<void()> hook;
+  {
+    const std::lock_guard lock(hookMutex_);
+    hook = recordsWritten_;
+  }
+  if (hook) hook();
 }
 
 }  // namespace quenby::store

@@ -16,6 +16,7 @@
 #include <chrono>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <optional>
 
 #include "calc/error.h"
@@ -95,8 +96,16 @@ class Store {
 
   // Runs on the writer thread inside each save's transaction, just before the commit.
   void setBeforeCommit(std::function<void()> hook);
+  // Runs on the writer thread after each commit that added records to the ledger (the yard's
+  // sync is woken so, to send them at once). Set before records are written; may be empty.
+  void setRecordsWritten(std::function<void()> hook);
 
  private:
+  void recordsWritten();
+
+  // Before the writer, which may run the hook until it ends.
+  std::mutex hookMutex_;
+  std::function<void()> recordsWritten_;
   QString runId_;
   QString path_;
   std::unique_ptr<Writer> writer_;

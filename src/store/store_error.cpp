@@ -39,6 +39,9 @@ QuenbyError storeError(StoreError code, const QString& where, const QString& rea
     case StoreError::RecordNotDeleted:
       text = QStringLiteral("无法从“%1”中删除这条账单记录%2。");
       break;
+    case StoreError::RecordOfAnotherOffice:
+      text = QStringLiteral("这条账单记录由办公室“%1”建立，只能在那里删除%2。");
+      break;
     case StoreError::CsvNotWritten:
       text = QStringLiteral("无法把账单记录写入文件“%1”%2。");
       break;

@@ -117,7 +117,7 @@ TEST_F(LedgerTest, TheSearchFindsWhatItSaysAndNothingElse) {
   };
   Ledger ledger(path());
   for (const Row& row : rows) {
-    const Filter filter{QString::fromStdU16String(row.term), {}, {}, {}};
+    const Filter filter{QString::fromStdU16String(row.term), {}, {}, {}, {}};
     EXPECT_EQ(shown(ledger, filter), row.found) << row.what;
     EXPECT_EQ(ledger.totals(filter, ledger.lastId()).rows, static_cast<qint64>(row.found.size())) << row.what;
   }
@@ -135,16 +135,23 @@ TEST_F(LedgerTest, AStoreOfTheSecondVersionHasItsSearchFormsWrittenAnew) {
       if (m.version <= 2)
         for (const QString& statement : m.statements) exec(db, statement);
     exec(db, QStringLiteral("PRAGMA user_version = 2"));
-    insertRecord(db, record(kSawnTimber, 1, {{"Text10", -1, u"Zhang Wei"}, {"Text13", -1, u"Ｌｉ"}}));
-    // The form as the second version wrote it: the five header texts as typed, one line each.
-    exec(db, QStringLiteral("UPDATE records SET search = ?"), {QStringLiteral("Zhang Wei\n\nＬｉ\n\n")});
+    // The record as the second version wrote it, its search form the five header texts as typed.
+    exec(db,
+         QStringLiteral(
+             "INSERT INTO records (id, at_ms, sheet, worksheet, state, buyer_caption, buyer_text,"
+             " seller_caption, seller_text, species, pieces, pieces_scale, volume, volume_scale, amount,"
+             " amount_scale, search) VALUES (1, 1, ?, '锯材账单', 0, '', 'Zhang Wei', '', 'Ｌｉ', '', '', 0,"
+             " '', 0, '', 0, ?)"),
+         {QString::fromStdString(std::string(kSawnTimber)), QStringLiteral("Zhang Wei\n\nＬｉ\n\n")});
+    exec(db, QStringLiteral("INSERT INTO record_fields (record_id, fields) VALUES (1, ?)"),
+         {packFields({{"Text10", -1, u"Zhang Wei"}, {"Text13", -1, u"Ｌｉ"}})});
     db.close();
   }
   QSqlDatabase::removeDatabase(QStringLiteral("version2"));
   { Store store(path()); }
   Ledger ledger(path());
   for (const char16_t* term : {u"zhang", u"ｌｉ", u"Zhang"})
-    EXPECT_EQ(shown(ledger, {QString::fromStdU16String(term), {}, {}, {}}), std::set<qint64>{1})
+    EXPECT_EQ(shown(ledger, {QString::fromStdU16String(term), {}, {}, {}, {}}), std::set<qint64>{1})
         << QString::fromStdU16String(term).toStdString();
 }
 
@@ -182,7 +189,7 @@ TEST_F(LedgerTest, DateRangesAreLocalDaysAtMonthAndYearEnds) {
   Ledger ledger(path());
   for (const Row& row : rows) {
     const auto [from, to] = periodOf(row.period, row.today);
-    EXPECT_EQ(shown(ledger, {{}, from, to, {}}), row.found) << row.what;
+    EXPECT_EQ(shown(ledger, {{}, from, to, {}, {}}), row.found) << row.what;
   }
 }
 
@@ -204,12 +211,12 @@ TEST_F(LedgerTest, TotalsAreExactSumsOfTheTextsShownWithTheirDecimals) {
     store.markUserExit(records);
   }
   Ledger ledger(path());
-  const Totals many = ledger.totals({QStringLiteral("many"), {}, {}, {}}, ledger.lastId());
+  const Totals many = ledger.totals({QStringLiteral("many"), {}, {}, {}, {}}, ledger.lastId());
   EXPECT_EQ(many.rows, 100'000);
   EXPECT_EQ(shownSum(many.pieces), "100000");
   EXPECT_EQ(shownSum(many.volume), "100.000");
   EXPECT_EQ(shownSum(many.amount), "1000.00");
-  const Totals few = ledger.totals({QStringLiteral("few"), {}, {}, {}}, ledger.lastId());
+  const Totals few = ledger.totals({QStringLiteral("few"), {}, {}, {}, {}}, ledger.lastId());
   EXPECT_EQ(few.rows, 8);
   EXPECT_EQ(shownSum(few.pieces), "");
   EXPECT_EQ(shownSum(few.volume), "100000000001.3749");
@@ -239,7 +246,7 @@ TEST_F(LedgerTest, TheCsvFileHoldsTheRowsShownAsShownAndNoFormula) {
   Ledger ledger(path());
   const QString csv = scratch(QStringLiteral("账单记录.csv"));
   writeCsv(ledger, {}, Sort{Column::At, false}, ledger.lastId(), csv);
-  writeCsv(ledger, {QStringLiteral("木"), {}, {}, {}}, Sort{Column::At, false}, ledger.lastId(),
+  writeCsv(ledger, {QStringLiteral("木"), {}, {}, {}, {}}, Sort{Column::At, false}, ledger.lastId(),
            csv);  // replaces it
   QFile file(csv);
   ASSERT_TRUE(file.open(QIODevice::ReadOnly));
@@ -269,7 +276,7 @@ TEST_F(LedgerTest, TwoProcessesRecordingAtOnceLoseAndDoubleNothing) {
   Ledger ledger(path());
   EXPECT_EQ(ledger.totals({}, ledger.lastId()).rows, 3 * kEach);
   for (const char* tag : {"A", "B", "C"})
-    EXPECT_EQ(ledger.totals({QString::fromLatin1(tag), {}, {}, {}}, ledger.lastId()).rows, kEach) << tag;
+    EXPECT_EQ(ledger.totals({QString::fromLatin1(tag), {}, {}, {}, {}}, ledger.lastId()).rows, kEach) << tag;
 }
 
 TEST_F(LedgerTest, AStoreThatCannotBeWrittenOrReadSaysSo) {
