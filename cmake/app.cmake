@@ -32,7 +32,7 @@ if(TARGET quenby_office)
   )
   quenby_room_include(quenby_keeping keeping)
   set_target_properties(quenby_keeping PROPERTIES AUTOMOC ON)
-  target_link_libraries(quenby_keeping PUBLIC quenby_windows quenby_ledger quenby_store quenby_termination)
+  target_link_libraries(quenby_keeping PUBLIC quenby_windows quenby_ledger quenby_store quenby_yard quenby_termination)
 
   add_library(quenby_app STATIC
     src/app/setup.cpp
@@ -46,7 +46,7 @@ if(TARGET quenby_office)
   set_source_files_properties(src/app/desktop_services.cpp PROPERTIES
     COMPILE_DEFINITIONS QUENBY_OFFICE_MODULE_DIR="${QUENBY_OFFICE_MODULE_DIR}")
   set_target_properties(quenby_app PROPERTIES AUTOMOC ON)
-  target_link_libraries(quenby_app PUBLIC quenby_keeping quenby_office_loading quenby_windows quenby_termination)
+  target_link_libraries(quenby_app PUBLIC quenby_keeping quenby_office_loading quenby_windows quenby_yard quenby_termination)
   # The office host comes as a module when an office is first wanted: the program links no UNO.
   add_dependencies(quenby_app quenby_office_host)
 

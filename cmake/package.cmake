@@ -75,5 +75,5 @@ set(CPACK_STRIP_FILES ON)
 # Song-style font the sheets ask for, and xdg-utils, through which the bill and the web pages are
 # opened.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, qt6-translations-l10n, libqt6sql6-sqlite, libreoffice-calc, fonts-arphic-uming, xdg-utils")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, qt6-translations-l10n, libqt6sql6-sqlite, libqt6sql6-psql, libreoffice-calc, fonts-arphic-uming, xdg-utils")
 include(CPack)

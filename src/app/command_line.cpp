@@ -25,6 +25,9 @@ const std::vector<ProgramOption>& programOptions() {
       {{"h", "help"}, "显示本帮助并退出", &CommandLine::help},
       {{"v", "version"}, "显示版本号并退出", &CommandLine::version},
       {{"ledger"}, "只打开账单记录，重新打开一条记录时才显示计算窗口", &CommandLine::ledger},
+      {{"setup-server"},
+       "建立或升级堆场服务器上的表并退出；可在其后给出 PostgreSQL 连接串，默认用设置中 [yard] 的 server",
+       &CommandLine::setupServer},
   };
   return options;
 }
@@ -112,13 +115,16 @@ CommandLine readCommandLine(int argc, char* argv[]) {
                                  : QStringLiteral("未知选项 %1").arg(typed(arguments, unknown.first())));
     return result;
   }
-  if (!parser.positionalArguments().isEmpty()) {
-    result.exitStatus = refuse(QStringLiteral("多余的参数 %1").arg(parser.positionalArguments().first()));
-    return result;
-  }
   for (const ProgramOption& option : programOptions()) {
     result.*option.flag = parser.isSet(option.names.first());
   }
+  // --setup-server takes one connection string after it; nothing else takes an argument.
+  const QStringList positional = parser.positionalArguments();
+  if (positional.size() > (result.setupServer ? 1 : 0)) {
+    result.exitStatus = refuse(QStringLiteral("多余的参数 %1").arg(positional.last()));
+    return result;
+  }
+  if (result.setupServer && !positional.isEmpty()) result.server = positional.first();
   if (result.help) {
     print(stdout, helpText());
     result.exitStatus = 0;

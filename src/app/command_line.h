@@ -3,6 +3,7 @@
 // answer without a window and without a display. A mistake is refused with status 2; Qt's own
 // options (-platform, -display, -style, …) are let through for QApplication to take.
 
+#include <QString>
 #include <optional>
 
 namespace quenby::app {
@@ -11,6 +12,10 @@ struct CommandLine {
   bool help = false;     // -h, --help
   bool version = false;  // -v, --version
   bool ledger = false;   // --ledger: the ledger window alone
+  // --setup-server [connection]: creates or migrates the yard server's tables, with the connection
+  // given or the one of the settings ([yard] server=), and ends.
+  bool setupServer = false;
+  QString server;
   // Set when the command line has been answered or refused: the program ends with this status
   // and shows no window.
   std::optional<int> exitStatus;

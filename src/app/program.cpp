@@ -5,11 +5,23 @@
 #include "app/desktop_services.h"
 #include "app/setup.h"
 #include "office/termination.h"
+#include "store/office.h"
 
 namespace quenby::app {
 
+namespace {
+
+yard::YardSettings learnYardSettings() {
+  yard::YardSettings settings = yard::readYardSettings();
+  store::setThisOffice(settings.office);
+  return settings;
+}
+
+}  // namespace
+
 Program::Program(const CommandLine& commandLine)
     : ledgerAlone_(commandLine.ledger),
+      yardSettings_(learnYardSettings()),
       offices_(desktopOffices(officeSettings())),
       warmUp_(*offices_),
       calculators_(autosave_.withSaveBeforeExport(desktopExportServices(offices_)), openWebPage),
@@ -24,10 +36,17 @@ Program::Program(const CommandLine& commandLine)
   autosave_.setDraftsAtExit([this] { return records_.draftsAtExit(); });
   autosave_.setDraftsOfStranded(&SheetRecorder::draftsOfStranded);
   autosave_.keep(calculators_);
+  if (!yardSettings_.server.isEmpty()) {
+    yard_ = std::make_unique<yard::SyncNotifier>(yardSettings_.server, autosave_.store().path());
+    autosave_.store().setRecordsWritten([yard = yard_.get()] { yard->wake(); });
+  }
   if (ledgerAlone_) ledger_.open();
 }
 
-Program::~Program() = default;
+Program::~Program() {
+  // The store outlives the sync: it must not wake a sync that is gone.
+  autosave_.store().setRecordsWritten({});
+}
 
 int Program::run() { return app::run(calculators_, !ledgerAlone_); }
 

@@ -13,6 +13,8 @@
 #include "keeping/sheet_recorder.h"
 #include "office_loading/office_warm_up.h"
 #include "windows/calculators.h"
+#include "yard/sync_notifier.h"
+#include "yard/yard_settings.h"
 
 namespace quenby::app {
 
@@ -25,11 +27,16 @@ class Program {
   Program& operator=(const Program&) = delete;
 
   Calculators& calculators() { return calculators_; }
+  // The shared ledger's sync, for its status line and the records it fetches; null when no server
+  // is set.
+  yard::SyncNotifier* yard() { return yard_.get(); }
   // Shows the log tally window, or the ledger alone (--ledger), and runs until the program ends.
   int run();
 
  private:
   const bool ledgerAlone_;
+  // First: this office's name is told to the store before the store opens.
+  const yard::YardSettings yardSettings_;
   Autosave autosave_;  // outlives the windows, so that an end in order saves them
   // Ended after the windows: the office started ahead ends when the last of them goes.
   std::shared_ptr<OfficeSupply> offices_;
@@ -37,6 +44,7 @@ class Program {
   Calculators calculators_;
   SheetRecorder records_;  // every export recorded, the sheets' drafts kept at the user's exit
   LedgerAccess ledger_;
+  std::unique_ptr<yard::SyncNotifier> yard_;  // ended first, within a second
 };
 
 }  // namespace quenby::app

@@ -47,7 +47,7 @@ diff -u "$work/expected" "$work/files" >"$work/files.diff" || fail "file list: $
 depends=$(dpkg-deb -f "$deb" Depends)
 echo "Depends: $depends"
 names=$(tr ',' '\n' <<<"$depends" | sed -E 's/^ +//; s/ .*//')
-for needed in libqt6widgets6 qt6-qpa-plugins qt6-translations-l10n libqt6sql6-sqlite libreoffice-calc fonts-arphic-uming xdg-utils; do
+for needed in libqt6widgets6 qt6-qpa-plugins qt6-translations-l10n libqt6sql6-sqlite libqt6sql6-psql libreoffice-calc fonts-arphic-uming xdg-utils; do
   grep -qx "$needed" <<<"$names" || fail "Depends lacks $needed"
 done
 
