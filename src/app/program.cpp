@@ -37,7 +37,8 @@ Program::Program(const CommandLine& commandLine)
   autosave_.setDraftsOfStranded(&SheetRecorder::draftsOfStranded);
   autosave_.keep(calculators_);
   if (!yardSettings_.server.isEmpty()) {
-    yard_ = std::make_unique<yard::SyncNotifier>(yardSettings_.server, autosave_.store().path());
+    yard_ = std::make_unique<yard::SyncNotifier>(yardSettings_.server, autosave_.store().path(),
+                                                 store::thisOffice());
     autosave_.store().setRecordsWritten([yard = yard_.get()] { yard->wake(); });
   }
   if (ledgerAlone_) ledger_.open();

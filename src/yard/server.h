@@ -33,6 +33,7 @@ enum class Failure {
   NewerSchema,   // the server's tables were made by a newer Quenby: left alone
   ServerFailed,  // a statement failed on the server (a missing grant, say)
   LocalStore,    // this office's store cannot be read or written
+  OtherRole,     // the server role is not this office's name: its records would carry two names
 };
 
 class ServerError : public std::runtime_error {

@@ -41,20 +41,26 @@ QString statusLine(const SyncStatus& status) {
     case Failure::LocalStore:
       cause = QStringLiteral("无法读写本机的账单记录") + why;
       break;
+    case Failure::OtherRole:
+      cause =
+          QStringLiteral("登录服务器的角色与本机的办公室名称不同，请在设置 [yard] 中写 office=角色名") + why;
+      break;
   }
   if (status.pending == 0) return QStringLiteral("未同步：") + cause;
   return QStringLiteral("%1 条账单待上传：").arg(status.pending) + cause;
 }
 
 struct Sync::Shared {
-  Shared(QString server, QString storePath, SyncEvents events, SyncTiming timing)
+  Shared(QString server, QString storePath, QString office, SyncEvents events, SyncTiming timing)
       : server(std::move(server)),
         storePath(std::move(storePath)),
+        office(std::move(office)),
         events(std::move(events)),
         timing(timing) {}
 
   const QString server;
   const QString storePath;
+  const QString office;
   const SyncEvents events;
   const SyncTiming timing;
 
@@ -101,6 +107,9 @@ SyncStatus round(Sync::Shared& shared, Connections& c, SyncStatus status, bool& 
     if (!c.server) {
       auto server = std::make_unique<Server>(shared.server);
       server->checkSchema();
+      const QString role = server->role();
+      if (role != shared.office)
+        throw ServerError(Failure::OtherRole, QStringLiteral("角色 %1，办公室 %2").arg(role, shared.office));
       c.server = std::move(server);
     }
     for (;;) {
@@ -159,8 +168,9 @@ void run(const std::shared_ptr<Sync::Shared>& shared) {
 
 }  // namespace
 
-Sync::Sync(QString server, QString storePath, SyncEvents events, SyncTiming timing)
-    : shared_(std::make_shared<Shared>(std::move(server), std::move(storePath), std::move(events), timing)) {
+Sync::Sync(QString server, QString storePath, QString office, SyncEvents events, SyncTiming timing)
+    : shared_(std::make_shared<Shared>(std::move(server), std::move(storePath), std::move(office),
+                                       std::move(events), timing)) {
   std::thread([shared = shared_] { run(shared); }).detach();
 }
 

@@ -31,7 +31,7 @@ struct SyncStatus {
 
 // "已同步 14:05" (local time), "正在连接服务器…" before the first round, or on a failure
 // "3 条账单待上传：无法连接服务器（<reason>）" and the like, naming a wrong password, a missing
-// database, missing or newer tables.
+// database, missing or newer tables, a role that is not this office's name.
 QString statusLine(const SyncStatus& status);
 
 struct SyncEvents {
@@ -52,8 +52,9 @@ struct SyncTiming {
 
 class Sync {
  public:
-  // Starts the thread for `server` and the store at `storePath` (made by the program's Store).
-  Sync(QString server, QString storePath, SyncEvents events, SyncTiming timing = {});
+  // Starts the thread for `server` and the store at `storePath` (made by the program's Store), for
+  // the office `office` (store::thisOffice()), whose server role must bear that name.
+  Sync(QString server, QString storePath, QString office, SyncEvents events, SyncTiming timing = {});
   // Ends the thread, waiting at most timing.exitWait: a thread still held by the network is left
   // to end with the process (what was not sent goes at the next start). No event is called after.
   ~Sync();

@@ -4,7 +4,8 @@
 
 namespace quenby::yard {
 
-SyncNotifier::SyncNotifier(const QString& server, const QString& storePath, QObject* parent)
+SyncNotifier::SyncNotifier(const QString& server, const QString& storePath, const QString& office,
+                           QObject* parent)
     : QObject(parent) {
   SyncEvents events;
   events.statusChanged = [this](const SyncStatus& status) {
@@ -15,7 +16,7 @@ SyncNotifier::SyncNotifier(const QString& server, const QString& storePath, QObj
     QMetaObject::invokeMethod(
         this, [this] { emit recordsFetched(); }, Qt::QueuedConnection);
   };
-  sync_ = std::make_unique<Sync>(server, storePath, std::move(events));
+  sync_ = std::make_unique<Sync>(server, storePath, office, std::move(events));
 }
 
 SyncNotifier::~SyncNotifier() = default;

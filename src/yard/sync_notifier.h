@@ -15,8 +15,10 @@ class SyncNotifier : public QObject {
   Q_OBJECT
 
  public:
-  // Starts the sync of the store at `storePath` with `server` (a libpq connection string).
-  SyncNotifier(const QString& server, const QString& storePath, QObject* parent = nullptr);
+  // Starts the sync of the store at `storePath` with `server` (a libpq connection string), for
+  // the office `office`.
+  SyncNotifier(const QString& server, const QString& storePath, const QString& office,
+               QObject* parent = nullptr);
   // Ends the sync within a second; no signal comes after.
   ~SyncNotifier() override;
 
