@@ -36,7 +36,8 @@ Program::Program(const CommandLine& commandLine)
   autosave_.setDraftsAtExit([this] { return records_.draftsAtExit(); });
   autosave_.setDraftsOfStranded(&SheetRecorder::draftsOfStranded);
   autosave_.keep(calculators_);
-  if (!yardSettings_.server.isEmpty()) {
+  // A store that cannot be written (or a newer Quenby's) has nothing to send and nowhere to fetch to.
+  if (!yardSettings_.server.isEmpty() && autosave_.store().isOpen()) {
     yard_ = std::make_unique<yard::SyncNotifier>(yardSettings_.server, autosave_.store().path(),
                                                  store::thisOffice());
     autosave_.store().setRecordsWritten([yard = yard_.get()] { yard->wake(); });

@@ -1,0 +1,415 @@
+// The shared ledger on a real PostgreSQL server with two offices, office_a and office_b, each a
+// store of its own: records made with and without the server arrive in both once; a server
+// stopped during a send and a sender killed between the server's commit and its own mark lose and
+// double nothing; deletions travel and only the office's own; texts arrive as typed; a wrong
+// password, a missing database and a newer server schema are told; the fetch skips no row of
+// transactions that commit out of order.
+#include <gtest/gtest.h>
+
+#include <QProcess>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QTemporaryDir>
+#include <QUuid>
+#include <chrono>
+#include <future>
+#include <map>
+#include <thread>
+
+#include "../store/sample.h"
+#include "store/ledger.h"
+#include "store/office.h"
+#include "store/store.h"
+#include "store/store_error.h"
+#include "store/travel.h"
+#include "support/postgres_server.h"
+#include "yard/server.h"
+#include "yard/sync.h"
+
+namespace quenby::yard::testing {
+namespace {
+
+using quenby::testing::PostgresServer;
+using store::Ledger;
+using store::LedgerRecord;
+using store::LedgerRow;
+using store::Store;
+using namespace std::chrono_literals;
+
+const QString kA = QStringLiteral("office_a");
+const QString kB = QStringLiteral("office_b");
+
+// A raw connection to the server, for what no office's Quenby would do.
+class Raw {
+ public:
+  explicit Raw(const QString& connection)
+      : name_(QStringLiteral("raw-") + QUuid::createUuid().toString(QUuid::WithoutBraces)) {
+    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), name_);
+    db.setConnectOptions(connection);
+    EXPECT_TRUE(db.open()) << db.lastError().text().toStdString();
+  }
+  ~Raw() {
+    QSqlDatabase::database(name_, false).close();
+    QSqlDatabase::removeDatabase(name_);
+  }
+  // Runs `sql`; the error's text, empty on success.
+  QString exec(const QString& sql) {
+    QSqlQuery query(QSqlDatabase::database(name_, false));
+    return query.exec(sql) ? QString() : query.lastError().databaseText();
+  }
+  QVariant scalar(const QString& sql) {
+    QSqlQuery query(QSqlDatabase::database(name_, false));
+    if (!query.exec(sql) || !query.next()) return {};
+    return query.value(0);
+  }
+
+ private:
+  QString name_;
+};
+
+class YardTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (const QString why = PostgresServer::unavailable(); !why.isEmpty()) GTEST_SKIP() << why.toStdString();
+    server_ = std::make_unique<PostgresServer>(QStringList{kA, kB});
+    { Server(server_->admin()).setUp(); }
+    // The README's grants.
+    server_->run(QStringLiteral("GRANT SELECT, INSERT ON quenby_entries TO office_a, office_b"));
+    server_->run(QStringLiteral("GRANT SELECT ON quenby_schema TO office_a, office_b"));
+  }
+
+  QString storeOf(const QString& office) const {
+    return dir_.filePath(office + QStringLiteral("/quenby.sqlite"));
+  }
+
+  // A sawn-timber record whose buyer is `tag`, made in `office`'s store.
+  void make(Store& store, const QString& office, const std::u16string& tag) {
+    store::setThisOffice(office);
+    store.record(store::testing::record(store::kSawnTimber, 1, {{"Text10", -1, tag}}));
+  }
+
+  std::unique_ptr<Sync> sync(const QString& office, SyncEvents events = {}, int batch = 200) {
+    SyncTiming timing;
+    timing.poll = 100ms;
+    timing.firstRetry = 100ms;
+    timing.longestRetry = 400ms;
+    timing.batch = batch;
+    return std::make_unique<Sync>(server_->connection(office), storeOf(office), office, std::move(events),
+                                  timing);
+  }
+
+  // Every record of `office`'s ledger: its buyer's text and its office.
+  std::multimap<QString, QString> ledgerOf(const QString& office) const {
+    const Ledger ledger(storeOf(office));
+    std::multimap<QString, QString> rows;
+    for (const LedgerRow& row : ledger.rows({}, {}, ledger.lastId(), 0, 100'000))
+      rows.emplace(row.buyer.text, row.office);
+    return rows;
+  }
+
+  qint64 onServer(const QString& where = QStringLiteral("true")) const {
+    Raw raw(server_->admin());
+    return raw.scalar(QStringLiteral("SELECT COUNT(*) FROM quenby_entries WHERE ") + where).toLongLong();
+  }
+
+  static bool eventually(const std::function<bool()>& done, std::chrono::milliseconds limit = 15s) {
+    const auto until = std::chrono::steady_clock::now() + limit;
+    while (!done()) {
+      if (std::chrono::steady_clock::now() > until) return false;
+      std::this_thread::sleep_for(50ms);
+    }
+    return true;
+  }
+
+  std::unique_ptr<PostgresServer> server_;
+  QTemporaryDir dir_;
+};
+
+using Rows = std::multimap<QString, QString>;
+
+// Catches: a record made while the office is off the server never sent, one never fetched, one
+// fetched twice (a cursor that reads again), an office's own records coming back as doubles.
+TEST_F(YardTest, RecordsMadeInEitherOfficeWithAndWithoutTheServerArriveInBothOnce) {
+  Store a(storeOf(kA));
+  Store b(storeOf(kB));
+  make(a, kA, u"a1");  // no sync running yet
+  make(b, kB, u"b1");
+  {
+    auto syncA = sync(kA);
+    auto syncB = sync(kB);
+    make(a, kA, u"a2");
+    make(b, kB, u"b2");
+    server_->stop();
+    make(a, kA, u"a3");  // the server down
+    ASSERT_TRUE(eventually([&] { return syncA->status().failure == Failure::Unreachable; }));
+    EXPECT_TRUE(statusLine(syncA->status()).contains(QStringLiteral("无法连接服务器")))
+        << statusLine(syncA->status()).toStdString();
+    server_->start();
+    const Rows all{{"a1", kA}, {"a2", kA}, {"a3", kA}, {"b1", kB}, {"b2", kB}};
+    ASSERT_TRUE(eventually([&] { return ledgerOf(kA) == all && ledgerOf(kB) == all; }));
+    ASSERT_TRUE(
+        eventually([&] { return syncA->status().pending == 0 && syncB->status().failure == Failure::None; }));
+    EXPECT_TRUE(statusLine(syncA->status()).startsWith(QStringLiteral("已同步 ")))
+        << statusLine(syncA->status()).toStdString();
+  }
+  make(b, kB, u"b3");  // sync off
+  {
+    auto syncA = sync(kA);
+    auto syncB = sync(kB);
+    const Rows all{{"a1", kA}, {"a2", kA}, {"a3", kA}, {"b1", kB}, {"b2", kB}, {"b3", kB}};
+    ASSERT_TRUE(eventually([&] { return ledgerOf(kA) == all && ledgerOf(kB) == all; }));
+    std::this_thread::sleep_for(500ms);  // rounds more: nothing comes twice
+    EXPECT_EQ(ledgerOf(kA), all);
+    EXPECT_EQ(ledgerOf(kB), all);
+  }
+  EXPECT_EQ(onServer(), 6);
+}
+
+// Catches: a batch marked sent although its transaction did not commit, a sync that gives up or
+// spins on a server that goes away in the middle of a send.
+TEST_F(YardTest, TheServerStoppedAndStartedDuringASendLosesAndDoublesNothing) {
+  Store a(storeOf(kA));
+  constexpr int kCount = 300;
+  for (int i = 0; i < kCount; ++i) make(a, kA, u"r" + std::u16string(QString::number(i).toStdU16String()));
+  std::promise<void> firstCommit;
+  std::atomic<bool> told{false};
+  SyncEvents events;
+  events.afterServerCommit = [&] {
+    if (!told.exchange(true)) firstCommit.set_value();
+  };
+  auto syncA = sync(kA, std::move(events), 10);
+  ASSERT_EQ(firstCommit.get_future().wait_for(15s), std::future_status::ready);
+  server_->stop();
+  server_->start();
+  ASSERT_TRUE(
+      eventually([&] { return syncA->status().pending == 0 && syncA->status().failure == Failure::None; }));
+  EXPECT_EQ(onServer(), kCount);
+  EXPECT_EQ(onServer(QStringLiteral("office = 'office_a'")), kCount);
+  Store b(storeOf(kB));
+  ASSERT_TRUE(b.isOpen());
+  auto syncB = sync(kB);
+  ASSERT_TRUE(eventually([&] { return ledgerOf(kB).size() == kCount; }));
+  std::this_thread::sleep_for(300ms);
+  EXPECT_EQ(ledgerOf(kB).size(), kCount);
+  EXPECT_EQ(ledgerOf(kA).size(), kCount);
+}
+
+// Catches: a batch marked sent before the server's commit (lost on a kill), and one sent again
+// after a kill that the server keeps twice.
+TEST_F(YardTest, ASendKilledBetweenTheServersCommitAndTheLocalMarkLosesAndDoublesNothing) {
+  {
+    Store a(storeOf(kA));
+    for (const char16_t* tag : {u"k1", u"k2", u"k3"}) make(a, kA, tag);
+  }
+  QProcess driver;
+  driver.start(QStringLiteral(YARD_DRIVER), {server_->connection(kA), storeOf(kA), kA});
+  ASSERT_TRUE(driver.waitForFinished(20'000));
+  EXPECT_EQ(driver.exitStatus(), QProcess::CrashExit);
+  EXPECT_TRUE(driver.readAllStandardOutput().contains("committed"));
+  EXPECT_EQ(onServer(), 3);
+  EXPECT_EQ(store::Travel(storeOf(kA)).pending(), 3);  // committed there, not yet marked here
+
+  auto syncA = sync(kA);
+  ASSERT_TRUE(eventually([&] { return syncA->status().pending == 0 && syncA->status().lastSynced; }));
+  EXPECT_EQ(onServer(), 3);
+  Store b(storeOf(kB));
+  ASSERT_TRUE(b.isOpen());
+  auto syncB = sync(kB);
+  const Rows all{{"k1", kA}, {"k2", kA}, {"k3", kA}};
+  ASSERT_TRUE(eventually([&] { return ledgerOf(kB) == all; }));
+  EXPECT_EQ(ledgerOf(kA), all);
+}
+
+// Catches: a deletion that stays local, another office's record deleted here or through the
+// server (a forged deletion), a row whose office is taken from the sender's row.
+TEST_F(YardTest, ADeletionTravelsAndOnlyTheOfficesOwnRecordsCanBeDeleted) {
+  Store a(storeOf(kA));
+  Store b(storeOf(kB));
+  make(a, kA, u"kept");
+  make(a, kA, u"gone");
+  make(b, kB, u"theirs");
+  auto syncA = sync(kA);
+  auto syncB = sync(kB);
+  const Rows all{{"gone", kA}, {"kept", kA}, {"theirs", kB}};
+  ASSERT_TRUE(eventually([&] { return ledgerOf(kA) == all && ledgerOf(kB) == all; }));
+
+  const auto idOf = [&](const QString& office, const QString& buyer) {
+    const Ledger ledger(storeOf(office));
+    for (const LedgerRow& row : ledger.rows({}, {}, ledger.lastId(), 0, 100))
+      if (row.buyer.text == buyer) return row.id;
+    return qint64{0};
+  };
+  {
+    store::setThisOffice(kB);
+    Ledger ledger(storeOf(kB));
+    try {
+      ledger.remove(idOf(kB, QStringLiteral("gone")));
+      ADD_FAILURE() << "office_b deleted a record of office_a";
+    } catch (const QuenbyError& e) {
+      EXPECT_EQ(e.number(), static_cast<int>(store::StoreError::RecordOfAnotherOffice));
+      EXPECT_NE(e.description().find("office_a"), std::string::npos) << e.description();
+    }
+  }
+  {
+    store::setThisOffice(kA);
+    Ledger ledger(storeOf(kA));
+    ledger.remove(idOf(kA, QStringLiteral("gone")));
+  }
+  const Rows left{{"kept", kA}, {"theirs", kB}};
+  ASSERT_TRUE(eventually([&] { return ledgerOf(kB) == left; }));
+  EXPECT_EQ(ledgerOf(kA), left);
+
+  Raw forger(server_->connection(kB));
+  const QString kept = Raw(server_->admin())
+                           .scalar(QStringLiteral("SELECT uuid::text FROM quenby_entries r WHERE NOT deletion"
+                                                  " AND office = 'office_a' AND NOT EXISTS (SELECT 1 FROM"
+                                                  " quenby_entries d WHERE d.deletion AND d.uuid = r.uuid)"))
+                           .toString();
+  ASSERT_FALSE(kept.isEmpty());
+  EXPECT_FALSE(
+      forger.exec(QStringLiteral("INSERT INTO quenby_entries (deletion, uuid) VALUES (true, '%1')").arg(kept))
+          .isEmpty());
+  EXPECT_FALSE(forger.exec(QStringLiteral("DELETE FROM quenby_entries")).isEmpty());
+  // A record sent in another office's name is the sender's.
+  EXPECT_EQ(forger.exec(QStringLiteral(
+                "INSERT INTO quenby_entries (deletion, uuid, office, at_ms, sheet, state, fields)"
+                " VALUES (false, gen_random_uuid(), 'office_a', 1, 'sawn', 0, '\\x00')")),
+            QString());
+  EXPECT_EQ(onServer(QStringLiteral("office = 'office_b' AND NOT deletion")), 2);
+  std::this_thread::sleep_for(500ms);
+  EXPECT_EQ(ledgerOf(kA).count(QStringLiteral("kept")), 1u);
+}
+
+// Catches: texts changed on the way (a lone surrogate replaced, quotes or backslashes escaped
+// twice, LIKE's wildcards taken as such, a long text cut).
+TEST_F(YardTest, TextsArriveExactlyAsTyped) {
+  const std::vector<std::u16string> texts = {
+      u"O'Brien \"quoted\" ''",
+      u"100% _under_ \\back\\slash\\ \\x00",
+      std::u16string(u"lone \xD800 high and \xDC00 low", 24),
+      std::u16string(32'767, u'林'),
+  };
+  {
+    Store a(storeOf(kA));
+    store::setThisOffice(kA);
+    for (const std::u16string& text : texts)
+      a.record(store::testing::record(store::kSawnTimber, 7, {{"Text10", -1, text}, {"Text13", 2, text}}));
+  }
+  Store b(storeOf(kB));
+  ASSERT_TRUE(b.isOpen());
+  auto syncA = sync(kA);
+  auto syncB = sync(kB);
+  ASSERT_TRUE(eventually([&] { return ledgerOf(kB).size() == texts.size(); }));
+  const Ledger ledger(storeOf(kB));
+  std::vector<std::u16string> arrived;
+  for (const LedgerRow& row : ledger.rows({}, {}, ledger.lastId(), 0, 100)) {
+    const LedgerRecord record = ledger.record(row.id);
+    ASSERT_EQ(record.sheet.fields.size(), 2u);
+    EXPECT_EQ(record.sheet.fields[0].text, record.sheet.fields[1].text);
+    EXPECT_EQ(record.atMs, 7);
+    arrived.push_back(record.sheet.fields[0].text);
+  }
+  std::sort(arrived.begin(), arrived.end());
+  std::vector<std::u16string> typed = texts;
+  std::sort(typed.begin(), typed.end());
+  EXPECT_EQ(arrived, typed);
+}
+
+// Catches: a failure told as another (every one as "cannot connect"), a sync that stops the
+// local ledger, and a --setup-server that changes a newer server's tables.
+TEST_F(YardTest, AWrongPasswordAMissingDatabaseAndANewerSchemaAreToldAndTheLedgerWorksOn) {
+  struct Row {
+    const char* what;
+    QString connection;
+    Failure failure;
+    const char* told;
+  };
+  server_->run(QStringLiteral("CREATE DATABASE newer"), QStringLiteral("postgres"));
+  { Server(server_->admin(QStringLiteral("newer"))).setUp(); }
+  server_->run(QStringLiteral("GRANT SELECT ON quenby_schema TO office_a"), QStringLiteral("newer"));
+  server_->run(QStringLiteral("UPDATE quenby_schema SET version = 99"), QStringLiteral("newer"));
+  const Row rows[] = {
+      {"a wrong password", server_->connection(kA) + QStringLiteral(" password=wrong"), Failure::Refused,
+       "密码"},
+      {"a missing database", server_->connection(kA, QStringLiteral("nowhere")), Failure::NoDatabase,
+       "没有这个数据库"},
+      {"a newer schema", server_->connection(kA, QStringLiteral("newer")), Failure::NewerSchema, "较新版本"},
+  };
+  Store a(storeOf(kA));
+  for (const Row& row : rows) {
+    SyncTiming timing;
+    timing.firstRetry = 100ms;
+    make(a, kA, u"offline");
+    Sync s(row.connection, storeOf(kA), kA, {}, timing);
+    ASSERT_TRUE(eventually([&] { return s.status().failure != Failure::None; })) << row.what;
+    EXPECT_EQ(s.status().failure, row.failure) << row.what << ": " << s.status().reason.toStdString();
+    const QString line = statusLine(s.status());
+    EXPECT_TRUE(line.contains(QString::fromUtf8(row.told))) << row.what << ": " << line.toStdString();
+    EXPECT_TRUE(line.contains(QStringLiteral("条账单待上传"))) << row.what << ": " << line.toStdString();
+  }
+  EXPECT_EQ(ledgerOf(kA).size(), 3u);  // recorded all along
+  EXPECT_EQ(store::Travel(storeOf(kA)).pending(), 3);
+  try {
+    Server(server_->admin(QStringLiteral("newer"))).setUp();
+    ADD_FAILURE() << "a newer server schema was set up";
+  } catch (const ServerError& e) {
+    EXPECT_EQ(e.failure(), Failure::NewerSchema);
+  }
+  EXPECT_EQ(Raw(server_->admin(QStringLiteral("newer")))
+                .scalar(QStringLiteral("SELECT version FROM quenby_schema"))
+                .toInt(),
+            99);
+}
+
+// Catches: a fetch that reads past rows of a transaction still running (a cursor of the highest
+// number seen, or of transaction ids alone), which loses the rows that transaction commits later.
+TEST_F(YardTest, TheFetchSkipsNoRowOfTransactionsThatCommitOutOfOrder) {
+  const auto entry = [](const char* uuid) {
+    return QStringLiteral(
+               "INSERT INTO quenby_entries (deletion, uuid, at_ms, sheet, state, fields)"
+               " VALUES (false, '%1', 1, 'sawn', 0, '\\x00')")
+        .arg(QLatin1String(uuid));
+  };
+  struct Row {
+    const char* what;
+    bool earlierInsertsFirst;  // else the earlier transaction only takes its id, and inserts last
+  };
+  const Row rows[] = {{"inserts in order, commits in reverse", true},
+                      {"the later transaction inserts first", false}};
+  int n = 0;
+  for (const Row& row : rows) {
+    const QByteArray first = QStringLiteral("00000000-0000-0000-0000-00000000000%1").arg(++n).toLatin1();
+    const QByteArray second = QStringLiteral("00000000-0000-0000-0000-00000000000%1").arg(++n).toLatin1();
+    Server fetcher(server_->connection(kB));
+    store::FetchCursor cursor;
+    std::set<QString> fetched;
+    const auto fetch = [&] {
+      const Server::Page page = fetcher.fetch(cursor, 100);
+      for (const auto& e : page.entries) fetched.insert(e.uuid);
+      cursor = page.after;
+    };
+    fetch();  // what earlier rows left
+    fetched.clear();
+    Raw early(server_->connection(kA));
+    Raw late(server_->connection(kA));
+    ASSERT_EQ(early.exec(QStringLiteral("BEGIN")), QString());
+    if (row.earlierInsertsFirst) {
+      ASSERT_EQ(early.exec(entry(first.constData())), QString());
+    } else {
+      ASSERT_TRUE(early.scalar(QStringLiteral("SELECT pg_current_xact_id()")).isValid());
+    }
+    ASSERT_EQ(late.exec(QStringLiteral("BEGIN")), QString());
+    ASSERT_EQ(late.exec(entry(second.constData())), QString());
+    ASSERT_EQ(late.exec(QStringLiteral("COMMIT")), QString());
+    fetch();  // the late one committed, the early one still running
+    if (!row.earlierInsertsFirst) ASSERT_EQ(early.exec(entry(first.constData())), QString());
+    ASSERT_EQ(early.exec(QStringLiteral("COMMIT")), QString());
+    fetch();
+    EXPECT_EQ(fetched, (std::set<QString>{QString::fromLatin1(first), QString::fromLatin1(second)}))
+        << row.what;
+  }
+}
+
+}  // namespace
+}  // namespace quenby::yard::testing
