@@ -362,25 +362,43 @@ TEST_F(YardTest, AWrongPasswordAMissingDatabaseAndANewerSchemaAreToldAndTheLedge
             99);
 }
 
-// Catches: a fetch that reads past rows of a transaction still running (a cursor of the highest
-// number seen, or of transaction ids alone), which loses the rows that transaction commits later.
+// Catches: a fetch that reads past rows of a transaction still running, which loses the rows that
+// transaction commits later: a cursor of the highest sequence number seen (first row), and one of
+// sequence numbers below the oldest running transaction (second row: the transaction with the
+// lower id inserts later, with the higher number, and commits first).
 TEST_F(YardTest, TheFetchSkipsNoRowOfTransactionsThatCommitOutOfOrder) {
-  const auto entry = [](const char* uuid) {
-    return QStringLiteral(
-               "INSERT INTO quenby_entries (deletion, uuid, at_ms, sheet, state, fields)"
-               " VALUES (false, '%1', 1, 'sawn', 0, '\\x00')")
-        .arg(QLatin1String(uuid));
+  enum class Step { Begin, TakeId, Insert, Commit, Fetch };
+  struct Action {
+    int who;  // 0: the transaction that takes its id first, 1: the other; -1: the fetch
+    Step step;
   };
   struct Row {
     const char* what;
-    bool earlierInsertsFirst;  // else the earlier transaction only takes its id, and inserts last
+    std::vector<Action> actions;
   };
-  const Row rows[] = {{"inserts in order, commits in reverse", true},
-                      {"the later transaction inserts first", false}};
+  const Row rows[] = {
+      {"inserts in order, commits in reverse",
+       {{0, Step::Begin},
+        {0, Step::Insert},
+        {1, Step::Begin},
+        {1, Step::Insert},
+        {1, Step::Commit},
+        {-1, Step::Fetch},
+        {0, Step::Commit},
+        {-1, Step::Fetch}}},
+      {"the later id inserts first, the earlier commits first",
+       {{0, Step::Begin},
+        {0, Step::TakeId},
+        {1, Step::Begin},
+        {1, Step::Insert},
+        {0, Step::Insert},
+        {0, Step::Commit},
+        {-1, Step::Fetch},
+        {1, Step::Commit},
+        {-1, Step::Fetch}}},
+  };
   int n = 0;
   for (const Row& row : rows) {
-    const QByteArray first = QStringLiteral("00000000-0000-0000-0000-00000000000%1").arg(++n).toLatin1();
-    const QByteArray second = QStringLiteral("00000000-0000-0000-0000-00000000000%1").arg(++n).toLatin1();
     Server fetcher(server_->connection(kB));
     store::FetchCursor cursor;
     std::set<QString> fetched;
@@ -389,25 +407,43 @@ TEST_F(YardTest, TheFetchSkipsNoRowOfTransactionsThatCommitOutOfOrder) {
       for (const auto& e : page.entries) fetched.insert(e.uuid);
       cursor = page.after;
     };
-    fetch();  // what earlier rows left
+    fetch();  // past what earlier rows left
     fetched.clear();
-    Raw early(server_->connection(kA));
-    Raw late(server_->connection(kA));
-    ASSERT_EQ(early.exec(QStringLiteral("BEGIN")), QString());
-    if (row.earlierInsertsFirst) {
-      ASSERT_EQ(early.exec(entry(first.constData())), QString());
-    } else {
-      ASSERT_TRUE(early.scalar(QStringLiteral("SELECT pg_current_xact_id()")).isValid());
+    Raw senders[] = {Raw(server_->connection(kA)), Raw(server_->connection(kA))};
+    std::set<QString> sent;
+    for (const Action& a : row.actions) {
+      if (a.step == Step::Fetch) {
+        fetch();
+        continue;
+      }
+      Raw& sender = senders[a.who];
+      switch (a.step) {
+        case Step::Begin:
+          ASSERT_EQ(sender.exec(QStringLiteral("BEGIN")), QString()) << row.what;
+          break;
+        case Step::TakeId:
+          ASSERT_TRUE(sender.scalar(QStringLiteral("SELECT pg_current_xact_id()")).isValid()) << row.what;
+          break;
+        case Step::Insert: {
+          const QString uuid =
+              QStringLiteral("00000000-0000-0000-0000-%1").arg(++n, 12, 10, QLatin1Char('0'));
+          ASSERT_EQ(
+              sender.exec(QStringLiteral("INSERT INTO quenby_entries (deletion, uuid, at_ms, sheet, state, "
+                                         "fields) VALUES (false, '%1', 1, 'sawn', 0, '\\x00')")
+                              .arg(uuid)),
+              QString())
+              << row.what;
+          sent.insert(uuid);
+          break;
+        }
+        case Step::Commit:
+          ASSERT_EQ(sender.exec(QStringLiteral("COMMIT")), QString()) << row.what;
+          break;
+        case Step::Fetch:
+          break;
+      }
     }
-    ASSERT_EQ(late.exec(QStringLiteral("BEGIN")), QString());
-    ASSERT_EQ(late.exec(entry(second.constData())), QString());
-    ASSERT_EQ(late.exec(QStringLiteral("COMMIT")), QString());
-    fetch();  // the late one committed, the early one still running
-    if (!row.earlierInsertsFirst) ASSERT_EQ(early.exec(entry(first.constData())), QString());
-    ASSERT_EQ(early.exec(QStringLiteral("COMMIT")), QString());
-    fetch();
-    EXPECT_EQ(fetched, (std::set<QString>{QString::fromLatin1(first), QString::fromLatin1(second)}))
-        << row.what;
+    EXPECT_EQ(fetched, sent) << row.what;
   }
 }
 
