@@ -1,5 +1,6 @@
 // The ledger's records in the store: a record comes back as kept; the search finds what it says
-// and nothing else, Latin letters whatever their case, also in a store made before it folded them;
+// and nothing else, Latin letters whatever their case, also in a store made before it folded them
+// (whose records become this office's, with UUIDs, to send);
 // date ranges at month and year ends in local days; exact sums; the CSV file;
 // two processes recording at once; a store that cannot be written or read.
 #include <time.h>
@@ -8,14 +9,17 @@
 #include <QDir>
 #include <QFile>
 #include <QSqlDatabase>
+#include <QUuid>
 #include <set>
 
 #include "sample.h"
 #include "store/ledger.h"
 #include "store/ledger_csv.h"
+#include "store/office.h"
 #include "store/schema.h"
 #include "store/sql.h"
 #include "store/store_error.h"
+#include "store/travel.h"
 #include "store_test_support.h"
 
 namespace quenby::store::testing {
@@ -148,11 +152,18 @@ TEST_F(LedgerTest, AStoreOfTheSecondVersionHasItsSearchFormsWrittenAnew) {
     db.close();
   }
   QSqlDatabase::removeDatabase(QStringLiteral("version2"));
+  setThisOffice(QStringLiteral("老厂"));
   { Store store(path()); }
   Ledger ledger(path());
   for (const char16_t* term : {u"zhang", u"ｌｉ", u"Zhang"})
     EXPECT_EQ(shown(ledger, {QString::fromStdU16String(term), {}, {}, {}, {}}), std::set<qint64>{1})
         << QString::fromStdU16String(term).toStdString();
+  // The record made before records travelled is this office's, with a UUID, and waits to be sent.
+  EXPECT_EQ(ledger.rows({}, {}, ledger.lastId(), 0, 10).at(0).office, QStringLiteral("老厂"));
+  const std::vector<TravellingEntry> unsent = Travel(path()).unsent(10);
+  ASSERT_EQ(unsent.size(), 1u);
+  EXPECT_FALSE(QUuid::fromString(unsent[0].uuid).isNull()) << unsent[0].uuid.toStdString();
+  setThisOffice({});
 }
 
 TEST_F(LedgerTest, DateRangesAreLocalDaysAtMonthAndYearEnds) {

@@ -164,6 +164,11 @@ TEST_F(YardTest, RecordsMadeInEitherOfficeWithAndWithoutTheServerArriveInBothOnc
     EXPECT_EQ(ledgerOf(kB), all);
   }
   EXPECT_EQ(onServer(), 6);
+  const Ledger ledger(storeOf(kA));
+  EXPECT_EQ(ledger.offices(), (std::vector<QString>{kA, kB}));
+  store::Filter theirs;
+  theirs.office = kB;
+  EXPECT_EQ(ledger.totals(theirs, ledger.lastId()).rows, 3);
 }
 
 // Catches: a batch marked sent although its transaction did not commit, a sync that gives up or
