@@ -21,6 +21,7 @@
 #include "shell/error_guard.h"
 #include "shell/question.h"
 #include "store/ledger_csv.h"
+#include "store/office.h"
 
 namespace quenby::ledger {
 
@@ -49,6 +50,8 @@ constexpr StateEntry kStates[] = {{u"已导出", store::RecordState::Exported},
                                   {u"未导出", store::RecordState::Draft},
                                   {u"全部", std::nullopt}};
 
+const QString kEveryOffice = QStringLiteral("全部");
+
 QString sumText(const store::Sum& sum) { return sum.units ? store::shownSum(sum) : QStringLiteral("0"); }
 
 }  // namespace
@@ -57,8 +60,8 @@ LedgerWindow::LedgerWindow(const QString& storePath, Today today, QWidget* paren
     : QWidget(parent, Qt::Window), ledger_(storePath), today_(std::move(today)), chooseCsv_(chooseCsvFile) {
   setWindowTitle(QStringLiteral("账单记录"));
   model_ = new LedgerModel(
-      ledger_, store::Filter{{}, {}, {}, kStates[0].state}, [this](const QuenbyError& e) { reportLater(e); },
-      this);
+      ledger_, store::Filter{{}, {}, {}, kStates[0].state, {}},
+      [this](const QuenbyError& e) { reportLater(e); }, this);
   buildControls();
   connectControls();
   resize(1000, 560);
@@ -102,6 +105,13 @@ void LedgerWindow::buildControls() {
   state_->setAccessibleDescription(state_->accessibleName());  // Qt names a combo box by its entry
   auto* stateLabel = new QLabel(QStringLiteral("状态(&Z)："), this);
   stateLabel->setBuddy(state_);
+  office_ = new QComboBox(this);
+  office_->addItem(kEveryOffice);
+  office_->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+  office_->setAccessibleName(QStringLiteral("办公室"));
+  office_->setAccessibleDescription(office_->accessibleName());
+  auto* officeLabel = new QLabel(QStringLiteral("办公室(&B)："), this);
+  officeLabel->setBuddy(office_);
 
   table_ = new QTableView(this);
   table_->setModel(model_);
@@ -115,7 +125,7 @@ void LedgerWindow::buildControls() {
   // Newest first. Enabling the sort reads the list for the first time.
   table_->horizontalHeader()->setSortIndicator(0, Qt::DescendingOrder);
   table_->setSortingEnabled(true);
-  const int widths[store::kColumnCount] = {125, 70, 170, 170, 70, 60, 110, 100, 60};
+  const int widths[store::kColumnCount] = {125, 70, 170, 170, 70, 60, 110, 100, 60, 90};
   for (int c = 0; c < store::kColumnCount; ++c) table_->setColumnWidth(c, widths[c]);
 
   totals_ = new QLabel(this);
@@ -124,6 +134,10 @@ void LedgerWindow::buildControls() {
   notice_->setTextInteractionFlags(Qt::TextSelectableByMouse);
   notice_->setWordWrap(true);
   notice_->hide();
+  sync_ = new QLabel(this);
+  sync_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+  sync_->setWordWrap(true);
+  sync_->hide();
   reopen_ = new QPushButton(QStringLiteral("重新打开(&R)"), this);
   delete_ = new QPushButton(QStringLiteral("删除(&X)…"), this);
   csv_ = new QPushButton(QStringLiteral("导出 CSV(&E)…"), this);
@@ -134,6 +148,8 @@ void LedgerWindow::buildControls() {
   filters->addWidget(search_, 1);
   filters->addWidget(stateLabel);
   filters->addWidget(state_);
+  filters->addWidget(officeLabel);
+  filters->addWidget(office_);
   filters->addSpacing(12);
   for (QWidget* w : std::initializer_list<QWidget*>{dated_, from_, new QLabel(QStringLiteral("至"), this),
                                                     to_, todayButton, thisMonth, lastMonth})
@@ -153,10 +169,11 @@ void LedgerWindow::buildControls() {
   layout->addWidget(table_, 1);
   layout->addWidget(totals_);
   layout->addWidget(notice_);
+  layout->addWidget(sync_);
   layout->addLayout(buttons);
-  QWidget* const chain[] = {table_,      search_,   state_,    dated_,      from_,           to_,
-                            todayButton, thisMonth, lastMonth, sortColumn_, sortDescending_, reopen_,
-                            delete_,     csv_,      close_};
+  QWidget* const chain[] = {table_,  search_,     state_,    office_,   dated_,      from_,
+                            to_,     todayButton, thisMonth, lastMonth, sortColumn_, sortDescending_,
+                            reopen_, delete_,     csv_,      close_};
   for (size_t i = 1; i < std::size(chain); ++i) setTabOrder(chain[i - 1], chain[i]);
 }
 
@@ -170,6 +187,7 @@ void LedgerWindow::connectControls() {
   connect(search_, &QLineEdit::returnPressed, this, &LedgerWindow::leaveSearch);
   search_->installEventFilter(this);
   connect(state_, &QComboBox::currentIndexChanged, this, &LedgerWindow::applyFilter);
+  connect(office_, &QComboBox::currentIndexChanged, this, &LedgerWindow::applyFilter);
   connect(dated_, &QCheckBox::toggled, this, &LedgerWindow::applyFilter);
   for (QDateEdit* edit : {from_, to_})
     connect(edit, &QDateEdit::dateChanged, this, [this] {
@@ -215,7 +233,26 @@ void LedgerWindow::present() {
   table_->setFocus(Qt::ActiveWindowFocusReason);
 }
 
-void LedgerWindow::refresh() { model_->refresh(); }
+void LedgerWindow::refresh() {
+  listOffices();
+  model_->refresh();
+}
+
+void LedgerWindow::listOffices() {
+  const QString chosen = office_->currentIndex() > 0 ? office_->currentText() : QString();
+  QStringList names;
+  try {
+    for (const QString& name : ledger_.offices()) names << name;
+  } catch (const QuenbyError&) {
+    return;  // the list's own read tells why
+  }
+  if (!chosen.isEmpty() && !names.contains(chosen)) names << chosen;
+  const QSignalBlocker quiet(office_);
+  office_->clear();
+  office_->addItem(kEveryOffice);
+  office_->addItems(names);
+  office_->setCurrentIndex(chosen.isEmpty() ? 0 : office_->findText(chosen));
+}
 
 void LedgerWindow::leaveSearch() {
   if (searchPause_->isActive()) applyFilter();
@@ -228,7 +265,8 @@ void LedgerWindow::applyFilter() {
       search_->text(),
       {},
       {},
-      kStates[std::clamp(state_->currentIndex(), 0, static_cast<int>(std::size(kStates)) - 1)].state};
+      kStates[std::clamp(state_->currentIndex(), 0, static_cast<int>(std::size(kStates)) - 1)].state,
+      office_->currentIndex() > 0 ? std::optional(office_->currentText()) : std::nullopt};
   if (dated_->isChecked()) {
     filter.from = from_->date();
     filter.to = to_->date();
@@ -278,6 +316,13 @@ void LedgerWindow::setNotice(const QString& text) {
 
 QString LedgerWindow::noticeText() const { return notice_->text(); }
 
+void LedgerWindow::setSyncStatus(const QString& text) {
+  sync_->setText(text);
+  sync_->setVisible(!text.isEmpty());
+}
+
+QString LedgerWindow::syncStatusText() const { return sync_->text(); }
+
 void LedgerWindow::selectRow(int row) {
   if (model_->rowCount() == 0) return;
   row = std::clamp(row, 0, model_->rowCount() - 1);
@@ -301,6 +346,11 @@ void LedgerWindow::deleteSelected() {
   const qint64 id = row < 0 ? 0 : model_->recordId(row);
   if (!id) return;
   auto cell = [&](store::Column c) { return model_->index(row, static_cast<int>(c)).data().toString(); };
+  if (cell(store::Column::Office) != store::thisOffice()) {
+    // Another office's record: the ledger refuses it and says whose it is, with nothing to ask.
+    shell::guarded(this, [&] { ledger_.remove(id); });
+    return;
+  }
   const QString question =
       QStringLiteral("删除这条账单记录吗？删除后无法恢复。\n\n%1　%2　%3")
           .arg(cell(store::Column::At), cell(store::Column::Worksheet), cell(store::Column::Buyer));

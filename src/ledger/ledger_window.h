@@ -1,7 +1,8 @@
 #pragma once
 // LedgerWindow (账单记录): the list of the bills kept in the store, a standard Qt window that
-// follows the desktop's look. A search field, the state (已导出 by default, 未导出 or 全部) and a
-// range of days filter the list, the header or the sort box sorts it, the line under it sums the
+// follows the desktop's look. A search field, the state (已导出 by default, 未导出 or 全部), the
+// office (全部 by default, or one of the yard's offices whose records are here) and a range of days
+// filter the list, the header or the sort box sorts it, the line under it sums the
 // rows shown, or says why there are none; a record can be reopened in its sheet (the application
 // does that on reopenRequested), deleted after a question, and the rows shown written to a CSV
 // file. Every action has a key: the list holds the focus with its newest row selected, Enter
@@ -9,7 +10,9 @@
 // empties it, and Escape anywhere else closes.
 //
 // The window reads through a Ledger of its own; a store that cannot be read is told in the
-// numbered error box and the list stays empty. Closing only hides the window.
+// numbered error box and the list stays empty. A record of another office is not deleted here: the
+// window says so without asking. A status line under the list tells how the yard's shared ledger
+// stands (never a box). Closing only hides the window.
 
 #include <QDate>
 #include <QWidget>
@@ -44,8 +47,8 @@ class LedgerWindow : public QWidget {
                         QWidget* parent = nullptr);
   ~LedgerWindow() override;
 
-  // Reads the list anew (records made since, here or by another Quenby), with its first row
-  // selected; the filter and the sort stay.
+  // Reads the list anew (records made since, here, by another Quenby or fetched from the yard), with
+  // its first row selected, and the offices offered; the filter and the sort stay.
   void refresh();
   // Reads the list anew and shows the window in front, the list holding the focus.
   void present();
@@ -53,6 +56,10 @@ class LedgerWindow : public QWidget {
   // be recorded); none when `text` is empty.
   void setNotice(const QString& text);
   QString noticeText() const;
+  // The line about the yard's shared ledger ("已同步 12:30", or what waits to be sent and why); none
+  // when `text` is empty.
+  void setSyncStatus(const QString& text);
+  QString syncStatusText() const;
   // Where the CSV file goes; by default a save dialog.
   void setCsvFileChooser(ChooseFile choose) { chooseCsv_ = std::move(choose); }
 
@@ -73,6 +80,8 @@ class LedgerWindow : public QWidget {
   void buildControls();
   void connectControls();
   void applyFilter();
+  // Offers 全部 and every office whose records are here, keeping the office chosen.
+  void listOffices();
   // Leaves the search field for the list, reading a search still waiting for its pause first.
   void leaveSearch();
   void setPeriod(store::Period period);
@@ -92,7 +101,8 @@ class LedgerWindow : public QWidget {
   ChooseFile chooseCsv_;
   LedgerModel* model_ = nullptr;
   QLineEdit* search_ = nullptr;
-  QComboBox* state_ = nullptr;  // 已导出, 未导出, 全部
+  QComboBox* state_ = nullptr;   // 已导出, 未导出, 全部
+  QComboBox* office_ = nullptr;  // 全部, then each office by name
   // The search is read from the store once typing pauses, not at every key (each read counts and
   // sums every matching record); Enter and Down read it at once.
   QTimer* searchPause_ = nullptr;
@@ -104,6 +114,7 @@ class LedgerWindow : public QWidget {
   QTableView* table_ = nullptr;
   QLabel* totals_ = nullptr;
   QLabel* notice_ = nullptr;
+  QLabel* sync_ = nullptr;
   QPushButton* reopen_ = nullptr;
   QPushButton* delete_ = nullptr;
   QPushButton* csv_ = nullptr;

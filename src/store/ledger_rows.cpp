@@ -24,6 +24,8 @@ QString columnTitle(Column column) {
       return QStringLiteral("金额（元）");
     case Column::State:
       return QStringLiteral("状态");
+    case Column::Office:
+      return QStringLiteral("办公室");
   }
   return {};
 }
@@ -69,6 +71,8 @@ QString shownText(const LedgerRow& row, Column column) {
           return QStringLiteral("未导出（自动恢复）");
       }
       return QStringLiteral("已导出");
+    case Column::Office:
+      return row.office;
   }
   return {};
 }

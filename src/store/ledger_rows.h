@@ -12,8 +12,8 @@
 
 namespace quenby::store {
 
-enum class Column { At, Worksheet, Buyer, Seller, Species, Pieces, Volume, Amount, State };
-inline constexpr int kColumnCount = static_cast<int>(Column::State) + 1;
+enum class Column { At, Worksheet, Buyer, Seller, Species, Pieces, Volume, Amount, State, Office };
+inline constexpr int kColumnCount = static_cast<int>(Column::Office) + 1;
 
 QString columnTitle(Column column);
 // The totals' columns, whose cells are numbers.

@@ -26,6 +26,7 @@
 #include "ledger/ledger_model.h"
 #include "recording_host.h"
 #include "store/ledger.h"
+#include "store/office.h"
 #include "ui_test_support.h"
 #include "windows/calculators.h"
 
@@ -84,14 +85,16 @@ struct Session {
   bool recovered = false;
 };
 
-// Every row of the ledger in the store at `path`, newest first, each as its cells joined by " | ".
+// Every row of the ledger in the store at `path`, newest first, each as its cells up to the state
+// joined by " | " (all of this program's office).
 std::vector<std::string> listed(const QString& path) {
   store::Ledger ledger(path);
   std::vector<std::string> rows;
   for (const store::LedgerRow& row : ledger.rows({}, {}, ledger.lastId(), 0, 100)) {
     QStringList cells;
-    for (int c = 0; c < store::kColumnCount; ++c)
+    for (int c = 0; c <= static_cast<int>(store::Column::State); ++c)
       cells << store::shownText(row, static_cast<store::Column>(c));
+    EXPECT_EQ(row.office, store::thisOffice());
     rows.push_back(cells.join(QStringLiteral(" | ")).toStdString());
   }
   return rows;

@@ -19,6 +19,7 @@
 
 #include "ledger/ledger_model.h"
 #include "ledger/ledger_window.h"
+#include "store/office.h"
 #include "store/store.h"
 #include "ui_test_support.h"
 
@@ -208,6 +209,40 @@ TEST_F(LedgerWindowTest, TheStateChoiceShowsAndSumsExportedBillsUnlessToldOtherw
     if (b->text() == "上月(&L)") b->click();  // 甲, exported
   EXPECT_EQ(w->model().rowCount(), 0);
   EXPECT_EQ(w->totalsText().toStdString(), "没有符合条件的账单");
+}
+
+// Faults: the office choice did not filter the list or its totals, a record fetched from another
+// office was offered for deletion (asked, then refused), the office column was empty.
+TEST_F(LedgerWindowTest, TheOfficeChoiceShowsOneOfficesRecordsAndAnotherOfficesIsNotDeleted) {
+  const QString host = store::thisOffice();
+  store::setThisOffice(QStringLiteral("磅房"));
+  store::Store(path).markUserExit({sawn("2024-03-31T08:00:00", u"丁", u"5.00")});
+  auto w = open();
+  QComboBox* office = nullptr;
+  for (QComboBox* box : w->findChildren<QComboBox*>())
+    if (box->accessibleName() == "办公室") office = box;
+  ASSERT_TRUE(office);
+  QStringList offered;
+  for (int i = 0; i < office->count(); ++i) offered << office->itemText(i);
+  EXPECT_EQ(offered, (QStringList{"全部", host, "磅房"})) << "the host's name, in Latin letters, sorts first";
+  EXPECT_EQ(office->currentText(), "全部");
+  EXPECT_EQ(w->model().index(0, static_cast<int>(store::Column::Office)).data().toString(), "磅房");
+
+  office->setCurrentIndex(office->findText("磅房"));
+  EXPECT_EQ(buyers(*w), "购货单位：丁");
+  EXPECT_EQ(w->totalsText().toStdString(), "共 1 条记录　件数合计 0　材积合计 0 立方米　金额合计 5.00 元");
+  office->setCurrentIndex(office->findText(host));
+  EXPECT_EQ(buyers(*w), "购货单位：丙 | 购货单位：乙 | 购货单位：甲");
+
+  {
+    testing::KeyAnswerer ok(Qt::Key_Return);
+    QTest::keyClick(w->findChild<QTableView*>(), Qt::Key_Delete);
+    ASSERT_EQ(ok.seen().size(), 1u) << "told, not asked";
+    EXPECT_TRUE(ok.seen()[0].text.contains("这条账单记录由办公室“" + host + "”建立，只能在那里删除"))
+        << ok.seen()[0].text.toStdString();
+  }
+  EXPECT_EQ(w->model().rowCount(), 3);
+  store::setThisOffice({});
 }
 
 // Fault: a store with no record said nothing of it under its empty list.
