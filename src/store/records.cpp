@@ -111,48 +111,73 @@ RecordColumns columnsOf(const SheetState& state) {
 
 namespace {
 
-qint64 insertAs(const QSqlDatabase& db, const LedgerRecord& record, const QString& uuid,
-                const QString& office) {
+const QString kInsertRecord = QStringLiteral(
+    "INSERT INTO records (at_ms, sheet, worksheet, state, buyer_caption, buyer_text, "
+    "seller_caption, seller_text, species, pieces, pieces_units, pieces_scale, volume, "
+    "volume_units, volume_scale, amount, amount_units, amount_scale, search, uuid, office) "
+    "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)");
+const QString kInsertFields = QStringLiteral("INSERT INTO record_fields (record_id, fields) VALUES (?, ?)");
+
+QSqlQuery prepared(const QSqlDatabase& db, const QString& sql) {
+  QSqlQuery query(db);
+  query.setForwardOnly(true);
+  if (!query.prepare(sql)) raise(query.lastError());
+  return query;
+}
+
+void run(QSqlQuery& query, std::initializer_list<QVariant> values) {
+  int i = 0;
+  for (const QVariant& v : values) query.bindValue(i++, v);
+  if (!query.exec()) raise(query.lastError());
+}
+
+qint64 insertAs(QSqlQuery& insertRecord, QSqlQuery& insertFields, const LedgerRecord& record,
+                const QByteArray& packed, const QString& uuid, const QString& office) {
   const RecordColumns c = columnsOf(record.sheet);
-  QSqlQuery insert = exec(
-      db,
-      QStringLiteral("INSERT INTO records (at_ms, sheet, worksheet, state, buyer_caption, buyer_text, "
-                     "seller_caption, seller_text, species, pieces, pieces_units, pieces_scale, volume, "
-                     "volume_units, volume_scale, amount, amount_units, amount_scale, search, uuid, office) "
-                     "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"),
-      {record.atMs,       QString::fromStdString(record.sheet.key),
-       c.worksheet,       static_cast<int>(record.state),
-       c.buyer.caption,   c.buyer.text,
-       c.seller.caption,  c.seller.text,
-       c.species,         c.pieces.text,
-       unitsOf(c.pieces), scaleOf(c.pieces),
-       c.volume.text,     unitsOf(c.volume),
-       scaleOf(c.volume), c.amount.text,
-       unitsOf(c.amount), scaleOf(c.amount),
-       c.search,          uuid,
-       notNull(office)});
-  const qint64 id = insert.lastInsertId().toLongLong();
-  exec(db, QStringLiteral("INSERT INTO record_fields (record_id, fields) VALUES (?, ?)"),
-       {id, packFields(record.sheet.fields)});
+  run(insertRecord, {record.atMs,       QString::fromStdString(record.sheet.key),
+                     c.worksheet,       static_cast<int>(record.state),
+                     c.buyer.caption,   c.buyer.text,
+                     c.seller.caption,  c.seller.text,
+                     c.species,         c.pieces.text,
+                     unitsOf(c.pieces), scaleOf(c.pieces),
+                     c.volume.text,     unitsOf(c.volume),
+                     scaleOf(c.volume), c.amount.text,
+                     unitsOf(c.amount), scaleOf(c.amount),
+                     c.search,          uuid,
+                     notNull(office)});
+  const qint64 id = insertRecord.lastInsertId().toLongLong();
+  run(insertFields, {id, packed});
   return id;
 }
 
 }  // namespace
 
 qint64 insertRecord(const QSqlDatabase& db, const LedgerRecord& record) {
-  const qint64 id = insertAs(db, record, QUuid::createUuid().toString(QUuid::WithoutBraces), thisOffice());
+  QSqlQuery insertRecords = prepared(db, kInsertRecord);
+  QSqlQuery insertFields = prepared(db, kInsertFields);
+  const qint64 id = insertAs(insertRecords, insertFields, record, packFields(record.sheet.fields),
+                             QUuid::createUuid().toString(QUuid::WithoutBraces), thisOffice());
   exec(db, QStringLiteral("INSERT INTO unsent_records (record_id) VALUES (?)"), {id});
   return id;
 }
 
-std::optional<qint64> insertTravelled(const QSqlDatabase& db, const LedgerRecord& record, const QString& uuid,
-                                      const QString& office) {
-  if (scalar(db, QStringLiteral("SELECT 1 FROM records WHERE uuid = ?"), {uuid}).isValid())
-    return std::nullopt;
-  if (scalar(db, QStringLiteral("SELECT 1 FROM deletions WHERE uuid = ? AND office = ?"), {uuid, office})
-          .isValid())
-    return std::nullopt;
-  return insertAs(db, record, uuid, office);
+TravelledRecords::TravelledRecords(const QSqlDatabase& db)
+    : known_(prepared(db, QStringLiteral("SELECT 1 FROM records WHERE uuid = ?"))),
+      deleted_(prepared(db, QStringLiteral("SELECT 1 FROM deletions WHERE uuid = ? AND office = ?"))),
+      insertRecord_(prepared(db, kInsertRecord)),
+      insertFields_(prepared(db, kInsertFields)) {}
+
+std::optional<qint64> TravelledRecords::insert(const LedgerRecord& record, const QByteArray& packed,
+                                               const QString& uuid, const QString& office) {
+  run(known_, {uuid});
+  const bool known = known_.next();
+  known_.finish();
+  if (known) return std::nullopt;
+  run(deleted_, {uuid, office});
+  const bool deleted = deleted_.next();
+  deleted_.finish();
+  if (deleted) return std::nullopt;
+  return insertAs(insertRecord_, insertFields_, record, packed, uuid, office);
 }
 
 void giveRecordsIdentity(const QSqlDatabase& db) {

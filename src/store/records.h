@@ -8,6 +8,7 @@
 // one is the user's act.
 
 #include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QString>
 #include <optional>
 #include <string_view>
@@ -67,11 +68,23 @@ RecordColumns columnsOf(const SheetState& state);
 // new UUID, waiting to be sent to the yard's server; returns its id. Throws SqlError.
 qint64 insertRecord(const QSqlDatabase& db, const LedgerRecord& record);
 
-// Adds a record made elsewhere (or here, before this store existed) as it travelled: its own UUID
-// and office, nothing to send. Returns its id, or nothing when a record of that UUID is here
-// already or its office deleted it. Inside the caller's transaction; throws SqlError.
-std::optional<qint64> insertTravelled(const QSqlDatabase& db, const LedgerRecord& record, const QString& uuid,
-                                      const QString& office);
+// Adds records made elsewhere (or here, before this store existed) as they travelled, inside the
+// caller's transaction, with the statements prepared once: each with its own UUID and office and
+// its fields as packed, nothing to send.
+class TravelledRecords {
+ public:
+  explicit TravelledRecords(const QSqlDatabase& db);
+  // The new record's id, or nothing when a record of that UUID is here already or its office
+  // deleted it. Throws SqlError.
+  std::optional<qint64> insert(const LedgerRecord& record, const QByteArray& packed, const QString& uuid,
+                               const QString& office);
+
+ private:
+  QSqlQuery known_;
+  QSqlQuery deleted_;
+  QSqlQuery insertRecord_;
+  QSqlQuery insertFields_;
+};
 
 // Gives every record its UUID and this office's name, and puts it among those to send, inside the
 // caller's transaction (a migration). Throws SqlError.

@@ -89,6 +89,7 @@ FetchCursor Travel::cursor() const {
 bool Travel::receive(const std::vector<TravellingEntry>& fetched, const FetchCursor& after) {
   const QSqlDatabase db = database(connection_);
   Transaction transaction(db);
+  TravelledRecords records(db);
   bool changed = false;
   for (const TravellingEntry& e : fetched) {
     if (e.deletion) {
@@ -102,7 +103,7 @@ bool Travel::receive(const std::vector<TravellingEntry>& fetched, const FetchCur
     if (!fields) continue;  // not a record this Quenby can read: nothing to show
     const LedgerRecord record{
         e.atMs, static_cast<RecordState>(e.state), {e.sheet.toStdString(), std::move(*fields)}};
-    changed = insertTravelled(db, record, e.uuid, e.office).has_value() || changed;
+    changed = records.insert(record, e.fields, e.uuid, e.office).has_value() || changed;
   }
   exec(db, QStringLiteral("DELETE FROM yard_cursor"));
   exec(db, QStringLiteral("INSERT INTO yard_cursor (id, after_xid, after_seq) VALUES (1, ?, ?)"),

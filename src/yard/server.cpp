@@ -100,7 +100,10 @@ Server::Server(const QString& server)
       if (db.open()) {
         QSqlQuery set(db);
         // A sender that dies in a transaction must not hold back every office's fetch for long.
+        // The fetch's page and cursor are parameters: a plan made for them, not a generic one,
+        // reads the page from the index alone.
         if (set.exec(QStringLiteral("SET statement_timeout = %1").arg(kStatementTimeoutMs)) &&
+            set.exec(QStringLiteral("SET plan_cache_mode = force_custom_plan")) &&
             set.exec(
                 QStringLiteral("SET idle_in_transaction_session_timeout = %1").arg(2 * kStatementTimeoutMs)))
           return;
@@ -205,11 +208,13 @@ Server::Page Server::fetch(const store::FetchCursor& cursor, int limit) {
   QSqlQuery query(QSqlDatabase::database(connection_, false));
   query.setForwardOnly(true);
   // One statement, one snapshot: every transaction below its xmin has ended, and the snapshot sees
-  // what each of them committed.
+  // what each of them committed. The order is the index's, by the xid itself (not by its text).
   const bool ok = query.prepare(QStringLiteral(
-      "SELECT xid::text, seq, office, deletion, uuid::text, at_ms, sheet, state, fields FROM quenby_entries"
-      " WHERE xid < pg_snapshot_xmin(pg_current_snapshot()) AND (xid, seq) > (?::text::xid8, ?)"
-      " ORDER BY xid, seq LIMIT ?"));
+      "SELECT e.xid::text AS xid_text, e.seq, e.office, e.deletion, e.uuid::text AS uuid_text, e.at_ms, "
+      "e.sheet,"
+      " e.state, e.fields FROM quenby_entries e"
+      " WHERE e.xid < pg_snapshot_xmin(pg_current_snapshot()) AND (e.xid, e.seq) > (?::text::xid8, ?)"
+      " ORDER BY e.xid, e.seq LIMIT ?"));
   if (ok) {
     query.addBindValue(cursor.afterXid);
     query.addBindValue(cursor.afterSeq);

@@ -477,5 +477,35 @@ TEST_F(YardTest, TheFetchSkipsNoRowOfTransactionsThatCommitOutOfOrder) {
   }
 }
 
+// Catches: pages ordered otherwise than the cursor compares (the transaction ids as text, where
+// 1000 comes before 999), which skips the rows between.
+TEST_F(YardTest, TheFetchPagesAcrossAChangeOfTheTransactionIdsDigits) {
+  Raw sender(server_->connection(kA));
+  const qint64 first = sender.scalar(QStringLiteral("SELECT pg_current_xact_id()::text")).toLongLong();
+  qint64 boundary = 10;
+  while (boundary <= first) boundary *= 10;
+  std::set<QString> sent;
+  for (qint64 xid = first; xid < boundary + 20; ++xid) {  // one transaction each
+    const QString uuid = QUuid::createUuid().toString(QUuid::WithoutBraces);
+    ASSERT_EQ(
+        sender.exec(QStringLiteral("INSERT INTO quenby_entries (deletion, uuid, at_ms, sheet, state, fields)"
+                                   " VALUES (false, '%1', 1, 'sawn', 0, '\\x00')")
+                        .arg(uuid)),
+        QString());
+    sent.insert(uuid);
+  }
+  Server fetcher(server_->connection(kB));
+  store::FetchCursor cursor;
+  std::set<QString> fetched;
+  for (int pages = 0; pages < 1000; ++pages) {
+    const Server::Page page = fetcher.fetch(cursor, 7);
+    if (page.entries.empty()) break;
+    for (const auto& e : page.entries) fetched.insert(e.uuid);
+    cursor = page.after;
+  }
+  EXPECT_EQ(fetched.size(), sent.size());
+  EXPECT_TRUE(fetched == sent);
+}
+
 }  // namespace
 }  // namespace quenby::yard::testing
