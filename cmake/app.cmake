@@ -10,6 +10,7 @@
 if(TARGET quenby_office)
   add_library(quenby_windows STATIC
     src/windows/calculators.cpp
+    src/windows/bill_pdf_name.cpp
     ${CMAKE_BINARY_DIR}/generated/calculator_windows.cpp
   )
   quenby_room_include(quenby_windows windows)

@@ -15,7 +15,7 @@ namespace {
 
 const QString kRowColumns = QStringLiteral(
     "id, at_ms, worksheet, buyer_caption, buyer_text, seller_caption, seller_text, species, pieces, volume, "
-    "amount, state");
+    "amount, state, pdf_path");
 
 // The ORDER BY of each column; rows without a number sort last either way.
 QString orderBy(const Sort& sort) {
@@ -51,6 +51,9 @@ QString orderBy(const Sort& sort) {
       break;
     case Column::State:
       key = QStringLiteral("state") + dir;
+      break;
+    case Column::Pdf:
+      key = QStringLiteral("CASE WHEN pdf_path IS NULL THEN 0 ELSE 1 END") + dir;
       break;
   }
   return key + QStringLiteral(", id") + dir;
@@ -159,7 +162,8 @@ std::vector<LedgerRow> Ledger::rows(const Filter& filter, const Sort& sort, qint
                       query.value(8).toString(),
                       query.value(9).toString(),
                       query.value(10).toString(),
-                      static_cast<RecordState>(query.value(11).toInt())});
+                      static_cast<RecordState>(query.value(11).toInt()),
+                      query.value(12).toString()});
   } catch (const SqlError& e) {
     unreadable(e.reason());
   }
@@ -169,16 +173,18 @@ std::vector<LedgerRow> Ledger::rows(const Filter& filter, const Sort& sort, qint
 LedgerRecord Ledger::record(qint64 id) const {
   ensureOpen();
   try {
-    QSqlQuery query = exec(QSqlDatabase::database(connection_, false),
-                           QStringLiteral("SELECT r.at_ms, r.state, r.sheet, f.fields FROM records r"
-                                          " JOIN record_fields f ON f.record_id = r.id WHERE r.id = ?"),
-                           {id});
+    QSqlQuery query =
+        exec(QSqlDatabase::database(connection_, false),
+             QStringLiteral("SELECT r.at_ms, r.state, r.sheet, f.fields, r.pdf_path FROM records r"
+                            " JOIN record_fields f ON f.record_id = r.id WHERE r.id = ?"),
+             {id});
     if (!query.next()) unreadable(QStringLiteral("这条记录已被删除"));
     std::optional<std::vector<FieldText>> fields = unpackFields(query.value(3).toByteArray());
     if (!fields) unreadable(QStringLiteral("这条记录的内容已损坏"));
     return {query.value(0).toLongLong(),
             static_cast<RecordState>(query.value(1).toInt()),
-            {query.value(2).toString().toStdString(), std::move(*fields)}};
+            {query.value(2).toString().toStdString(), std::move(*fields)},
+            query.value(4).toString()};
   } catch (const SqlError& e) {
     unreadable(e.reason());
   }

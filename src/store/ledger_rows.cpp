@@ -1,6 +1,7 @@
 #include "store/ledger_rows.h"
 
 #include <QDateTime>
+#include <QFileInfo>
 
 namespace quenby::store {
 
@@ -24,6 +25,8 @@ QString columnTitle(Column column) {
       return QStringLiteral("金额（元）");
     case Column::State:
       return QStringLiteral("状态");
+    case Column::Pdf:
+      return QStringLiteral("PDF");
   }
   return {};
 }
@@ -39,6 +42,8 @@ QString lineText(const HeaderLine& line) {
 }
 
 }  // namespace
+
+bool hasPdf(const LedgerRow& row) { return !row.pdfPath.isEmpty() && QFileInfo(row.pdfPath).isFile(); }
 
 QString shownText(const LedgerRow& row, Column column) {
   switch (column) {
@@ -69,6 +74,8 @@ QString shownText(const LedgerRow& row, Column column) {
           return QStringLiteral("未导出（自动恢复）");
       }
       return QStringLiteral("已导出");
+    case Column::Pdf:
+      return hasPdf(row) ? QStringLiteral("有") : QString();
   }
   return {};
 }

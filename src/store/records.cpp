@@ -67,6 +67,10 @@ ShownTotal totalOf(std::u16string_view text) { return {shown(text), plainDecimal
 QVariant unitsOf(const ShownTotal& total) {
   return total.value ? QVariant(total.value->units) : QVariant(QMetaType::fromType<qint64>());
 }
+QVariant pathOrNull(const QString& path) {
+  return path.isEmpty() ? QVariant(QMetaType::fromType<QString>()) : QVariant(path);
+}
+
 int scaleOf(const ShownTotal& total) { return total.value ? total.value->scale : 0; }
 
 }  // namespace
@@ -122,7 +126,12 @@ qint64 insertRecord(const QSqlDatabase& db, const LedgerRecord& record) {
   const qint64 id = insert.lastInsertId().toLongLong();
   exec(db, QStringLiteral("INSERT INTO record_fields (record_id, fields) VALUES (?, ?)"),
        {id, packFields(record.sheet.fields)});
+  if (!record.pdfPath.isEmpty()) setPdfPath(db, id, record.pdfPath);
   return id;
+}
+
+void setPdfPath(const QSqlDatabase& db, qint64 id, const QString& pdfPath) {
+  exec(db, QStringLiteral("UPDATE records SET pdf_path = ? WHERE id = ?"), {pathOrNull(pdfPath), id});
 }
 
 void rewriteSearchForms(const QSqlDatabase& db) {

@@ -57,6 +57,8 @@ const std::vector<Migration>& migrations() {
        }},
       // The search form folds the case of Latin letters: every record's is written anew.
       {3, {}, rewriteSearchForms},
+      // Local to this computer, like the file it names.
+      {5, {QStringLiteral("ALTER TABLE records ADD COLUMN pdf_path TEXT")}},
   };
   return kMigrations;
 }

@@ -22,6 +22,9 @@
 //
 // Version 3: no change of tables; each record's search form is written anew from its kept fields
 // (rewriteSearchForms, records.h), now that the form folds the case of Latin letters.
+//
+// Version 5: records gain pdf_path, the path of the bill's PDF on this computer (NULL: none was
+// made). It is local: it never travels to other offices, whose files are not here.
 
 #include <QSqlDatabase>
 #include <QString>

@@ -91,7 +91,8 @@ std::vector<std::string> listed(const QString& path) {
   for (const store::LedgerRow& row : ledger.rows({}, {}, ledger.lastId(), 0, 100)) {
     QStringList cells;
     for (int c = 0; c < store::kColumnCount; ++c)
-      cells << store::shownText(row, static_cast<store::Column>(c));
+      if (static_cast<store::Column>(c) != store::Column::Pdf)  // a file's, not the record's
+        cells << store::shownText(row, static_cast<store::Column>(c));
     rows.push_back(cells.join(QStringLiteral(" | ")).toStdString());
   }
   return rows;
