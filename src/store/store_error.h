@@ -18,6 +18,7 @@ enum class StoreError : int {
   LedgerUnreadable = 1207,  // the ledger cannot be read (or a record of it is damaged)
   RecordNotDeleted = 1208,  // a record could not be deleted from the ledger
   CsvNotWritten = 1209,     // the ledger's rows could not be written to the chosen file
+  PdfNotOpened = 1210,      // a record's PDF, or its folder, could not be handed to the desktop
 };
 
 // `where` is the folder or file concerned; `reason` the system's own words, may be empty.
