@@ -39,15 +39,20 @@ const qint64 kNow =
 
 // One run of the program on the store at `path`: Form1 shown, exports into `r`.
 struct Session {
-  Session(const QString& path, testing::Recording& r)
+  Session(const QString& path, testing::Recording& r, std::string pdfFolder = {})
       : autosave(path),
-        calculators(autosave.withSaveBeforeExport(testing::recordingServices(r)), [](const QUrl&) {}),
+        calculators(autosave.withSaveBeforeExport(withPdfs(testing::recordingServices(r), pdfFolder)),
+                    [](const QUrl&) {}),
         records(autosave.store(), calculators, [] { return kNow; }),
         ledger(calculators, records, path, [] { return QDate(2024, 3, 31); }) {
     autosave.setDraftsAtExit([this] { return records.draftsAtExit(); });
     autosave.setDraftsOfStranded(&app::SheetRecorder::draftsOfStranded);
     recovered = autosave.keep(calculators);
     calculators.startWindow()->show();
+  }
+  static ExportServices withPdfs(ExportServices services, std::string pdfFolder) {
+    services.pdfFolder = std::move(pdfFolder);
+    return services;
   }
   // Replaces the text of a field or a combo box's caption, committed at once as by an input method.
   void put(Calculators::Calculator which, std::string_view name, int index, const QString& text) {
@@ -108,6 +113,27 @@ class LedgerAppTest : public ::testing::Test {
   const QString path = dir.filePath("quenby.sqlite");
   testing::Recording rec;
 };
+
+// Fault: the record of an export without the path of the PDF made at it (the ledger could not
+// open it, and would offer to make it again).
+TEST_F(LedgerAppTest, AnExportsRecordKeepsThePathOfItsPdf) {
+  rec.pdfText = "%PDF-1.6";
+  const std::string pdfs = dir.filePath("Quenby 账单").toStdString();
+  Session run(path, rec, pdfs);
+  testing::MessageBoxAnswerer reminders;
+  run.put(Calculators::LogTally, "Text17", -1, "王家林场");
+  run.click(Calculators::LogTally, "Command3");
+  ASSERT_EQ(rec.shown, 1);
+  store::Ledger ledger(path);
+  const std::vector<store::LedgerRow> rows = ledger.rows({}, {}, ledger.lastId(), 0, 10);
+  ASSERT_EQ(rows.size(), 1u);
+  const QFileInfo pdf(rows[0].pdfPath);
+  EXPECT_TRUE(pdf.fileName().endsWith(QStringLiteral(" 原木一 王家林场.pdf")))
+      << pdf.fileName().toStdString();
+  EXPECT_TRUE(pdf.absolutePath().startsWith(QString::fromStdString(pdfs) + "/"))
+      << pdf.absolutePath().toStdString();
+  EXPECT_TRUE(pdf.isFile());
+}
 
 TEST_F(LedgerAppTest, AnExportOfEachSheetIsRecordedAsTheListShowsIt) {
   Session run(path, rec);
