@@ -29,6 +29,7 @@ if(TARGET quenby_office)
     src/keeping/autosave.cpp
     src/keeping/ledger_access.cpp
     src/keeping/sheet_recorder.cpp
+    src/keeping/record_pdf.cpp
     src/keeping/test_log.cpp
   )
   quenby_room_include(quenby_keeping keeping)

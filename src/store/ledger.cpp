@@ -204,4 +204,14 @@ void Ledger::remove(qint64 id) {
   }
 }
 
+void Ledger::keepPdfPath(qint64 id, const QString& pdfPath) {
+  const QString where = QDir::toNativeSeparators(pdfPath);
+  if (openFailure_) throw storeError(StoreError::PdfNotKept, where, *openFailure_);
+  try {
+    setPdfPath(QSqlDatabase::database(connection_, false), id, pdfPath);
+  } catch (const SqlError& e) {
+    throw storeError(StoreError::PdfNotKept, where, e.reason());
+  }
+}
+
 }  // namespace quenby::store

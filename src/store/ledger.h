@@ -42,6 +42,8 @@ class Ledger {
   LedgerRecord record(qint64 id) const;
   // Deletes a record; one already gone is no error.
   void remove(qint64 id);
+  // Notes the path of a PDF made later for record `id`; raises PdfNotKept.
+  void keepPdfPath(qint64 id, const QString& pdfPath);
 
   const QString& path() const { return path_; }
 

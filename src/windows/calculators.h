@@ -83,6 +83,9 @@ class Calculators : public QObject {
                       std::function<void(Calculator, const KeptPdf&)> exported,
                       std::function<void()> clickEnded = {});
 
+  // The services the windows export with, as the application handed them.
+  const ExportServices& services() const { return services_; }
+
   // Stands `window` in for a calculator that has no window yet, wired as the windows the selector
   // creates are; returns it. The switching does not depend on the make of the windows, and the
   // tests exercise it this way.
