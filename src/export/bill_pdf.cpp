@@ -75,18 +75,15 @@ void makeFolder(const PdfRequest& request, const std::string& path) {
     throw notWritten(request, causeOf(path, errno));
 }
 
-// Renames `temporary` to `target` unless a file is there; false when one is.
-bool renameUnlessTaken(const std::string& temporary, const std::string& target) {
-  if (::renameat2(AT_FDCWD, temporary.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE) == 0) return true;
-  if (errno == EEXIST) return false;
-  if (errno != EINVAL && errno != ENOSYS) throw errno;
+// Renames `temporary` to `target` unless a file is there: 0 when renamed, EEXIST when a file is
+// there, else the failure's errno.
+int renameUnlessTaken(const std::string& temporary, const std::string& target) {
+  if (::renameat2(AT_FDCWD, temporary.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE) == 0) return 0;
+  if (errno != EINVAL && errno != ENOSYS) return errno;
   // A file system without that rename: a link fails on a file that is there.
-  if (::link(temporary.c_str(), target.c_str()) != 0) {
-    if (errno == EEXIST) return false;
-    throw errno;
-  }
+  if (::link(temporary.c_str(), target.c_str()) != 0) return errno;
   ::unlink(temporary.c_str());
-  return true;
+  return 0;
 }
 
 }  // namespace
@@ -110,19 +107,18 @@ std::string keepPdf(const PdfRequest& request, const std::function<void(const st
     throw notWritten(request, cause.empty() ? e.description() : cause);
   }
   struct stat st {};
-  if (::stat(temporary.c_str(), &st) != 0 || st.st_size == 0)
-    throw notWritten(request, causeOf(request.folder, 0).empty() ? "电子表格程序没有写入 PDF"
-                                                                 : causeOf(request.folder, 0));
+  if (::stat(temporary.c_str(), &st) != 0 || st.st_size == 0) {
+    const std::string cause = causeOf(request.folder, 0);
+    throw notWritten(request, cause.empty() ? "电子表格程序没有写入 PDF" : cause);
+  }
   // The office may have written a file of its own in place of ours.
   ::chmod(temporary.c_str(), 0600);
   for (int i = 1; i <= kMostNamesTried; ++i) {
     const std::string target = request.folder + "/" + request.name +
                                (i == 1 ? std::string() : " (" + std::to_string(i) + ")") + ".pdf";
-    try {
-      if (renameUnlessTaken(temporary, target)) return target;
-    } catch (int err) {
-      throw notWritten(request, causeOf(request.folder, err));
-    }
+    const int err = renameUnlessTaken(temporary, target);
+    if (err == 0) return target;
+    if (err != EEXIST) throw notWritten(request, causeOf(request.folder, err));
   }
   throw notWritten(request, "文件夹中同名的 PDF 太多");
 }
