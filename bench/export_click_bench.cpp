@@ -3,11 +3,15 @@
 // the viewer (which would ask the desktop to show the bill) is called. Three cases side by side:
 //   Prestarted  the office started ahead and ready before each click (touched, waited for);
 //   FirstClick  pre-starting on, but the click is the first input: the office starts with it;
-//   NoPrestart  pre-starting off (QUENBY_PRESTART=0): the export starts its own office.
+//   NoPrestart  pre-starting off (QUENBY_PRESTART=0): the export starts its own office;
+//   PrestartedWithPdf  as Prestarted, the sheet also kept as a PDF after the save (the PDF's
+//               added cost is the difference to Prestarted).
 // Also the resident memory of the idle office started ahead: soffice.bin and its start process.
 //   export_click_bench <template.xls> [Google Benchmark flags]
 
 #include <QApplication>
+#include <QDir>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <chrono>
@@ -43,7 +47,7 @@ struct TimedViewer final : quenby::BillViewer {
   void show(const std::string&, const std::u16string&) override { shownAt = Clock::now(); }
 };
 
-enum class Case { Prestarted, FirstClick, NoPrestart };
+enum class Case { Prestarted, FirstClick, NoPrestart, PrestartedWithPdf };
 
 // Resident memory of a process, in kB.
 long residentKb(pid_t pid) {
@@ -63,6 +67,11 @@ void clickToBill(benchmark::State& state, Case which) {
   Clock::time_point shownAt;
   quenby::ExportServices services{bill.path(), [&] { return offices->newHost(); },
                                   [&] { return std::make_unique<TimedViewer>(shownAt); }};
+  QTemporaryDir pdfs;
+  if (which == Case::PrestartedWithPdf)
+    services.pdfRequest = [root = pdfs.path().toStdString()]() -> std::optional<quenby::PdfRequest> {
+      return quenby::PdfRequest{root, root + "/2026-03", "2026-03-31 235959 原木一"};
+    };
   quenby::Form1 form(services, quenby::app::selectorEntries());
   form.show();
   QWidget* button = form.control({"Command3"});
@@ -84,7 +93,7 @@ void clickToBill(benchmark::State& state, Case which) {
       offices.emplace(reserve);
       warmUp.emplace(*offices);
     }
-    if (which == Case::Prestarted) {
+    if (which == Case::Prestarted || which == Case::PrestartedWithPdf) {
       reserve->touch();
       if (!reserve->waitUntilReady(std::chrono::seconds(30))) state.SkipWithError("no office started ahead");
       rss = 0;
@@ -97,6 +106,10 @@ void clickToBill(benchmark::State& state, Case which) {
     state.SetIterationTime(std::chrono::duration<double>(shownAt - clicked).count());
   }
   if (which == Case::Prestarted) state.counters["idle_office_rss_MB"] = static_cast<double>(rss) / 1024;
+  if (which == Case::PrestartedWithPdf)  // the PDFs made, one per click
+    state.counters["pdfs"] = static_cast<double>(QDir(pdfs.filePath(QStringLiteral("2026-03")))
+                                                     .entryList({QStringLiteral("*.pdf")}, QDir::Files)
+                                                     .size());
 }
 
 }  // namespace
@@ -104,6 +117,9 @@ void clickToBill(benchmark::State& state, Case which) {
 static void BM_ClickToBill_Prestarted(benchmark::State& state) { clickToBill(state, Case::Prestarted); }
 static void BM_ClickToBill_FirstClick(benchmark::State& state) { clickToBill(state, Case::FirstClick); }
 static void BM_ClickToBill_NoPrestart(benchmark::State& state) { clickToBill(state, Case::NoPrestart); }
+static void BM_ClickToBill_PrestartedWithPdf(benchmark::State& state) {
+  clickToBill(state, Case::PrestartedWithPdf);
+}
 BENCHMARK(BM_ClickToBill_Prestarted)
     ->Unit(benchmark::kMillisecond)
     ->Iterations(1)
@@ -117,6 +133,13 @@ BENCHMARK(BM_ClickToBill_FirstClick)
     ->UseManualTime()
     ->ReportAggregatesOnly(true);
 BENCHMARK(BM_ClickToBill_NoPrestart)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1)
+    ->Repetitions(10)
+    ->UseManualTime()
+    ->ReportAggregatesOnly(true);
+
+BENCHMARK(BM_ClickToBill_PrestartedWithPdf)
     ->Unit(benchmark::kMillisecond)
     ->Iterations(1)
     ->Repetitions(10)

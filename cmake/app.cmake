@@ -10,6 +10,7 @@
 if(TARGET quenby_office)
   add_library(quenby_windows STATIC
     src/windows/calculators.cpp
+    src/windows/bill_pdf_name.cpp
     ${CMAKE_BINARY_DIR}/generated/calculator_windows.cpp
   )
   quenby_room_include(quenby_windows windows)
@@ -28,6 +29,7 @@ if(TARGET quenby_office)
     src/keeping/autosave.cpp
     src/keeping/ledger_access.cpp
     src/keeping/sheet_recorder.cpp
+    src/keeping/record_pdf.cpp
     src/keeping/test_log.cpp
   )
   quenby_room_include(quenby_keeping keeping)

@@ -6,6 +6,7 @@
 #include <QFileInfo>
 #include <QLibrary>
 #include <QProcess>
+#include <QSettings>
 #include <QStandardPaths>
 #include <optional>
 #include <utility>
@@ -14,6 +15,7 @@
 #include "office/office_module.h"
 #include "office/termination.h"
 #include "office_loading/office_on_demand.h"
+#include "windows/bill_pdf_name.h"
 
 namespace quenby::app {
 
@@ -64,6 +66,13 @@ std::string billWorkbookPath() {
   if (documents.isEmpty()) documents = QDir::homePath() + QStringLiteral("/Documents");
   return QDir(documents).filePath(kBillFileName).toStdString();
 #endif
+}
+
+std::string billPdfFolder() {
+  const QSettings settings(QStringLiteral("Quenby"), QStringLiteral("Quenby"));
+  if (!settings.value(QStringLiteral("bill/pdf"), true).toBool()) return {};
+  const QString bill = QString::fromStdString(billWorkbookPath());
+  return QDir(QFileInfo(bill).absolutePath()).filePath(QString::fromUtf16(kPdfFolderName)).toStdString();
 }
 
 std::string billTemplatePath() {
@@ -138,8 +147,10 @@ std::shared_ptr<OfficeSupply> desktopOffices(const OfficeSupplySettings& setting
 ExportServices desktopExportServices(std::shared_ptr<OfficeSupply> offices) {
   if (!offices) offices = desktopOffices({.startAhead = false});
   auto newHost = [offices] { return offices->newHost(); };
-  return {billWorkbookPath(), newHost, [] { return std::make_unique<DesktopBillViewer>(); },
-          billTemplatePath};
+  ExportServices services{billWorkbookPath(), newHost, [] { return std::make_unique<DesktopBillViewer>(); },
+                          billTemplatePath};
+  services.pdfFolder = billPdfFolder();
+  return services;
 }
 
 void openWebPage(const QUrl& url) {

@@ -23,6 +23,10 @@ enum class DesktopError : int {
 // On Windows d:\账单明细.xls; elsewhere 账单明细.xls in the user's documents folder.
 std::string billWorkbookPath();
 
+// The folder every bill's PDF is kept in, beside the bill: "Quenby 账单" in the documents folder.
+// "" when the user turned PDFs off (pdf=false under [bill] in ~/.config/Quenby/Quenby.conf).
+std::string billPdfFolder();
+
 // The bill template Quenby ships, for a bill that is missing: installed beside the program
 // (<prefix>/share/quenby) or in the desktop's data folders, or in the build tree the program runs
 // from. "" when there is none.

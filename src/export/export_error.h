@@ -20,6 +20,7 @@ enum class ExportError : int {
   BillFolderReadOnly = 1012,  // the bill's folder, or its whole file system, may not be written
   BillNotCreated = 1013,      // the missing bill could not be copied from its template
   ExportCancelled = 1014,     // the user cancelled the export; never reported
+  PdfNotWritten = 1015,       // the bill is saved, but its PDF could not be written
 };
 
 // The error a cancelled export ends with.

@@ -9,6 +9,10 @@ namespace quenby {
 
 const char16_t kExportReminder[] = u"每次打印前请先关闭*账单明细*";
 
+void SpreadsheetHost::exportSheetPdf(const std::string& /*pathUtf8*/) {
+  throw QuenbyError(ExportError::SpreadsheetFailed, "这个电子表格程序不能生成 PDF");
+}
+
 bool ExportCounter::countAttempt() noexcept {
   if (value_ < std::numeric_limits<std::int16_t>::max()) ++value_;
   return value_ == 1;
@@ -34,9 +38,22 @@ void checkTextsFit(const ExportJob& job) {
 
 using Step = ExportProgress::Step;
 
+// The saved bill's sheet as a PDF, by the office that saved it. What fails is handed on.
+KeptPdf keepSheetPdf(const PdfRequest& request, SpreadsheetHost& host) {
+  KeptPdf kept;
+  try {
+    kept.path = keepPdf(request, [&](const std::string& file) { host.exportSheetPdf(file); });
+  } catch (const QuenbyError& e) {
+    if (e.is(ExportError::ExportAbandoned)) throw;
+    kept.failure = e;
+  }
+  return kept;
+}
+
 // From starting the instance to releasing it. A failed part releases its instance before it
 // returns, on the thread that drove it.
-void officePart(const ExportJob& job, SpreadsheetHost& host, ExportProgress& progress) {
+KeptPdf officePart(const ExportJob& job, SpreadsheetHost& host, ExportProgress& progress) {
+  KeptPdf pdf;
   try {
     progress.enter(Step::Starting);
     host.newInstance();
@@ -51,44 +68,55 @@ void officePart(const ExportJob& job, SpreadsheetHost& host, ExportProgress& pro
     }
     progress.enter(Step::Saving);
     host.save();
-    host.closeAllWorkbooks();
-    host.quit();
+    if (job.pdf) {
+      progress.enter(Step::Pdf);
+      pdf = keepSheetPdf(*job.pdf, host);
+    }
+    try {
+      host.closeAllWorkbooks();
+      host.quit();
+    } catch (const QuenbyError& e) {
+      // The bill is saved: an office that a failed PDF left unable to close is ended below.
+      if (!pdf.failure || e.is(ExportError::ExportAbandoned)) throw;
+    }
     host.release();
   } catch (...) {
     host.release();
     throw;
   }
+  return pdf;
 }
 
 // The `saved` hook of one click: run at its first save only.
 struct SavedOnce {
-  const std::function<void()>& hook;
+  const std::function<void(const KeptPdf&)>& hook;
   bool ran = false;
 
-  void operator()() {
+  void operator()(const KeptPdf& pdf) {
     if (ran || !hook) return;
     ran = true;
-    hook();
+    hook(pdf);
   }
 };
 
 void attempt(const ExportJob& job, ExportCounter& exportCount, const ExportParties& parties,
              ExportProgress& progress, SavedOnce& saved) {
   if (exportCount.countAttempt()) parties.prompter.remind(kExportReminder);
+  KeptPdf pdf;
   auto part = [&] {
     parties.viewer.beginPrepare(job.workbookPath);
     struct EndPrepare {
       BillViewer& viewer;
       ~EndPrepare() { viewer.endPrepare(); }
     } endPrepare{parties.viewer};
-    officePart(job, parties.host, progress);
+    pdf = officePart(job, parties.host, progress);
   };
   if (parties.runOffice) {
     parties.runOffice(part);
   } else {
     part();
   }
-  saved();
+  saved(pdf);
   progress.enter(Step::Showing);
   parties.viewer.show(job.workbookPath, job.sheetName);
 }

@@ -5,9 +5,11 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "export/bill_pdf.h"
 #include "export/export_progress.h"
 #include "export/spreadsheet_host.h"
 #include "sheet/cell_map.h"
@@ -33,6 +35,8 @@ struct ExportJob {
   std::u16string sheetName;
   std::vector<CellSource> cells;
   RestartPolicy restart = RestartPolicy::None;
+  // Where the worksheet is kept as a PDF once the bill is saved; nothing: no PDF.
+  std::optional<PdfRequest> pdf = {};
 };
 
 // What one sheet window's export writes: the worksheet, the cell map in writing order, and
@@ -61,12 +65,14 @@ struct ExportParties {
   Prompter& prompter;
   ExportProgress* progress = nullptr;  // where the export reports its steps and meets a cancel
   OfficeRunner runOffice = {};         // unset: on the calling thread
-  // On the calling thread once the bill is saved, before it is shown; once per click, also when a
-  // restart saves the bill again. It raises nothing. May be empty.
-  std::function<void()> saved = {};
+  // On the calling thread once the bill is saved, before it is shown, with its PDF or why there is
+  // none; once per click, also when a restart saves the bill again. It raises nothing. May be
+  // empty.
+  std::function<void(const KeptPdf&)> saved = {};
 };
 
-// Runs one click's export. Raises the error of the last failed attempt. A field longer than a cell
+// Runs one click's export. Raises the error of the last failed attempt; a PDF that could not be
+// written fails nothing, it is handed to `saved`. A field longer than a cell
 // holds (TextTooLong) is refused before the attempt is counted; an export abandoned because
 // Quenby ends (ExportAbandoned) is not restarted, nor is one the user cancelled, which ends with
 // ExportCancelled whatever its broken call raised.

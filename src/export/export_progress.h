@@ -9,7 +9,7 @@ namespace quenby {
 
 class ExportProgress {
  public:
-  enum class Step : int { Starting, Opening, Writing, Saving, Showing };
+  enum class Step : int { Starting, Opening, Writing, Saving, Pdf, Showing };
 
   explicit ExportProgress(int cells = 0) : cells_(cells) {}
   ExportProgress(const ExportProgress&) = delete;

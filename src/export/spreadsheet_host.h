@@ -21,7 +21,11 @@ class SpreadsheetHost {
   virtual void selectWorksheet(const std::u16string& name) = 0;  // keep it as the sheet
   // 1-based row and column; the text is written as text, never as a formula.
   virtual void setCellText(int row, int column, const std::u16string& text) = 0;
-  virtual void save() = 0;               // back to the same path, same format, no prompt
+  virtual void save() = 0;  // back to the same path, same format, no prompt
+  // After the save: writes the selected worksheet alone as a PDF into the file at `pathUtf8`, as
+  // the spreadsheet prints it (its page style's paper and scale, fonts embedded). A host that
+  // cannot raises an error.
+  virtual void exportSheetPdf(const std::string& pathUtf8);
   virtual void closeAllWorkbooks() = 0;  // every workbook of the instance, unsaved changes lost
   virtual void quit() = 0;               // end the instance
   // Drop the instance: ends it without saving when it is still running. Also after a failure.

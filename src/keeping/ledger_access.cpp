@@ -1,8 +1,10 @@
 #include "keeping/ledger_access.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QShortcut>
 
+#include "keeping/record_pdf.h"
 #include "keeping/sheet_recorder.h"
 #include "keeping/test_log.h"
 #include "ledger/ledger_model.h"
@@ -42,6 +44,8 @@ void LedgerAccess::open() {
     connect(window_.get(), &ledger::LedgerWindow::reopenRequested, this,
             [this](qint64 id) { shell::guarded(window_.get(), [&] { reopen(id); }); });
     connect(window_.get(), &ledger::LedgerWindow::closed, this, &LedgerAccess::closed);
+    connect(window_.get(), &ledger::LedgerWindow::pdfRequested, this,
+            [this](qint64 id) { shell::guarded(window_.get(), [&] { makePdf(id); }); });
     if (testLog_)
       connect(&window_->model(), &ledger::LedgerModel::listRead, this,
               [this] { testLog_->listed(*window_); });
@@ -71,6 +75,24 @@ void LedgerAccess::reopen(qint64 recordId) {
   target->raise();  // in front of the ledger, ready for typing
   target->activateWindow();
   if (testLog_) testLog_->reopened(calculators_, Calculators::storeKey(*which));
+}
+
+void LedgerAccess::makePdf(qint64 recordId) {
+  if (!window_) return;
+  const store::LedgerRecord record = window_->ledger().record(recordId);
+  // The office works while the event loop goes on: nothing in the ledger is clicked meanwhile.
+  window_->setEnabled(false);
+  QApplication::setOverrideCursor(Qt::WaitCursor);
+  struct Restore {
+    QWidget* window;
+    ~Restore() {
+      QApplication::restoreOverrideCursor();
+      window->setEnabled(true);
+    }
+  } restore{window_.get()};
+  const std::string path = makeRecordPdf(record, calculators_.services());
+  store::Ledger(storePath_).keepPdfPath(recordId, QString::fromStdString(path));
+  window_->refresh();
 }
 
 store::SheetState LedgerAccess::reopenedContent(Calculators::Calculator which,

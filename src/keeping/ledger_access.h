@@ -7,7 +7,7 @@
 // replaced is recorded as a draft unless the ledger has it already. A sheet that holds exactly the
 // record's texts is not asked about and makes no draft. Exports of this run that could not be
 // recorded are counted in a line under the list. Closing the ledger while no sheet window is shown
-// is the user's exit.
+// is the user's exit. 生成 PDF makes the PDF of a record that has none.
 
 #include <QObject>
 #include <QString>
@@ -38,6 +38,9 @@ class LedgerAccess : public QObject {
 
   // Puts record `recordId` back into its sheet (see above); raises QuenbyError.
   void reopen(qint64 recordId);
+  // Makes the PDF of record `recordId` from a scratch copy of the bill (record_pdf.h), notes its
+  // path in the ledger and shows the list anew; raises QuenbyError.
+  void makePdf(qint64 recordId);
 
  private:
   void addShortcut(shell::SheetWindow* window);

@@ -14,9 +14,10 @@ SheetRecorder::SheetRecorder(store::Store& store, Calculators& calculators, Cloc
     : store_(store),
       calculators_(calculators),
       now_(now ? std::move(now) : &QDateTime::currentMSecsSinceEpoch) {
-  calculators_.setExportHooks([this](Calculators::Calculator which) { atClick(which); },
-                              [this](Calculators::Calculator which) { exported(which); },
-                              [this] { clickEnded(); });
+  calculators_.setExportHooks(
+      [this](Calculators::Calculator which) { atClick(which); },
+      [this](Calculators::Calculator which, const KeptPdf& pdf) { exported(which, pdf); },
+      [this] { clickEnded(); });
 }
 
 SheetRecorder::~SheetRecorder() = default;
@@ -26,13 +27,13 @@ void SheetRecorder::atClick(Calculators::Calculator which) {
   clickRunning_ = true;
 }
 
-void SheetRecorder::exported(Calculators::Calculator which) {
+void SheetRecorder::exported(Calculators::Calculator which, const KeptPdf& pdf) {
   // Always taken at the click of the same export.
   const store::SheetState texts = atClick_.at(which);
   inLedger_[which] = texts;
   // Written on the store's thread; the outcome comes back to this one.
   store_.recordSoon(
-      {now_(), store::RecordState::Exported, texts},
+      {now_(), store::RecordState::Exported, texts, QString::fromStdString(pdf.path)},
       [alive = std::weak_ptr<SheetRecorder*>(alive_), which, texts](std::optional<QuenbyError> failure) {
         QMetaObject::invokeMethod(
             qApp,

@@ -54,7 +54,7 @@ class SheetRecorder {
 
  private:
   void atClick(Calculators::Calculator which);
-  void exported(Calculators::Calculator which);
+  void exported(Calculators::Calculator which, const KeptPdf& pdf);
   // The outcome of an export's record, back on this thread.
   void exportRecorded(Calculators::Calculator which, const store::SheetState& texts,
                       const std::optional<QuenbyError>& failure);

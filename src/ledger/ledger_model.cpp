@@ -55,6 +55,11 @@ qint64 LedgerModel::recordId(int r) const {
   return found ? found->id : 0;
 }
 
+QString LedgerModel::pdfPath(int r) const {
+  const store::LedgerRow* found = row(r);
+  return found ? found->pdfPath : QString();
+}
+
 void LedgerModel::sort(int column, Qt::SortOrder order) {
   if (column < 0 || column >= store::kColumnCount) return;
   readAnew([&] { sort_ = {static_cast<Column>(column), order == Qt::DescendingOrder}; });

@@ -44,6 +44,8 @@ class LedgerModel : public QAbstractTableModel {
   bool readFailed() const { return readFailed_; }
   // The record shown in `row`, 0 when there is none.
   qint64 recordId(int row) const;
+  // The path of its PDF, "" when none was made.
+  QString pdfPath(int row) const;
 
  signals:
   // The list was read anew (its rows and totals may differ).

@@ -4,7 +4,10 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDateEdit>
+#include <QDesktopServices>
+#include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -15,6 +18,7 @@
 #include <QStandardPaths>
 #include <QTableView>
 #include <QTimer>
+#include <QUrl>
 #include <QVBoxLayout>
 
 #include "ledger/ledger_model.h"
@@ -22,6 +26,7 @@
 #include "shell/question.h"
 #include "store/ledger_csv.h"
 #include "store/office.h"
+#include "store/store_error.h"
 
 namespace quenby::ledger {
 
@@ -51,13 +56,18 @@ constexpr StateEntry kStates[] = {{u"已导出", store::RecordState::Exported},
                                   {u"全部", std::nullopt}};
 
 const QString kEveryOffice = QStringLiteral("全部");
+bool openWithDesktop(const QString& path) { return QDesktopServices::openUrl(QUrl::fromLocalFile(path)); }
 
 QString sumText(const store::Sum& sum) { return sum.units ? store::shownSum(sum) : QStringLiteral("0"); }
 
 }  // namespace
 
 LedgerWindow::LedgerWindow(const QString& storePath, Today today, QWidget* parent)
-    : QWidget(parent, Qt::Window), ledger_(storePath), today_(std::move(today)), chooseCsv_(chooseCsvFile) {
+    : QWidget(parent, Qt::Window),
+      ledger_(storePath),
+      today_(std::move(today)),
+      chooseCsv_(chooseCsvFile),
+      openPath_(openWithDesktop) {
   setWindowTitle(QStringLiteral("账单记录"));
   model_ = new LedgerModel(
       ledger_, store::Filter{{}, {}, {}, kStates[0].state, {}},
@@ -125,7 +135,7 @@ void LedgerWindow::buildControls() {
   // Newest first. Enabling the sort reads the list for the first time.
   table_->horizontalHeader()->setSortIndicator(0, Qt::DescendingOrder);
   table_->setSortingEnabled(true);
-  const int widths[store::kColumnCount] = {125, 70, 170, 170, 70, 60, 110, 100, 60, 90};
+  const int widths[store::kColumnCount] = {125, 70, 170, 170, 70, 60, 110, 100, 60, 90, 40};
   for (int c = 0; c < store::kColumnCount; ++c) table_->setColumnWidth(c, widths[c]);
 
   totals_ = new QLabel(this);
@@ -141,6 +151,10 @@ void LedgerWindow::buildControls() {
   reopen_ = new QPushButton(QStringLiteral("重新打开(&R)"), this);
   delete_ = new QPushButton(QStringLiteral("删除(&X)…"), this);
   csv_ = new QPushButton(QStringLiteral("导出 CSV(&E)…"), this);
+  openPdf_ = new QPushButton(QStringLiteral("打开 PDF"), this);
+  openPdf_->setToolTip(QStringLiteral("Ctrl+O"));
+  openFolder_ = new QPushButton(QStringLiteral("打开文件夹"), this);
+  makePdf_ = new QPushButton(QStringLiteral("生成 PDF"), this);
   close_ = new QPushButton(QStringLiteral("关闭"), this);
 
   auto* filters = new QHBoxLayout;
@@ -160,7 +174,7 @@ void LedgerWindow::buildControls() {
   sorting->addWidget(sortDescending_);
   sorting->addStretch(1);
   auto* buttons = new QHBoxLayout;
-  for (QPushButton* b : {reopen_, delete_, csv_}) buttons->addWidget(b);
+  for (QPushButton* b : {reopen_, delete_, csv_, openPdf_, openFolder_, makePdf_}) buttons->addWidget(b);
   buttons->addStretch(1);
   buttons->addWidget(close_);
   auto* layout = new QVBoxLayout(this);
@@ -173,7 +187,8 @@ void LedgerWindow::buildControls() {
   layout->addLayout(buttons);
   QWidget* const chain[] = {table_,  search_,     state_,    office_,   dated_,      from_,
                             to_,     todayButton, thisMonth, lastMonth, sortColumn_, sortDescending_,
-                            reopen_, delete_,     csv_,      close_};
+                            reopen_, delete_,     csv_,      openPdf_,  openFolder_, makePdf_,
+                            close_};
   for (size_t i = 1; i < std::size(chain); ++i) setTabOrder(chain[i - 1], chain[i]);
 }
 
@@ -213,6 +228,13 @@ void LedgerWindow::connectControls() {
   connect(reopen_, &QPushButton::clicked, this, &LedgerWindow::reopenSelected);
   connect(delete_, &QPushButton::clicked, this, &LedgerWindow::deleteSelected);
   connect(csv_, &QPushButton::clicked, this, &LedgerWindow::exportCsv);
+  connect(openPdf_, &QPushButton::clicked, this, [this] { openPdf(false); });
+  connect(openFolder_, &QPushButton::clicked, this, [this] { openPdf(true); });
+  connect(makePdf_, &QPushButton::clicked, this, &LedgerWindow::makePdf);
+  auto* openKey = new QShortcut(QKeySequence::Open, this);
+  connect(openKey, &QShortcut::activated, this, [this] { openPdf(false); });
+  connect(table_->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+          &LedgerWindow::updatePdfButtons);
   connect(close_, &QPushButton::clicked, this, &QWidget::close);
   auto* deleteKey = new QShortcut(QKeySequence::Delete, table_, nullptr, nullptr, Qt::WidgetShortcut);
   connect(deleteKey, &QShortcut::activated, this, &LedgerWindow::deleteSelected);
@@ -297,6 +319,36 @@ void LedgerWindow::listRead() {
   reopen_->setEnabled(any);
   delete_->setEnabled(any);
   selectRow(0);
+  updatePdfButtons();
+}
+
+void LedgerWindow::updatePdfButtons() {
+  const int row = selectedRow();
+  const bool has =
+      row >= 0 && !model_->index(row, static_cast<int>(store::Column::Pdf)).data().toString().isEmpty();
+  openPdf_->setEnabled(has);
+  openFolder_->setEnabled(has);
+  makePdf_->setEnabled(row >= 0 && !has);
+}
+
+void LedgerWindow::openPdf(bool folder) {
+  const int row = selectedRow();
+  const QString path = row < 0 ? QString() : model_->pdfPath(row);
+  if (path.isEmpty() || !QFileInfo(path).isFile()) {
+    if (row >= 0 && !folder) makePdf();
+    return;
+  }
+  const QString target = folder ? QFileInfo(path).absolutePath() : path;
+  shell::guarded(this, [&] {
+    if (!openPath_(target))
+      throw store::storeError(store::StoreError::PdfNotOpened, QDir::toNativeSeparators(target),
+                              QStringLiteral("桌面没有可以打开它的程序"));
+  });
+}
+
+void LedgerWindow::makePdf() {
+  const int row = selectedRow();
+  if (const qint64 id = row < 0 ? 0 : model_->recordId(row)) emit pdfRequested(id);
 }
 
 QString LedgerWindow::totalsText() const {

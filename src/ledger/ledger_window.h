@@ -7,7 +7,9 @@
 // does that on reopenRequested), deleted after a question, and the rows shown written to a CSV
 // file. Every action has a key: the list holds the focus with its newest row selected, Enter
 // reopens, Delete deletes, Ctrl+F goes to the search, Escape in a search field that holds text
-// empties it, and Escape anywhere else closes.
+// empties it, and Escape anywhere else closes. A record's PDF (the column PDF says whether it has
+// one) opens with the desktop by Ctrl+O or 打开 PDF, its folder by 打开文件夹; 生成 PDF asks the
+// application for the PDF of a record that has none (pdfRequested).
 //
 // The window reads through a Ledger of its own; a store that cannot be read is told in the
 // numbered error box and the list stays empty. A record of another office is not deleted here: the
@@ -62,6 +64,9 @@ class LedgerWindow : public QWidget {
   QString syncStatusText() const;
   // Where the CSV file goes; by default a save dialog.
   void setCsvFileChooser(ChooseFile choose) { chooseCsv_ = std::move(choose); }
+  // Hands a file or folder to the desktop; false when it refused. By default QDesktopServices.
+  using OpenPath = std::function<bool(const QString& path)>;
+  void setPathOpener(OpenPath open) { openPath_ = std::move(open); }
 
   const LedgerModel& model() const { return *model_; }
   const store::Ledger& ledger() const { return ledger_; }
@@ -69,6 +74,8 @@ class LedgerWindow : public QWidget {
 
  signals:
   void reopenRequested(qint64 recordId);
+  // 生成 PDF on a record without its PDF.
+  void pdfRequested(qint64 recordId);
   // The user closed the window (it is hidden).
   void closed();
 
@@ -89,6 +96,10 @@ class LedgerWindow : public QWidget {
   void reopenSelected();
   void deleteSelected();
   void exportCsv();
+  // The selected record's PDF, or its folder; 生成 PDF when it has none.
+  void openPdf(bool folder);
+  void makePdf();
+  void updatePdfButtons();
   void listRead();
   void selectRow(int row);
   int selectedRow() const;
@@ -99,6 +110,7 @@ class LedgerWindow : public QWidget {
   store::Ledger ledger_;
   Today today_;
   ChooseFile chooseCsv_;
+  OpenPath openPath_;
   LedgerModel* model_ = nullptr;
   QLineEdit* search_ = nullptr;
   QComboBox* state_ = nullptr;   // 已导出, 未导出, 全部
@@ -118,6 +130,9 @@ class LedgerWindow : public QWidget {
   QPushButton* reopen_ = nullptr;
   QPushButton* delete_ = nullptr;
   QPushButton* csv_ = nullptr;
+  QPushButton* openPdf_ = nullptr;
+  QPushButton* openFolder_ = nullptr;
+  QPushButton* makePdf_ = nullptr;
   QPushButton* close_ = nullptr;
   bool reportPending_ = false;
 };

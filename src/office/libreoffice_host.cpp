@@ -312,6 +312,40 @@ void LibreOfficeHost::save() {
   office_->endSave();
 }
 
+void LibreOfficeHost::exportSheetPdf(const std::string& pathUtf8) {
+  if (!document_ || !document_->sheet.is())
+    throw QuenbyError(ExportError::SpreadsheetFailed, "没有选择工作表，无法生成 PDF");
+  if (std::optional<CellRuns::Run> last = document_->runs.take()) writeRun(*last, options_.callTimeout);
+  std::error_code ec;
+  const std::string target = utf8FromPath(fs::absolute(pathFromUtf8(pathUtf8), ec));
+  // The office's lock beside the file it writes, which a failed write leaves: the file is a
+  // temporary one of ours, and so is its lock.
+  struct RemoveLock {
+    fs::path lock;
+    ~RemoveLock() {
+      std::error_code ec;
+      fs::remove(lock, ec);
+    }
+  } removeLock{lockFileOf(pathFromUtf8(target))};
+  office_->call("生成 PDF " + target, document_->loadAndSaveTimeout, [&] {
+    // A PageRange would count the pages of every sheet; the sheet as the selection is that sheet
+    // alone, on its page style's paper and scale.
+    css::uno::Sequence<css::beans::PropertyValue> filterData(2);
+    filterData.getArray()[0] = property("Selection", css::uno::Any(document_->sheet));
+    filterData.getArray()[1] = property("EmbedStandardFonts", css::uno::Any(true));
+    css::uno::Sequence<css::beans::PropertyValue> args(3);
+    args.getArray()[0] = property("FilterName", css::uno::Any(OUString("calc_pdf_Export")));
+    args.getArray()[1] = property("FilterData", css::uno::Any(filterData));
+    args.getArray()[2] = property("Overwrite", css::uno::Any(true));
+    try {
+      Reference<css::frame::XStorable>(document_->component, UNO_QUERY_THROW)
+          ->storeToURL(fileUrl(target), args);
+    } catch (const css::io::IOException&) {
+      throw QuenbyError(ExportError::SpreadsheetFailed, "电子表格程序无法写入 PDF 文件 " + target);
+    }
+  });
+}
+
 void LibreOfficeHost::closeAllWorkbooks() {
   if (!office_) throw QuenbyError(ExportError::SpreadsheetFailed, "电子表格程序没有启动，无法关闭工作簿");
   if (document_) document_->sheet.clear();

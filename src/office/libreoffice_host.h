@@ -57,6 +57,8 @@ class LibreOfficeHost final : public SpreadsheetHost {
   // ends: at the next cell that does not continue it, or at the save (within its deadline).
   void setCellText(int row, int column, const std::u16string& text) override;
   void save() override;
+  // The selected worksheet alone (the filter's Selection), fonts embedded, by the PDF filter.
+  void exportSheetPdf(const std::string& pathUtf8) override;
   void closeAllWorkbooks() override;
   void quit() override;
   void release() noexcept override;

@@ -81,6 +81,8 @@ QString ExportProgressWindow::describe(const ExportProgress& progress) {
     }
     case Step::Saving:
       return QStringLiteral("正在保存账单…");
+    case Step::Pdf:
+      return QStringLiteral("正在生成 PDF…");
     case Step::Showing:
       return QStringLiteral("正在显示账单…");
   }

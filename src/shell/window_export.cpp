@@ -132,6 +132,7 @@ class HostMadeOnFirstUse final : public SpreadsheetHost {
     host().setCellText(row, column, text);
   }
   void save() override { host().save(); }
+  void exportSheetPdf(const std::string& path) override { host().exportSheetPdf(path); }
   void closeAllWorkbooks() override { host().closeAllWorkbooks(); }
   void quit() override { host().quit(); }
   void release() noexcept override {
@@ -168,11 +169,12 @@ class HostMadeOnFirstUse final : public SpreadsheetHost {
 // once the export has run for services.progressDelay; `saved` once the bill is saved. Errors reach
 // the caller (the window's error guard); a cancelled export ends with ExportCancelled, which the
 // guard does not report.
-void exportFromWindow(QWidget* window, const ExportJob& job, ExportCounter& exportCount,
-                      const ExportServices& services, const std::function<void()>& saved) {
+void exportFromWindow(QWidget* window, ExportJob job, ExportCounter& exportCount,
+                      const ExportServices& services, const std::function<void(const KeptPdf&)>& saved) {
   if (!services.newHost || !services.newViewer)
     throw QuenbyError(ErrorCode::Unexpected, "这个窗口没有可用的导出服务");
   if (services.beforeExport) services.beforeExport();
+  if (services.pdfRequest) job.pdf = services.pdfRequest();
   MessageBoxPrompter prompter(window);
   BusyCursor busy;
   HostMadeOnFirstUse lazyHost(services.newHost);
@@ -273,12 +275,14 @@ bool offerWhileHeld(QWidget* window, const std::string& billPath) {
 void exportOnClick(QWidget* window, const ExportJob& job, ExportCounter& exportCount,
                    const ExportServices& services) noexcept {
   InputBlocker blocker;
-  // A record that failed is told after the export's own boxes.
-  std::optional<QuenbyError> unrecorded;
-  auto saved = [&] {
+  // A record that failed, and a PDF that could not be written, are told after the export's own
+  // boxes.
+  std::optional<QuenbyError> unrecorded, pdfMissing;
+  auto saved = [&](const KeptPdf& pdf) {
+    pdfMissing = pdf.failure;
     if (!services.afterSave) return;
     try {
-      services.afterSave();
+      services.afterSave(pdf);
     } catch (const QuenbyError& e) {
       unrecorded = e;
     }
@@ -297,6 +301,7 @@ void exportOnClick(QWidget* window, const ExportJob& job, ExportCounter& exportC
   auto exportGuarded = [&] {
     shell::guarded(window, exportNoting);
     if (unrecorded) shell::guarded(window, [&] { throw std::exchange(unrecorded, std::nullopt).value(); });
+    if (pdfMissing) shell::guarded(window, [&] { throw std::exchange(pdfMissing, std::nullopt).value(); });
   };
   exportGuarded();
   bool billCreated = false;

@@ -8,6 +8,7 @@
 #include <chrono>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "export/export_procedure.h"
@@ -30,11 +31,17 @@ struct ExportServices {
   // for what beforeExport handed over to be written, so that the window's thread never does.
   // May be empty.
   std::function<void()> beforeOffice = {};
+  // The folder every bill's PDF is kept in, one folder a month inside (UTF-8); "" : no PDFs.
+  std::string pdfFolder = {};
+  // Where the sheet of this click is kept as a PDF once the bill is saved, asked at the click after
+  // beforeExport. Unset, or nothing: no PDF.
+  std::function<std::optional<PdfRequest>()> pdfRequest = {};
   // Runs on the window's thread once the bill is saved, before it is shown, once per click (a
-  // silent restart that saves it again adds nothing): the application records the sheet as it
-  // stood at the click (at beforeExport). A bill that cannot be shown stays recorded. An error it
-  // raises is shown after the export's own boxes, the bill being saved already. May be empty.
-  std::function<void()> afterSave = {};
+  // silent restart that saves it again adds nothing), with the bill's PDF or why there is none:
+  // the application records the sheet as it stood at the click (at beforeExport). A bill that
+  // cannot be shown stays recorded. An error it raises is shown after the export's own boxes, the
+  // bill being saved already, and so is a PDF that could not be written. May be empty.
+  std::function<void(const KeptPdf&)> afterSave = {};
   // Runs on the window's thread once the click is over, after every box it showed; an error it
   // raises is shown like any other. May be empty.
   std::function<void()> afterClick = {};

@@ -16,7 +16,7 @@ namespace {
 
 const QString kRowColumns = QStringLiteral(
     "id, at_ms, worksheet, buyer_caption, buyer_text, seller_caption, seller_text, species, pieces, volume, "
-    "amount, state, office");
+    "amount, state, office, pdf_path");
 
 // The ORDER BY of each column; rows without a number sort last either way.
 QString orderBy(const Sort& sort) {
@@ -55,6 +55,8 @@ QString orderBy(const Sort& sort) {
       break;
     case Column::Office:
       key = QStringLiteral("office") + dir;
+    case Column::Pdf:
+      key = QStringLiteral("CASE WHEN pdf_path IS NULL THEN 0 ELSE 1 END") + dir;
       break;
   }
   return key + QStringLiteral(", id") + dir;
@@ -168,7 +170,8 @@ std::vector<LedgerRow> Ledger::rows(const Filter& filter, const Sort& sort, qint
                       query.value(9).toString(),
                       query.value(10).toString(),
                       static_cast<RecordState>(query.value(11).toInt()),
-                      query.value(12).toString()});
+                      query.value(12).toString(),
+                      query.value(13).toString()});
   } catch (const SqlError& e) {
     unreadable(e.reason());
   }
@@ -178,16 +181,18 @@ std::vector<LedgerRow> Ledger::rows(const Filter& filter, const Sort& sort, qint
 LedgerRecord Ledger::record(qint64 id) const {
   ensureOpen();
   try {
-    QSqlQuery query = exec(QSqlDatabase::database(connection_, false),
-                           QStringLiteral("SELECT r.at_ms, r.state, r.sheet, f.fields FROM records r"
-                                          " JOIN record_fields f ON f.record_id = r.id WHERE r.id = ?"),
-                           {id});
+    QSqlQuery query =
+        exec(QSqlDatabase::database(connection_, false),
+             QStringLiteral("SELECT r.at_ms, r.state, r.sheet, f.fields, r.pdf_path FROM records r"
+                            " JOIN record_fields f ON f.record_id = r.id WHERE r.id = ?"),
+             {id});
     if (!query.next()) unreadable(QStringLiteral("这条记录已被删除"));
     std::optional<std::vector<FieldText>> fields = unpackFields(query.value(3).toByteArray());
     if (!fields) unreadable(QStringLiteral("这条记录的内容已损坏"));
     return {query.value(0).toLongLong(),
             static_cast<RecordState>(query.value(1).toInt()),
-            {query.value(2).toString().toStdString(), std::move(*fields)}};
+            {query.value(2).toString().toStdString(), std::move(*fields)},
+            query.value(4).toString()};
   } catch (const SqlError& e) {
     unreadable(e.reason());
   }
@@ -230,6 +235,16 @@ void Ledger::remove(qint64 id) {
     transaction.commit();
   } catch (const SqlError& e) {
     throw storeError(StoreError::RecordNotDeleted, QDir::toNativeSeparators(path_), e.reason());
+  }
+}
+
+void Ledger::keepPdfPath(qint64 id, const QString& pdfPath) {
+  const QString where = QDir::toNativeSeparators(pdfPath);
+  if (openFailure_) throw storeError(StoreError::PdfNotKept, where, *openFailure_);
+  try {
+    setPdfPath(QSqlDatabase::database(connection_, false), id, pdfPath);
+  } catch (const SqlError& e) {
+    throw storeError(StoreError::PdfNotKept, where, e.reason());
   }
 }
 

@@ -46,6 +46,8 @@ class Ledger {
   // Deletes a record of this office (office.h), and sends its deletion to the other offices; one
   // already gone is no error. Another office's record raises RecordOfAnotherOffice.
   void remove(qint64 id);
+  // Notes the path of a PDF made later for record `id`; raises PdfNotKept.
+  void keepPdfPath(qint64 id, const QString& pdfPath);
 
   const QString& path() const { return path_; }
 

@@ -11,6 +11,9 @@ namespace {
 
 constexpr int kPageRows = 2000;
 
+// The PDF's column tells of a file on this computer, nothing a spreadsheet of the rows can use.
+bool inCsv(Column column) { return column != Column::Pdf; }
+
 bool startsLikeFormula(const QString& cell) {
   if (cell.isEmpty()) return false;
   switch (cell.front().unicode()) {
@@ -52,14 +55,16 @@ void writeCsv(const Ledger& ledger, const Filter& filter, const Sort& sort, qint
   };
   if (!file.open(QIODevice::WriteOnly)) failed();
   QStringList titles;
-  for (int c = 0; c < kColumnCount; ++c) titles << columnTitle(static_cast<Column>(c));
+  for (int c = 0; c < kColumnCount; ++c)
+    if (inCsv(static_cast<Column>(c))) titles << columnTitle(static_cast<Column>(c));
   file.write("\xEF\xBB\xBF");
   file.write(csvLine(titles));
   for (int offset = 0;; offset += kPageRows) {
     const std::vector<LedgerRow> page = ledger.rows(filter, sort, lastId, offset, kPageRows);
     for (const LedgerRow& row : page) {
       QStringList cells;
-      for (int c = 0; c < kColumnCount; ++c) cells << shownText(row, static_cast<Column>(c));
+      for (int c = 0; c < kColumnCount; ++c)
+        if (inCsv(static_cast<Column>(c))) cells << shownText(row, static_cast<Column>(c));
       file.write(csvLine(cells));
     }
     if (static_cast<int>(page.size()) < kPageRows) break;

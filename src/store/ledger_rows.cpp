@@ -1,6 +1,7 @@
 #include "store/ledger_rows.h"
 
 #include <QDateTime>
+#include <QFileInfo>
 
 namespace quenby::store {
 
@@ -26,6 +27,8 @@ QString columnTitle(Column column) {
       return QStringLiteral("状态");
     case Column::Office:
       return QStringLiteral("办公室");
+    case Column::Pdf:
+      return QStringLiteral("PDF");
   }
   return {};
 }
@@ -41,6 +44,8 @@ QString lineText(const HeaderLine& line) {
 }
 
 }  // namespace
+
+bool hasPdf(const LedgerRow& row) { return !row.pdfPath.isEmpty() && QFileInfo(row.pdfPath).isFile(); }
 
 QString shownText(const LedgerRow& row, Column column) {
   switch (column) {
@@ -73,6 +78,8 @@ QString shownText(const LedgerRow& row, Column column) {
       return QStringLiteral("已导出");
     case Column::Office:
       return row.office;
+    case Column::Pdf:
+      return hasPdf(row) ? QStringLiteral("有") : QString();
   }
   return {};
 }

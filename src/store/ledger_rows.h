@@ -12,8 +12,8 @@
 
 namespace quenby::store {
 
-enum class Column { At, Worksheet, Buyer, Seller, Species, Pieces, Volume, Amount, State, Office };
-inline constexpr int kColumnCount = static_cast<int>(Column::Office) + 1;
+enum class Column { At, Worksheet, Buyer, Seller, Species, Pieces, Volume, Amount, State, Office, Pdf };
+inline constexpr int kColumnCount = static_cast<int>(Column::Pdf) + 1;
 
 QString columnTitle(Column column);
 // The totals' columns, whose cells are numbers.
@@ -31,13 +31,17 @@ struct LedgerRow {
   QString volume;
   QString amount;
   RecordState state = RecordState::Exported;
-  QString office;  // the office that made the record
+  QString office;        // the office that made the record
+  QString pdfPath = {};  // the bill's PDF on this computer; empty: none was made
 };
 
 // A cell as shown: the time in local time ("2024-03-31 23:59"), a header line as
 // "caption：text" (empty when the text is), a total as recorded, the state as "已导出", "未导出"
-// or, for a draft kept from a run no start brought back, "未导出（自动恢复）".
+// or, for a draft kept from a run no start brought back, "未导出（自动恢复）", the PDF as "有"
+// while its file is there.
 QString shownText(const LedgerRow& row, Column column);
+// Whether the record has its PDF: one was made and its file is there.
+bool hasPdf(const LedgerRow& row);
 
 // Which records the list shows: those whose header texts contain `text` (all when it is empty)
 // and, when given, that were made from 00:00 local time of `from` to 24:00 local time of `to` and

@@ -69,6 +69,10 @@ ShownTotal totalOf(std::u16string_view text) { return {shown(text), plainDecimal
 QVariant unitsOf(const ShownTotal& total) {
   return total.value ? QVariant(total.value->units) : QVariant(QMetaType::fromType<qint64>());
 }
+QVariant pathOrNull(const QString& path) {
+  return path.isEmpty() ? QVariant(QMetaType::fromType<QString>()) : QVariant(path);
+}
+
 int scaleOf(const ShownTotal& total) { return total.value ? total.value->scale : 0; }
 
 }  // namespace
@@ -158,6 +162,7 @@ qint64 insertRecord(const QSqlDatabase& db, const LedgerRecord& record) {
   const qint64 id = insertAs(insertRecords, insertFields, record, packFields(record.sheet.fields),
                              QUuid::createUuid().toString(QUuid::WithoutBraces), thisOffice());
   exec(db, QStringLiteral("INSERT INTO unsent_records (record_id) VALUES (?)"), {id});
+  if (!record.pdfPath.isEmpty()) setPdfPath(db, id, record.pdfPath);
   return id;
 }
 
@@ -199,6 +204,10 @@ void giveRecordsIdentity(const QSqlDatabase& db) {
   exec(db, QStringLiteral("INSERT INTO unsent_records (record_id) SELECT id FROM records"));
   exec(db, QStringLiteral("CREATE UNIQUE INDEX records_by_uuid ON records (uuid)"));
   exec(db, QStringLiteral("CREATE INDEX records_by_office ON records (office, at_ms)"));
+}
+
+void setPdfPath(const QSqlDatabase& db, qint64 id, const QString& pdfPath) {
+  exec(db, QStringLiteral("UPDATE records SET pdf_path = ? WHERE id = ?"), {pathOrNull(pdfPath), id});
 }
 
 void rewriteSearchForms(const QSqlDatabase& db) {

@@ -28,7 +28,8 @@ enum class RecordState : int {
 struct LedgerRecord {
   qint64 atMs = 0;  // when, in milliseconds since 1970-01-01 UTC
   RecordState state = RecordState::Exported;
-  SheetState sheet;  // the sheet's key and its fields
+  SheetState sheet;      // the sheet's key and its fields
+  QString pdfPath = {};  // the bill's PDF on this computer; empty: none was made
 };
 
 // A header line: the caption the user chose (or the sheet's fixed label) and the field's text.
@@ -93,6 +94,10 @@ void giveRecordsIdentity(const QSqlDatabase& db);
 // Writes the search form of every record anew from its kept fields, inside the caller's
 // transaction (a migration); a record whose fields cannot be read keeps its form. Throws SqlError.
 void rewriteSearchForms(const QSqlDatabase& db);
+
+// Sets the path of record `id`'s PDF (one made later for it), inside the caller's transaction.
+// Throws SqlError.
+void setPdfPath(const QSqlDatabase& db, qint64 id, const QString& pdfPath);
 
 // The fields of a record as kept, and back; nothing when the bytes are not such a record.
 QByteArray packFields(const std::vector<FieldText>& fields);

@@ -74,6 +74,8 @@ const std::vector<Migration>& migrations() {
                           " after_seq INTEGER NOT NULL)"),
        },
        giveRecordsIdentity},
+      // Local to this computer, like the file it names.
+      {5, {QStringLiteral("ALTER TABLE records ADD COLUMN pdf_path TEXT")}},
   };
   return kMigrations;
 }

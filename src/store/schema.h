@@ -32,6 +32,8 @@
 //                   its office, and whether the server acknowledged it (`sent`, 1 for fetched ones).
 //   yard_cursor     one row: the server's last row fetched, by its transaction id and sequence
 //                   number; every row before it in that order is here.
+// Version 5: records gain pdf_path, the path of the bill's PDF on this computer (NULL: none was
+// made). It is local: it never travels to other offices, whose files are not here.
 
 #include <QSqlDatabase>
 #include <QString>

@@ -45,6 +45,12 @@ QuenbyError storeError(StoreError code, const QString& where, const QString& rea
     case StoreError::CsvNotWritten:
       text = QStringLiteral("无法把账单记录写入文件“%1”%2。");
       break;
+    case StoreError::PdfNotOpened:
+      text = QStringLiteral("无法打开“%1”%2。");
+      break;
+    case StoreError::PdfNotKept:
+      text = QStringLiteral("PDF 已生成（%1），但没有记入账单记录%2。");
+      break;
   }
   const QString because = reason.isEmpty() ? QString() : QStringLiteral("（%1）").arg(reason);
   return QuenbyError(code, text.arg(where, because).toStdString());

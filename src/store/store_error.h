@@ -19,6 +19,8 @@ enum class StoreError : int {
   RecordNotDeleted = 1208,       // a record could not be deleted from the ledger
   CsvNotWritten = 1209,          // the ledger's rows could not be written to the chosen file
   RecordOfAnotherOffice = 1210,  // a record of another office cannot be deleted here (`where`: that office)
+  PdfNotOpened = 1211,           // a record's PDF, or its folder, could not be handed to the desktop
+  PdfNotKept = 1212,             // a record's PDF was made but its path could not be noted in the ledger
 };
 
 // `where` is the folder or file concerned; `reason` the system's own words, may be empty.

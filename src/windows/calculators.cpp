@@ -1,9 +1,11 @@
 #include "windows/calculators.h"
 
+#include <QDateTime>
 #include <iterator>
 
 #include "store/records.h"
 #include "store/snapshot.h"
+#include "windows/bill_pdf_name.h"
 #include "windows/calculator_windows.h"
 
 namespace quenby::app {
@@ -112,10 +114,15 @@ ExportServices Calculators::servicesFor(size_t row) {
     if (before) before();
     if (atClick_) atClick_(id);
   };
-  services.afterSave = [this, id, after = services_.afterSave] {
-    if (after) after();
-    if (exported_) exported_(id);
+  services.afterSave = [this, id, after = services_.afterSave](const KeptPdf& pdf) {
+    if (after) after(pdf);
+    if (exported_) exported_(id, pdf);
   };
+  if (!services_.pdfFolder.empty())
+    services.pdfRequest = [this, id]() -> std::optional<PdfRequest> {
+      return billPdfRequest(QString::fromStdString(services_.pdfFolder), QDateTime::currentDateTime(),
+                            content(id), false);
+    };
   services.afterClick = [this, after = services_.afterClick] {
     if (after) after();
     if (clickEnded_) clickEnded_();
@@ -124,7 +131,8 @@ ExportServices Calculators::servicesFor(size_t row) {
 }
 
 void Calculators::setExportHooks(std::function<void(Calculator)> atClick,
-                                 std::function<void(Calculator)> exported, std::function<void()> clickEnded) {
+                                 std::function<void(Calculator, const KeptPdf&)> exported,
+                                 std::function<void()> clickEnded) {
   atClick_ = std::move(atClick);
   exported_ = std::move(exported);
   clickEnded_ = std::move(clickEnded);

@@ -77,9 +77,14 @@ class Calculators : public QObject {
   static std::optional<store::SheetState> typedIn(const store::SheetState& saved);
 
   // Called with the calculator whose export button was clicked (before the export) and whose
-  // export succeeded (after the bill was shown), on top of the services' own hooks.
-  void setExportHooks(std::function<void(Calculator)> atClick, std::function<void(Calculator)> exported,
+  // bill was saved (before it is shown, with its PDF or why there is none), on top of the
+  // services' own hooks.
+  void setExportHooks(std::function<void(Calculator)> atClick,
+                      std::function<void(Calculator, const KeptPdf&)> exported,
                       std::function<void()> clickEnded = {});
+
+  // The services the windows export with, as the application handed them.
+  const ExportServices& services() const { return services_; }
 
   // Stands `window` in for a calculator that has no window yet, wired as the windows the selector
   // creates are; returns it. The switching does not depend on the make of the windows, and the
@@ -110,7 +115,7 @@ class Calculators : public QObject {
   std::vector<std::unique_ptr<shell::SheetWindow>> windows_;  // one per entry of the list
   std::vector<store::SheetState> fresh_;                      // each window's content when created
   std::function<void(Calculator)> atClick_;
-  std::function<void(Calculator)> exported_;
+  std::function<void(Calculator, const KeptPdf&)> exported_;
   std::function<void()> clickEnded_;
 };
 

@@ -200,7 +200,7 @@ TEST(ExportProcedure, TheSaveIsToldOncePerClickAndTheViewerAsksOnTheOfficesThrea
                                   office.join();
                                   if (error) std::rethrow_exception(error);
                                 },
-                                [&] { savedAt.push_back(r.log.back()); }};
+                                [&](const KeptPdf&) { savedAt.push_back(r.log.back()); }};
     const int raised = errorNumber([&] { runExport(logTallyExportJob(sheet, "/b.xls"), count, parties); });
     EXPECT_EQ(raised, failing.size() == 2 ? 1006 : 0);
     EXPECT_EQ(r.saves, 2);

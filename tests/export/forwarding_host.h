@@ -40,6 +40,7 @@ struct ForwardingHost : SpreadsheetHost {
     office.setCellText(row, column, text);
   }
   void save() override { office.save(); }
+  void exportSheetPdf(const std::string& path) override { office.exportSheetPdf(path); }
   void closeAllWorkbooks() override { office.closeAllWorkbooks(); }
   void quit() override { office.quit(); }
   void release() noexcept override { office.release(); }

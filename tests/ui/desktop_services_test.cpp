@@ -7,6 +7,7 @@
 #include <QDesktopServices>
 #include <QDir>
 #include <QFile>
+#include <QSettings>
 #include <QTemporaryDir>
 #include <QUrl>
 #include <memory>
@@ -167,6 +168,20 @@ TEST(BillWorkbookPath, IsTheBillInTheUsersDocumentsFolder) {
     EXPECT_EQ(app::billWorkbookPath(), expected);
     EXPECT_EQ(app::desktopExportServices().workbookPath, expected);
   }
+}
+
+// Faults: the setting pdf=false under [bill] not read (a PDF made at every export all the same), or
+// the PDFs' folder elsewhere than beside the bill.
+TEST(BillPdfFolder, IsBesideTheBillUnlessTheSettingTurnsPdfsOff) {
+  QTemporaryDir home, config;
+  ScopedEnv homeVar("HOME", home.path().toUtf8());
+  ScopedEnv noDirs("XDG_CONFIG_HOME", home.filePath(QStringLiteral("none")).toUtf8());
+  QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, config.path());
+  EXPECT_EQ(app::desktopExportServices().pdfFolder,
+            (home.path() + QStringLiteral("/Documents/Quenby 账单")).toStdString());
+  QSettings(QStringLiteral("Quenby"), QStringLiteral("Quenby")).setValue(QStringLiteral("bill/pdf"), false);
+  EXPECT_EQ(app::desktopExportServices().pdfFolder, "");
+  QSettings(QStringLiteral("Quenby"), QStringLiteral("Quenby")).clear();
 }
 
 // The office hosts come from their module; the program links no UNO itself.

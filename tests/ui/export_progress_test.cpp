@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QFileInfo>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -14,6 +15,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
 #include <memory>
 
@@ -226,6 +228,31 @@ TEST_F(ProgressWindowTest, DuringTheSaveCancelIsGreyedOutAndTheSaveCompletes) {
   EXPECT_EQ(answerer.all().size(), 1u);
   EXPECT_EQ(rec.saves, 1);
   EXPECT_EQ(rec.shown, 1);
+}
+
+// Faults: the PDF's step unnamed (the window would still say it saves), or 取消 taken again while
+// the PDF is made after the save.
+TEST_F(ProgressWindowTest, WhileThePdfIsMadeTheWindowSaysSoAndCancelStaysGreyedOut) {
+  QTemporaryDir pdfs;
+  rec.pdfText = "%PDF-1.6";
+  services.pdfRequest = [&]() -> std::optional<PdfRequest> {
+    const std::string root = pdfs.path().toStdString();
+    return PdfRequest{root, root + "/2026-03", "单"};
+  };
+  rec.duringPdf = [&] {
+    QTest::qWaitFor([] { return progressWindow() != nullptr; }, 5000);
+    ExportProgressWindow* window = progressWindow();
+    ASSERT_NE(window, nullptr);
+    EXPECT_EQ(progressText(window), "正在生成 PDF…");
+    EXPECT_FALSE(cancelButton(window)->isEnabled());
+    QTest::mouseClick(cancelButton(window), Qt::LeftButton);
+    EXPECT_EQ(rec.interrupts, 0);
+  };
+  testing::MessageBoxAnswerer answerer;
+  exportWith(services);
+  EXPECT_EQ(answerer.all().size(), 1u);
+  EXPECT_EQ(rec.shown, 1);
+  EXPECT_TRUE(QFileInfo::exists(pdfs.filePath(QStringLiteral("2026-03/单.pdf"))));
 }
 
 }  // namespace

@@ -154,7 +154,7 @@ TEST(Form1ExportHooks, AnErrorRecordingTheSavedBillIsToldAfterTheBillIsShown) {
   Recording rec;
   ExportServices services = testing::recordingServices(rec);
   int shownAtTheHook = -1;
-  services.afterSave = [&] {
+  services.afterSave = [&](const KeptPdf&) {
     shownAtTheHook = rec.shown;
     throw QuenbyError(1206, "账单已导出，但没有记入账单记录");
   };

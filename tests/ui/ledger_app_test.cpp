@@ -9,9 +9,11 @@
 
 #include <QComboBox>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QTableView>
@@ -40,15 +42,21 @@ const qint64 kNow =
 
 // One run of the program on the store at `path`: Form1 shown, exports into `r`.
 struct Session {
-  Session(const QString& path, testing::Recording& r)
+  Session(const QString& path, testing::Recording& r, std::string pdfFolder = {},
+          std::string bill = "/bills/账单明细.xls")
       : autosave(path),
-        calculators(autosave.withSaveBeforeExport(testing::recordingServices(r)), [](const QUrl&) {}),
+        calculators(autosave.withSaveBeforeExport(withPdfs(testing::recordingServices(r, bill), pdfFolder)),
+                    [](const QUrl&) {}),
         records(autosave.store(), calculators, [] { return kNow; }),
         ledger(calculators, records, path, [] { return QDate(2024, 3, 31); }) {
     autosave.setDraftsAtExit([this] { return records.draftsAtExit(); });
     autosave.setDraftsOfStranded(&app::SheetRecorder::draftsOfStranded);
     recovered = autosave.keep(calculators);
     calculators.startWindow()->show();
+  }
+  static ExportServices withPdfs(ExportServices services, std::string pdfFolder) {
+    services.pdfFolder = std::move(pdfFolder);
+    return services;
   }
   // Replaces the text of a field or a combo box's caption, committed at once as by an input method.
   void put(Calculators::Calculator which, std::string_view name, int index, const QString& text) {
@@ -110,6 +118,59 @@ class LedgerAppTest : public ::testing::Test {
   const QString path = dir.filePath("quenby.sqlite");
   testing::Recording rec;
 };
+
+// Fault: the record of an export without the path of the PDF made at it (the ledger could not
+// open it, and would offer to make it again).
+TEST_F(LedgerAppTest, AnExportsRecordKeepsThePathOfItsPdf) {
+  rec.pdfText = "%PDF-1.6";
+  const std::string pdfs = dir.filePath("Quenby 账单").toStdString();
+  Session run(path, rec, pdfs);
+  testing::MessageBoxAnswerer reminders;
+  run.put(Calculators::LogTally, "Text17", -1, "王家林场");
+  run.click(Calculators::LogTally, "Command3");
+  ASSERT_EQ(rec.shown, 1);
+  store::Ledger ledger(path);
+  const std::vector<store::LedgerRow> rows = ledger.rows({}, {}, ledger.lastId(), 0, 10);
+  ASSERT_EQ(rows.size(), 1u);
+  const QFileInfo pdf(rows[0].pdfPath);
+  EXPECT_TRUE(pdf.fileName().endsWith(QStringLiteral(" 原木一 王家林场.pdf")))
+      << pdf.fileName().toStdString();
+  EXPECT_TRUE(pdf.absolutePath().startsWith(QString::fromStdString(pdfs) + "/"))
+      << pdf.absolutePath().toStdString();
+  EXPECT_TRUE(pdf.isFile());
+}
+
+// Faults: 生成 PDF writing the record into the user's bill rather than a scratch copy of it, or its
+// PDF's path not noted in the ledger (the record would go on having none).
+TEST_F(LedgerAppTest, MakingARecordsPdfWritesACopyOfTheBillAndNotesThePath) {
+  const QString bill = dir.filePath("账单明细.xls");
+  QFile file(bill);
+  ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+  file.write("the user's bill");
+  file.close();
+  const QString pdfs = dir.filePath("Quenby 账单");
+  Session run(path, rec, pdfs.toStdString(), bill.toStdString());
+  testing::MessageBoxAnswerer boxes;  // the reminder, and why the export has no PDF
+  run.put(Calculators::LogTally, "Text17", -1, "王家林场");
+  run.click(Calculators::LogTally, "Command3");  // the host writes no PDF yet
+  ASSERT_EQ(rec.shown, 1);
+  rec.pdfText = "%PDF-1.6";
+  run.ledger.open();
+  for (QPushButton* b : run.ledger.window()->findChildren<QPushButton*>())
+    if (b->text() == "生成 PDF") b->click();
+
+  ASSERT_EQ(rec.paths.size(), 2u);
+  EXPECT_EQ(rec.paths[0], bill.toStdString());
+  EXPECT_NE(rec.paths[1], bill.toStdString());
+  EXPECT_FALSE(QFileInfo::exists(QString::fromStdString(rec.paths[1]))) << "the scratch copy stayed";
+  ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+  EXPECT_EQ(file.readAll(), "the user's bill");
+  store::Ledger ledger(path);
+  const std::vector<store::LedgerRow> rows = ledger.rows({}, {}, ledger.lastId(), 0, 10);
+  ASSERT_EQ(rows.size(), 1u);
+  EXPECT_EQ(rows[0].pdfPath, pdfs + "/2024-03/2024-03-31 100000 原木一 王家林场.pdf");
+  EXPECT_TRUE(QFileInfo(rows[0].pdfPath).isFile());
+}
 
 TEST_F(LedgerAppTest, AnExportOfEachSheetIsRecordedAsTheListShowsIt) {
   Session run(path, rec);

@@ -290,3 +290,46 @@ TEST_F(LedgerWindowTest, AStoreThatCannotBeReadIsToldAndTheListIsEmpty) {
 
 }  // namespace
 }  // namespace quenby
+
+namespace quenby {
+namespace {
+
+// Faults: the record's PDF path lost on its way through the store; the PDF column saying 有 for a
+// file deleted since; Ctrl+O or 打开文件夹 opening the wrong file or nothing; a record without its
+// PDF not offered 生成 PDF.
+TEST_F(LedgerWindowTest, CtrlOOpensTheRecordsPdfAndARecordWithoutOneAsksForIt) {
+  QFile kept(dir.filePath("kept.pdf")), gone(dir.filePath("gone.pdf"));
+  ASSERT_TRUE(kept.open(QIODevice::WriteOnly));
+  kept.close();
+  store::LedgerRecord withPdf = sawn("2024-03-31T08:00:00", u"丁", u"1"),
+                      deleted = sawn("2024-03-31T09:00:00", u"戊", u"2");
+  withPdf.pdfPath = kept.fileName();
+  deleted.pdfPath = gone.fileName();  // never written
+  store::Store(path).markUserExit({withPdf, deleted});
+  const std::unique_ptr<LedgerWindow> w = open();
+  const int pdf = static_cast<int>(store::Column::Pdf);
+  EXPECT_EQ(w->model().headerData(pdf, Qt::Horizontal, Qt::DisplayRole).toString(), "PDF");
+  ASSERT_EQ(buyers(*w).rfind("购货单位：戊 | 购货单位：丁 | ", 0), 0u) << buyers(*w);
+  EXPECT_EQ(w->model().index(0, pdf).data().toString(), "");
+  EXPECT_EQ(w->model().index(1, pdf).data().toString(), "有");
+  EXPECT_EQ(w->model().index(2, pdf).data().toString(), "");
+
+  QStringList opened;
+  w->setPathOpener([&](const QString& p) {
+    opened << p;
+    return true;
+  });
+  QSignalSpy asked(w.get(), &LedgerWindow::pdfRequested);
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_O, Qt::ControlModifier);  // 戊: no file
+  ASSERT_EQ(asked.size(), 1);
+  EXPECT_EQ(asked[0][0].toLongLong(), w->model().recordId(0));
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_O, Qt::ControlModifier);  // 丁
+  for (QPushButton* b : w->findChildren<QPushButton*>())
+    if (b->text() == "打开文件夹") b->click();
+  EXPECT_EQ(opened, (QStringList{kept.fileName(), dir.path()}));
+  EXPECT_EQ(asked.size(), 1);
+}
+
+}  // namespace
+}  // namespace quenby

@@ -8,6 +8,7 @@
 #include <QCursor>
 #include <QThread>
 #include <exception>
+#include <fstream>
 #include <functional>
 #include <map>
 #include <memory>
@@ -36,6 +37,8 @@ struct Recording {
   std::function<void()> duringFirstWrite;  // run once, inside the first cell write
   std::function<void()> duringSave;        // run once, inside the save
   int interrupts = 0;
+  std::string pdfText;              // what the host writes as a sheet's PDF; empty: it cannot write one
+  std::function<void()> duringPdf;  // run once, inside the PDF's writing
 };
 
 // Runs `fn` on the user-interface thread and waits for it; what it raises is raised here.
@@ -91,6 +94,11 @@ class RecordingHost final : public SpreadsheetHost {
   void save() override {
     if (auto during = std::exchange(r_.duringSave, nullptr)) onUiThread(during);
     ++r_.saves;
+  }
+  void exportSheetPdf(const std::string& path) override {
+    if (auto during = std::exchange(r_.duringPdf, nullptr)) onUiThread(during);
+    if (r_.pdfText.empty()) return SpreadsheetHost::exportSheetPdf(path);
+    std::ofstream(path) << r_.pdfText;
   }
   void closeAllWorkbooks() override {}
   void quit() override {}
