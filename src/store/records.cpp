@@ -107,7 +107,45 @@ RecordColumns columnsOf(const SheetState& state) {
           empty};
 }
 
+namespace {
+
+void indexForm(QSqlQuery& insert, qint64 id, const QString& form) {
+  insert.bindValue(0, id);
+  insert.bindValue(1, notNull(indexTokens(form.toStdU16String())));
+  if (!insert.exec()) raise(insert.lastError());
+}
+
+const QString kIndexForm = QStringLiteral("INSERT INTO record_search (rowid, chars) VALUES (?, ?)");
+
+}  // namespace
+
+void dropDeletedFromIndex(const QSqlDatabase& db) {
+  std::vector<std::pair<qint64, QString>> gone;
+  {
+    QSqlQuery query = exec(db, QStringLiteral("SELECT id, search FROM record_search_gone"));
+    while (query.next()) gone.emplace_back(query.value(0).toLongLong(), query.value(1).toString());
+  }
+  if (gone.empty()) return;
+  // The index keeps no texts: a form is taken out by naming the tokens it was indexed with.
+  QSqlQuery remove(db);
+  if (!remove.prepare(
+          QStringLiteral("INSERT INTO record_search (record_search, rowid, chars) VALUES ('delete', ?, ?)")))
+    raise(remove.lastError());
+  for (const auto& [id, form] : gone) indexForm(remove, id, form);
+  exec(db, QStringLiteral("DELETE FROM record_search_gone"));
+}
+
+void indexSearchForms(const QSqlDatabase& db) {
+  QSqlQuery insert(db);
+  if (!insert.prepare(kIndexForm)) raise(insert.lastError());
+  QSqlQuery query(db);
+  query.setForwardOnly(true);
+  if (!query.exec(QStringLiteral("SELECT id, search FROM records"))) raise(query.lastError());
+  while (query.next()) indexForm(insert, query.value(0).toLongLong(), query.value(1).toString());
+}
+
 qint64 insertRecord(const QSqlDatabase& db, const LedgerRecord& record) {
+  dropDeletedFromIndex(db);
   const RecordColumns c = columnsOf(record.sheet);
   QSqlQuery insert =
       exec(db,
@@ -122,6 +160,7 @@ qint64 insertRecord(const QSqlDatabase& db, const LedgerRecord& record) {
   const qint64 id = insert.lastInsertId().toLongLong();
   exec(db, QStringLiteral("INSERT INTO record_fields (record_id, fields) VALUES (?, ?)"),
        {id, packFields(record.sheet.fields)});
+  exec(db, kIndexForm, {id, notNull(indexTokens(c.search.toStdU16String()))});
   return id;
 }
 

@@ -70,6 +70,15 @@ qint64 insertRecord(const QSqlDatabase& db, const LedgerRecord& record);
 // transaction (a migration); a record whose fields cannot be read keeps its form. Throws SqlError.
 void rewriteSearchForms(const QSqlDatabase& db);
 
+// The full-text index of the search forms (searchable.h, schema.h). A record's form is indexed
+// when it is added (insertRecord); a record deleted by any statement leaves its form in
+// record_search_gone (a trigger), and dropDeletedFromIndex takes such forms out of the index. It
+// runs before every record added, so that an id used again never meets an old record's tokens,
+// and after the ledger's own deletes. indexSearchForms indexes every record (a migration).
+// Each runs inside the caller's transaction and throws SqlError.
+void dropDeletedFromIndex(const QSqlDatabase& db);
+void indexSearchForms(const QSqlDatabase& db);
+
 // The fields of a record as kept, and back; nothing when the bytes are not such a record.
 QByteArray packFields(const std::vector<FieldText>& fields);
 std::optional<std::vector<FieldText>> unpackFields(const QByteArray& bytes);

@@ -57,6 +57,24 @@ const std::vector<Migration>& migrations() {
        }},
       // The search form folds the case of Latin letters: every record's is written anew.
       {3, {}, rewriteSearchForms},
+      // The full-text index of the search forms, and the totals of a state read from an index.
+      {6,
+       {
+           // One token per character of the form (searchable.h); the index keeps no texts and no
+           // sizes, only where each token stands in which record.
+           QStringLiteral("CREATE VIRTUAL TABLE record_search USING fts5("
+                          "chars, content='', columnsize=0, tokenize='ascii')"),
+           QStringLiteral("CREATE TABLE record_search_gone ("
+                          " id INTEGER PRIMARY KEY,"
+                          " search TEXT NOT NULL)"),
+           QStringLiteral(
+               "CREATE TRIGGER records_leave_search AFTER DELETE ON records BEGIN"
+               " INSERT OR REPLACE INTO record_search_gone (id, search) VALUES (old.id, old.search);"
+               " END"),
+           QStringLiteral("CREATE INDEX records_by_state ON records (state, pieces_units, pieces_scale,"
+                          " volume_units, volume_scale, amount_units, amount_scale)"),
+       },
+       indexSearchForms},
   };
   return kMigrations;
 }

@@ -22,6 +22,16 @@
 //
 // Version 3: no change of tables; each record's search form is written anew from its kept fields
 // (rewriteSearchForms, records.h), now that the form folds the case of Latin letters.
+//
+// Version 6, the search index and the totals' index:
+//   record_search       SQLite's full-text index (FTS5, keeping no content) of every record's
+//                       search form as one token per character (searchable.h), by record id.
+//   record_search_gone  the forms of records deleted and not yet taken out of the index, written
+//                       by a trigger on any DELETE of records (records.h: dropDeletedFromIndex).
+//   records_by_state    the state with the totals' values, so that the totals of a state read
+//                       this index alone.
+// Whatever changes a record's search form must take its old tokens out of the index and put the
+// new ones in.
 
 #include <QSqlDatabase>
 #include <QString>
