@@ -135,11 +135,38 @@ qint64 Ledger::lastId() const {
   }
 }
 
+std::optional<Totals> Ledger::keptTotals(const Filter& filter, qint64 lastId) const {
+  Filter anyState = filter;
+  anyState.state.reset();
+  const Where bare = where(anyState, lastId);
+  const Where w = where(filter, lastId);
+  // Only the state may choose: whatever else a filter asks is read from the records.
+  if (bare.from != QLatin1String(" FROM records") || bare.sql != QLatin1String(" WHERE id - ? <= 0"))
+    return std::nullopt;
+  QSqlQuery query =
+      exec(QSqlDatabase::database(connection_, false),
+           QStringLiteral(
+               "SELECT (SELECT MAX(id) FROM records), SUM(records),"
+               " SUM(pieces_count), SUM(pieces_units), MAX(CASE WHEN pieces_count > 0 THEN pieces_scale END),"
+               " SUM(volume_count), SUM(volume_units), MAX(CASE WHEN volume_count > 0 THEN volume_scale END),"
+               " SUM(amount_count), SUM(amount_units), MAX(CASE WHEN amount_count > 0 THEN amount_scale END)"
+               " FROM record_sums WHERE records > 0") +
+               w.sql.mid(bare.sql.size()),
+           w.values.mid(bare.values.size()));
+  if (!query.next() || query.value(0).toLongLong() != lastId) return std::nullopt;
+  const auto sum = [&](int count) -> Sum {
+    if (query.value(count).toLongLong() == 0) return {};
+    return {query.value(count + 1).toLongLong(), query.value(count + 2).toInt()};
+  };
+  return Totals{query.value(1).toLongLong(), sum(2), sum(5), sum(8), false};
+}
+
 Totals Ledger::totals(const Filter& filter, qint64 lastId) const {
   ensureOpen();
   const Where w = where(filter, lastId);
   if (w.tooLong) return Totals{0, {}, {}, {}, true};
   try {
+    if (const std::optional<Totals> kept = keptTotals(filter, lastId)) return *kept;
     QSqlQuery query = exec(
         QSqlDatabase::database(connection_, false),
         QStringLiteral("SELECT COUNT(*),"

@@ -28,8 +28,11 @@
 //                       search form as one token per character (searchable.h), by record id.
 //   record_search_gone  the forms of records deleted and not yet taken out of the index, written
 //                       by a trigger on any DELETE of records (records.h: dropDeletedFromIndex).
-//   records_by_state    the state with the totals' values, so that the totals of a state read
-//                       this index alone.
+//   records_by_state    the state, time and id with the totals' values: a state's list newest
+//                       first and its totals, over any range of days, read this index alone.
+//   record_sums         per state and the three totals' scales: the count of records, and of
+//                       each total the count of records holding a number and their sum, kept by
+//                       triggers on every insert, delete and change of records.
 // Whatever changes a record's search form must take its old tokens out of the index and put the
 // new ones in.
 
