@@ -104,7 +104,7 @@ const std::vector<Migration>& migrations() {
                "CREATE INDEX records_by_state ON records (state, at_ms, id, pieces_units, pieces_scale,"
                " volume_units, volume_scale, amount_units, amount_scale)"),
            // The count and sums of the records of each state and scales, kept by triggers on any
-           // insert, delete or change of a record: the totals of a whole state read a few rows.
+           // insert and delete of a record: the totals of a whole state read a few rows.
            QStringLiteral("CREATE TABLE record_sums ("
                           " state INTEGER NOT NULL,"
                           " pieces_scale INTEGER NOT NULL,"
@@ -122,10 +122,6 @@ const std::vector<Migration>& migrations() {
                QStringLiteral(" END"),
            QStringLiteral("CREATE TRIGGER records_take_sums AFTER DELETE ON records BEGIN ") + kTakeSums +
                QStringLiteral(" END"),
-           QStringLiteral(
-               "CREATE TRIGGER records_change_sums AFTER UPDATE OF state, pieces_units, pieces_scale,"
-               " volume_units, volume_scale, amount_units, amount_scale ON records BEGIN ") +
-               kTakeSums + kAddSums + QStringLiteral(" END"),
            QStringLiteral("INSERT INTO record_sums SELECT state, pieces_scale, volume_scale, amount_scale,"
                           " COUNT(*), COUNT(pieces_units), IFNULL(SUM(pieces_units), 0), COUNT(volume_units),"
                           " IFNULL(SUM(volume_units), 0), COUNT(amount_units), IFNULL(SUM(amount_units), 0)"

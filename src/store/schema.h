@@ -32,9 +32,10 @@
 //                       first and its totals, over any range of days, read this index alone.
 //   record_sums         per state and the three totals' scales: the count of records, and of
 //                       each total the count of records holding a number and their sum, kept by
-//                       triggers on every insert, delete and change of records.
-// Whatever changes a record's search form must take its old tokens out of the index and put the
-// new ones in.
+//                       triggers on every insert and delete of records.
+// Records are never changed; whatever changes a record's search form must take its old tokens
+// out of the index and put the new ones in, and whatever changes its state or totals must keep
+// record_sums.
 
 #include <QSqlDatabase>
 #include <QString>

@@ -3,6 +3,7 @@
 // the index are found and summed; deleted records leave the index and the kept totals.
 #include <time.h>
 
+#include <QDir>
 #include <QSqlDatabase>
 #include <set>
 #include <vector>
@@ -149,6 +150,96 @@ TEST_F(SearchIndexTest, TheIndexFindsExactlyWhatAScanOfTheFormsFinds) {
   EXPECT_EQ(scanned(u"王").size(), 7u);
   EXPECT_EQ(scanned(u"\"quoted\"").size(), 3u);
   EXPECT_EQ(scanned(u"\xD800").size(), 3u);
+}
+
+// Runs `sql` with `values` on a connection of the test's own, foreign keys on as in the store.
+void run(const QString& path, const QString& sql, std::initializer_list<QVariant> values = {}) {
+  {
+    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("plain"));
+    db.setDatabaseName(path);
+    ASSERT_TRUE(db.open());
+    exec(db, QStringLiteral("PRAGMA foreign_keys = ON"));
+    exec(db, sql, values);
+    db.close();
+  }
+  QSqlDatabase::removeDatabase(QStringLiteral("plain"));
+}
+
+std::set<qint64> found(const Ledger& ledger, const char16_t* term) {
+  const std::vector<qint64> ids =
+      idsOf(ledger.rows({QString::fromStdU16String(term), {}, {}, {}}, Sort{}, ledger.lastId(), 0, 100));
+  return {ids.begin(), ids.end()};
+}
+
+// Fault: a store made before the index keeps its records out of it and out of the kept totals:
+// the search finds none of them, the totals of a whole state count none.
+TEST_F(SearchIndexTest, RecordsMadeBeforeTheIndexAreFoundAndSummed) {
+  ASSERT_TRUE(QDir().mkpath(folder()));
+  int before = 0;
+  for (const Migration& m : migrations())
+    if (m.version < 6) {
+      for (const QString& statement : m.statements) run(path(), statement);
+      before = m.version;
+    }
+  run(path(), QStringLiteral("PRAGMA user_version = %1").arg(before));
+  // Written as an earlier Quenby did: totals in ten-thousandths with their decimals.
+  const QString insert = QStringLiteral(
+      "INSERT INTO records (id, at_ms, sheet, worksheet, state, buyer_caption, buyer_text, seller_caption,"
+      " seller_text, species, pieces, pieces_units, pieces_scale, volume, volume_units, volume_scale, amount,"
+      " amount_units, amount_scale, search) VALUES (?, ?, 'sawn', '锯材账单', ?, '', ?, '', '', '', '', "
+      "NULL, 0,"
+      " ?, ?, ?, ?, ?, ?, ?)");
+  const QVariant none(QMetaType::fromType<qint64>());
+  run(path(), insert, {1, 1, 0, "王五", "1.5", 15000, 1, "20.00", 200000, 2, "王五\n\n\n\n"});
+  run(path(), insert, {2, 2, 0, "李四", "0.125", 1250, 3, "", none, 0, "李四\n\n\n\n"});
+  run(path(), insert, {3, 3, 1, "王六", "2", 20000, 0, "abc", none, 0, "王六\n\n\n\n"});
+  { Store store(path()); }
+  Ledger ledger(path());
+  EXPECT_EQ(found(ledger, u"王"), (std::set<qint64>{1, 3}));
+  EXPECT_EQ(found(ledger, u"四"), (std::set<qint64>{2}));
+  const Totals exported = ledger.totals({{}, {}, {}, RecordState::Exported}, ledger.lastId());
+  EXPECT_EQ(exported.rows, 2);
+  EXPECT_EQ(shownSum(exported.pieces), "");
+  EXPECT_EQ(shownSum(exported.volume), "1.625");
+  EXPECT_EQ(shownSum(exported.amount), "20.00");
+  const Totals all = ledger.totals({}, ledger.lastId());
+  EXPECT_EQ(all.rows, 3);
+  EXPECT_EQ(shownSum(all.volume), "3.625");
+}
+
+// Fault: a deleted record stays in the index, so that a new record given its id is found by the
+// old record's texts; or stays in the kept totals; or the kept totals count records added after
+// the newest one the list was read against.
+TEST_F(SearchIndexTest, DeletedRecordsLeaveTheIndexAndTheTotals) {
+  {
+    Store store(path());
+    store.markUserExit({record(kSawnTimber, 1, {{"Text10", -1, u"王五"}, {"Text8", -1, u"1.5"}}),
+                        record(kSawnTimber, 2, {{"Text10", -1, u"李四"}, {"Text8", -1, u"0.25"}}),
+                        record(kSawnTimber, 3, {{"Text10", -1, u"王六"}, {"Text8", -1, u"2"}})});
+  }
+  Ledger ledger(path());
+  ASSERT_EQ(ledger.lastId(), 3);
+  ledger.remove(3);                                                      // the newest: its id comes again
+  run(path(), QStringLiteral("DELETE FROM records WHERE id = ?"), {2});  // as any other statement may
+  EXPECT_EQ(found(ledger, u"王"), std::set<qint64>{1});
+  EXPECT_EQ(found(ledger, u"李"), std::set<qint64>{});
+  EXPECT_EQ(shownSum(ledger.totals({}, ledger.lastId()).volume), "1.5");
+  {
+    Store store(path());
+    store.record(record(kSawnTimber, 4, {{"Text10", -1, u"赵七"}, {"Text8", -1, u"0.5"}}));
+    store.record(record(kSawnTimber, 5, {{"Text10", -1, u"钱八"}, {"Text8", -1, u"0.75"}}));
+  }
+  ASSERT_EQ(ledger.lastId(), 3) << "the ids of the deleted records are used again";
+  EXPECT_EQ(found(ledger, u"李"), std::set<qint64>{});
+  EXPECT_EQ(found(ledger, u"六"), std::set<qint64>{});
+  EXPECT_EQ(found(ledger, u"赵"), std::set<qint64>{2});
+  EXPECT_EQ(found(ledger, u"钱八"), std::set<qint64>{3});
+  const Totals now = ledger.totals({}, 3);
+  EXPECT_EQ(now.rows, 3);
+  EXPECT_EQ(shownSum(now.volume), "2.75");
+  const Totals before = ledger.totals({{}, {}, {}, RecordState::Exported}, 1);
+  EXPECT_EQ(before.rows, 1);
+  EXPECT_EQ(shownSum(before.volume), "1.5");
 }
 
 }  // namespace
