@@ -64,6 +64,15 @@ class Ledger {
   [[noreturn]] void unreadable(const QString& reason) const;
   void ensureOpen() const;
 
+  // The count of the last totals read through the index, by their WHERE clause and values: the
+  // page that follows chooses its way by it without asking the index again.
+  struct Counted {
+    QString sql;
+    QVariantList values;
+    qint64 rows = 0;
+  };
+  mutable std::optional<Counted> counted_;
+
   QString path_;
   QString connection_;
   std::optional<QString> openFailure_;
