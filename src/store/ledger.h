@@ -3,8 +3,9 @@
 // calling thread (the window's), beside the store's writer: SQLite's write-ahead log lets one
 // read while the other writes. Filtering, sorting, paging and the totals all run in SQL, with the
 // user's texts always as bound values and the sort chosen from a fixed list of expressions. The
-// queries are plain SQL that another database reached through Qt SQL would run as well; what is
-// SQLite's own stays in database.cpp.
+// queries are plain SQL that another database reached through Qt SQL would run as well, but for
+// the search, which asks SQLite's full-text index of the search forms (searchable.h) for the
+// records holding a term, and reads them by id.
 //
 // A list is read against a fixed newest record (lastId), so that its pages agree with its totals
 // while other runs keep recording. Every failure raises QuenbyError: LedgerUnreadable,
@@ -52,14 +53,31 @@ class Ledger {
   const QString& path() const { return path_; }
 
  private:
+  // How a search finds its records: through the index, or by reading the forms in time order
+  // until the page is full.
+  enum class Search { Index, Scan };
   struct Where {
-    QString sql;
+    QString from;  // the FROM clause
+    QString sql;   // the WHERE clause
     QVariantList values;
     bool tooLong = false;
   };
-  Where where(const Filter& filter, qint64 lastId) const;
+  Where where(const Filter& filter, qint64 lastId, Search search = Search::Index) const;
+  Search searchForPage(const Filter& filter, const Sort& sort, qint64 lastId, int end) const;
+  // The totals of a whole state (or of every record) as record_sums keeps them; nothing when the
+  // filter asks for more, or when records were added after lastId.
+  std::optional<Totals> keptTotals(const Filter& filter, qint64 lastId) const;
   [[noreturn]] void unreadable(const QString& reason) const;
   void ensureOpen() const;
+
+  // The count of the last totals read through the index, by their WHERE clause and values: the
+  // page that follows chooses its way by it without asking the index again.
+  struct Counted {
+    QString sql;
+    QVariantList values;
+    qint64 rows = 0;
+  };
+  mutable std::optional<Counted> counted_;
 
   QString path_;
   QString connection_;

@@ -121,6 +121,7 @@ const QString kInsertRecord = QStringLiteral(
     "volume_units, volume_scale, amount, amount_units, amount_scale, search, uuid, office) "
     "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)");
 const QString kInsertFields = QStringLiteral("INSERT INTO record_fields (record_id, fields) VALUES (?, ?)");
+const QString kIndexForm = QStringLiteral("INSERT INTO record_search (rowid, chars) VALUES (?, ?)");
 
 QSqlQuery prepared(const QSqlDatabase& db, const QString& sql) {
   QSqlQuery query(db);
@@ -135,8 +136,14 @@ void run(QSqlQuery& query, std::initializer_list<QVariant> values) {
   if (!query.exec()) raise(query.lastError());
 }
 
-qint64 insertAs(QSqlQuery& insertRecord, QSqlQuery& insertFields, const LedgerRecord& record,
-                const QByteArray& packed, const QString& uuid, const QString& office) {
+void indexForm(QSqlQuery& insert, qint64 id, const QString& form) {
+  run(insert, {id, notNull(indexTokens(form.toStdU16String()))});
+}
+
+// Adds the record, its fields and its form to the search index.
+qint64 insertAs(QSqlQuery& insertRecord, QSqlQuery& insertFields, QSqlQuery& indexForms,
+                const LedgerRecord& record, const QByteArray& packed, const QString& uuid,
+                const QString& office) {
   const RecordColumns c = columnsOf(record.sheet);
   run(insertRecord, {record.atMs,       QString::fromStdString(record.sheet.key),
                      c.worksheet,       static_cast<int>(record.state),
@@ -151,15 +158,40 @@ qint64 insertAs(QSqlQuery& insertRecord, QSqlQuery& insertFields, const LedgerRe
                      notNull(office)});
   const qint64 id = insertRecord.lastInsertId().toLongLong();
   run(insertFields, {id, packed});
+  indexForm(indexForms, id, c.search);
   return id;
 }
 
 }  // namespace
 
+void dropDeletedFromIndex(const QSqlDatabase& db) {
+  std::vector<std::pair<qint64, QString>> gone;
+  {
+    QSqlQuery query = exec(db, QStringLiteral("SELECT id, search FROM record_search_gone"));
+    while (query.next()) gone.emplace_back(query.value(0).toLongLong(), query.value(1).toString());
+  }
+  if (gone.empty()) return;
+  // The index keeps no texts: a form is taken out by naming the tokens it was indexed with.
+  QSqlQuery remove = prepared(
+      db, QStringLiteral("INSERT INTO record_search (record_search, rowid, chars) VALUES ('delete', ?, ?)"));
+  for (const auto& [id, form] : gone) indexForm(remove, id, form);
+  exec(db, QStringLiteral("DELETE FROM record_search_gone"));
+}
+
+void indexSearchForms(const QSqlDatabase& db) {
+  QSqlQuery insert = prepared(db, kIndexForm);
+  QSqlQuery query(db);
+  query.setForwardOnly(true);
+  if (!query.exec(QStringLiteral("SELECT id, search FROM records"))) raise(query.lastError());
+  while (query.next()) indexForm(insert, query.value(0).toLongLong(), query.value(1).toString());
+}
+
 qint64 insertRecord(const QSqlDatabase& db, const LedgerRecord& record) {
+  dropDeletedFromIndex(db);
   QSqlQuery insertRecords = prepared(db, kInsertRecord);
   QSqlQuery insertFields = prepared(db, kInsertFields);
-  const qint64 id = insertAs(insertRecords, insertFields, record, packFields(record.sheet.fields),
+  QSqlQuery indexForms = prepared(db, kIndexForm);
+  const qint64 id = insertAs(insertRecords, insertFields, indexForms, record, packFields(record.sheet.fields),
                              QUuid::createUuid().toString(QUuid::WithoutBraces), thisOffice());
   exec(db, QStringLiteral("INSERT INTO unsent_records (record_id) VALUES (?)"), {id});
   if (!record.pdfPath.isEmpty()) setPdfPath(db, id, record.pdfPath);
@@ -170,7 +202,10 @@ TravelledRecords::TravelledRecords(const QSqlDatabase& db)
     : known_(prepared(db, QStringLiteral("SELECT 1 FROM records WHERE uuid = ?"))),
       deleted_(prepared(db, QStringLiteral("SELECT 1 FROM deletions WHERE uuid = ? AND office = ?"))),
       insertRecord_(prepared(db, kInsertRecord)),
-      insertFields_(prepared(db, kInsertFields)) {}
+      insertFields_(prepared(db, kInsertFields)),
+      indexForms_(prepared(db, kIndexForm)) {
+  dropDeletedFromIndex(db);
+}
 
 std::optional<qint64> TravelledRecords::insert(const LedgerRecord& record, const QByteArray& packed,
                                                const QString& uuid, const QString& office) {
@@ -182,7 +217,7 @@ std::optional<qint64> TravelledRecords::insert(const LedgerRecord& record, const
   const bool deleted = deleted_.next();
   deleted_.finish();
   if (deleted) return std::nullopt;
-  return insertAs(insertRecord_, insertFields_, record, packed, uuid, office);
+  return insertAs(insertRecord_, insertFields_, indexForms_, record, packed, uuid, office);
 }
 
 void giveRecordsIdentity(const QSqlDatabase& db) {

@@ -72,6 +72,8 @@ qint64 insertRecord(const QSqlDatabase& db, const LedgerRecord& record);
 // Adds records made elsewhere (or here, before this store existed) as they travelled, inside the
 // caller's transaction, with the statements prepared once: each with its own UUID and office and
 // its fields as packed, nothing to send.
+// Its constructor takes the forms of deleted records out of the search index first
+// (dropDeletedFromIndex), so that an id used again never meets an old record's tokens.
 class TravelledRecords {
  public:
   explicit TravelledRecords(const QSqlDatabase& db);
@@ -85,6 +87,7 @@ class TravelledRecords {
   QSqlQuery deleted_;
   QSqlQuery insertRecord_;
   QSqlQuery insertFields_;
+  QSqlQuery indexForms_;
 };
 
 // Gives every record its UUID and this office's name, and puts it among those to send, inside the
@@ -98,6 +101,14 @@ void rewriteSearchForms(const QSqlDatabase& db);
 // Sets the path of record `id`'s PDF (one made later for it), inside the caller's transaction.
 // Throws SqlError.
 void setPdfPath(const QSqlDatabase& db, qint64 id, const QString& pdfPath);
+// The full-text index of the search forms (searchable.h, schema.h). A record's form is indexed
+// when it is added (insertRecord); a record deleted by any statement leaves its form in
+// record_search_gone (a trigger), and dropDeletedFromIndex takes such forms out of the index. It
+// runs before every record added, so that an id used again never meets an old record's tokens,
+// and after the ledger's own deletes. indexSearchForms indexes every record (a migration).
+// Each runs inside the caller's transaction and throws SqlError.
+void dropDeletedFromIndex(const QSqlDatabase& db);
+void indexSearchForms(const QSqlDatabase& db);
 
 // The fields of a record as kept, and back; nothing when the bytes are not such a record.
 QByteArray packFields(const std::vector<FieldText>& fields);

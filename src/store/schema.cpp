@@ -4,6 +4,33 @@
 
 namespace quenby::store {
 
+namespace {
+
+// A record's share of record_sums, added (new) and taken away (old).
+const QString kAddSums = QStringLiteral(
+    "INSERT INTO record_sums VALUES (new.state, new.pieces_scale, new.volume_scale, new.amount_scale, 1,"
+    " new.pieces_units IS NOT NULL, IFNULL(new.pieces_units, 0), new.volume_units IS NOT NULL,"
+    " IFNULL(new.volume_units, 0), new.amount_units IS NOT NULL, IFNULL(new.amount_units, 0))"
+    " ON CONFLICT (state, pieces_scale, volume_scale, amount_scale) DO UPDATE SET"
+    " records = records + 1, pieces_count = pieces_count + excluded.pieces_count,"
+    " pieces_units = pieces_units + excluded.pieces_units, volume_count = volume_count + "
+    "excluded.volume_count,"
+    " volume_units = volume_units + excluded.volume_units, amount_count = amount_count + "
+    "excluded.amount_count,"
+    " amount_units = amount_units + excluded.amount_units;");
+const QString kTakeSums = QStringLiteral(
+    "UPDATE record_sums SET records = records - 1,"
+    " pieces_count = pieces_count - (old.pieces_units IS NOT NULL),"
+    " pieces_units = pieces_units - IFNULL(old.pieces_units, 0),"
+    " volume_count = volume_count - (old.volume_units IS NOT NULL),"
+    " volume_units = volume_units - IFNULL(old.volume_units, 0),"
+    " amount_count = amount_count - (old.amount_units IS NOT NULL),"
+    " amount_units = amount_units - IFNULL(old.amount_units, 0)"
+    " WHERE state = old.state AND pieces_scale = old.pieces_scale AND volume_scale = old.volume_scale"
+    " AND amount_scale = old.amount_scale;");
+
+}  // namespace
+
 const std::vector<Migration>& migrations() {
   static const std::vector<Migration> kMigrations = {
       {1,
@@ -76,6 +103,50 @@ const std::vector<Migration>& migrations() {
        giveRecordsIdentity},
       // Local to this computer, like the file it names.
       {5, {QStringLiteral("ALTER TABLE records ADD COLUMN pdf_path TEXT")}},
+      // The full-text index of the search forms, and an index of each state's list and totals.
+      {6,
+       {
+           // One token per character of the form (searchable.h); the index keeps no texts and no
+           // sizes, only where each token stands in which record.
+           QStringLiteral("CREATE VIRTUAL TABLE record_search USING fts5("
+                          "chars, content='', columnsize=0, tokenize='ascii')"),
+           QStringLiteral("CREATE TABLE record_search_gone ("
+                          " id INTEGER PRIMARY KEY,"
+                          " search TEXT NOT NULL)"),
+           QStringLiteral(
+               "CREATE TRIGGER records_leave_search AFTER DELETE ON records BEGIN"
+               " INSERT OR REPLACE INTO record_search_gone (id, search) VALUES (old.id, old.search);"
+               " END"),
+           // A state's records newest first, and their totals, over any range of days, read this
+           // index alone.
+           QStringLiteral(
+               "CREATE INDEX records_by_state ON records (state, at_ms, id, pieces_units, pieces_scale,"
+               " volume_units, volume_scale, amount_units, amount_scale)"),
+           // The count and sums of the records of each state and scales, kept by triggers on any
+           // insert and delete of a record: the totals of a whole state read a few rows.
+           QStringLiteral("CREATE TABLE record_sums ("
+                          " state INTEGER NOT NULL,"
+                          " pieces_scale INTEGER NOT NULL,"
+                          " volume_scale INTEGER NOT NULL,"
+                          " amount_scale INTEGER NOT NULL,"
+                          " records BIGINT NOT NULL,"
+                          " pieces_count BIGINT NOT NULL,"
+                          " pieces_units BIGINT NOT NULL,"
+                          " volume_count BIGINT NOT NULL,"
+                          " volume_units BIGINT NOT NULL,"
+                          " amount_count BIGINT NOT NULL,"
+                          " amount_units BIGINT NOT NULL,"
+                          " PRIMARY KEY (state, pieces_scale, volume_scale, amount_scale))"),
+           QStringLiteral("CREATE TRIGGER records_add_sums AFTER INSERT ON records BEGIN ") + kAddSums +
+               QStringLiteral(" END"),
+           QStringLiteral("CREATE TRIGGER records_take_sums AFTER DELETE ON records BEGIN ") + kTakeSums +
+               QStringLiteral(" END"),
+           QStringLiteral("INSERT INTO record_sums SELECT state, pieces_scale, volume_scale, amount_scale,"
+                          " COUNT(*), COUNT(pieces_units), IFNULL(SUM(pieces_units), 0), COUNT(volume_units),"
+                          " IFNULL(SUM(volume_units), 0), COUNT(amount_units), IFNULL(SUM(amount_units), 0)"
+                          " FROM records GROUP BY state, pieces_scale, volume_scale, amount_scale"),
+       },
+       indexSearchForms},
   };
   return kMigrations;
 }

@@ -34,6 +34,19 @@
 //                   number; every row before it in that order is here.
 // Version 5: records gain pdf_path, the path of the bill's PDF on this computer (NULL: none was
 // made). It is local: it never travels to other offices, whose files are not here.
+// Version 6, the search index and the totals' index:
+//   record_search       SQLite's full-text index (FTS5, keeping no content) of every record's
+//                       search form as one token per character (searchable.h), by record id.
+//   record_search_gone  the forms of records deleted and not yet taken out of the index, written
+//                       by a trigger on any DELETE of records (records.h: dropDeletedFromIndex).
+//   records_by_state    the state, time and id with the totals' values: a state's list newest
+//                       first and its totals, over any range of days, read this index alone.
+//   record_sums         per state and the three totals' scales: the count of records, and of
+//                       each total the count of records holding a number and their sum, kept by
+//                       triggers on every insert and delete of records.
+// Records are never changed; whatever changes a record's search form must take its old tokens
+// out of the index and put the new ones in, and whatever changes its state or totals must keep
+// record_sums.
 
 #include <QSqlDatabase>
 #include <QString>

@@ -75,4 +75,24 @@ QString likePattern(std::u16string_view term) {
   return pattern;
 }
 
+QString indexTokens(std::u16string_view form) {
+  QString tokens;
+  tokens.reserve(static_cast<qsizetype>(form.size()) * 5);
+  for (size_t i = 0; i < form.size(); ++i) {
+    char32_t c = form[i];
+    if (QChar::isHighSurrogate(form[i]) && i + 1 < form.size() && QChar::isLowSurrogate(form[i + 1])) {
+      c = QChar::surrogateToUcs4(form[i], form[i + 1]);
+      ++i;
+    }
+    if (!tokens.isEmpty()) tokens += u' ';
+    tokens += QString::number(static_cast<uint>(c), 16);
+  }
+  return tokens;
+}
+
+QString matchPhrase(std::u16string_view term) {
+  const QString form = searchable(term);
+  return u'"' + indexTokens(form.toStdU16String()) + u'"';
+}
+
 }  // namespace quenby::store

@@ -36,4 +36,17 @@ QString searchable(const std::vector<std::u16string_view>& texts);
 // The LIKE pattern (escape character \) that finds `term` anywhere in a searchable form.
 QString likePattern(std::u16string_view term);
 
+// The store's full-text index (schema.h) finds a term without reading every form. It holds each
+// form as one token per character of the form (a surrogate pair is one character, the line feed
+// between texts one too), each token the character's code point in small hex digits: `木材` as
+// `6728 6750`. The index's own tokenizer then sees nothing but letters a–f, digits and spaces,
+// whatever the user typed. A term is the phrase of its form's tokens, which the index finds
+// exactly where the form's characters stand one after the other: where the LIKE pattern matches.
+// A term holds no bare line feed (searchable writes it as a group), so no phrase spans two texts.
+
+// The tokens the index keeps for a searchable form.
+QString indexTokens(std::u16string_view form);
+// The index's query (a quoted phrase, only hex digits and spaces inside) that finds `term`.
+QString matchPhrase(std::u16string_view term);
+
 }  // namespace quenby::store

@@ -96,7 +96,10 @@ bool Travel::receive(const std::vector<TravellingEntry>& fetched, const FetchCur
       if (!scalar(db, QStringLiteral("SELECT 1 FROM deletions WHERE uuid = ?"), {e.uuid}).isValid())
         exec(db, QStringLiteral("INSERT INTO deletions (uuid, office, sent) VALUES (?, ?, 1)"),
              {e.uuid, e.office});
-      changed = removeRecord(db, e.uuid, e.office) || changed;
+      if (removeRecord(db, e.uuid, e.office)) {
+        dropDeletedFromIndex(db);  // before a later record of this page may take its id
+        changed = true;
+      }
       continue;
     }
     std::optional<std::vector<FieldText>> fields = unpackFields(e.fields);
