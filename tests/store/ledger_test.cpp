@@ -235,6 +235,7 @@ TEST_F(LedgerTest, TotalsAreExactSumsOfTheTextsShownWithTheirDecimals) {
 }
 
 TEST_F(LedgerTest, TheCsvFileHoldsTheRowsShownAsShownAndNoFormula) {
+  setThisOffice(QStringLiteral("=地磅房"));  // an office's name is a text like the others
   {
     Store store(path());
     store.markUserExit({
@@ -264,11 +265,12 @@ TEST_F(LedgerTest, TheCsvFileHoldsTheRowsShownAsShownAndNoFormula) {
   EXPECT_EQ(
       file.readAll().toStdString(),
       std::string("\xEF\xBB\xBF"
-                  "日期时间,账单,买方,卖方,树种,件数,材积（立方米）,金额（元）,状态\r\n"
+                  "日期时间,账单,买方,卖方,树种,件数,材积（立方米）,金额（元）,状态,办公室\r\n"
                   "2024-03-31 23:59,原木一,\"'=HYPERLINK(\"\"x\"\")：王\",\"出货单位：He said \"\"hi\"\", "
-                  "twice\",'=1+1 杉木,-1.5,'+3,'-1+1,未导出\r\n"
-                  "2024-04-01 08:05,锯材账单,\"公司名称：新华\n木业\",,,,1.2345,,已导出\r\n"
-                  "2024-04-02 00:00,原木二,,,'@木材,,,,已导出\r\n"));
+                  "twice\",'=1+1 杉木,-1.5,'+3,'-1+1,未导出,'=地磅房\r\n"
+                  "2024-04-01 08:05,锯材账单,\"公司名称：新华\n木业\",,,,1.2345,,已导出,'=地磅房\r\n"
+                  "2024-04-02 00:00,原木二,,,'@木材,,,,已导出,'=地磅房\r\n"));
+  setThisOffice({});
   EXPECT_EQ(QDir(scratch({})).entryList({QStringLiteral("*.csv*")}, QDir::Files), QStringList{"账单记录.csv"})
       << "a temporary file stayed behind";
 }
