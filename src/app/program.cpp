@@ -41,6 +41,7 @@ Program::Program(const CommandLine& commandLine)
     yard_ = std::make_unique<yard::SyncNotifier>(yardSettings_.server, autosave_.store().path(),
                                                  store::thisOffice());
     autosave_.store().setRecordsWritten([yard = yard_.get()] { yard->wake(); });
+    ledger_.followYard(yard_.get());
   }
   if (ledgerAlone_) ledger_.open();
 }

@@ -33,6 +33,17 @@ LedgerAccess::LedgerAccess(Calculators& calculators, SheetRecorder& records, QSt
 
 LedgerAccess::~LedgerAccess() = default;
 
+void LedgerAccess::followYard(yard::SyncNotifier* sync) {
+  yard_ = sync;
+  if (!sync) return;
+  connect(sync, &yard::SyncNotifier::statusChanged, this, [this](const QString& line) {
+    if (window_) window_->setSyncStatus(line);
+  });
+  connect(sync, &yard::SyncNotifier::recordsFetched, this, [this] {
+    if (window_ && window_->isVisible()) window_->refresh();
+  });
+}
+
 void LedgerAccess::addShortcut(shell::SheetWindow* window) {
   auto* shortcut = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_L), window);
   connect(shortcut, &QShortcut::activated, this, &LedgerAccess::open);
@@ -51,6 +62,7 @@ void LedgerAccess::open() {
               [this] { testLog_->listed(*window_); });
   }
   window_->setNotice(records_.unrecordedNotice());
+  if (yard_) window_->setSyncStatus(yard_->statusLine());
   window_->present();
 }
 

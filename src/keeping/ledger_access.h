@@ -7,14 +7,18 @@
 // replaced is recorded as a draft unless the ledger has it already. A sheet that holds exactly the
 // record's texts is not asked about and makes no draft. Exports of this run that could not be
 // recorded are counted in a line under the list. Closing the ledger while no sheet window is shown
-// is the user's exit. 生成 PDF makes the PDF of a record that has none.
+// is the user's exit. 生成 PDF makes the PDF of a record that has none. With the yard's shared
+// ledger, the window's status line follows the sync, and records fetched from other offices
+// show at once in an open ledger.
 
 #include <QObject>
+#include <QPointer>
 #include <QString>
 #include <memory>
 
 #include "ledger/ledger_window.h"
 #include "windows/calculators.h"
+#include "yard/sync_notifier.h"
 
 namespace quenby::app {
 
@@ -36,6 +40,9 @@ class LedgerAccess : public QObject {
   // The ledger window, nullptr until it was first opened.
   ledger::LedgerWindow* window() const { return window_.get(); }
 
+  // Shows `sync`'s status line under the list and reads the list anew when it fetched records.
+  void followYard(yard::SyncNotifier* sync);
+
   // Puts record `recordId` back into its sheet (see above); raises QuenbyError.
   void reopen(qint64 recordId);
   // Makes the PDF of record `recordId` from a scratch copy of the bill (record_pdf.h), notes its
@@ -55,6 +62,7 @@ class LedgerAccess : public QObject {
   ledger::LedgerWindow::Today today_;
   std::unique_ptr<ledger::LedgerWindow> window_;
   std::unique_ptr<TestLog> testLog_;
+  QPointer<yard::SyncNotifier> yard_;
 };
 
 }  // namespace quenby::app
