@@ -77,6 +77,7 @@ void TestLog::listed(const ledger::LedgerWindow& window) {
   append({{"ledger", model.rowCount()},
           {"search", model.filter().text},
           {"totals", window.totalsText()},
+          {"sync", window.syncStatusText()},
           {"first", first}});
 }
 

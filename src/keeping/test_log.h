@@ -7,7 +7,8 @@
 //   {"start": "fresh" | "recovered", "storeUs": …, "recoverUs": …, "shown": key,
 //    "windows": {key: {"Text1(0)": the text its widget shows, …}, …}},
 // one each time the ledger window has read its list,
-//   {"ledger": rows, "search": text, "totals": the line under the list, "first": [cells of row 0]},
+//   {"ledger": rows, "search": text, "totals": the line under the list, "sync": the shared ledger's
+//    status line, "first": [cells of row 0]},
 // and one after a record was reopened, {"reopened": key, "shown": key, "windows": {…}}, so that
 // a test of the real program can wait for a save and read back what a start or the ledger shows.
 
