@@ -74,7 +74,7 @@ LedgerWindow::LedgerWindow(const QString& storePath, Today today, QWidget* paren
       [this](const QuenbyError& e) { reportLater(e); }, this);
   buildControls();
   connectControls();
-  resize(1000, 560);
+  resize(1120, 560);  // room for every column and a search field of its own width
 }
 
 LedgerWindow::~LedgerWindow() = default;

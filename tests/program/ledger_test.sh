@@ -57,7 +57,7 @@ start
 form1=$(window 727x646)
 click "$form1" 246 98
 xdotool key ctrl+l
-window 1000x560 >/dev/null
+window 1120x560 >/dev/null
 expect ledger ledger=0 "totals=没有符合条件的账单"
 xdotool key alt+z End  # the state choice: 全部
 expect ledger ledger=2 "first/2=购货单位：Li Timber" "first/8=未导出"
@@ -74,7 +74,7 @@ click "$(window 727x646)" 644 500  # exit: the reopened sheet is in the ledger a
 ends_at_once "the exit button"
 
 start --ledger
-window 1000x560 >/dev/null
+window 1120x560 >/dev/null
 expect ledger ledger=0 search=
 xdotool key alt+z End
 expect ledger ledger=2 search=

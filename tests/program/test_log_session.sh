@@ -25,7 +25,7 @@ start() {
   fail "no start line in the test log"
 }
 # window WxH: the program's visible window of that size (Form1 727x646, Form2 500x643, Form3
-# 628x482, the ledger 1000x560; a message box is none of these).
+# 628x482, the ledger 1120x560; a message box is none of these).
 window() {
   for _ in $(seq 100); do
     for w in $(xdotool search --onlyvisible --pid "$quenby_pid" 2>/dev/null); do
