@@ -86,9 +86,9 @@ struct Sync::Shared {
 
 namespace {
 
+// Told again only when the line would change (the time shown is to the minute) or the count.
 bool sameStatus(const SyncStatus& a, const SyncStatus& b) {
-  return a.lastSynced == b.lastSynced && a.pending == b.pending && a.failure == b.failure &&
-         a.reason == b.reason;
+  return a.pending == b.pending && statusLine(a) == statusLine(b);
 }
 
 // The thread's own: the store's and the server's connections, made when first needed and made
