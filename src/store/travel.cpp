@@ -28,7 +28,7 @@ bool removeRecord(const QSqlDatabase& db, const QString& uuid, const QString& of
 
 Travel::Travel(const QString& path)
     : connection_(QStringLiteral("travel-") + QUuid::createUuid().toString(QUuid::WithoutBraces)) {
-  const OpenOutcome outcome = openLedgerDatabase(connection_, path);
+  const OpenOutcome outcome = openTravelDatabase(connection_, path);
   if (outcome.result != OpenResult::Ready) throw SqlError(0, outcome.reason);
 }
 
