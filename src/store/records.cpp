@@ -5,6 +5,7 @@
 #include <QSqlQuery>
 #include <QUuid>
 #include <QVariant>
+#include <memory>
 #include <mutex>
 
 #include "store/office.h"
@@ -18,7 +19,7 @@ namespace {
 // The ledger's columns of each calculator's sheet, by its key, as the program told them.
 struct KnownSheets {
   std::mutex mutex;
-  std::vector<std::pair<std::string, LedgerColumns>> sheets;
+  std::vector<std::pair<std::string, std::shared_ptr<const LedgerColumns>>> sheets;
 };
 
 KnownSheets& known() {
@@ -26,12 +27,13 @@ KnownSheets& known() {
   return sheets;
 }
 
-std::optional<LedgerColumns> columnsFor(std::string_view key) {
+// Shared rather than copied: a first fetch asks for them a million times.
+std::shared_ptr<const LedgerColumns> columnsFor(std::string_view key) {
   KnownSheets& k = known();
   const std::lock_guard lock(k.mutex);
   for (const auto& [known, columns] : k.sheets)
     if (known == key) return columns;
-  return std::nullopt;
+  return nullptr;
 }
 
 constexpr quint8 kPackVersion = 1;
@@ -74,16 +76,16 @@ int scaleOf(const ShownTotal& total) { return total.value ? total.value->scale :
 }  // namespace
 
 void knowCalculators(const std::vector<const CalculatorSpec*>& calculators) {
-  std::vector<std::pair<std::string, LedgerColumns>> sheets;
+  std::vector<std::pair<std::string, std::shared_ptr<const LedgerColumns>>> sheets;
   for (const CalculatorSpec* c : calculators)
-    sheets.emplace_back(std::string(c->storeKey), c->ledgerColumns());
+    sheets.emplace_back(std::string(c->storeKey), std::make_shared<const LedgerColumns>(c->ledgerColumns()));
   KnownSheets& k = known();
   const std::lock_guard lock(k.mutex);
   k.sheets = std::move(sheets);
 }
 
 RecordColumns columnsOf(const SheetState& state) {
-  if (const std::optional<LedgerColumns> found = columnsFor(state.key)) {
+  if (const std::shared_ptr<const LedgerColumns> found = columnsFor(state.key)) {
     const LedgerColumns& s = *found;
     std::u16string_view amount = textOf(state, s.amount);
     if (amount.empty()) amount = textOf(state, s.amountAtAverage);
