@@ -134,8 +134,8 @@ void run(QSqlQuery& query, std::initializer_list<QVariant> values) {
 }
 
 qint64 insertAs(QSqlQuery& insertRecord, QSqlQuery& insertFields, const LedgerRecord& record,
-                const QByteArray& packed, const QString& uuid, const QString& office) {
-  const RecordColumns c = columnsOf(record.sheet);
+                const RecordColumns& c, const QByteArray& packed, const QString& uuid,
+                const QString& office) {
   run(insertRecord, {record.atMs,       QString::fromStdString(record.sheet.key),
                      c.worksheet,       static_cast<int>(record.state),
                      c.buyer.caption,   c.buyer.text,
@@ -157,8 +157,9 @@ qint64 insertAs(QSqlQuery& insertRecord, QSqlQuery& insertFields, const LedgerRe
 qint64 insertRecord(const QSqlDatabase& db, const LedgerRecord& record) {
   QSqlQuery insertRecords = prepared(db, kInsertRecord);
   QSqlQuery insertFields = prepared(db, kInsertFields);
-  const qint64 id = insertAs(insertRecords, insertFields, record, packFields(record.sheet.fields),
-                             QUuid::createUuid().toString(QUuid::WithoutBraces), thisOffice());
+  const qint64 id =
+      insertAs(insertRecords, insertFields, record, columnsOf(record.sheet), packFields(record.sheet.fields),
+               QUuid::createUuid().toString(QUuid::WithoutBraces), thisOffice());
   exec(db, QStringLiteral("INSERT INTO unsent_records (record_id) VALUES (?)"), {id});
   return id;
 }
@@ -169,8 +170,9 @@ TravelledRecords::TravelledRecords(const QSqlDatabase& db)
       insertRecord_(prepared(db, kInsertRecord)),
       insertFields_(prepared(db, kInsertFields)) {}
 
-std::optional<qint64> TravelledRecords::insert(const LedgerRecord& record, const QByteArray& packed,
-                                               const QString& uuid, const QString& office) {
+std::optional<qint64> TravelledRecords::insert(const LedgerRecord& record, const RecordColumns& columns,
+                                               const QByteArray& packed, const QString& uuid,
+                                               const QString& office) {
   run(known_, {uuid});
   const bool known = known_.next();
   known_.finish();
@@ -179,7 +181,7 @@ std::optional<qint64> TravelledRecords::insert(const LedgerRecord& record, const
   const bool deleted = deleted_.next();
   deleted_.finish();
   if (deleted) return std::nullopt;
-  return insertAs(insertRecord_, insertFields_, record, packed, uuid, office);
+  return insertAs(insertRecord_, insertFields_, record, columns, packed, uuid, office);
 }
 
 void giveRecordsIdentity(const QSqlDatabase& db) {

@@ -104,12 +104,14 @@ class YardTest : public ::testing::Test {
     store.record(store::testing::record(store::kSawnTimber, 1, {{"Text10", -1, tag}}));
   }
 
-  std::unique_ptr<Sync> sync(const QString& office, SyncEvents events = {}, int batch = 200) {
+  std::unique_ptr<Sync> sync(const QString& office, SyncEvents events = {}, int batch = 200,
+                             int page = 2000) {
     SyncTiming timing;
     timing.poll = 100ms;
     timing.firstRetry = 100ms;
     timing.longestRetry = 400ms;
     timing.batch = batch;
+    timing.page = page;
     return std::make_unique<Sync>(server_->connection(office), storeOf(office), office, std::move(events),
                                   timing);
   }
@@ -201,7 +203,7 @@ TEST_F(YardTest, TheServerStoppedAndStartedDuringASendLosesAndDoublesNothing) {
   EXPECT_EQ(onServer(QStringLiteral("office = 'office_a'")), kCount);
   Store b(storeOf(kB));
   ASSERT_TRUE(b.isOpen());
-  auto syncB = sync(kB);
+  auto syncB = sync(kB, {}, 200, 7);  // many pages, the last one short
   ASSERT_TRUE(eventually([&] { return ledgerOf(kB).size() == kCount; }));
   std::this_thread::sleep_for(300ms);
   EXPECT_EQ(ledgerOf(kB).size(), kCount);
