@@ -209,7 +209,7 @@ void BM_Filter(benchmark::State& state, FilterKind kind) {
       case FilterKind::OneMonth: {
         const QDate from = QDate(2022, 1 + round % 12, 1);
         model.setFilter(
-            {{}, from, from.addMonths(1).addDays(-1), RecordState::Exported});  // as the window asks
+            {{}, from, from.addMonths(1).addDays(-1), RecordState::Exported, {}});  // as the window asks
         break;
       }
     }

@@ -105,6 +105,24 @@ OpenOutcome openLedgerDatabase(const QString& name, const QString& path) {
   });
 }
 
+OpenOutcome openTravelDatabase(const QString& name, const QString& path) {
+  OpenOutcome outcome = openLedgerDatabase(name, path);
+  if (outcome.result != OpenResult::Ready) return outcome;
+  try {
+    // A first fetch writes a million records at random places of the UUID index: its pages stay
+    // here rather than being read again for each page of records (64 MB at most, as used).
+    exec(QSqlDatabase::database(name, false), QStringLiteral("PRAGMA cache_size = -65536"));
+    // Its commits need not reach the disk at once: a power cut takes back the last pages fetched
+    // together with their cursor (they are fetched again) or a mark of records sent (they are sent
+    // again, and the server skips them); the log keeps every transaction whole.
+    exec(QSqlDatabase::database(name, false), QStringLiteral("PRAGMA synchronous = NORMAL"));
+  } catch (const SqlError& e) {
+    closeDatabase(name);
+    return {OpenResult::Failed, e.reason()};
+  }
+  return outcome;
+}
+
 void closeDatabase(const QString& name) {
   QSqlDatabase::database(name, false).close();
   QSqlDatabase::removeDatabase(name);

@@ -30,6 +30,9 @@ OpenOutcome openDatabase(const QString& name, const QString& path);
 // databases do, so that only the searchable form's own folding decides (searchable.h). A file
 // that does not exist is not made. On failure the connection is removed.
 OpenOutcome openLedgerDatabase(const QString& name, const QString& path);
+// The same for the records that travel to and from the yard's server (travel.h), with a larger
+// page cache for the many records of a first fetch.
+OpenOutcome openTravelDatabase(const QString& name, const QString& path);
 
 // The longest LIKE pattern SQLite matches, in bytes of UTF-8 (its compiled-in limit).
 inline constexpr int kLikePatternBytes = 50'000;

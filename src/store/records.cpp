@@ -5,6 +5,7 @@
 #include <QSqlQuery>
 #include <QUuid>
 #include <QVariant>
+#include <memory>
 #include <mutex>
 
 #include "store/office.h"
@@ -18,7 +19,7 @@ namespace {
 // The ledger's columns of each calculator's sheet, by its key, as the program told them.
 struct KnownSheets {
   std::mutex mutex;
-  std::vector<std::pair<std::string, LedgerColumns>> sheets;
+  std::vector<std::pair<std::string, std::shared_ptr<const LedgerColumns>>> sheets;
 };
 
 KnownSheets& known() {
@@ -26,12 +27,13 @@ KnownSheets& known() {
   return sheets;
 }
 
-std::optional<LedgerColumns> columnsFor(std::string_view key) {
+// Shared rather than copied: a first fetch asks for them a million times.
+std::shared_ptr<const LedgerColumns> columnsFor(std::string_view key) {
   KnownSheets& k = known();
   const std::lock_guard lock(k.mutex);
   for (const auto& [known, columns] : k.sheets)
     if (known == key) return columns;
-  return std::nullopt;
+  return nullptr;
 }
 
 constexpr quint8 kPackVersion = 1;
@@ -78,16 +80,16 @@ int scaleOf(const ShownTotal& total) { return total.value ? total.value->scale :
 }  // namespace
 
 void knowCalculators(const std::vector<const CalculatorSpec*>& calculators) {
-  std::vector<std::pair<std::string, LedgerColumns>> sheets;
+  std::vector<std::pair<std::string, std::shared_ptr<const LedgerColumns>>> sheets;
   for (const CalculatorSpec* c : calculators)
-    sheets.emplace_back(std::string(c->storeKey), c->ledgerColumns());
+    sheets.emplace_back(std::string(c->storeKey), std::make_shared<const LedgerColumns>(c->ledgerColumns()));
   KnownSheets& k = known();
   const std::lock_guard lock(k.mutex);
   k.sheets = std::move(sheets);
 }
 
 RecordColumns columnsOf(const SheetState& state) {
-  if (const std::optional<LedgerColumns> found = columnsFor(state.key)) {
+  if (const std::shared_ptr<const LedgerColumns> found = columnsFor(state.key)) {
     const LedgerColumns& s = *found;
     std::u16string_view amount = textOf(state, s.amount);
     if (amount.empty()) amount = textOf(state, s.amountAtAverage);
@@ -140,11 +142,10 @@ void indexForm(QSqlQuery& insert, qint64 id, const QString& form) {
   run(insert, {id, notNull(indexTokens(form.toStdU16String()))});
 }
 
-// Adds the record, its fields and its form to the search index.
+// Adds the record with its columns `c`, its fields, and its form to the search index.
 qint64 insertAs(QSqlQuery& insertRecord, QSqlQuery& insertFields, QSqlQuery& indexForms,
-                const LedgerRecord& record, const QByteArray& packed, const QString& uuid,
-                const QString& office) {
-  const RecordColumns c = columnsOf(record.sheet);
+                const LedgerRecord& record, const RecordColumns& c, const QByteArray& packed,
+                const QString& uuid, const QString& office) {
   run(insertRecord, {record.atMs,       QString::fromStdString(record.sheet.key),
                      c.worksheet,       static_cast<int>(record.state),
                      c.buyer.caption,   c.buyer.text,
@@ -191,7 +192,8 @@ qint64 insertRecord(const QSqlDatabase& db, const LedgerRecord& record) {
   QSqlQuery insertRecords = prepared(db, kInsertRecord);
   QSqlQuery insertFields = prepared(db, kInsertFields);
   QSqlQuery indexForms = prepared(db, kIndexForm);
-  const qint64 id = insertAs(insertRecords, insertFields, indexForms, record, packFields(record.sheet.fields),
+  const qint64 id = insertAs(insertRecords, insertFields, indexForms, record, columnsOf(record.sheet),
+                             packFields(record.sheet.fields),
                              QUuid::createUuid().toString(QUuid::WithoutBraces), thisOffice());
   exec(db, QStringLiteral("INSERT INTO unsent_records (record_id) VALUES (?)"), {id});
   if (!record.pdfPath.isEmpty()) setPdfPath(db, id, record.pdfPath);
@@ -207,8 +209,9 @@ TravelledRecords::TravelledRecords(const QSqlDatabase& db)
   dropDeletedFromIndex(db);
 }
 
-std::optional<qint64> TravelledRecords::insert(const LedgerRecord& record, const QByteArray& packed,
-                                               const QString& uuid, const QString& office) {
+std::optional<qint64> TravelledRecords::insert(const LedgerRecord& record, const RecordColumns& columns,
+                                               const QByteArray& packed, const QString& uuid,
+                                               const QString& office) {
   run(known_, {uuid});
   const bool known = known_.next();
   known_.finish();
@@ -217,7 +220,7 @@ std::optional<qint64> TravelledRecords::insert(const LedgerRecord& record, const
   const bool deleted = deleted_.next();
   deleted_.finish();
   if (deleted) return std::nullopt;
-  return insertAs(insertRecord_, insertFields_, indexForms_, record, packed, uuid, office);
+  return insertAs(insertRecord_, insertFields_, indexForms_, record, columns, packed, uuid, office);
 }
 
 void giveRecordsIdentity(const QSqlDatabase& db) {

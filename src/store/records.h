@@ -78,9 +78,9 @@ class TravelledRecords {
  public:
   explicit TravelledRecords(const QSqlDatabase& db);
   // The new record's id, or nothing when a record of that UUID is here already or its office
-  // deleted it. Throws SqlError.
-  std::optional<qint64> insert(const LedgerRecord& record, const QByteArray& packed, const QString& uuid,
-                               const QString& office);
+  // deleted it; `columns` are columnsOf(record.sheet). Throws SqlError.
+  std::optional<qint64> insert(const LedgerRecord& record, const RecordColumns& columns,
+                               const QByteArray& packed, const QString& uuid, const QString& office);
 
  private:
   QSqlQuery known_;

@@ -28,7 +28,7 @@ bool removeRecord(const QSqlDatabase& db, const QString& uuid, const QString& of
 
 Travel::Travel(const QString& path)
     : connection_(QStringLiteral("travel-") + QUuid::createUuid().toString(QUuid::WithoutBraces)) {
-  const OpenOutcome outcome = openLedgerDatabase(connection_, path);
+  const OpenOutcome outcome = openTravelDatabase(connection_, path);
   if (outcome.result != OpenResult::Ready) throw SqlError(0, outcome.reason);
 }
 
@@ -86,12 +86,34 @@ FetchCursor Travel::cursor() const {
   return {query.value(0).toString(), query.value(1).toLongLong()};
 }
 
+ReceivedPage prepare(std::vector<TravellingEntry> entries, FetchCursor after) {
+  ReceivedPage page{std::move(entries), {}, std::move(after)};
+  page.records.reserve(page.entries.size());
+  for (const TravellingEntry& e : page.entries) {
+    std::optional<std::vector<FieldText>> fields = e.deletion ? std::nullopt : unpackFields(e.fields);
+    if (!fields) {  // a deletion, or not a record this Quenby can read: nothing to show
+      page.records.emplace_back();
+      continue;
+    }
+    LedgerRecord record{
+        e.atMs, static_cast<RecordState>(e.state), {e.sheet.toStdString(), std::move(*fields)}};
+    RecordColumns columns = columnsOf(record.sheet);
+    page.records.push_back(ReceivedPage::Record{std::move(record), std::move(columns)});
+  }
+  return page;
+}
+
 bool Travel::receive(const std::vector<TravellingEntry>& fetched, const FetchCursor& after) {
+  return receive(prepare(fetched, after));
+}
+
+bool Travel::receive(const ReceivedPage& page) {
   const QSqlDatabase db = database(connection_);
   Transaction transaction(db);
   TravelledRecords records(db);
   bool changed = false;
-  for (const TravellingEntry& e : fetched) {
+  for (size_t i = 0; i < page.entries.size(); ++i) {
+    const TravellingEntry& e = page.entries[i];
     if (e.deletion) {
       if (!scalar(db, QStringLiteral("SELECT 1 FROM deletions WHERE uuid = ?"), {e.uuid}).isValid())
         exec(db, QStringLiteral("INSERT INTO deletions (uuid, office, sent) VALUES (?, ?, 1)"),
@@ -100,17 +122,13 @@ bool Travel::receive(const std::vector<TravellingEntry>& fetched, const FetchCur
         dropDeletedFromIndex(db);  // before a later record of this page may take its id
         changed = true;
       }
-      continue;
+    } else if (const std::optional<ReceivedPage::Record>& r = page.records[i]) {
+      changed = records.insert(r->record, r->columns, e.fields, e.uuid, e.office).has_value() || changed;
     }
-    std::optional<std::vector<FieldText>> fields = unpackFields(e.fields);
-    if (!fields) continue;  // not a record this Quenby can read: nothing to show
-    const LedgerRecord record{
-        e.atMs, static_cast<RecordState>(e.state), {e.sheet.toStdString(), std::move(*fields)}};
-    changed = records.insert(record, e.fields, e.uuid, e.office).has_value() || changed;
   }
   exec(db, QStringLiteral("DELETE FROM yard_cursor"));
   exec(db, QStringLiteral("INSERT INTO yard_cursor (id, after_xid, after_seq) VALUES (1, ?, ?)"),
-       {after.afterXid, after.afterSeq});
+       {page.after.afterXid, page.after.afterSeq});
   transaction.commit();
   return changed;
 }

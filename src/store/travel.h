@@ -11,6 +11,8 @@
 #include <optional>
 #include <vector>
 
+#include "store/records.h"
+
 namespace quenby::store {
 
 // A record or a deletion as it travels: a deletion carries only the record's UUID and office.
@@ -30,6 +32,21 @@ struct FetchCursor {
   QString afterXid = QStringLiteral("0");
   qint64 afterSeq = 0;
 };
+
+// A page fetched, made ready to be written: each record unpacked and its list's columns computed.
+// That work needs no connection, so a page can be prepared on another thread while the page before
+// it is written.
+struct ReceivedPage {
+  struct Record {
+    LedgerRecord record;
+    RecordColumns columns;
+  };
+  std::vector<TravellingEntry> entries;
+  std::vector<std::optional<Record>>
+      records;  // one per entry: nothing for a deletion or an unreadable record
+  FetchCursor after;
+};
+ReceivedPage prepare(std::vector<TravellingEntry> entries, FetchCursor after);
 
 class Travel {
  public:
@@ -51,6 +68,7 @@ class Travel {
   // is left alone; a deletion removes the record of its UUID only when it is of the deletion's
   // office. Returns whether the ledger changed.
   bool receive(const std::vector<TravellingEntry>& fetched, const FetchCursor& after);
+  bool receive(const ReceivedPage& page);
 
  private:
   QString connection_;

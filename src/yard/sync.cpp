@@ -1,5 +1,6 @@
 #include "yard/sync.h"
 
+#include <future>
 #include <thread>
 
 #include "store/sql.h"
@@ -86,9 +87,9 @@ struct Sync::Shared {
 
 namespace {
 
+// Told again only when the line would change (the time shown is to the minute) or the count.
 bool sameStatus(const SyncStatus& a, const SyncStatus& b) {
-  return a.lastSynced == b.lastSynced && a.pending == b.pending && a.failure == b.failure &&
-         a.reason == b.reason;
+  return a.pending == b.pending && statusLine(a) == statusLine(b);
 }
 
 // The thread's own: the store's and the server's connections, made when first needed and made
@@ -121,11 +122,23 @@ SyncStatus round(Sync::Shared& shared, Connections& c, SyncStatus status, bool& 
       });
       c.travel->markSent(batch);
     }
-    for (;;) {
-      const Server::Page page = c.server->fetch(c.travel->cursor(), shared.timing.page);
-      if (page.entries.empty()) break;
-      fetched = c.travel->receive(page.entries, page.after) || fetched;
-      if (static_cast<int>(page.entries.size()) < shared.timing.page || shared.stopped()) break;
+    // Each page is prepared on a thread of its own while the page before it is written, and the
+    // page after it is fetched meanwhile.
+    const int pageSize = shared.timing.page;
+    Server::Page page = c.server->fetch(c.travel->cursor(), pageSize);
+    bool more = static_cast<int>(page.entries.size()) == pageSize;
+    std::future<store::ReceivedPage> ready;
+    if (!page.entries.empty())
+      ready = std::async(std::launch::async, store::prepare, std::move(page.entries), page.after);
+    while (ready.valid()) {
+      Server::Page next;
+      if (more && !shared.stopped()) next = c.server->fetch(page.after, pageSize);
+      const store::ReceivedPage prepared = ready.get();
+      more = static_cast<int>(next.entries.size()) == pageSize;
+      page.after = next.after;
+      if (!next.entries.empty())
+        ready = std::async(std::launch::async, store::prepare, std::move(next.entries), next.after);
+      fetched = c.travel->receive(prepared) || fetched;
     }
     return {QDateTime::currentDateTimeUtc(), c.travel->pending(), Failure::None, {}};
   } catch (const ServerError& e) {

@@ -35,7 +35,7 @@ struct SyncStatus {
 QString statusLine(const SyncStatus& status);
 
 struct SyncEvents {
-  std::function<void(const SyncStatus&)> statusChanged;  // the status differs from the last one told
+  std::function<void(const SyncStatus&)> statusChanged;  // its line or its count changed
   std::function<void()> recordsFetched;                  // the ledger changed: an open one reads again
   // Tests only: after the server committed a batch, before the store marks it sent.
   std::function<void()> afterServerCommit;

@@ -4,7 +4,11 @@
 // double nothing; deletions travel and only the office's own; texts arrive as typed; a wrong
 // password, a missing database and a newer server schema are told; the fetch skips no row of
 // transactions that commit out of order.
+#include <arpa/inet.h>
 #include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 #include <QProcess>
 #include <QSqlDatabase>
@@ -70,6 +74,15 @@ class Raw {
   QString name_;
 };
 
+bool eventually(const std::function<bool()>& done, std::chrono::milliseconds limit = 15s) {
+  const auto until = std::chrono::steady_clock::now() + limit;
+  while (!done()) {
+    if (std::chrono::steady_clock::now() > until) return false;
+    std::this_thread::sleep_for(50ms);
+  }
+  return true;
+}
+
 class YardTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -91,12 +104,14 @@ class YardTest : public ::testing::Test {
     store.record(store::testing::record(store::kSawnTimber, 1, {{"Text10", -1, tag}}));
   }
 
-  std::unique_ptr<Sync> sync(const QString& office, SyncEvents events = {}, int batch = 200) {
+  std::unique_ptr<Sync> sync(const QString& office, SyncEvents events = {}, int batch = 200,
+                             int page = 2000) {
     SyncTiming timing;
     timing.poll = 100ms;
     timing.firstRetry = 100ms;
     timing.longestRetry = 400ms;
     timing.batch = batch;
+    timing.page = page;
     return std::make_unique<Sync>(server_->connection(office), storeOf(office), office, std::move(events),
                                   timing);
   }
@@ -113,15 +128,6 @@ class YardTest : public ::testing::Test {
   qint64 onServer(const QString& where = QStringLiteral("true")) const {
     Raw raw(server_->admin());
     return raw.scalar(QStringLiteral("SELECT COUNT(*) FROM quenby_entries WHERE ") + where).toLongLong();
-  }
-
-  static bool eventually(const std::function<bool()>& done, std::chrono::milliseconds limit = 15s) {
-    const auto until = std::chrono::steady_clock::now() + limit;
-    while (!done()) {
-      if (std::chrono::steady_clock::now() > until) return false;
-      std::this_thread::sleep_for(50ms);
-    }
-    return true;
   }
 
   std::unique_ptr<PostgresServer> server_;
@@ -197,7 +203,7 @@ TEST_F(YardTest, TheServerStoppedAndStartedDuringASendLosesAndDoublesNothing) {
   EXPECT_EQ(onServer(QStringLiteral("office = 'office_a'")), kCount);
   Store b(storeOf(kB));
   ASSERT_TRUE(b.isOpen());
-  auto syncB = sync(kB);
+  auto syncB = sync(kB, {}, 200, 7);  // many pages, the last one short
   ASSERT_TRUE(eventually([&] { return ledgerOf(kB).size() == kCount; }));
   std::this_thread::sleep_for(300ms);
   EXPECT_EQ(ledgerOf(kB).size(), kCount);
@@ -505,6 +511,38 @@ TEST_F(YardTest, TheFetchPagesAcrossAChangeOfTheTransactionIdsDigits) {
   }
   EXPECT_EQ(fetched.size(), sent.size());
   EXPECT_TRUE(fetched == sent);
+}
+
+// Catches: a connection with no timeout (a server that never answers holds the thread for ever)
+// and an end that waits for the thread held by the network.
+TEST(YardSilentServer, ASilentServerHoldsTheThreadAFewSecondsAndTheExitNoMoreThanASecond) {
+  // Listens but never answers: the kernel completes the handshake, the startup gets no reply.
+  const int listener = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  ASSERT_GE(listener, 0);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  ASSERT_EQ(::bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+  ASSERT_EQ(::listen(listener, 8), 0);
+  socklen_t length = sizeof address;
+  ASSERT_EQ(::getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length), 0);
+  const QString silent =
+      QStringLiteral("host=127.0.0.1 port=%1 dbname=quenby user=office_a").arg(ntohs(address.sin_port));
+  QTemporaryDir dir;
+  const QString path = dir.filePath(QStringLiteral("quenby.sqlite"));
+  Store store(path);
+  ASSERT_TRUE(store.isOpen());
+  {
+    Sync sync(silent, path, kA, {});
+    ASSERT_TRUE(eventually([&] { return sync.status().failure == Failure::Unreachable; }, 10s))
+        << "no timeout on a silent server";
+  }
+  auto held = std::make_unique<Sync>(silent, path, kA, SyncEvents{});
+  std::this_thread::sleep_for(300ms);  // in the connection now
+  const auto start = std::chrono::steady_clock::now();
+  held.reset();
+  EXPECT_LT(std::chrono::steady_clock::now() - start, 1500ms);
+  ::close(listener);
 }
 
 }  // namespace
