@@ -125,7 +125,7 @@ TEST_F(SearchIndexTest, TheIndexFindsExactlyWhatAScanOfTheFormsFinds) {
   const qint64 last = ledger.lastId();
   for (const std::u16string& term : terms) {
     const QString what = QString::fromStdU16String(term).toHtmlEscaped();
-    const Filter filter{QString::fromStdU16String(term), {}, {}, {}};
+    const Filter filter{QString::fromStdU16String(term), {}, {}, {}, {}};
     const std::set<qint64> expected = scanned(term);
     const std::vector<qint64> page = idsOf(ledger.rows(filter, Sort{}, last, 0, 1000));
     EXPECT_EQ(std::set<qint64>(page.begin(), page.end()), expected) << what.toStdString();
@@ -138,7 +138,7 @@ TEST_F(SearchIndexTest, TheIndexFindsExactlyWhatAScanOfTheFormsFinds) {
     const std::vector<qint64> byBuyer = idsOf(ledger.rows(filter, Sort{Column::Buyer, false}, last, 0, 1000));
     EXPECT_EQ(std::set<qint64>(byBuyer.begin(), byBuyer.end()), expected) << what.toStdString();
     // With the state and a range of days: the drafts of January 3rd to 8th, 1970 (UTC).
-    const Filter drafts{filter.text, QDate(1970, 1, 3), QDate(1970, 1, 8), RecordState::Draft};
+    const Filter drafts{filter.text, QDate(1970, 1, 3), QDate(1970, 1, 8), RecordState::Draft, {}};
     const std::set<qint64> expectedDrafts =
         scanned(term, QStringLiteral(" AND state <> 0 AND at_ms >= 172800000 AND at_ms < 691200000"));
     const std::vector<qint64> draftPage = idsOf(ledger.rows(drafts, Sort{}, last, 0, 1000));
@@ -167,7 +167,7 @@ void run(const QString& path, const QString& sql, std::initializer_list<QVariant
 
 std::set<qint64> found(const Ledger& ledger, const char16_t* term) {
   const std::vector<qint64> ids =
-      idsOf(ledger.rows({QString::fromStdU16String(term), {}, {}, {}}, Sort{}, ledger.lastId(), 0, 100));
+      idsOf(ledger.rows({QString::fromStdU16String(term), {}, {}, {}, {}}, Sort{}, ledger.lastId(), 0, 100));
   return {ids.begin(), ids.end()};
 }
 
@@ -197,7 +197,7 @@ TEST_F(SearchIndexTest, RecordsMadeBeforeTheIndexAreFoundAndSummed) {
   Ledger ledger(path());
   EXPECT_EQ(found(ledger, u"王"), (std::set<qint64>{1, 3}));
   EXPECT_EQ(found(ledger, u"四"), (std::set<qint64>{2}));
-  const Totals exported = ledger.totals({{}, {}, {}, RecordState::Exported}, ledger.lastId());
+  const Totals exported = ledger.totals({{}, {}, {}, RecordState::Exported, {}}, ledger.lastId());
   EXPECT_EQ(exported.rows, 2);
   EXPECT_EQ(shownSum(exported.pieces), "");
   EXPECT_EQ(shownSum(exported.volume), "1.625");
@@ -237,7 +237,7 @@ TEST_F(SearchIndexTest, DeletedRecordsLeaveTheIndexAndTheTotals) {
   const Totals now = ledger.totals({}, 3);
   EXPECT_EQ(now.rows, 3);
   EXPECT_EQ(shownSum(now.volume), "2.75");
-  const Totals before = ledger.totals({{}, {}, {}, RecordState::Exported}, 1);
+  const Totals before = ledger.totals({{}, {}, {}, RecordState::Exported, {}}, 1);
   EXPECT_EQ(before.rows, 1);
   EXPECT_EQ(shownSum(before.volume), "1.5");
 }
