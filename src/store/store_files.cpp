@@ -50,7 +50,10 @@ bool makePrivateFolder(const QString& folder) {
     ::chmod(native(at).constData(), kFolderMode);
   }
   if (::stat(native(target).constData(), &st) != 0 || !S_ISDIR(st.st_mode)) return false;
-  if ((st.st_mode & 07777) != kFolderMode) ::chmod(native(target).constData(), kFolderMode);
+  // A folder that was there is tightened only when it is ours alone to decide: never a shared one
+  // such as /tmp (sticky) or one of another owner, which other users and programs rely on.
+  if ((st.st_mode & 07777) != kFolderMode && !(st.st_mode & S_ISVTX) && st.st_uid == ::geteuid())
+    ::chmod(native(target).constData(), kFolderMode);
   return true;
 }
 

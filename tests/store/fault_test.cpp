@@ -168,6 +168,22 @@ TEST_F(StoreTest, ADiskThatFillsDuringARunFailsOneSaveAloudAndTheSaveAfterSpaceI
 
 // --- what others may read -----------------------------------------------------------------------
 
+// Fault: a store put straight into a shared folder such as /tmp (a benchmark's store) took that
+// folder for its own and made it 0700, locking every other user out of it.
+TEST_F(StoreTest, ASharedFolderTheStoreIsPutInKeepsItsMode) {
+  QTemporaryDir dir;
+  ASSERT_EQ(::chmod(QFile::encodeName(dir.path()).constData(), 01777), 0);
+  {
+    Store store(dir.filePath(QStringLiteral("quenby.sqlite")));
+    ASSERT_TRUE(store.isOpen());
+  }
+  struct stat st {};
+  ASSERT_EQ(::stat(QFile::encodeName(dir.path()).constData(), &st), 0);
+  EXPECT_EQ(st.st_mode & 07777, 01777u);
+  ASSERT_EQ(::stat(QFile::encodeName(dir.filePath(QStringLiteral("quenby.sqlite"))).constData(), &st), 0);
+  EXPECT_EQ(st.st_mode & 07777, 0600u) << "the store's own file is still the user's alone";
+}
+
 // The folder, the database with its -wal and -shm, the run locks and a damaged store moved aside
 // followed the umask: 0644 in 0755 under umask 022, open to all under umask 000.
 TEST_F(StoreTest, TheStoresFolderAndFilesAreTheUsersAloneWhateverTheUmask) {
