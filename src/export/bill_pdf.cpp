@@ -57,8 +57,9 @@ QuenbyError notWritten(const PdfRequest& request, const std::string& cause) {
                                                      "，以后导出的账单会照常生成 PDF");
 }
 
+// Whether `path` is `root` or below it; nothing is below no root.
 bool within(const std::string& path, const std::string& root) {
-  return path == root || path.rfind(root + "/", 0) == 0;
+  return !root.empty() && (path == root || path.rfind(root + "/", 0) == 0);
 }
 
 // Makes `path` and the folders above it that are missing, each 0700; the folders of `root` and

@@ -65,8 +65,13 @@ TEST(KeepPdf, TakesTheFirstFreeNamePrivatelyAndLeavesNothingWhenTheWriteFails) {
     raised =
         e.is(ExportError::PdfNotWritten) && e.description().find("the office broke off") != std::string::npos;
   }
+  // Fault: a request without a root took every folder above its own for ours and made it 0700
+  // (the same fault made /tmp 0700 once).
+  fs::permissions(dir, fs::perms(0755));
+  keepPdf({"", (dir / "loose" / "2026-03").string(), "单"}, writing("loose"));
   ::umask(umask);
 
+  EXPECT_EQ(modeOf(dir), 0755u) << "a folder that was there and is not under the root keeps its mode";
   EXPECT_EQ(first, (root / "2026-03" / "2026-03-31 235959 原木一 王五.pdf").string());
   EXPECT_EQ(second, (root / "2026-03" / "2026-03-31 235959 原木一 王五 (2).pdf").string());
   EXPECT_EQ(contents(first), "first");
