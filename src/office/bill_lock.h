@@ -26,8 +26,9 @@ void removeStaleLockOfOurs(const std::filesystem::path& lockFile);
 
 // Notes `lockFile` and the file it is (device and inode) in the owner record of `profile` when the
 // office on that profile took it. The clean-up removes it when it is still ours and names this
-// office, or when it is still that very file and holds no complete entry: the office rewrites its
-// lock in place on a save, and one ended in the middle leaves it cut short.
+// office, or when it holds no complete entry and is still that very file or empty: the office
+// writes its lock anew on a save (in place, or as a new file), and one ended in the middle leaves it
+// cut short or empty.
 void noteLockIfOurs(const std::filesystem::path& lockFile, const std::string& profile);
 
 }  // namespace quenby

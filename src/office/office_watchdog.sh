@@ -184,14 +184,15 @@ set +f
 unset IFS
 
 if [ -n "$bill" ]; then
-  # Only the bill's own lock file, and only when it is ours: naming this profile, or the very file
-  # the office took (the owner noted it) cut short, which a save ended in its middle leaves.
+  # Only the bill's own lock file, and only when it is ours: naming this profile, or, at the path the
+  # office took (the owner noted it), holding no complete entry: the very file it took cut short,
+  # or an empty one, which a save ended in its middle leaves (the office writes its lock anew then).
   bill_lock="${bill%/*}/@kLockPrefix@${bill##*/}@kLockSuffix@"
   if [ -f "$bill_lock" ] && [ ! -L "$bill_lock" ] && owned "$bill_lock"; then
     if names_profile "$bill_lock"; then
       rm -f -- "$bill_lock"
-    elif [ "$lock" = "$bill_lock" ] && [ -n "$lock_id" ] &&
-      [ "$(stat -c %d:%i -- "$bill_lock" 2>/dev/null)" = "$lock_id" ] && ! grep -qa ';' -- "$bill_lock"; then
+    elif [ "$lock" = "$bill_lock" ] && [ -n "$lock_id" ] && ! grep -qa ';' -- "$bill_lock" &&
+      { [ ! -s "$bill_lock" ] || [ "$(stat -c %d:%i -- "$bill_lock" 2>/dev/null)" = "$lock_id" ]; }; then
       rm -f -- "$bill_lock"
     fi
   fi
