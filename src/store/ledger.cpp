@@ -55,6 +55,7 @@ QString orderBy(const Sort& sort) {
       break;
     case Column::Office:
       key = QStringLiteral("office") + dir;
+      break;
     case Column::Pdf:
       key = QStringLiteral("CASE WHEN pdf_path IS NULL THEN 0 ELSE 1 END") + dir;
       break;

@@ -245,6 +245,19 @@ TEST_F(LedgerWindowTest, TheOfficeChoiceShowsOneOfficesRecordsAndAnotherOfficesI
   store::setThisOffice({});
 }
 
+// Fault: the office column sorted by the PDF column (all alike here: in the order of recording).
+TEST_F(LedgerWindowTest, TheOfficeColumnSortsByOffice) {
+  const QString host = store::thisOffice();
+  store::setThisOffice(QStringLiteral("磅房"));
+  store::Store(path).markUserExit({sawn("2024-03-31T08:00:00", u"丁", u"5.00")});
+  store::setThisOffice(host);
+  store::Store(path).markUserExit({sawn("2024-04-01T08:00:00", u"戊", u"1.00")});
+  auto w = open();
+  w->findChild<QComboBox*>()->setCurrentIndex(static_cast<int>(store::Column::Office));
+  EXPECT_EQ(buyers(*w), "购货单位：丁 | 购货单位：戊 | 购货单位：丙 | 购货单位：乙 | 购货单位：甲");
+  store::setThisOffice({});
+}
+
 // Fault: a store with no record said nothing of it under its empty list.
 TEST_F(LedgerWindowTest, AStoreWithoutRecordsSaysSo) {
   const QString empty = dir.filePath("empty.sqlite");
