@@ -3,6 +3,9 @@
 # and Qt SQL over the sheet room; no windows, and no calculator: the ledger's columns come from
 # the calculators' descriptors at run time (records.h).
 find_package(Qt6 REQUIRED COMPONENTS Core Sql)
+# SQLite's own C interface on the same connections, for the statements run once per record of a
+# page fetched (statement.h): the library the Qt driver loads, libsqlite3.
+find_package(SQLite3 REQUIRED)
 
 add_library(quenby_store STATIC
   src/store/database.cpp
@@ -17,6 +20,7 @@ add_library(quenby_store STATIC
   src/store/searchable.cpp
   src/store/snapshot.cpp
   src/store/sql.cpp
+  src/store/statement.cpp
   src/store/store.cpp
   src/store/store_error.cpp
   src/store/store_files.cpp
@@ -25,4 +29,4 @@ add_library(quenby_store STATIC
   src/store/writer.cpp
 )
 quenby_room_include(quenby_store store)
-target_link_libraries(quenby_store PUBLIC quenby_sheet quenby_threads Qt6::Core Qt6::Sql)
+target_link_libraries(quenby_store PUBLIC quenby_sheet quenby_threads Qt6::Core Qt6::Sql PRIVATE SQLite::SQLite3)

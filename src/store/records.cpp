@@ -11,6 +11,7 @@
 #include "store/office.h"
 #include "store/searchable.h"
 #include "store/sql.h"
+#include "store/statement.h"
 
 namespace quenby::store {
 
@@ -117,49 +118,35 @@ RecordColumns columnsOf(const SheetState& state) {
 
 namespace {
 
-const QString kInsertRecord = QStringLiteral(
+constexpr const char* kInsertRecord =
     "INSERT INTO records (at_ms, sheet, worksheet, state, buyer_caption, buyer_text, "
     "seller_caption, seller_text, species, pieces, pieces_units, pieces_scale, volume, "
     "volume_units, volume_scale, amount, amount_units, amount_scale, search, uuid, office) "
-    "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)");
-const QString kInsertFields = QStringLiteral("INSERT INTO record_fields (record_id, fields) VALUES (?, ?)");
-const QString kIndexForm = QStringLiteral("INSERT INTO record_search (rowid, chars) VALUES (?, ?)");
+    "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)";
+constexpr const char* kInsertFields = "INSERT INTO record_fields (record_id, fields) VALUES (?, ?)";
+constexpr const char* kIndexForm = "INSERT INTO record_search (rowid, chars) VALUES (?, ?)";
 
-QSqlQuery prepared(const QSqlDatabase& db, const QString& sql) {
-  QSqlQuery query(db);
-  query.setForwardOnly(true);
-  if (!query.prepare(sql)) raise(query.lastError());
-  return query;
+void indexForm(Statement& insert, qint64 id, const QString& form) {
+  insert.run({id, notNull(indexTokens(form.toStdU16String()))});
 }
 
-void run(QSqlQuery& query, std::initializer_list<QVariant> values) {
-  int i = 0;
-  for (const QVariant& v : values) query.bindValue(i++, v);
-  if (!query.exec()) raise(query.lastError());
-}
-
-void indexForm(QSqlQuery& insert, qint64 id, const QString& form) {
-  run(insert, {id, notNull(indexTokens(form.toStdU16String()))});
-}
-
-// Adds the record with its columns `c`, its fields, and its form to the search index.
-qint64 insertAs(QSqlQuery& insertRecord, QSqlQuery& insertFields, QSqlQuery& indexForms,
-                const LedgerRecord& record, const RecordColumns& c, const QByteArray& packed,
-                const QString& uuid, const QString& office) {
-  run(insertRecord, {record.atMs,       QString::fromStdString(record.sheet.key),
-                     c.worksheet,       static_cast<int>(record.state),
-                     c.buyer.caption,   c.buyer.text,
-                     c.seller.caption,  c.seller.text,
-                     c.species,         c.pieces.text,
-                     unitsOf(c.pieces), scaleOf(c.pieces),
-                     c.volume.text,     unitsOf(c.volume),
-                     scaleOf(c.volume), c.amount.text,
-                     unitsOf(c.amount), scaleOf(c.amount),
-                     c.search,          uuid,
-                     notNull(office)});
-  const qint64 id = insertRecord.lastInsertId().toLongLong();
-  run(insertFields, {id, packed});
-  indexForm(indexForms, id, c.search);
+// Adds the record with its columns `c` and its fields; its form is the caller's to index.
+qint64 insertAs(Statement& insertRecord, Statement& insertFields, const LedgerRecord& record,
+                const RecordColumns& c, const QByteArray& packed, const QString& uuid,
+                const QString& office) {
+  insertRecord.run({record.atMs,       QString::fromStdString(record.sheet.key),
+                    c.worksheet,       static_cast<int>(record.state),
+                    c.buyer.caption,   c.buyer.text,
+                    c.seller.caption,  c.seller.text,
+                    c.species,         c.pieces.text,
+                    unitsOf(c.pieces), scaleOf(c.pieces),
+                    c.volume.text,     unitsOf(c.volume),
+                    scaleOf(c.volume), c.amount.text,
+                    unitsOf(c.amount), scaleOf(c.amount),
+                    c.search,          uuid,
+                    notNull(office)});
+  const qint64 id = insertRecord.lastInsertId();
+  insertFields.run({id, packed});
   return id;
 }
 
@@ -173,14 +160,13 @@ void dropDeletedFromIndex(const QSqlDatabase& db) {
   }
   if (gone.empty()) return;
   // The index keeps no texts: a form is taken out by naming the tokens it was indexed with.
-  QSqlQuery remove = prepared(
-      db, QStringLiteral("INSERT INTO record_search (record_search, rowid, chars) VALUES ('delete', ?, ?)"));
+  Statement remove(db, "INSERT INTO record_search (record_search, rowid, chars) VALUES ('delete', ?, ?)");
   for (const auto& [id, form] : gone) indexForm(remove, id, form);
   exec(db, QStringLiteral("DELETE FROM record_search_gone"));
 }
 
 void indexSearchForms(const QSqlDatabase& db) {
-  QSqlQuery insert = prepared(db, kIndexForm);
+  Statement insert(db, kIndexForm);
   QSqlQuery query(db);
   query.setForwardOnly(true);
   if (!query.exec(QStringLiteral("SELECT id, search FROM records"))) raise(query.lastError());
@@ -189,38 +175,39 @@ void indexSearchForms(const QSqlDatabase& db) {
 
 qint64 insertRecord(const QSqlDatabase& db, const LedgerRecord& record) {
   dropDeletedFromIndex(db);
-  QSqlQuery insertRecords = prepared(db, kInsertRecord);
-  QSqlQuery insertFields = prepared(db, kInsertFields);
-  QSqlQuery indexForms = prepared(db, kIndexForm);
-  const qint64 id = insertAs(insertRecords, insertFields, indexForms, record, columnsOf(record.sheet),
-                             packFields(record.sheet.fields),
+  Statement insertRecords(db, kInsertRecord);
+  Statement insertFields(db, kInsertFields);
+  Statement indexForms(db, kIndexForm);
+  const RecordColumns columns = columnsOf(record.sheet);
+  const qint64 id = insertAs(insertRecords, insertFields, record, columns, packFields(record.sheet.fields),
                              QUuid::createUuid().toString(QUuid::WithoutBraces), thisOffice());
+  indexForm(indexForms, id, columns.search);
   exec(db, QStringLiteral("INSERT INTO unsent_records (record_id) VALUES (?)"), {id});
   if (!record.pdfPath.isEmpty()) setPdfPath(db, id, record.pdfPath);
   return id;
 }
 
 TravelledRecords::TravelledRecords(const QSqlDatabase& db)
-    : known_(prepared(db, QStringLiteral("SELECT 1 FROM records WHERE uuid = ?"))),
-      deleted_(prepared(db, QStringLiteral("SELECT 1 FROM deletions WHERE uuid = ? AND office = ?"))),
-      insertRecord_(prepared(db, kInsertRecord)),
-      insertFields_(prepared(db, kInsertFields)),
-      indexForms_(prepared(db, kIndexForm)) {
+    : known_(db, "SELECT 1 FROM records WHERE uuid = ?"),
+      deleted_(db, "SELECT 1 FROM deletions WHERE uuid = ? AND office = ?"),
+      insertRecord_(db, kInsertRecord),
+      insertFields_(db, kInsertFields),
+      indexForms_(db, kIndexForm) {
   dropDeletedFromIndex(db);
 }
 
 std::optional<qint64> TravelledRecords::insert(const LedgerRecord& record, const RecordColumns& columns,
                                                const QByteArray& packed, const QString& uuid,
                                                const QString& office) {
-  run(known_, {uuid});
-  const bool known = known_.next();
-  known_.finish();
-  if (known) return std::nullopt;
-  run(deleted_, {uuid, office});
-  const bool deleted = deleted_.next();
-  deleted_.finish();
-  if (deleted) return std::nullopt;
-  return insertAs(insertRecord_, insertFields_, indexForms_, record, columns, packed, uuid, office);
+  if (known_.run({uuid}) || deleted_.run({uuid, office})) return std::nullopt;
+  const qint64 id = insertAs(insertRecord_, insertFields_, record, columns, packed, uuid, office);
+  unindexed_.emplace_back(id, columns.search);
+  return id;
+}
+
+void TravelledRecords::index() {
+  for (const auto& [id, form] : unindexed_) indexForm(indexForms_, id, form);
+  unindexed_.clear();
 }
 
 void giveRecordsIdentity(const QSqlDatabase& db) {

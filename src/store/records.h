@@ -16,6 +16,7 @@
 #include "sheet/calculator_spec.h"
 #include "store/decimal.h"
 #include "store/snapshot.h"
+#include "store/statement.h"
 
 namespace quenby::store {
 
@@ -78,16 +79,25 @@ class TravelledRecords {
  public:
   explicit TravelledRecords(const QSqlDatabase& db);
   // The new record's id, or nothing when a record of that UUID is here already or its office
-  // deleted it; `columns` are columnsOf(record.sheet). Throws SqlError.
+  // deleted it; `columns` are columnsOf(record.sheet). Its form enters the search index at the
+  // next index(). Throws SqlError.
   std::optional<qint64> insert(const LedgerRecord& record, const RecordColumns& columns,
                                const QByteArray& packed, const QString& uuid, const QString& office);
+  // Puts the forms of the records inserted since into the search index; due before the
+  // transaction commits and before any record is deleted. Throws SqlError.
+  void index();
 
  private:
-  QSqlQuery known_;
-  QSqlQuery deleted_;
-  QSqlQuery insertRecord_;
-  QSqlQuery insertFields_;
-  QSqlQuery indexForms_;
+  Statement known_;
+  Statement deleted_;
+  Statement insertRecord_;
+  Statement insertFields_;
+  Statement indexForms_;
+  // Inserted and not yet indexed. The index's pending terms are written out as a segment of their
+  // own before each statement of the transaction that may need undoing (the insert of a record
+  // is one): indexing a page's forms one after another, with no such statement between them,
+  // writes them as one segment instead of one per record.
+  std::vector<std::pair<qint64, QString>> unindexed_;
 };
 
 // Gives every record its UUID and this office's name, and puts it among those to send, inside the

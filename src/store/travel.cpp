@@ -115,6 +115,7 @@ bool Travel::receive(const ReceivedPage& page) {
   for (size_t i = 0; i < page.entries.size(); ++i) {
     const TravellingEntry& e = page.entries[i];
     if (e.deletion) {
+      records.index();  // a record of this page it deletes must be in the index to leave it
       if (!scalar(db, QStringLiteral("SELECT 1 FROM deletions WHERE uuid = ?"), {e.uuid}).isValid())
         exec(db, QStringLiteral("INSERT INTO deletions (uuid, office, sent) VALUES (?, ?, 1)"),
              {e.uuid, e.office});
@@ -126,6 +127,7 @@ bool Travel::receive(const ReceivedPage& page) {
       changed = records.insert(r->record, r->columns, e.fields, e.uuid, e.office).has_value() || changed;
     }
   }
+  records.index();
   exec(db, QStringLiteral("DELETE FROM yard_cursor"));
   exec(db, QStringLiteral("INSERT INTO yard_cursor (id, after_xid, after_seq) VALUES (1, ?, ?)"),
        {page.after.afterXid, page.after.afterSeq});

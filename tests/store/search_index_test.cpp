@@ -13,6 +13,7 @@
 #include "store/schema.h"
 #include "store/searchable.h"
 #include "store/sql.h"
+#include "store/travel.h"
 #include "store_test_support.h"
 
 namespace quenby::store::testing {
@@ -240,6 +241,26 @@ TEST_F(SearchIndexTest, DeletedRecordsLeaveTheIndexAndTheTotals) {
   const Totals before = ledger.totals({{}, {}, {}, RecordState::Exported, {}}, 1);
   EXPECT_EQ(before.rows, 1);
   EXPECT_EQ(shownSum(before.volume), "1.5");
+}
+
+// Fault: a page's records entered the index after its deletions, so that a record deleted in its
+// own page stayed in the index under the id the next record of the page took.
+TEST_F(SearchIndexTest, ARecordDeletedInTheSamePageFetchedLeavesTheIndex) {
+  Store(path()).markUserExit();
+  const auto fields = [](const char16_t* buyer) {
+    return packFields(record(kSawnTimber, 0, {{"Text10", -1, buyer}}).sheet.fields);
+  };
+  const QString office = QStringLiteral("磅房");
+  const QString gone = QStringLiteral("00000000-0000-4000-8000-000000000001");
+  Travel(path()).receive({{false, gone, office, 1, QStringLiteral("sawn"), 0, fields(u"孙九")},
+                          {true, gone, office, 0, {}, 0, {}},
+                          {false, QStringLiteral("00000000-0000-4000-8000-000000000002"), office, 2,
+                           QStringLiteral("sawn"), 0, fields(u"周十")}},
+                         {QStringLiteral("9"), 3});
+  Ledger ledger(path());
+  ASSERT_EQ(ledger.lastId(), 1) << "the later record takes the deleted one's id";
+  EXPECT_EQ(found(ledger, u"孙"), std::set<qint64>{});
+  EXPECT_EQ(found(ledger, u"周十"), std::set<qint64>{1});
 }
 
 }  // namespace
