@@ -47,7 +47,7 @@ struct SyncTiming {
   std::chrono::milliseconds longestRetry{30000};
   std::chrono::milliseconds exitWait{1000};  // the most the destructor waits for the thread
   int batch = 200;                           // entries per server transaction
-  int page = 2000;                           // entries fetched per local transaction
+  int page = 5000;                           // entries fetched per local transaction
 };
 
 class Sync {
