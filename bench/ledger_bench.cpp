@@ -176,9 +176,9 @@ BENCHMARK(BM_OpenLedgerWindow)->UseManualTime()->Unit(benchmark::kMillisecond);
 // A search typed into the window's search field and Enter pressed, each round one of two terms
 // of the same kind: a numbered buyer (1 in 3,000 records), one character that two records in
 // three hold (木, or 林 in one in three), a surname (one character, about 1 in 30), an office
-// (two characters, 1 in 15); and a date range of one month; each until its rows and totals are
-// painted.
-enum class FilterKind { RareText, CommonText, OneCharacter, TwoCharacters, OneMonth };
+// (two characters, 1 in 15), four characters that one record in three holds (木材公司, 新华木业);
+// and a date range of one month; each until its rows and totals are painted.
+enum class FilterKind { RareText, CommonText, OneCharacter, TwoCharacters, CommonLongText, OneMonth };
 
 void BM_Filter(benchmark::State& state, FilterKind kind) {
   quenby::ledger::LedgerWindow window(storePath());
@@ -206,6 +206,9 @@ void BM_Filter(benchmark::State& state, FilterKind kind) {
       case FilterKind::TwoCharacters:
         typed(QString::fromStdU16String(kOffices[round % 10]));
         break;
+      case FilterKind::CommonLongText:
+        typed(round % 2 ? QStringLiteral("木材公司") : QStringLiteral("新华木业"));
+        break;
       case FilterKind::OneMonth: {
         const QDate from = QDate(2022, 1 + round % 12, 1);
         model.setFilter(
@@ -227,6 +230,9 @@ BENCHMARK_CAPTURE(BM_Filter, OneCharacter, FilterKind::OneCharacter)
     ->UseManualTime()
     ->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_Filter, TwoCharacters, FilterKind::TwoCharacters)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_Filter, CommonLongText, FilterKind::CommonLongText)
     ->UseManualTime()
     ->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_Filter, OneMonth, FilterKind::OneMonth)->UseManualTime()->Unit(benchmark::kMillisecond);

@@ -60,14 +60,24 @@ PostgresServer& server() {
     const QString all = QStringLiteral("\"") + roles.join(QStringLiteral("\", \"")) + QStringLiteral("\"");
     s->run(QStringLiteral("GRANT SELECT, INSERT ON quenby_entries TO ") + all);
     s->run(QStringLiteral("GRANT SELECT ON quenby_schema TO ") + all);
-    const QByteArray fields = quenby::store::packFields(sawnSheet(u"新华木业123").fields).toHex();
+    // A thousand buyers, a surname and a given name of twenty each and a number, as a yard's are.
+    constexpr std::u16string_view kSurnames = u"王李张刘陈杨黄赵吴周徐孙马朱胡郭何高林罗";
+    constexpr std::u16string_view kGiven = u"建国华明伟芳秀英军平红玲强磊洋勇艳杰娟涛超";
+    QStringList buyers;
+    for (int b = 0; b < 1000; ++b) {
+      const std::u16string buyer = std::u16string{kSurnames[b % 20], kGiven[b / 20 % 20]} + u"木业" +
+                                   QString::number(b).toStdU16String();
+      buyers << QStringLiteral("'\\x%1'::bytea")
+                    .arg(QString::fromLatin1(quenby::store::packFields(sawnSheet(buyer).fields).toHex()));
+    }
     for (int n = 0; n < kOffices; ++n)
-      s->run(QStringLiteral(
-                 "SET ROLE %1; INSERT INTO quenby_entries (deletion, uuid, at_ms, sheet, state, fields)"
-                 " SELECT false, gen_random_uuid(), 1600000000000 + g, 'sawn', 0, '\\x%2'::bytea"
-                 " FROM generate_series(1, %3) g; RESET ROLE")
-                 .arg(officeName(n), QString::fromLatin1(fields))
-                 .arg(kEach));
+      s->run(
+          QStringLiteral(
+              "SET ROLE %1; INSERT INTO quenby_entries (deletion, uuid, at_ms, sheet, state, fields)"
+              " SELECT false, gen_random_uuid(), 1600000000000 + g, 'sawn', 0, (ARRAY[%2])[1 + mod(g, 1000)]"
+              " FROM generate_series(1, %3) g; RESET ROLE")
+              .arg(officeName(n), buyers.join(u','))
+              .arg(kEach));
     return s;
   }();
   return *made;

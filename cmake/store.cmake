@@ -10,6 +10,7 @@ find_package(SQLite3 REQUIRED)
 add_library(quenby_store STATIC
   src/store/database.cpp
   src/store/decimal.cpp
+  src/store/gram_sums.cpp
   src/store/ledger.cpp
   src/store/ledger_csv.cpp
   src/store/ledger_rows.cpp

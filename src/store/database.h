@@ -31,7 +31,7 @@ OpenOutcome openDatabase(const QString& name, const QString& path);
 // that does not exist is not made. On failure the connection is removed.
 OpenOutcome openLedgerDatabase(const QString& name, const QString& path);
 // The same for the records that travel to and from the yard's server (travel.h), with a larger
-// page cache for the many records of a first fetch.
+// page cache and checkpoints far apart for the many records of a first fetch.
 OpenOutcome openTravelDatabase(const QString& name, const QString& path);
 
 // The longest LIKE pattern SQLite matches, in bytes of UTF-8 (its compiled-in limit).

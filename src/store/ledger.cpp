@@ -152,23 +152,43 @@ qint64 Ledger::lastId() const {
 }
 
 std::optional<Totals> Ledger::keptTotals(const Filter& filter, qint64 lastId) const {
-  Filter anyState = filter;
-  anyState.state.reset();
-  const Where bare = where(anyState, lastId);
-  const Where w = where(filter, lastId);
-  // Only the state may choose: whatever else a filter asks is read from the records.
+  // Only the state, the office and a term of one or two characters may choose: whatever else a
+  // filter asks (a range of days) is read from the records.
+  Filter rest = filter;
+  rest.state.reset();
+  rest.office.reset();
+  rest.text.clear();
+  const Where bare = where(rest, lastId);
   if (bare.from != QLatin1String(" FROM records") || bare.sql != QLatin1String(" WHERE id - ? <= 0"))
     return std::nullopt;
-  QSqlQuery query =
-      exec(QSqlDatabase::database(connection_, false),
-           QStringLiteral(
-               "SELECT (SELECT MAX(id) FROM records), SUM(records),"
-               " SUM(pieces_count), SUM(pieces_units), MAX(CASE WHEN pieces_count > 0 THEN pieces_scale END),"
-               " SUM(volume_count), SUM(volume_units), MAX(CASE WHEN volume_count > 0 THEN volume_scale END),"
-               " SUM(amount_count), SUM(amount_units), MAX(CASE WHEN amount_count > 0 THEN amount_scale END)"
-               " FROM record_sums WHERE records > 0") +
-               w.sql.mid(bare.sql.size()),
-           w.values.mid(bare.values.size()));
+  QString sql = QStringLiteral(" FROM record_sums WHERE records > 0");
+  QVariantList values;
+  if (!filter.text.isEmpty()) {
+    const std::optional<qint64> gram = termGram(filter.text.toStdU16String());
+    if (!gram) return std::nullopt;
+    sql = QStringLiteral(" FROM gram_sums WHERE gram = ? AND records > 0");
+    values << *gram;
+  } else if (filter.office) {
+    return std::nullopt;  // the sums of every record are kept by state alone
+  }
+  if (filter.state) {
+    sql += *filter.state == RecordState::Exported ? QStringLiteral(" AND state = ?")
+                                                  : QStringLiteral(" AND state <> ?");
+    values << static_cast<int>(RecordState::Exported);
+  }
+  if (filter.office) {
+    sql += QStringLiteral(" AND office = ?");
+    values << *filter.office;
+  }
+  QSqlQuery query = exec(
+      QSqlDatabase::database(connection_, false),
+      QStringLiteral(
+          "SELECT (SELECT MAX(id) FROM records), SUM(records),"
+          " SUM(pieces_count), SUM(pieces_units), MAX(CASE WHEN pieces_count > 0 THEN pieces_scale END),"
+          " SUM(volume_count), SUM(volume_units), MAX(CASE WHEN volume_count > 0 THEN volume_scale END),"
+          " SUM(amount_count), SUM(amount_units), MAX(CASE WHEN amount_count > 0 THEN amount_scale END)") +
+          sql,
+      values);
   if (!query.next() || query.value(0).toLongLong() != lastId) return std::nullopt;
   const auto sum = [&](int count) -> Sum {
     if (query.value(count).toLongLong() == 0) return {};
@@ -182,7 +202,10 @@ Totals Ledger::totals(const Filter& filter, qint64 lastId) const {
   const Where w = where(filter, lastId);
   if (w.tooLong) return Totals{0, {}, {}, {}, true};
   try {
-    if (const std::optional<Totals> kept = keptTotals(filter, lastId)) return *kept;
+    if (const std::optional<Totals> kept = keptTotals(filter, lastId)) {
+      if (!filter.text.isEmpty()) counted_ = Counted{w.sql, w.values, kept->rows};
+      return *kept;
+    }
     QSqlQuery query = exec(
         QSqlDatabase::database(connection_, false),
         QStringLiteral("SELECT COUNT(*),"

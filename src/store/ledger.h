@@ -64,8 +64,9 @@ class Ledger {
   };
   Where where(const Filter& filter, qint64 lastId, Search search = Search::Index) const;
   Search searchForPage(const Filter& filter, const Sort& sort, qint64 lastId, int end) const;
-  // The totals of a whole state (or of every record) as record_sums keeps them; nothing when the
-  // filter asks for more, or when records were added after lastId.
+  // The totals of a whole state (or of every record) as record_sums keeps them, or of a term of
+  // one or two characters in a state and office as gram_sums does; nothing when the filter asks
+  // for more, or when records were added after lastId.
   std::optional<Totals> keptTotals(const Filter& filter, qint64 lastId) const;
   [[noreturn]] void unreadable(const QString& reason) const;
   void ensureOpen() const;

@@ -8,6 +8,7 @@
 #include <memory>
 #include <mutex>
 
+#include "store/gram_sums.h"
 #include "store/office.h"
 #include "store/searchable.h"
 #include "store/sql.h"
@@ -152,16 +153,57 @@ qint64 insertAs(Statement& insertRecord, Statement& insertFields, const LedgerRe
 
 }  // namespace
 
+namespace {
+
+// The state, office and totals of `query` from column `first` on, in the order of kSumColumns.
+const QString kSumColumns = QStringLiteral(
+    "state, office, pieces_units, pieces_scale, volume_units, volume_scale, amount_units, amount_scale");
+
+std::optional<qint64> unitsIn(const QSqlQuery& query, int column) {
+  if (query.value(column).isNull()) return std::nullopt;
+  return query.value(column).toLongLong();
+}
+
+RecordSums sumsIn(const QSqlQuery& query, int first) {
+  return {query.value(first).toInt(),     query.value(first + 1).toString(), unitsIn(query, first + 2),
+          unitsIn(query, first + 4),      unitsIn(query, first + 6),         query.value(first + 3).toInt(),
+          query.value(first + 5).toInt(), query.value(first + 7).toInt()};
+}
+
+RecordSums sumsOf(const LedgerRecord& record, const RecordColumns& c, const QString& office) {
+  const auto units = [](const ShownTotal& t) -> std::optional<qint64> {
+    if (!t.value) return std::nullopt;
+    return t.value->units;
+  };
+  return {static_cast<int>(record.state),
+          office,
+          units(c.pieces),
+          units(c.volume),
+          units(c.amount),
+          scaleOf(c.pieces),
+          scaleOf(c.volume),
+          scaleOf(c.amount)};
+}
+
+}  // namespace
+
 void dropDeletedFromIndex(const QSqlDatabase& db) {
+  GramSums sums;
   std::vector<std::pair<qint64, QString>> gone;
   {
-    QSqlQuery query = exec(db, QStringLiteral("SELECT id, search FROM record_search_gone"));
-    while (query.next()) gone.emplace_back(query.value(0).toLongLong(), query.value(1).toString());
+    QSqlQuery query = exec(
+        db, QStringLiteral("SELECT id, search, ") + kSumColumns + QStringLiteral(" FROM record_search_gone"));
+    while (query.next()) {
+      gone.emplace_back(query.value(0).toLongLong(), query.value(1).toString());
+      // A record deleted before the grams were summed was in no sums.
+      if (!query.value(2).isNull()) sums.count(gone.back().second, sumsIn(query, 2), -1);
+    }
   }
   if (gone.empty()) return;
   // The index keeps no texts: a form is taken out by naming the tokens it was indexed with.
   Statement remove(db, "INSERT INTO record_search (record_search, rowid, chars) VALUES ('delete', ?, ?)");
   for (const auto& [id, form] : gone) indexForm(remove, id, form);
+  sums.write(db);
   exec(db, QStringLiteral("DELETE FROM record_search_gone"));
 }
 
@@ -173,6 +215,18 @@ void indexSearchForms(const QSqlDatabase& db) {
   while (query.next()) indexForm(insert, query.value(0).toLongLong(), query.value(1).toString());
 }
 
+void sumGrams(const QSqlDatabase& db) {
+  GramSums sums;
+  {
+    QSqlQuery query(db);
+    query.setForwardOnly(true);
+    if (!query.exec(QStringLiteral("SELECT search, ") + kSumColumns + QStringLiteral(" FROM records")))
+      raise(query.lastError());
+    while (query.next()) sums.count(query.value(0).toString(), sumsIn(query, 1), 1);
+  }
+  sums.write(db);
+}
+
 qint64 insertRecord(const QSqlDatabase& db, const LedgerRecord& record) {
   dropDeletedFromIndex(db);
   Statement insertRecords(db, kInsertRecord);
@@ -182,6 +236,9 @@ qint64 insertRecord(const QSqlDatabase& db, const LedgerRecord& record) {
   const qint64 id = insertAs(insertRecords, insertFields, record, columns, packFields(record.sheet.fields),
                              QUuid::createUuid().toString(QUuid::WithoutBraces), thisOffice());
   indexForm(indexForms, id, columns.search);
+  GramSums sums;
+  sums.count(columns.search, sumsOf(record, columns, thisOffice()), 1);
+  sums.write(db);
   exec(db, QStringLiteral("INSERT INTO unsent_records (record_id) VALUES (?)"), {id});
   if (!record.pdfPath.isEmpty()) setPdfPath(db, id, record.pdfPath);
   return id;
@@ -192,7 +249,8 @@ TravelledRecords::TravelledRecords(const QSqlDatabase& db)
       deleted_(db, "SELECT 1 FROM deletions WHERE uuid = ? AND office = ?"),
       insertRecord_(db, kInsertRecord),
       insertFields_(db, kInsertFields),
-      indexForms_(db, kIndexForm) {
+      indexForms_(db, kIndexForm),
+      db_(db) {
   dropDeletedFromIndex(db);
 }
 
@@ -202,12 +260,14 @@ std::optional<qint64> TravelledRecords::insert(const LedgerRecord& record, const
   if (known_.run({uuid}) || deleted_.run({uuid, office})) return std::nullopt;
   const qint64 id = insertAs(insertRecord_, insertFields_, record, columns, packed, uuid, office);
   unindexed_.emplace_back(id, columns.search);
+  sums_.count(columns.search, sumsOf(record, columns, office), 1);
   return id;
 }
 
 void TravelledRecords::index() {
   for (const auto& [id, form] : unindexed_) indexForm(indexForms_, id, form);
   unindexed_.clear();
+  sums_.write(db_);
 }
 
 void giveRecordsIdentity(const QSqlDatabase& db) {

@@ -15,6 +15,7 @@
 
 #include "sheet/calculator_spec.h"
 #include "store/decimal.h"
+#include "store/gram_sums.h"
 #include "store/snapshot.h"
 #include "store/statement.h"
 
@@ -83,8 +84,9 @@ class TravelledRecords {
   // next index(). Throws SqlError.
   std::optional<qint64> insert(const LedgerRecord& record, const RecordColumns& columns,
                                const QByteArray& packed, const QString& uuid, const QString& office);
-  // Puts the forms of the records inserted since into the search index; due before the
-  // transaction commits and before any record is deleted. Throws SqlError.
+  // Puts the forms of the records inserted since into the search index, and their totals into
+  // their grams' sums; due before the transaction commits and before any record is deleted.
+  // Throws SqlError.
   void index();
 
  private:
@@ -98,6 +100,8 @@ class TravelledRecords {
   // is one): indexing a page's forms one after another, with no such statement between them,
   // writes them as one segment instead of one per record.
   std::vector<std::pair<qint64, QString>> unindexed_;
+  GramSums sums_;
+  QSqlDatabase db_;
 };
 
 // Gives every record its UUID and this office's name, and puts it among those to send, inside the
@@ -116,9 +120,12 @@ void setPdfPath(const QSqlDatabase& db, qint64 id, const QString& pdfPath);
 // record_search_gone (a trigger), and dropDeletedFromIndex takes such forms out of the index. It
 // runs before every record added, so that an id used again never meets an old record's tokens,
 // and after the ledger's own deletes. indexSearchForms indexes every record (a migration).
+// The grams' sums (gram_sums.h) follow the index: a form's record counts in them exactly while
+// the form is indexed. sumGrams counts every record (a migration).
 // Each runs inside the caller's transaction and throws SqlError.
 void dropDeletedFromIndex(const QSqlDatabase& db);
 void indexSearchForms(const QSqlDatabase& db);
+void sumGrams(const QSqlDatabase& db);
 
 // The fields of a record as kept, and back; nothing when the bytes are not such a record.
 QByteArray packFields(const std::vector<FieldText>& fields);

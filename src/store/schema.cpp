@@ -147,6 +147,43 @@ const std::vector<Migration>& migrations() {
                           " FROM records GROUP BY state, pieces_scale, volume_scale, amount_scale"),
        },
        indexSearchForms},
+      // The totals of the records holding each gram of one or two characters.
+      {7,
+       {
+           QStringLiteral("CREATE TABLE gram_sums ("
+                          " gram BIGINT NOT NULL,"
+                          " state INTEGER NOT NULL,"
+                          " office TEXT NOT NULL,"
+                          " pieces_scale INTEGER NOT NULL,"
+                          " volume_scale INTEGER NOT NULL,"
+                          " amount_scale INTEGER NOT NULL,"
+                          " records BIGINT NOT NULL,"
+                          " pieces_count BIGINT NOT NULL,"
+                          " pieces_units BIGINT NOT NULL,"
+                          " volume_count BIGINT NOT NULL,"
+                          " volume_units BIGINT NOT NULL,"
+                          " amount_count BIGINT NOT NULL,"
+                          " amount_units BIGINT NOT NULL,"
+                          " PRIMARY KEY (gram, state, office, pieces_scale, volume_scale, amount_scale))"
+                          " WITHOUT ROWID"),
+           QStringLiteral("ALTER TABLE record_search_gone ADD COLUMN state INTEGER"),
+           QStringLiteral("ALTER TABLE record_search_gone ADD COLUMN office TEXT"),
+           QStringLiteral("ALTER TABLE record_search_gone ADD COLUMN pieces_units BIGINT"),
+           QStringLiteral("ALTER TABLE record_search_gone ADD COLUMN pieces_scale INTEGER"),
+           QStringLiteral("ALTER TABLE record_search_gone ADD COLUMN volume_units BIGINT"),
+           QStringLiteral("ALTER TABLE record_search_gone ADD COLUMN volume_scale INTEGER"),
+           QStringLiteral("ALTER TABLE record_search_gone ADD COLUMN amount_units BIGINT"),
+           QStringLiteral("ALTER TABLE record_search_gone ADD COLUMN amount_scale INTEGER"),
+           QStringLiteral("DROP TRIGGER records_leave_search"),
+           QStringLiteral(
+               "CREATE TRIGGER records_leave_search AFTER DELETE ON records BEGIN"
+               " INSERT OR REPLACE INTO record_search_gone (id, search, state, office, pieces_units,"
+               " pieces_scale, volume_units, volume_scale, amount_units, amount_scale) VALUES (old.id,"
+               " old.search, old.state, old.office, old.pieces_units, old.pieces_scale, old.volume_units,"
+               " old.volume_scale, old.amount_units, old.amount_scale);"
+               " END"),
+       },
+       sumGrams},
   };
   return kMigrations;
 }

@@ -44,6 +44,15 @@
 //   record_sums         per state and the three totals' scales: the count of records, and of
 //                       each total the count of records holding a number and their sum, kept by
 //                       triggers on every insert and delete of records.
+// Version 7, the totals of the records holding a term of one or two characters:
+//   gram_sums           per gram of the forms (searchable.h: each character, and each two one
+//                       after the other), state, office and the totals' scales: the count and sums
+//                       as in record_sums of the records whose form holds the gram, kept by the
+//                       store's own code wherever it indexes or unindexes a form (records.h);
+//                       the records already there are summed once (sumGrams).
+//   record_search_gone  also keeps the deleted record's state, office and totals, which its
+//                       grams' sums give back when its form leaves the index (NULL for a record
+//                       deleted before this version, which no sums held).
 // Records are never changed; whatever changes a record's search form must take its old tokens
 // out of the index and put the new ones in, and whatever changes its state or totals must keep
 // record_sums.

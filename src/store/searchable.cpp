@@ -1,5 +1,7 @@
 #include "store/searchable.h"
 
+#include <algorithm>
+
 namespace quenby::store {
 
 namespace {
@@ -75,19 +77,58 @@ QString likePattern(std::u16string_view term) {
   return pattern;
 }
 
-QString indexTokens(std::u16string_view form) {
-  QString tokens;
-  tokens.reserve(static_cast<qsizetype>(form.size()) * 5);
+std::vector<char32_t> formCharacters(std::u16string_view form) {
+  std::vector<char32_t> characters;
+  characters.reserve(form.size());
   for (size_t i = 0; i < form.size(); ++i) {
     char32_t c = form[i];
     if (QChar::isHighSurrogate(form[i]) && i + 1 < form.size() && QChar::isLowSurrogate(form[i + 1])) {
       c = QChar::surrogateToUcs4(form[i], form[i + 1]);
       ++i;
     }
+    characters.push_back(c);
+  }
+  return characters;
+}
+
+QString indexTokens(std::u16string_view form) {
+  QString tokens;
+  tokens.reserve(static_cast<qsizetype>(form.size()) * 5);
+  for (const char32_t c : formCharacters(form)) {
     if (!tokens.isEmpty()) tokens += u' ';
     tokens += QString::number(static_cast<uint>(c), 16);
   }
   return tokens;
+}
+
+namespace {
+
+constexpr qint64 kCodePoints = 0x110000;
+
+qint64 gramOf(char32_t c) { return c; }
+qint64 gramOf(char32_t first, char32_t second) { return (first + 1) * kCodePoints + second; }
+
+}  // namespace
+
+std::vector<qint64> formGrams(std::u16string_view form) {
+  const std::vector<char32_t> characters = formCharacters(form);
+  std::vector<qint64> grams;
+  grams.reserve(characters.size() * 2);
+  for (size_t i = 0; i < characters.size(); ++i) {
+    grams.push_back(gramOf(characters[i]));
+    if (i + 1 < characters.size()) grams.push_back(gramOf(characters[i], characters[i + 1]));
+  }
+  std::sort(grams.begin(), grams.end());
+  grams.erase(std::unique(grams.begin(), grams.end()), grams.end());
+  return grams;
+}
+
+std::optional<qint64> termGram(std::u16string_view term) {
+  const QString form = searchable(term);
+  const std::vector<char32_t> characters = formCharacters(form.toStdU16String());
+  if (characters.size() == 1) return gramOf(characters[0]);
+  if (characters.size() == 2) return gramOf(characters[0], characters[1]);
+  return std::nullopt;
 }
 
 QString matchPhrase(std::u16string_view term) {

@@ -23,6 +23,7 @@
 // from the text. A store's forms are written anew when this folding changes (schema.h).
 
 #include <QString>
+#include <optional>
 #include <string_view>
 #include <vector>
 
@@ -44,9 +45,21 @@ QString likePattern(std::u16string_view term);
 // exactly where the form's characters stand one after the other: where the LIKE pattern matches.
 // A term holds no bare line feed (searchable writes it as a group), so no phrase spans two texts.
 
+// The characters of a searchable form, one per token of the index.
+std::vector<char32_t> formCharacters(std::u16string_view form);
 // The tokens the index keeps for a searchable form.
 QString indexTokens(std::u16string_view form);
 // The index's query (a quoted phrase, only hex digits and spaces inside) that finds `term`.
 QString matchPhrase(std::u16string_view term);
+
+// The store also keeps the totals of the records that hold each gram of one or two characters of
+// the forms, one after the other as the index sees them (schema.h: gram_sums): a term of one or
+// two characters, which many records may hold, is summed without reading its records. A gram is
+// a number: a character's code point c, or two characters' (c1 + 1) * 0x110000 + c2.
+
+// The grams of a searchable form, each once, in order.
+std::vector<qint64> formGrams(std::u16string_view form);
+// The gram of a term whose form is one or two characters; nothing for any other term.
+std::optional<qint64> termGram(std::u16string_view term);
 
 }  // namespace quenby::store

@@ -107,6 +107,8 @@ bool Travel::receive(const std::vector<TravellingEntry>& fetched, const FetchCur
   return receive(prepare(fetched, after));
 }
 
+void Travel::checkpoint() { exec(database(connection_), QStringLiteral("PRAGMA wal_checkpoint(PASSIVE)")); }
+
 bool Travel::receive(const ReceivedPage& page) {
   const QSqlDatabase db = database(connection_);
   Transaction transaction(db);

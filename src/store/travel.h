@@ -69,6 +69,10 @@ class Travel {
   // office. Returns whether the ledger changed.
   bool receive(const std::vector<TravellingEntry>& fetched, const FetchCursor& after);
   bool receive(const ReceivedPage& page);
+  // Copies what the log holds into the database as far as no reader holds it back. The pages of a
+  // fetch are written with checkpoints far apart (database.h); one at the fetch's end keeps the
+  // next small write from meeting all of them at once.
+  void checkpoint();
 
  private:
   QString connection_;

@@ -140,6 +140,7 @@ SyncStatus round(Sync::Shared& shared, Connections& c, SyncStatus status, bool& 
         ready = std::async(std::launch::async, store::prepare, std::move(next.entries), next.after);
       fetched = c.travel->receive(prepared) || fetched;
     }
+    if (fetched) c.travel->checkpoint();
     return {QDateTime::currentDateTimeUtc(), c.travel->pending(), Failure::None, {}};
   } catch (const ServerError& e) {
     c.server.reset();
