@@ -25,6 +25,8 @@ class GramSums {
   // Writes what was gathered into gram_sums inside the caller's transaction, and forgets it.
   // Throws SqlError.
   void write(const QSqlDatabase& db);
+  // The rows of gram_sums the changes gathered will write.
+  size_t held() const { return changes_.size(); }
 
  private:
   struct Key {

@@ -215,6 +215,8 @@ void indexSearchForms(const QSqlDatabase& db) {
   while (query.next()) indexForm(insert, query.value(0).toLongLong(), query.value(1).toString());
 }
 
+constexpr size_t kGramsHeld = 200'000;
+
 void sumGrams(const QSqlDatabase& db) {
   GramSums sums;
   {
@@ -222,7 +224,10 @@ void sumGrams(const QSqlDatabase& db) {
     query.setForwardOnly(true);
     if (!query.exec(QStringLiteral("SELECT search, ") + kSumColumns + QStringLiteral(" FROM records")))
       raise(query.lastError());
-    while (query.next()) sums.count(query.value(0).toString(), sumsIn(query, 1), 1);
+    while (query.next()) {
+      sums.count(query.value(0).toString(), sumsIn(query, 1), 1);
+      if (sums.held() > kGramsHeld) sums.write(db);  // memory stays bounded whatever the texts
+    }
   }
   sums.write(db);
 }
