@@ -3,6 +3,10 @@
 #include <QDir>
 #include <QSqlQuery>
 #include <QUuid>
+#include <algorithm>
+#include <array>
+#include <map>
+#include <unordered_map>
 
 #include "store/database.h"
 #include "store/office.h"
@@ -63,6 +67,60 @@ QString orderBy(const Sort& sort) {
   return key + QStringLiteral(", id") + dir;
 }
 
+// The state and office a filter asks for, as conditions on the records or on kept sums.
+void stateAndOffice(const Filter& filter, QString& sql, QVariantList& values) {
+  if (filter.state) {
+    sql += *filter.state == RecordState::Exported ? QStringLiteral(" AND state = ?")
+                                                  : QStringLiteral(" AND state <> ?");
+    values << static_cast<int>(RecordState::Exported);
+  }
+  if (filter.office) {
+    sql += QStringLiteral(" AND office = ?");
+    values << *filter.office;
+  }
+}
+
+// Counts and sums of records by the scales of their three totals: a sum shows as many decimals as
+// the most of the records holding a number, so sums are added and taken away scale by scale.
+struct ScaledSum {
+  qint64 records = 0;
+  std::array<qint64, 3> count{};
+  std::array<qint64, 3> units{};
+};
+using ScaledSums = std::map<std::array<int, 3>, ScaledSum>;
+
+// Adds (sign 1) or takes away (-1) the row of `query`: the three scales, the records, then the
+// count and units of each total. Returns the records.
+qint64 addScaled(ScaledSums& sums, const QSqlQuery& query, int sign) {
+  ScaledSum& s = sums[{query.value(0).toInt(), query.value(1).toInt(), query.value(2).toInt()}];
+  s.records += sign * query.value(3).toLongLong();
+  for (int t = 0; t < 3; ++t) {
+    s.count[t] += sign * query.value(4 + 2 * t).toLongLong();
+    s.units[t] += sign * query.value(5 + 2 * t).toLongLong();
+  }
+  return query.value(3).toLongLong();
+}
+
+Totals totalsOf(const ScaledSums& sums) {
+  Totals totals;
+  std::array<Sum, 3> sum;
+  std::array<qint64, 3> count{};
+  for (const auto& [scales, s] : sums) {
+    totals.rows += s.records;
+    for (int t = 0; t < 3; ++t) {
+      count[t] += s.count[t];
+      sum[t].units = sum[t].units.value_or(0) + s.units[t];
+      if (s.count[t] > 0) sum[t].scale = std::max(sum[t].scale, scales[t]);
+    }
+  }
+  for (int t = 0; t < 3; ++t)
+    if (count[t] == 0) sum[t] = {};
+  totals.pieces = sum[0];
+  totals.volume = sum[1];
+  totals.amount = sum[2];
+  return totals;
+}
+
 Sum sumOf(const QSqlQuery& query, int units, int scale) {
   if (query.value(units).isNull()) return {};
   return {query.value(units).toLongLong(), query.value(scale).toInt()};
@@ -98,15 +156,7 @@ Ledger::Where Ledger::where(const Filter& filter, qint64 lastId, Search search) 
     w.sql += QStringLiteral(" AND at_ms >= ? AND at_ms < ?");
     w.values << from << to;
   }
-  if (filter.state) {
-    w.sql += *filter.state == RecordState::Exported ? QStringLiteral(" AND state = ?")
-                                                    : QStringLiteral(" AND state <> ?");
-    w.values << static_cast<int>(RecordState::Exported);
-  }
-  if (filter.office) {
-    w.sql += QStringLiteral(" AND office = ?");
-    w.values << *filter.office;
-  }
+  stateAndOffice(filter, w.sql, w.values);
   if (!filter.text.isEmpty()) {
     const QString pattern = likePattern(filter.text.toStdU16String());
     w.tooLong = pattern.toUtf8().size() > kLikePatternBytes;
@@ -154,13 +204,7 @@ qint64 Ledger::lastId() const {
 std::optional<Totals> Ledger::keptTotals(const Filter& filter, qint64 lastId) const {
   // Only the state, the office and a term of one or two characters may choose: whatever else a
   // filter asks (a range of days) is read from the records.
-  Filter rest = filter;
-  rest.state.reset();
-  rest.office.reset();
-  rest.text.clear();
-  const Where bare = where(rest, lastId);
-  if (bare.from != QLatin1String(" FROM records") || bare.sql != QLatin1String(" WHERE id - ? <= 0"))
-    return std::nullopt;
+  if (!onlyKeptChoices(filter, lastId)) return std::nullopt;
   QString sql = QStringLiteral(" FROM record_sums WHERE records > 0");
   QVariantList values;
   if (!filter.text.isEmpty()) {
@@ -171,15 +215,7 @@ std::optional<Totals> Ledger::keptTotals(const Filter& filter, qint64 lastId) co
   } else if (filter.office) {
     return std::nullopt;  // the sums of every record are kept by state alone
   }
-  if (filter.state) {
-    sql += *filter.state == RecordState::Exported ? QStringLiteral(" AND state = ?")
-                                                  : QStringLiteral(" AND state <> ?");
-    values << static_cast<int>(RecordState::Exported);
-  }
-  if (filter.office) {
-    sql += QStringLiteral(" AND office = ?");
-    values << *filter.office;
-  }
+  stateAndOffice(filter, sql, values);
   QSqlQuery query = exec(
       QSqlDatabase::database(connection_, false),
       QStringLiteral(
@@ -197,12 +233,108 @@ std::optional<Totals> Ledger::keptTotals(const Filter& filter, qint64 lastId) co
   return Totals{query.value(1).toLongLong(), sum(2), sum(5), sum(8), false};
 }
 
+bool Ledger::onlyKeptChoices(const Filter& filter, qint64 lastId) const {
+  Filter rest = filter;
+  rest.state.reset();
+  rest.office.reset();
+  rest.text.clear();
+  const Where bare = where(rest, lastId);
+  return bare.from == QLatin1String(" FROM records") && bare.sql == QLatin1String(" WHERE id - ? <= 0");
+}
+
+std::optional<Totals> Ledger::totalsBesidePair(const Filter& filter, qint64 lastId) const {
+  const std::vector<TermPair> pairs = termPairs(filter.text.toStdU16String());
+  if (pairs.empty() || !onlyKeptChoices(filter, lastId)) return std::nullopt;
+  const QSqlDatabase db = QSqlDatabase::database(connection_, false);
+  if (scalar(db, QStringLiteral("SELECT MAX(id) FROM records")).toLongLong() != lastId) return std::nullopt;
+  QString sql = QStringLiteral(" FROM gram_sums WHERE gram IN (?");
+  QVariantList values{pairs[0].gram};
+  for (size_t i = 1; i < pairs.size(); ++i) {
+    sql += QStringLiteral(", ?");
+    values << pairs[i].gram;
+  }
+  sql += QStringLiteral(") AND records > 0");
+  stateAndOffice(filter, sql, values);
+  std::unordered_map<qint64, qint64> held;
+  {
+    QSqlQuery query = exec(
+        db, QStringLiteral("SELECT gram, SUM(records)") + sql + QStringLiteral(" GROUP BY gram"), values);
+    while (query.next()) held[query.value(0).toLongLong()] = query.value(1).toLongLong();
+  }
+  const TermPair* rarest = nullptr;
+  for (const TermPair& pair : pairs) {
+    if (!held.contains(pair.gram)) return Totals{};  // a pair no record holds: nor the term
+    if (!rarest || held[pair.gram] < held[rarest->gram]) rarest = &pair;
+  }
+  if (held[rarest->gram] < pairRecords_) return std::nullopt;  // few enough to read the term's records
+
+  const QString term = matchPhrase(filter.text.toStdU16String());
+  // A glance at the pair's first thousand records: when many of them lack the term, many of all
+  // will, and reading the term's own records is the shorter way. (The index bounds a phrase by
+  // rowid, but reads a NOT through.)
+  constexpr qint64 kGlance = 1000;
+  const QVariant edge = scalar(
+      db, QStringLiteral("SELECT rowid FROM record_search WHERE record_search MATCH ? LIMIT 1 OFFSET ?"),
+      {rarest->phrase, kGlance - 1});
+  if (edge.isValid()) {
+    const qint64 holding =
+        scalar(
+            db,
+            QStringLiteral("SELECT COUNT(*) FROM record_search WHERE record_search MATCH ? AND rowid <= ?"),
+            {term, edge})
+            .toLongLong();
+    if ((kGlance - holding) * held[rarest->gram] / kGlance > outside_) return std::nullopt;
+  }
+  // The records holding the pair but not the term, while they are few: found by the index alone,
+  // then summed by the totals' scales.
+  std::vector<qint64> outside;
+  {
+    QSqlQuery query =
+        exec(db, QStringLiteral("SELECT rowid FROM record_search WHERE record_search MATCH ? LIMIT ?"),
+             {rarest->phrase + QStringLiteral(" NOT ") + term, outside_ + 1});
+    while (query.next()) outside.push_back(query.value(0).toLongLong());
+  }
+  if (static_cast<qint64>(outside.size()) > outside_) return std::nullopt;
+  const QString byScales = QStringLiteral(" GROUP BY pieces_scale, volume_scale, amount_scale");
+  ScaledSums sums;
+  if (!outside.empty()) {
+    Filter rest = filter;
+    rest.text.clear();
+    Where w = where(rest, lastId);
+    w.sql += QStringLiteral(" AND id IN (?") +
+             QStringLiteral(", ?").repeated(static_cast<qsizetype>(outside.size()) - 1) + QStringLiteral(")");
+    for (const qint64 id : outside) w.values << id;
+    QSqlQuery query = exec(
+        db,
+        QStringLiteral("SELECT pieces_scale, volume_scale, amount_scale, COUNT(*), COUNT(pieces_units),"
+                       " IFNULL(SUM(pieces_units), 0), COUNT(volume_units), IFNULL(SUM(volume_units), 0),"
+                       " COUNT(amount_units), IFNULL(SUM(amount_units), 0)") +
+            w.from + w.sql + byScales,
+        w.values);
+    while (query.next()) addScaled(sums, query, -1);
+  }
+  QString keptSql = QStringLiteral(" FROM gram_sums WHERE gram = ? AND records > 0");
+  QVariantList kept{rarest->gram};
+  stateAndOffice(filter, keptSql, kept);
+  QSqlQuery query =
+      exec(db,
+           QStringLiteral("SELECT pieces_scale, volume_scale, amount_scale, SUM(records), SUM(pieces_count),"
+                          " SUM(pieces_units), SUM(volume_count), SUM(volume_units), SUM(amount_count),"
+                          " SUM(amount_units)") +
+               keptSql + byScales,
+           kept);
+  while (query.next()) addScaled(sums, query, 1);
+  return totalsOf(sums);
+}
+
 Totals Ledger::totals(const Filter& filter, qint64 lastId) const {
   ensureOpen();
   const Where w = where(filter, lastId);
   if (w.tooLong) return Totals{0, {}, {}, {}, true};
   try {
-    if (const std::optional<Totals> kept = keptTotals(filter, lastId)) {
+    std::optional<Totals> kept = keptTotals(filter, lastId);
+    if (!kept) kept = totalsBesidePair(filter, lastId);
+    if (kept) {
       if (!filter.text.isEmpty()) counted_ = Counted{w.sql, w.values, kept->rows};
       return *kept;
     }

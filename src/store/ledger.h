@@ -52,6 +52,14 @@ class Ledger {
 
   const QString& path() const { return path_; }
 
+  // A term of three characters or more whose rarest pair of characters `pairRecords` records or
+  // more hold is summed from that pair's kept sums when at most `outside` of those records do not
+  // hold the term (20,000 and 5,000); tests set them low.
+  void setPairSums(qint64 pairRecords, qint64 outside) {
+    pairRecords_ = pairRecords;
+    outside_ = outside;
+  }
+
  private:
   // How a search finds its records: through the index, or by reading the forms in time order
   // until the page is full.
@@ -68,6 +76,13 @@ class Ledger {
   // one or two characters in a state and office as gram_sums does; nothing when the filter asks
   // for more, or when records were added after lastId.
   std::optional<Totals> keptTotals(const Filter& filter, qint64 lastId) const;
+  // Whether the filter asks for nothing but a text, the state and the office, which kept sums can
+  // answer.
+  bool onlyKeptChoices(const Filter& filter, qint64 lastId) const;
+  // The totals of a longer term as its rarest pair's kept sums less those of the records holding
+  // the pair but not the term; nothing when that pair is rare enough to read the term's records,
+  // when the records without the term are many, or when the filter asks for a range of days.
+  std::optional<Totals> totalsBesidePair(const Filter& filter, qint64 lastId) const;
   [[noreturn]] void unreadable(const QString& reason) const;
   void ensureOpen() const;
 
@@ -79,6 +94,8 @@ class Ledger {
     qint64 rows = 0;
   };
   mutable std::optional<Counted> counted_;
+  qint64 pairRecords_ = 20'000;
+  qint64 outside_ = 5'000;
 
   QString path_;
   QString connection_;

@@ -123,6 +123,19 @@ std::vector<qint64> formGrams(std::u16string_view form) {
   return grams;
 }
 
+std::vector<TermPair> termPairs(std::u16string_view term) {
+  const QString form = searchable(term);
+  const std::vector<char32_t> characters = formCharacters(form.toStdU16String());
+  std::vector<TermPair> pairs;
+  if (characters.size() < 3) return pairs;
+  for (size_t i = 0; i + 1 < characters.size(); ++i)
+    pairs.push_back({gramOf(characters[i], characters[i + 1]),
+                     QStringLiteral("\"%1 %2\"")
+                         .arg(QString::number(static_cast<uint>(characters[i]), 16),
+                              QString::number(static_cast<uint>(characters[i + 1]), 16))});
+  return pairs;
+}
+
 std::optional<qint64> termGram(std::u16string_view term) {
   const QString form = searchable(term);
   const std::vector<char32_t> characters = formCharacters(form.toStdU16String());

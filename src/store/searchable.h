@@ -61,5 +61,12 @@ QString matchPhrase(std::u16string_view term);
 std::vector<qint64> formGrams(std::u16string_view form);
 // The gram of a term whose form is one or two characters; nothing for any other term.
 std::optional<qint64> termGram(std::u16string_view term);
+// Each two characters one after the other in the form of a term of three characters or more, as
+// a gram and as the index's phrase that finds them; nothing for a shorter term.
+struct TermPair {
+  qint64 gram;
+  QString phrase;
+};
+std::vector<TermPair> termPairs(std::u16string_view term);
 
 }  // namespace quenby::store

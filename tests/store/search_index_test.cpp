@@ -311,5 +311,45 @@ TEST_F(SearchIndexTest, TheTotalsOfATermOfOneOrTwoCharactersAreThoseOfItsRecords
   }
 }
 
+// Fault: a longer term summed from its rarest pair of characters kept the records that hold the
+// pair but not the term, or their decimals (the sum shows the most decimals of the records
+// summed), or was summed as though a pair no record holds were held.
+TEST_F(SearchIndexTest, ALongerTermIsItsRarestPairLessTheRecordsWithoutTheTerm) {
+  const auto sawn = [](qint64 at, const char16_t* buyer, const char16_t* volume, RecordState state,
+                       const char16_t* amount = u"") {
+    return record(kSawnTimber, at, {{"Text10", -1, buyer}, {"Text8", -1, volume}, {"Text9", -1, amount}},
+                  state);
+  };
+  const RecordState exported = RecordState::Exported;
+  Store(path()).markUserExit({sawn(1, u"城东木材公司", u"1.5", exported, u"30.00"),
+                              sawn(2, u"木材公司", u"0.25", RecordState::Draft),
+                              sawn(3, u"公司", u"2", exported), sawn(4, u"木材厂", u"0.5", exported),
+                              sawn(5, u"材公园", u"0.125", exported), sawn(6, u"公司", u"3", exported)});
+  Ledger ledger(path());
+  ledger.setPairSums(1, 1);  // every pair's sums are used, when one record at most lacks the term
+  struct Row {
+    const char16_t* term;
+    std::optional<RecordState> state;
+    qint64 rows;
+    const char* volume;
+    const char* amount;
+  };
+  const Row rows[] = {
+      {u"木材公司", {}, 2, "1.75", "30.00"},  // 木材 less 木材厂
+      {u"材公司", {}, 2, "1.75", "30.00"},    // 材公 less 材公园, whose three decimals go with it
+      {u"木材公司", exported, 1, "1.5", "30.00"},
+      {u"城东木材公司", {}, 1, "1.5", "30.00"},
+      {u"木材厂", {}, 1, "0.5", ""},
+      {u"木材园", {}, 0, "", ""},
+  };
+  for (const Row& row : rows) {
+    const Totals t = ledger.totals({QString::fromStdU16String(row.term), {}, {}, row.state, {}}, 6);
+    const std::string what = QString::fromStdU16String(row.term).toStdString();
+    EXPECT_EQ(t.rows, row.rows) << what;
+    EXPECT_EQ(shownSum(t.volume), row.volume) << what;
+    EXPECT_EQ(shownSum(t.amount), row.amount) << what;
+  }
+}
+
 }  // namespace
 }  // namespace quenby::store::testing
