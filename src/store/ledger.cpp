@@ -90,15 +90,14 @@ struct ScaledSum {
 using ScaledSums = std::map<std::array<int, 3>, ScaledSum>;
 
 // Adds (sign 1) or takes away (-1) the row of `query`: the three scales, the records, then the
-// count and units of each total. Returns the records.
-qint64 addScaled(ScaledSums& sums, const QSqlQuery& query, int sign) {
+// count and units of each total.
+void addScaled(ScaledSums& sums, const QSqlQuery& query, int sign) {
   ScaledSum& s = sums[{query.value(0).toInt(), query.value(1).toInt(), query.value(2).toInt()}];
   s.records += sign * query.value(3).toLongLong();
   for (int t = 0; t < 3; ++t) {
     s.count[t] += sign * query.value(4 + 2 * t).toLongLong();
     s.units[t] += sign * query.value(5 + 2 * t).toLongLong();
   }
-  return query.value(3).toLongLong();
 }
 
 Totals totalsOf(const ScaledSums& sums) {
