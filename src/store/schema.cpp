@@ -6,6 +6,14 @@ namespace quenby::store {
 
 namespace {
 
+// The scales of the three totals, then the count of records and of each total the count of those
+// holding a number and their sum: the columns of record_sums and gram_sums.
+const QString kSumColumns = QStringLiteral(
+    " pieces_scale INTEGER NOT NULL, volume_scale INTEGER NOT NULL, amount_scale INTEGER NOT NULL,"
+    " records BIGINT NOT NULL, pieces_count BIGINT NOT NULL, pieces_units BIGINT NOT NULL,"
+    " volume_count BIGINT NOT NULL, volume_units BIGINT NOT NULL, amount_count BIGINT NOT NULL,"
+    " amount_units BIGINT NOT NULL,");
+
 // A record's share of record_sums, added (new) and taken away (old).
 const QString kAddSums = QStringLiteral(
     "INSERT INTO record_sums VALUES (new.state, new.pieces_scale, new.volume_scale, new.amount_scale, 1,"
@@ -124,19 +132,8 @@ const std::vector<Migration>& migrations() {
                " volume_units, volume_scale, amount_units, amount_scale)"),
            // The count and sums of the records of each state and scales, kept by triggers on any
            // insert and delete of a record: the totals of a whole state read a few rows.
-           QStringLiteral("CREATE TABLE record_sums ("
-                          " state INTEGER NOT NULL,"
-                          " pieces_scale INTEGER NOT NULL,"
-                          " volume_scale INTEGER NOT NULL,"
-                          " amount_scale INTEGER NOT NULL,"
-                          " records BIGINT NOT NULL,"
-                          " pieces_count BIGINT NOT NULL,"
-                          " pieces_units BIGINT NOT NULL,"
-                          " volume_count BIGINT NOT NULL,"
-                          " volume_units BIGINT NOT NULL,"
-                          " amount_count BIGINT NOT NULL,"
-                          " amount_units BIGINT NOT NULL,"
-                          " PRIMARY KEY (state, pieces_scale, volume_scale, amount_scale))"),
+           QStringLiteral("CREATE TABLE record_sums (state INTEGER NOT NULL,") + kSumColumns +
+               QStringLiteral(" PRIMARY KEY (state, pieces_scale, volume_scale, amount_scale))"),
            QStringLiteral("CREATE TRIGGER records_add_sums AFTER INSERT ON records BEGIN ") + kAddSums +
                QStringLiteral(" END"),
            QStringLiteral("CREATE TRIGGER records_take_sums AFTER DELETE ON records BEGIN ") + kTakeSums +
@@ -150,22 +147,11 @@ const std::vector<Migration>& migrations() {
       // The totals of the records holding each gram of one or two characters.
       {7,
        {
-           QStringLiteral("CREATE TABLE gram_sums ("
-                          " gram BIGINT NOT NULL,"
-                          " state INTEGER NOT NULL,"
-                          " office TEXT NOT NULL,"
-                          " pieces_scale INTEGER NOT NULL,"
-                          " volume_scale INTEGER NOT NULL,"
-                          " amount_scale INTEGER NOT NULL,"
-                          " records BIGINT NOT NULL,"
-                          " pieces_count BIGINT NOT NULL,"
-                          " pieces_units BIGINT NOT NULL,"
-                          " volume_count BIGINT NOT NULL,"
-                          " volume_units BIGINT NOT NULL,"
-                          " amount_count BIGINT NOT NULL,"
-                          " amount_units BIGINT NOT NULL,"
-                          " PRIMARY KEY (gram, state, office, pieces_scale, volume_scale, amount_scale))"
-                          " WITHOUT ROWID"),
+           QStringLiteral("CREATE TABLE gram_sums (gram BIGINT NOT NULL, state INTEGER NOT NULL,"
+                          " office TEXT NOT NULL,") +
+               kSumColumns +
+               QStringLiteral(" PRIMARY KEY (gram, state, office, pieces_scale, volume_scale, amount_scale))"
+                              " WITHOUT ROWID"),
            QStringLiteral("ALTER TABLE record_search_gone ADD COLUMN state INTEGER"),
            QStringLiteral("ALTER TABLE record_search_gone ADD COLUMN office TEXT"),
            QStringLiteral("ALTER TABLE record_search_gone ADD COLUMN pieces_units BIGINT"),
