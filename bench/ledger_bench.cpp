@@ -98,10 +98,12 @@ LedgerRecord recordNo(int n) {
   };
   quenby::store::SheetState sheet = kSheets[n % 3];
   const std::u16string number = QString::number(n % 1000).toStdU16String();
+  // The first thirtieth of the records, the oldest, has an old customer of its own.
+  const std::u16string who = n < kRecords / 30 ? u"老主顾" : person(n);
   for (quenby::store::FieldText& f : sheet.fields) {
     put(f.text, u"%1", number);
     put(f.text, u"%O", kOffices[n % 10]);
-    put(f.text, u"%P", person(n));
+    put(f.text, u"%P", who);
   }
   // Evenly over four years from 2021 on: 72 a day for 100,000 records.
   return {kFirstDay + static_cast<qint64>(n) * kFourYearsMs / kRecords,
@@ -176,9 +178,18 @@ BENCHMARK(BM_OpenLedgerWindow)->UseManualTime()->Unit(benchmark::kMillisecond);
 // A search typed into the window's search field and Enter pressed, each round one of two terms
 // of the same kind: a numbered buyer (1 in 3,000 records), one character that two records in
 // three hold (木, or 林 in one in three), a surname (one character, about 1 in 30), an office
-// (two characters, 1 in 15), three or four characters that one record in three holds (木材公, 木材公司);
+// (two characters, 1 in 15), three or four characters that one record in three holds (木材公, 木材公司),
+// an old customer whom only the oldest records name (主顾, 老主顾: 1 in 90);
 // and a date range of one month; each until its rows and totals are painted.
-enum class FilterKind { RareText, CommonText, OneCharacter, TwoCharacters, CommonLongText, OneMonth };
+enum class FilterKind {
+  RareText,
+  CommonText,
+  OneCharacter,
+  TwoCharacters,
+  CommonLongText,
+  OldCustomer,
+  OneMonth
+};
 
 void BM_Filter(benchmark::State& state, FilterKind kind) {
   quenby::ledger::LedgerWindow window(storePath());
@@ -205,6 +216,9 @@ void BM_Filter(benchmark::State& state, FilterKind kind) {
         break;
       case FilterKind::TwoCharacters:
         typed(QString::fromStdU16String(kOffices[round % 10]));
+        break;
+      case FilterKind::OldCustomer:
+        typed(round % 2 ? QStringLiteral("老主顾") : QStringLiteral("主顾"));
         break;
       case FilterKind::CommonLongText:
         typed(round % 2 ? QStringLiteral("木材公司") : QStringLiteral("木材公"));
@@ -233,6 +247,9 @@ BENCHMARK_CAPTURE(BM_Filter, TwoCharacters, FilterKind::TwoCharacters)
     ->UseManualTime()
     ->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_Filter, CommonLongText, FilterKind::CommonLongText)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_Filter, OldCustomer, FilterKind::OldCustomer)
     ->UseManualTime()
     ->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_Filter, OneMonth, FilterKind::OneMonth)->UseManualTime()->Unit(benchmark::kMillisecond);

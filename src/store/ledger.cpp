@@ -176,8 +176,8 @@ Ledger::Search Ledger::searchForPage(const Filter& filter, const Sort& sort, qin
   if (filter.text.isEmpty() || sort.column != Column::At) return Search::Index;
   // Newest first, a term that many records hold fills a page after a few of them: reading the
   // forms in time order (about a quarter of a microsecond each) beats reading and sorting every
-  // record the index finds (about a microsecond each) when end * lastId / found < 4 * found. The
-  // count is the totals' just read for the same list, or read here.
+  // record the index finds (about a microsecond each) when the forms read, end * lastId / found,
+  // are fewer than 4 * found. The count is the totals' just read for the same list, or read here.
   const Where w = where(filter, lastId);
   qint64 found = 0;
   if (counted_ && counted_->sql == w.sql && counted_->values == w.values) {
@@ -187,7 +187,16 @@ Ledger::Search Ledger::searchForPage(const Filter& filter, const Sort& sort, qin
                            QStringLiteral("SELECT COUNT(*)") + w.from + w.sql, w.values);
     if (count.next()) found = count.value(0).toLongLong();
   }
-  return static_cast<qint64>(end) * lastId < 4 * found * found ? Search::Scan : Search::Index;
+  if (found == 0 || static_cast<qint64>(end) * lastId >= 4 * found * found) return Search::Index;
+  // Unless the records holding it are all old: reading newest first passes the records newer than
+  // the newest of them first (counted by ids, which grow with time as records are made).
+  const QVariant newest = scalar(QSqlDatabase::database(connection_, false),
+                                 QStringLiteral("SELECT rowid FROM record_search WHERE record_search MATCH ?"
+                                                " AND rowid <= ? ORDER BY rowid DESC LIMIT 1"),
+                                 {matchPhrase(filter.text.toStdU16String()), lastId});
+  if (!newest.isValid()) return Search::Index;
+  const qint64 passed = lastId - newest.toLongLong();
+  return passed + static_cast<qint64>(end) * lastId / found < 4 * found ? Search::Scan : Search::Index;
 }
 
 qint64 Ledger::lastId() const {
