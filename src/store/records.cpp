@@ -151,11 +151,7 @@ qint64 insertAs(Statement& insertRecord, Statement& insertFields, const LedgerRe
   return id;
 }
 
-}  // namespace
-
-namespace {
-
-// The state, office and totals of `query` from column `first` on, in the order of kSumColumns.
+// A record's state, office and totals, as sumsIn reads them from column `first` of a query on.
 const QString kSumColumns = QStringLiteral(
     "state, office, pieces_units, pieces_scale, volume_units, volume_scale, amount_units, amount_scale");
 
