@@ -70,6 +70,10 @@ HeaderLine lineOf(const SheetState& state, const LedgerLine& source) {
 
 ShownTotal totalOf(std::u16string_view text) { return {shown(text), plainDecimal(text)}; }
 
+std::optional<qint64> valueOf(const ShownTotal& total) {
+  if (!total.value) return std::nullopt;
+  return total.value->units;
+}
 QVariant unitsOf(const ShownTotal& total) {
   return total.value ? QVariant(total.value->units) : QVariant(QMetaType::fromType<qint64>());
 }
@@ -167,15 +171,11 @@ RecordSums sumsIn(const QSqlQuery& query, int first) {
 }
 
 RecordSums sumsOf(const LedgerRecord& record, const RecordColumns& c, const QString& office) {
-  const auto units = [](const ShownTotal& t) -> std::optional<qint64> {
-    if (!t.value) return std::nullopt;
-    return t.value->units;
-  };
   return {static_cast<int>(record.state),
           office,
-          units(c.pieces),
-          units(c.volume),
-          units(c.amount),
+          valueOf(c.pieces),
+          valueOf(c.volume),
+          valueOf(c.amount),
           scaleOf(c.pieces),
           scaleOf(c.volume),
           scaleOf(c.amount)};
